@@ -1,0 +1,16 @@
+#pragma once
+#include <span>
+
+#include "cli/Cli.h"
+
+namespace veldin::cli {
+
+int RunInfo(const Args& args, std::ostream& out, std::ostream& err);
+
+// Every command of the tool, in the order the usage text lists them.
+std::span<const Command> AllCommands();
+
+// Runs the tool as main() does, writing to the given streams; returns the exit code.
+int Main(const Args& args, std::ostream& out, std::ostream& err);
+
+} // namespace veldin::cli

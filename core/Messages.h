@@ -1,0 +1,34 @@
+#pragma once
+// Fixed texts of the disk image core, each defined once. Line breaks are part of the
+// texts as the user has always seen them ("\n\r" included).
+
+#include <string_view>
+
+namespace veldin::text {
+
+// Titles of the message boxes.
+inline constexpr std::string_view kTitleLauncher = "VELDIN";
+inline constexpr std::string_view kTitleToneEditor = "Tone Editor";
+inline constexpr std::string_view kTitlePatchEditor = "Patch Editor";
+inline constexpr std::string_view kTitleMidiEditor = "MIDI Editor";
+inline constexpr std::string_view kTitleDiscEditor = "Disc Editor";
+
+// Disk image documents.
+inline constexpr std::string_view kNoDocument = "Failed to get pointer to structure!";
+inline constexpr std::string_view kCantOpenFile = "Couldn't open file!";
+inline constexpr std::string_view kInvalidSize =
+    "Couldn't continue, invalid size of diskimage!\n\r (Possibly file is not a Roland diskimage)";
+inline constexpr std::string_view kNotRolandImage =
+    "File is not Roland S50/S330/S550/W30 diskimage or is corrupted.";
+inline constexpr std::string_view kNoTemplate = "Couldn't find Roland diskimage definitions!";
+inline constexpr std::string_view kCantCreateFile = "Couldn't create new file!";
+
+// Settings.
+inline constexpr std::string_view kReinstall = "Serious error has occured. Please reinstall VELDIN!";
+inline constexpr std::string_view kCantReadKey = "\n\rCouldn't read this key from the registry!";
+inline constexpr std::string_view kCantWriteKey = "\n\rCouldn't write this key into the registry!";
+inline constexpr std::string_view kCantStartHelp =
+    "Couldn't start Help! Please check if .chm file is present in VELDIN working directory.";
+inline constexpr std::string_view kSelectDirectory = "Please select directory";
+
+} // namespace veldin::text
