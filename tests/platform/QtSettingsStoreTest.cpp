@@ -1,0 +1,64 @@
+#include <gtest/gtest.h>
+
+#include "core/Messages.h"
+#include "core/ModuleSettings.h"
+#include "platform/QtSettingsStore.h"
+#include "tests/support/TestSupport.h"
+
+namespace veldin {
+namespace {
+
+std::vector<std::uint8_t> Bytes(std::string_view s) { return {s.begin(), s.end()}; }
+
+TEST(QtSettingsStore, TypesRoundTripThroughTheFile) {
+    test::TempDir dir;
+    const std::string file = (dir / "VELDIN.conf").string();
+    {
+        QtSettingsStore store(file);
+        EXPECT_FALSE(store.keyExists(""));
+        EXPECT_FALSE(store.keyExists("Tone Editor"));
+        ASSERT_TRUE(store.write("", "Main Path", RegType::Sz, Bytes("/opt/veldin")));
+        const std::uint8_t dword[4] = {0xFF, 0xFF, 0xFF, 0xFF};
+        ASSERT_TRUE(store.write("", "WinPosX", RegType::Dword, dword));
+        const std::uint8_t bin[4] = {0, 1, 0xFE, 0xFF};
+        ASSERT_TRUE(store.write("Tone Editor", "Tree", RegType::Binary, bin));
+        ASSERT_TRUE(store.sync());
+    }
+    QtSettingsStore store(file);
+    EXPECT_TRUE(store.keyExists(""));
+    EXPECT_TRUE(store.keyExists("Tone Editor"));
+    EXPECT_FALSE(store.keyExists("MIDI Editor"));
+    EXPECT_EQ(store.read("", "Main Path", RegType::Sz), Bytes("/opt/veldin"));
+    EXPECT_EQ(store.read("", "WinPosX", RegType::Dword), (std::vector<std::uint8_t>{0xFF, 0xFF, 0xFF, 0xFF}));
+    EXPECT_EQ(store.read("Tone Editor", "Tree", RegType::Binary), (std::vector<std::uint8_t>{0, 1, 0xFE, 0xFF}));
+    EXPECT_FALSE(store.read("Tone Editor", "Missing", RegType::Binary).has_value());
+    EXPECT_FALSE(store.read("", "Main Path", RegType::Binary).has_value()); // a text is no byte array
+}
+
+TEST(QtSettingsStore, ModuleSettingsThroughTheEngine) {
+    test::TempDir dir;
+    QtSettingsStore store((dir / "VELDIN.conf").string());
+    const std::uint8_t main[] = {'/', 'm'};
+    store.write("", "Main Path", RegType::Sz, main);
+    test::ScriptedUi ui;
+    CommonSettings common;
+    MidiEditorSettings s;
+    ASSERT_EQ(LoadSettings(store, kMidiEditorKey, MidiEditorTable(), StorageOf(s), common, ui, text::kTitleMidiEditor),
+              LoadOutcome::FirstStart);
+    s.frame.winPosW = 800;
+    s.rolandSongName = 1;
+    SetFieldString(s.songPath, "/songs");
+    SaveSettings(store, kMidiEditorKey, MidiEditorTable(), StorageOf(s), ui, text::kTitleMidiEditor);
+    MidiEditorSettings back;
+    ASSERT_EQ(LoadSettings(store, kMidiEditorKey, MidiEditorTable(), StorageOf(back), common, ui,
+                           text::kTitleMidiEditor),
+              LoadOutcome::Loaded);
+    EXPECT_TRUE(ui.shown().empty());
+    EXPECT_EQ(back.frame.winPosW, 800u);
+    EXPECT_EQ(back.rolandSongName, 1);
+    EXPECT_EQ(FieldString(back.songPath), "/songs");
+    EXPECT_EQ(common.sdkPath, "/m");
+}
+
+} // namespace
+} // namespace veldin
