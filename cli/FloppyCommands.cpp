@@ -30,6 +30,7 @@ struct Options {
     std::uint8_t ioRepeat = kDefaultIoRepeat;
     bool ignoreBad = false;
     std::optional<std::string> formatter;
+    FormatCommand formatCommand; // --formatter, parsed
 };
 
 // Reads the options; a usage error is returned as its text.
@@ -268,15 +269,14 @@ int Format(Session& s, FloppyDrive& drive) {
     auto opened = OpenAndIdentify(drive, DriveAccess::Format, s.context);
     if (!opened) return Refuse(s.err, opened.failure());
     opened->device.reset(); // the formatter needs the drive to itself
-    const std::string line = s.options.formatter.value_or(std::string(DefaultFormatCommandLine(drive.kind())));
-    const auto command = ParseFormatCommand(line);
-    if (!command) return UsageError(s.err, kCommand, "bad formatter command line '" + line + "'");
+    const FormatCommand command =
+        s.options.formatter ? s.options.formatCommand : DefaultFormatCommand(drive.kind());
 
     s.out << Cp437ToUtf8(TerminalText(FormattingText())) << '\n' << std::flush;
     PosixProcessRunner runner;
     BeginTransfer(s.control);
     InterruptStops interrupt(s.control.stopRequest);
-    const auto r = FormatFloppy(drive, *command, runner, s.control);
+    const auto r = FormatFloppy(drive, command, runner, s.control);
     if (r.completed()) {
         s.out << "Formatted:  " << drive.path() << '\n';
         return kOk;
@@ -302,6 +302,11 @@ int RunFloppy(const Args& args, std::ostream& out, std::ostream& err) {
     if (expected == 0) return UsageError(err, kCommand, "expects info, read, write or format");
     if (o.operands.size() != expected) return UsageError(err, kCommand, "wrong number of arguments for " + o.sub);
     if (o.formatter && o.sub != "format") return UsageError(err, kCommand, "--formatter is for format only");
+    if (o.formatter) {
+        auto command = ParseFormatCommand(*o.formatter);
+        if (!command) return UsageError(err, kCommand, "bad formatter command line '" + *o.formatter + "'");
+        o.formatCommand = std::move(*command);
+    }
 
     const std::string device = o.sub == "write" ? o.operands[1] : o.operands[0];
     std::error_code ec;
