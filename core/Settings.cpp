@@ -23,7 +23,8 @@ bool Assign(const SettingEntry& e, const std::vector<std::uint8_t>& bytes, std::
     case RegType::Sz:
         if (bytes.size() + 1 > e.size) return false;
         std::memset(dst, 0, e.size);
-        std::memcpy(dst, bytes.data(), bytes.size());
+        // Copied, not memcpy'd: an empty value has no data pointer to hand to memcpy.
+        std::copy(bytes.begin(), bytes.end(), reinterpret_cast<std::uint8_t*>(dst));
         return true;
     case RegType::Dword: {
         if (bytes.size() != 4 || e.size < 4) return false;
@@ -32,7 +33,7 @@ bool Assign(const SettingEntry& e, const std::vector<std::uint8_t>& bytes, std::
     }
     case RegType::Binary:
         if (bytes.size() > e.size) return false;
-        std::memcpy(dst, bytes.data(), bytes.size());
+        std::copy(bytes.begin(), bytes.end(), reinterpret_cast<std::uint8_t*>(dst));
         return true;
     }
     return false;
