@@ -250,12 +250,12 @@ int RunExport(const Args& args, std::ostream& out, std::ostream& err) {
     if (!disc) return Refuse(err, disc.failure());
     const cd::CdTables& t = disc->tables;
     if (group > t.groups.size())
-        return Refuse(err, Fail("the disc has " + std::to_string(t.groups.size()) + " groups, not " + std::to_string(group)));
+        return Refuse(err, Fail("the disc has no group " + std::to_string(group) + " (it has " + std::to_string(t.groups.size()) + ")"));
     auto list = cd::SoundsOfGroup(t, group - 1);
     if (!list) return Refuse(err, list.failure());
     if (sound > list->size())
-        return Refuse(err, Fail("group " + std::to_string(group) + " has " + std::to_string(list->size()) +
-                                " sounds, not " + std::to_string(sound)));
+        return Refuse(err, Fail("group " + std::to_string(group) + " has no sound " + std::to_string(sound) + " (it lists " +
+                                std::to_string(list->size()) + ")"));
     const cd::SoundRecord& record = t.sounds[(*list)[sound - 1]];
     if (auto st = cd::ExportSoundArea(*disc->source.disc, record, o.family->family, o.mainDir, p.positional[1]); !st)
         return Refuse(err, st.failure());
