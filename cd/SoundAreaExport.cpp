@@ -53,14 +53,23 @@ std::vector<std::uint8_t> BuildSoundAreaImage(std::span<const std::uint8_t> temp
                                               std::span<const std::uint8_t> area) {
     const std::size_t params = std::min<std::size_t>(area.size(), kParameterBytes);
     const auto samples = area.subspan(params);
-    std::vector<std::uint16_t> words(samples.size() / 2);
-    for (std::size_t i = 0; i < words.size(); ++i) words[i] = ReadLe16(samples.subspan(2 * i, 2));
+    const std::size_t wordCount = samples.size() / 2;
 
-    std::vector<std::uint8_t> image(templateBytes.begin(), templateBytes.end());
+    std::vector<std::uint8_t> image;
+    image.reserve(templateBytes.size() + params + PackedSize(wordCount));
+    image.insert(image.end(), templateBytes.begin(), templateBytes.end());
     image.insert(image.end(), area.begin(), area.begin() + static_cast<std::ptrdiff_t>(params));
-    const std::size_t at = image.size();
-    image.resize(at + PackedSize(words.size()));
-    if (!words.empty()) PackSamples12(words, std::span(image).subspan(at));
+    // Samples go through a small buffer of words (an even count, so that pairs stay
+    // together) rather than a second copy of the whole wave.
+    std::array<std::uint16_t, 4096> words{};
+    std::array<std::uint8_t, PackedSize(4096)> packed{};
+    for (std::size_t done = 0; done < wordCount;) {
+        const std::size_t n = std::min(words.size(), wordCount - done);
+        for (std::size_t i = 0; i < n; ++i) words[i] = ReadLe16(samples.subspan(2 * (done + i), 2));
+        const std::size_t bytes = PackSamples12(std::span(words).first(n), packed);
+        image.insert(image.end(), packed.begin(), packed.begin() + static_cast<std::ptrdiff_t>(bytes));
+        done += n;
+    }
     return image;
 }
 
