@@ -16,13 +16,13 @@ inline constexpr std::string_view kNotRolandCd = "This is not Roland CD !!!";
 inline constexpr std::string_view kCantCopyTemplate = "Can't copy temporary file!";
 
 // Damaged discs: tables that point outside themselves or outside the disc, and sound
-// areas that cannot make a disk image. The original read such values blindly.
+// areas that cannot make a disk image. Such values are refused, never followed.
 inline constexpr std::string_view kCdTablesDamaged = "The tables of this Roland CD are damaged!";
 inline constexpr std::string_view kSoundAreaSize =
     "This sound area can't be exported: a disk image takes 18 to 1746 units of it!";
 inline constexpr std::string_view kSoundAreaOutside = "This sound area lies outside the disc!";
 
-// Source kinds of the main dialog; "Image file" stands where the disabled "HARDDRIVE" was.
+// Source kinds of the main dialog: a drive, or an image file of a disc.
 inline constexpr std::string_view kSourceCdRom = "CD-ROM";
 inline constexpr std::string_view kSourceImageFile = "Image file";
 

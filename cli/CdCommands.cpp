@@ -26,9 +26,14 @@ struct OpenedSource {
     std::size_t sectorSize = 0;
 };
 
+// A drive is a device file; a path below /dev that is not there is taken for a drive
+// too, so that a missing /dev/sr1 is reported as a drive. Files (also those on /dev/shm)
+// are images.
 bool IsDevice(const fs::path& p) {
     std::error_code ec;
-    return fs::is_block_file(p, ec) || fs::is_character_file(p, ec) || p.string().starts_with("/dev/");
+    const auto status = fs::status(p, ec);
+    if (fs::is_block_file(status) || fs::is_character_file(status)) return true;
+    return !fs::exists(status) && p.string().starts_with("/dev/");
 }
 
 Result<OpenedSource> OpenSource(const fs::path& path) {

@@ -17,8 +17,8 @@
 namespace veldin::platform {
 namespace {
 
-// A stuck drive gives up after this long. (The command has always asked for 108,000;
-// as seconds that would hang the reader for thirty hours.)
+// A stuck drive gives up after 108,000 ms. (Taken as seconds, the same number would
+// hang the reader for thirty hours.)
 constexpr unsigned kCommandTimeoutMs = 108'000;
 
 std::uint32_t Be32(const std::uint8_t* b) {
