@@ -146,6 +146,17 @@ TEST_F(CdCli, TheTemplatesAreFoundBesideTheProgram) {
     EXPECT_EQ(fs::file_size(dir / "cello.sdk"), 64'512u + 9'216u + 96u * 512u / 4u * 3u);
 }
 
+TEST_F(CdCli, AnImageBelowDevIsStillAnImage) {
+    const fs::path shm = "/dev/shm";
+    if (!fs::is_directory(shm)) GTEST_SKIP() << "no /dev/shm";
+    const fs::path image = shm / ("veldin-cd-test-" + dir.path().filename().string() + ".iso");
+    test::WriteFile(image, Disc().iso);
+    const auto r = Cli({"cd", "list", image.string()});
+    fs::remove(image);
+    EXPECT_EQ(r.rc, 0) << r.err;
+    EXPECT_NE(r.out.find("(Image file, 2048-byte sectors"), std::string::npos);
+}
+
 TEST_F(CdCli, Refusals) {
     test::WriteFile(dir / "notroland.iso", Bytes(4096, 'x'));
     auto r = Cli({"cd", "list", Path("notroland.iso")});
