@@ -30,7 +30,8 @@ public:
 Failure ReadError(int code);
 
 // A disc held in memory as a 2,048-byte-sector image: for tests, fuzzing and benchmarks.
-// A trailing partial block is not part of the disc.
+// A trailing partial block is not part of the disc. The bytes are not copied: they must
+// outlive the disc.
 class MemoryDisc final : public DiscSource {
 public:
     explicit MemoryDisc(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}

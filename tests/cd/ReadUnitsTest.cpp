@@ -71,7 +71,8 @@ TEST(ReadUnits, CountZeroReadsNothing) {
 }
 
 TEST(ReadUnits, ProgressRunsToTheBlockCount) {
-    MemoryDisc disc(PatternDisc(1000));
+    const auto bytes = PatternDisc(1000);
+    MemoryDisc disc(bytes);
     std::vector<std::uint64_t> seen;
     const auto r = ReadUnits(disc, 2, 500, [&](std::uint64_t done, std::uint64_t total) {
         EXPECT_EQ(total, 126u);
@@ -92,7 +93,8 @@ TEST(ReadUnits, AFailedBlockFailsTheRead) {
     EXPECT_EQ(r.failure().icon, Icon::Error);
 
     // Reading past the end of the disc is a failed read too.
-    MemoryDisc shortDisc(PatternDisc(8));
+    const auto shortBytes = PatternDisc(8);
+    MemoryDisc shortDisc(shortBytes);
     EXPECT_FALSE(ReadUnits(shortDisc, 6, 3).ok());
     EXPECT_TRUE(ReadUnits(shortDisc, 6, 2).ok());
 }
