@@ -58,7 +58,8 @@ void BM_ExportFullAreaFromIso(benchmark::State& state) {
             state.SkipWithError("cannot open the image");
             break;
         }
-        const auto st = cd::ExportSoundArea(**image, s.full, cd::SamplerFamily::S550, VELDIN_BIN_DIR, s.dir / "full.s55");
+        const auto st =
+            cd::ExportSoundArea(**image, s.full, cd::SamplerFamily::S550, VELDIN_BIN_DIR, s.dir / "full.s55");
         if (!st) {
             state.SkipWithError(st.failure().text.c_str());
             break;
@@ -71,8 +72,9 @@ BENCHMARK(BM_ExportFullAreaFromIso)->Unit(benchmark::kMillisecond)->UseRealTime(
 std::string DdCommand(std::uint64_t bytes) {
     Setup& s = Shared();
     return "dd if='" + s.iso.string() + "' of='" + (s.dir / "dd.out").string() +
-           "' bs=64K iflag=skip_bytes,count_bytes skip=" + std::to_string(std::uint64_t{s.full.firstUnit} * cd::kUnitSize) +
-           " count=" + std::to_string(bytes) + " status=none";
+           "' bs=64K iflag=skip_bytes,count_bytes skip=" +
+           std::to_string(std::uint64_t{s.full.firstUnit} * cd::kUnitSize) + " count=" + std::to_string(bytes) +
+           " status=none";
 }
 
 void RunCommand(benchmark::State& state, const std::string& command) {
@@ -100,7 +102,8 @@ public:
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
         for (const auto& r : runs)
-            if (r.run_type == Run::RT_Iteration && !r.error_occurred) times[r.run_name.function_name] = r.GetAdjustedRealTime();
+            if (r.run_type == Run::RT_Iteration && !r.error_occurred)
+                times[r.run_name.function_name] = r.GetAdjustedRealTime();
     }
     std::map<std::string, double> times;
 };

@@ -22,9 +22,7 @@ std::string Field(std::span<const std::uint8_t> b, std::size_t at, std::size_t w
     return s;
 }
 
-std::string Joined(std::string_view a, std::string_view b) {
-    return TrimText(TrimText(a) + " - " + TrimText(b));
-}
+std::string Joined(std::string_view a, std::string_view b) { return TrimText(TrimText(a) + " - " + TrimText(b)); }
 
 DirectoryEntry ParseEntry(std::span<const std::uint8_t> e) {
     DirectoryEntry d;
@@ -57,8 +55,10 @@ Status LoadArea(DiscSource& disc, std::uint64_t discUnits, const DirectoryEntry&
 std::string TrimText(std::string_view s) {
     const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\0'; };
     std::size_t b = 0, e = s.size();
-    while (b < e && blank(s[b])) ++b;
-    while (e > b && blank(s[e - 1])) --e;
+    while (b < e && blank(s[b]))
+        ++b;
+    while (e > b && blank(s[e - 1]))
+        --e;
     std::string out(s.substr(b, e - b));
     std::replace(out.begin(), out.end(), '\0', ' ');
     return out;
@@ -69,8 +69,7 @@ std::string InstrumentGroup::text() const { return TrimText(name) + " - " + Trim
 std::string SoundRecord::text() const { return Joined(category, name); }
 
 Result<CdHeader> ParseHeader(std::span<const std::uint8_t> unit0) {
-    if (unit0.size() < kHeaderSize ||
-        !std::equal(kCdSignature.begin(), kCdSignature.end(), unit0.begin()))
+    if (unit0.size() < kHeaderSize || !std::equal(kCdSignature.begin(), kCdSignature.end(), unit0.begin()))
         return Fail(text::kNotRolandCd, Icon::Information);
     CdHeader h;
     for (std::size_t i = 0; i < kDescriptionLines; ++i)
@@ -93,7 +92,8 @@ std::vector<InstrumentGroup> ParseGroups(std::span<const std::uint8_t> table, st
 std::vector<std::uint16_t> ParseGroupMap(std::span<const std::uint8_t> table, std::size_t count) {
     count = std::min(count, table.size() / 2);
     std::vector<std::uint16_t> map(count);
-    for (std::size_t i = 0; i < count; ++i) map[i] = static_cast<std::uint16_t>(table[2 * i] | table[2 * i + 1] << 8);
+    for (std::size_t i = 0; i < count; ++i)
+        map[i] = static_cast<std::uint16_t>(table[2 * i] | table[2 * i + 1] << 8);
     return map;
 }
 
@@ -156,7 +156,8 @@ Result<std::vector<std::size_t>> SoundsOfGroup(const CdTables& tables, std::size
     if (first >= tables.sounds.size()) return Damaged();
     std::vector<std::size_t> list;
     const std::uint8_t number = tables.sounds[first].group;
-    for (std::size_t i = first; i < tables.sounds.size() && tables.sounds[i].group == number; ++i) list.push_back(i);
+    for (std::size_t i = first; i < tables.sounds.size() && tables.sounds[i].group == number; ++i)
+        list.push_back(i);
     return list;
 }
 

@@ -53,9 +53,9 @@ inline constexpr std::uint32_t kMaxAreaUnits = kParameterUnits + kMaxWaveUnits; 
 inline constexpr std::uint32_t kMaxTableUnits = 8192;
 
 struct DirectoryEntry {
-    std::string name;            // 16 bytes as stored
+    std::string name; // 16 bytes as stored
     std::uint32_t firstUnit = 0;
-    std::uint32_t units = 1;     // the stored length, 0 read as 1
+    std::uint32_t units = 1; // the stored length, 0 read as 1
     std::uint16_t entryCount = 0;
 };
 
@@ -65,8 +65,8 @@ struct CdHeader {
 };
 
 struct InstrumentGroup {
-    std::string name;       // 16 bytes as stored (zero bytes read as blanks)
-    std::string secondName; // 16 bytes
+    std::string name;         // 16 bytes as stored (zero bytes read as blanks)
+    std::string secondName;   // 16 bytes
     std::string text() const; // "name - second name", both trimmed
 };
 

@@ -8,7 +8,7 @@ namespace veldin::cd {
 namespace {
 
 constexpr std::array<std::uint8_t, kSyncSize> kSync{0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
-                                                   0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x00};
+                                                    0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x00};
 
 constexpr std::uint32_t kEdcPolynomial = 0xD8018001; // the polynomial above, bit-reversed
 
@@ -16,7 +16,8 @@ constexpr std::array<std::uint32_t, 256> MakeEdcTable() {
     std::array<std::uint32_t, 256> t{};
     for (std::uint32_t i = 0; i < 256; ++i) {
         std::uint32_t e = i;
-        for (int b = 0; b < 8; ++b) e = (e >> 1) ^ ((e & 1) ? kEdcPolynomial : 0);
+        for (int b = 0; b < 8; ++b)
+            e = (e >> 1) ^ ((e & 1) ? kEdcPolynomial : 0);
         t[i] = e;
     }
     return t;
@@ -36,7 +37,8 @@ struct GaloisField {
             v <<= 1;
             if (v & 0x100) v ^= 0x11D;
         }
-        for (std::size_t i = 255; i < exp.size(); ++i) exp[i] = exp[i - 255];
+        for (std::size_t i = 255; i < exp.size(); ++i)
+            exp[i] = exp[i - 255];
     }
     constexpr std::uint8_t mul(std::uint8_t a, std::uint8_t b) const {
         if (a == 0 || b == 0) return 0;
@@ -93,11 +95,13 @@ bool IsMode1Sector(std::span<const std::uint8_t, kRawSectorSize> sector) {
 
 std::uint32_t ComputeEdc(std::span<const std::uint8_t> bytes) {
     std::uint32_t edc = 0;
-    for (std::uint8_t b : bytes) edc = (edc >> 8) ^ kEdcTable[(edc ^ b) & 0xFF];
+    for (std::uint8_t b : bytes)
+        edc = (edc >> 8) ^ kEdcTable[(edc ^ b) & 0xFF];
     return edc;
 }
 
-std::array<std::uint8_t, kRawSectorSize> EncodeMode1Sector(std::uint32_t block, std::span<const std::uint8_t> userData) {
+std::array<std::uint8_t, kRawSectorSize> EncodeMode1Sector(std::uint32_t block,
+                                                           std::span<const std::uint8_t> userData) {
     std::array<std::uint8_t, kRawSectorSize> s{};
     std::copy(kSync.begin(), kSync.end(), s.begin());
     const std::uint32_t frames = block + 150; // 2 seconds of lead-in before block 0
@@ -107,7 +111,8 @@ std::array<std::uint8_t, kRawSectorSize> EncodeMode1Sector(std::uint32_t block, 
     s[15] = 1;
     std::copy_n(userData.begin(), std::min(userData.size(), kBlockSize), s.begin() + kUserDataOffset);
     const std::uint32_t edc = ComputeEdc(std::span(s).first(kEdcOffset));
-    for (int i = 0; i < 4; ++i) s[kEdcOffset + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(edc >> (8 * i));
+    for (int i = 0; i < 4; ++i)
+        s[kEdcOffset + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(edc >> (8 * i));
     // P: 86 columns of 24 bytes, 86 apart. Q: 52 diagonals of 43 bytes, 88 apart, over
     // the data and the P parity (2,236 bytes).
     ComputeParity(s.data() + 12, 86, 24, 2, 86, s.data() + kPParityOffset);

@@ -32,7 +32,8 @@ Result<std::vector<std::uint8_t>> ReadUnits(DiscSource& disc, std::uint32_t firs
         const std::span<std::uint8_t> piece(chunk.data(), static_cast<std::size_t>(n * kBlockSize));
         if (auto st = disc.readBlocks(run.firstBlock + done, piece); !st) return st.failure();
         const std::size_t take = std::min(piece.size() - static_cast<std::size_t>(skip), result.size() - filled);
-        std::copy_n(piece.begin() + static_cast<std::ptrdiff_t>(skip), take, result.begin() + static_cast<std::ptrdiff_t>(filled));
+        std::copy_n(piece.begin() + static_cast<std::ptrdiff_t>(skip), take,
+                    result.begin() + static_cast<std::ptrdiff_t>(filled));
         filled += take;
         skip = 0;
         done += n;

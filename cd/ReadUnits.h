@@ -16,8 +16,8 @@ inline constexpr std::uint32_t kUnitsPerBlock = kBlockSize / kUnitSize;
 // The blocks that hold `count` units from `firstUnit`.
 struct BlockRun {
     std::uint64_t firstBlock = 0;
-    std::uint32_t offset = 0;   // byte of the first unit within the first block
-    std::uint64_t blocks = 0;   // whole blocks that cover offset + count units
+    std::uint32_t offset = 0; // byte of the first unit within the first block
+    std::uint64_t blocks = 0; // whole blocks that cover offset + count units
 };
 BlockRun BlocksForUnits(std::uint32_t firstUnit, std::uint32_t count);
 

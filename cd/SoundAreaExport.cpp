@@ -65,7 +65,8 @@ std::vector<std::uint8_t> BuildSoundAreaImage(std::span<const std::uint8_t> temp
     std::array<std::uint8_t, PackedSize(4096)> packed{};
     for (std::size_t done = 0; done < wordCount;) {
         const std::size_t n = std::min(words.size(), wordCount - done);
-        for (std::size_t i = 0; i < n; ++i) words[i] = ReadLe16(samples.subspan(2 * (done + i), 2));
+        for (std::size_t i = 0; i < n; ++i)
+            words[i] = ReadLe16(samples.subspan(2 * (done + i), 2));
         const std::size_t bytes = PackSamples12(std::span(words).first(n), packed);
         image.insert(image.end(), packed.begin(), packed.begin() + static_cast<std::ptrdiff_t>(bytes));
         done += n;

@@ -28,10 +28,13 @@ std::string Padded(std::string_view s, std::size_t width) {
     return out;
 }
 
-void Put(Bytes& b, std::size_t at, std::string_view s) { std::copy(s.begin(), s.end(), b.begin() + static_cast<std::ptrdiff_t>(at)); }
+void Put(Bytes& b, std::size_t at, std::string_view s) {
+    std::copy(s.begin(), s.end(), b.begin() + static_cast<std::ptrdiff_t>(at));
+}
 
 void PutBe32(Bytes& b, std::size_t at, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) b[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(v >> (24 - 8 * i));
+    for (int i = 0; i < 4; ++i)
+        b[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(v >> (24 - 8 * i));
 }
 
 void PutEntry(Bytes& disc, std::size_t slot, std::string_view name, std::uint32_t first, std::uint32_t length,
@@ -60,7 +63,7 @@ void PutParameters(std::span<std::uint8_t> p, std::string_view name, std::uint32
         const auto r = p.subspan(kTones + bank * kToneRecordSize, kToneRecordSize);
         const std::string toneName = Padded(std::string(name.substr(0, 6)) + (bank == 0 ? " A" : " B"), 8);
         std::copy(toneName.begin(), toneName.end(), r.begin());
-        r[9] = static_cast<std::uint8_t>(bank);  // tone number
+        r[9] = static_cast<std::uint8_t>(bank); // tone number
         r[12] = 60;                             // original key C-4
         r[14] = 0;                              // first segment
         r[15] = static_cast<std::uint8_t>(inBank);
@@ -82,7 +85,8 @@ void PutSamples(std::span<std::uint8_t> w, std::uint32_t seed) {
     for (std::size_t i = 0; i + 1 < w.size(); i += 2) {
         noise = noise * 1664525u + 1013904223u;
         const auto v = static_cast<std::int32_t>(std::lround(20000.0 * std::sin(step * static_cast<double>(i / 2))));
-        const auto s = static_cast<std::uint16_t>(static_cast<std::int16_t>(v)) ^ static_cast<std::uint16_t>(noise >> 28);
+        const auto s =
+            static_cast<std::uint16_t>(static_cast<std::int16_t>(v)) ^ static_cast<std::uint16_t>(noise >> 28);
         WriteLe16(s, w.subspan(i, 2));
     }
 }
@@ -101,10 +105,11 @@ SyntheticDisc BuildSyntheticDisc(DiscSize size) {
     struct GroupPlan {
         std::string_view name, second;
     };
-    const std::vector<GroupPlan> groupPlans =
-        full ? std::vector<GroupPlan>{{"PIANO", "Concert Grand"}, {"STRINGS", "Solo Cello"}, {"DRUMS", "Kit 1"},
-                                      {"SYNTH", "Pads"}}
-             : std::vector<GroupPlan>{{"PIANO", "Small"}, {"DRUMS", "Small"}};
+    const std::vector<GroupPlan> groupPlans = full ? std::vector<GroupPlan>{{"PIANO", "Concert Grand"},
+                                                                            {"STRINGS", "Solo Cello"},
+                                                                            {"DRUMS", "Kit 1"},
+                                                                            {"SYNTH", "Pads"}}
+                                                   : std::vector<GroupPlan>{{"PIANO", "Small"}, {"DRUMS", "Small"}};
     // Group numbers on the disc start at 1; the records of a group stand together.
     const std::vector<Plan> plans =
         full ? std::vector<Plan>{{"Grand Full", "PIANO", 1, kMaxAreaUnits},
@@ -113,8 +118,7 @@ SyntheticDisc BuildSyntheticDisc(DiscSize size) {
                                  {"Kick", "DRUMS", 3, kParameterUnits + 1 * kUnitsPerSegment},
                                  {"Parameters Only", "DRUMS", 3, kParameterUnits},
                                  {"Pad Warm", "SYNTH", 4, kParameterUnits + 3 * kUnitsPerSegment}}
-             : std::vector<Plan>{{"Piano", "PIANO", 1, kParameterUnits + 2},
-                                 {"Snare", "DRUMS", 2, kParameterUnits}};
+             : std::vector<Plan>{{"Piano", "PIANO", 1, kParameterUnits + 2}, {"Snare", "DRUMS", 2, kParameterUnits}};
 
     std::uint32_t unit = kFirstAreaUnit;
     for (const auto& p : plans) {

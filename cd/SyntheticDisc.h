@@ -37,7 +37,7 @@ struct SyntheticGroup {
 };
 
 struct SyntheticDisc {
-    std::vector<std::uint8_t> iso; // 2,048-byte blocks
+    std::vector<std::uint8_t> iso;          // 2,048-byte blocks
     std::array<std::string, 4> description; // trimmed
     std::vector<SyntheticGroup> groups;
     std::vector<SyntheticSound> sounds; // in the order of the sound directory

@@ -111,7 +111,8 @@ int Usage(std::ostream& err, std::string_view problem) { return UsageError(err, 
 
 int RunDrives(const Args& args, std::ostream& out, std::ostream& err) {
     if (!args.empty()) return Usage(err, "'cd drives' takes no arguments");
-    for (const auto& d : platform::ListCdDrives()) out << d.string() << '\n';
+    for (const auto& d : platform::ListCdDrives())
+        out << d.string() << '\n';
     return kOk;
 }
 
@@ -148,7 +149,8 @@ void PrintListText(std::ostream& out, const std::string& path, const OpenedSourc
             const cd::SoundRecord& s = t.sounds[l.sounds[g][i]];
             out << "  " << std::right << std::setw(3) << i + 1 << "  " << std::left << std::setw(40) << s.text()
                 << std::right << std::setw(6) << s.units << " units";
-            if (auto st = cd::CheckSoundArea(s, t.discUnits); !st) out << "  (" << TerminalText(st.failure().text) << ")";
+            if (auto st = cd::CheckSoundArea(s, t.discUnits); !st)
+                out << "  (" << TerminalText(st.failure().text) << ")";
             out << std::left << '\n';
         }
     }
@@ -163,7 +165,8 @@ void PrintListJson(std::ostream& out, const std::string& path, const OpenedSourc
     j.key("format").value(src.format);
     j.key("blocks").value(static_cast<long long>(src.disc->blockCount()));
     j.key("description").beginArray();
-    for (const auto& d : t.header.description) j.value(d);
+    for (const auto& d : t.header.description)
+        j.value(d);
     j.endArray();
     j.key("groups").beginArray();
     for (std::size_t g = 0; g < t.groups.size(); ++g) {
@@ -216,8 +219,10 @@ int RunList(const Args& args, std::ostream& out, std::ostream& err) {
     auto disc = OpenDisc(p.positional[0]);
     if (!disc) return Refuse(err, disc.failure());
     const Listing l = ListGroups(disc->tables);
-    if (p.json) PrintListJson(out, p.positional[0], disc->source, disc->tables, l);
-    else PrintListText(out, p.positional[0], disc->source, disc->tables, l);
+    if (p.json)
+        PrintListJson(out, p.positional[0], disc->source, disc->tables, l);
+    else
+        PrintListText(out, p.positional[0], disc->source, disc->tables, l);
     int rc = kOk;
     for (std::size_t g = 0; g < l.errors.size(); ++g)
         if (!l.errors[g].empty()) rc = Refuse(err, Fail("group " + std::to_string(g + 1) + ": " + l.errors[g]));
@@ -248,19 +253,22 @@ int RunExport(const Args& args, std::ostream& out, std::ostream& err) {
     ExportOptions o;
     if (auto problem = ParseExportOptions(p, o); !problem.empty()) return Usage(err, problem);
     std::size_t group = 0, sound = 0;
-    if (!p.option("group") || !ParseNumber(*p.option("group"), group)) return Usage(err, "--group needs a number from 1");
-    if (!p.option("sound") || !ParseNumber(*p.option("sound"), sound)) return Usage(err, "--sound needs a number from 1");
+    if (!p.option("group") || !ParseNumber(*p.option("group"), group))
+        return Usage(err, "--group needs a number from 1");
+    if (!p.option("sound") || !ParseNumber(*p.option("sound"), sound))
+        return Usage(err, "--sound needs a number from 1");
 
     auto disc = OpenDisc(p.positional[0]);
     if (!disc) return Refuse(err, disc.failure());
     const cd::CdTables& t = disc->tables;
     if (group > t.groups.size())
-        return Refuse(err, Fail("the disc has no group " + std::to_string(group) + " (it has " + std::to_string(t.groups.size()) + ")"));
+        return Refuse(err, Fail("the disc has no group " + std::to_string(group) + " (it has " +
+                                std::to_string(t.groups.size()) + ")"));
     auto list = cd::SoundsOfGroup(t, group - 1);
     if (!list) return Refuse(err, list.failure());
     if (sound > list->size())
-        return Refuse(err, Fail("group " + std::to_string(group) + " has no sound " + std::to_string(sound) + " (it lists " +
-                                std::to_string(list->size()) + ")"));
+        return Refuse(err, Fail("group " + std::to_string(group) + " has no sound " + std::to_string(sound) +
+                                " (it lists " + std::to_string(list->size()) + ")"));
     const cd::SoundRecord& record = t.sounds[(*list)[sound - 1]];
     if (auto st = cd::ExportSoundArea(*disc->source.disc, record, o.family->family, o.mainDir, p.positional[1]); !st)
         return Refuse(err, st.failure());
@@ -283,7 +291,7 @@ int RunExportAll(const Args& args, std::ostream& out, std::ostream& err) {
 
     const cd::CdTables& t = disc->tables;
     const Listing l = ListGroups(t);
-    std::set<std::size_t> done;   // a record reached from two groups is written once
+    std::set<std::size_t> done; // a record reached from two groups is written once
     std::set<std::string> names;
     int rc = kOk;
     for (std::size_t g = 0; g < t.groups.size(); ++g) {

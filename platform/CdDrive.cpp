@@ -49,8 +49,18 @@ int SendCommand(int fd, std::span<const std::uint8_t> command, std::uint8_t* dat
 } // namespace
 
 std::array<std::uint8_t, 12> ReadCdCommand(std::uint32_t block) {
-    return {0xBE, 0x08, static_cast<std::uint8_t>(block >> 24), static_cast<std::uint8_t>(block >> 16),
-            static_cast<std::uint8_t>(block >> 8), static_cast<std::uint8_t>(block), 0, 0, 1, 0xF8, 0, 0};
+    return {0xBE,
+            0x08,
+            static_cast<std::uint8_t>(block >> 24),
+            static_cast<std::uint8_t>(block >> 16),
+            static_cast<std::uint8_t>(block >> 8),
+            static_cast<std::uint8_t>(block),
+            0,
+            0,
+            1,
+            0xF8,
+            0,
+            0};
 }
 
 std::array<std::uint8_t, 10> ReadCapacityCommand() { return {0x25, 0, 0, 0, 0, 0, 0, 0, 0, 0}; }
@@ -67,7 +77,8 @@ std::vector<std::filesystem::path> ListCdDrives(const std::filesystem::path& dev
     }
     std::sort(found.begin(), found.end());
     std::vector<std::filesystem::path> drives;
-    for (auto& f : found) drives.push_back(std::move(f.second));
+    for (auto& f : found)
+        drives.push_back(std::move(f.second));
     return drives;
 }
 

@@ -15,12 +15,14 @@ int main(int argc, char** argv) {
     std::string out;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
-        if (a == "--small") size = DiscSize::Small;
+        if (a == "--small")
+            size = DiscSize::Small;
         else if (a == "--help" || a == "-h" || a.starts_with("-") || !out.empty()) {
             std::cerr << "Usage: veldin-mkdisc [--small] OUT.iso|OUT.bin|OUT.img\n"
                          "Writes a synthetic Roland sample disc image (.bin/.img: raw 2,352-byte sectors).\n";
             return a == "--help" || a == "-h" ? 0 : 2;
-        } else out = a;
+        } else
+            out = a;
     }
     if (out.empty()) {
         std::cerr << "Usage: veldin-mkdisc [--small] OUT.iso|OUT.bin|OUT.img\n";

@@ -26,7 +26,8 @@ std::size_t EntryAt(std::size_t slot) { return kDirectoryOffset + slot * kDirect
 constexpr std::size_t kGroupsAt = 1 * 512, kSoundsAt = 5 * 512, kMapAt = 7 * 512;
 
 void PutBe32(Bytes& b, std::size_t at, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) b[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(v >> (24 - 8 * i));
+    for (int i = 0; i < 4; ++i)
+        b[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(v >> (24 - 8 * i));
 }
 void PutBe16(Bytes& b, std::size_t at, std::uint16_t v) {
     b[at] = static_cast<std::uint8_t>(v >> 8);
@@ -129,7 +130,7 @@ TEST(CdTables, TablesOutsideTheDiscOrThemselvesAreRefused) {
         {"more groups than the group table holds", [](Bytes& b) { PutBe16(b, EntryAt(0) + 25, 65); }},
         {"more groups than the group map holds",
          [](Bytes& b) {
-             PutBe32(b, EntryAt(0) + 20, 20); // 320 groups fit the table ...
+             PutBe32(b, EntryAt(0) + 20, 20);  // 320 groups fit the table ...
              PutBe16(b, EntryAt(0) + 25, 300); // ... but not the one-unit map
          }},
         {"table longer than any table can be",
@@ -176,7 +177,8 @@ TEST(CdTables, AGroupNeverRunsPastTheLoadedSoundDirectory) {
     Bytes iso = Disc().iso;
     const std::size_t slots = 2 * 512 / kSoundRecordSize;
     const std::uint8_t last = Disc().sounds.back().group;
-    for (std::size_t i = Disc().sounds.size(); i < slots; ++i) iso[kSoundsAt + i * kSoundRecordSize + 57] = last;
+    for (std::size_t i = Disc().sounds.size(); i < slots; ++i)
+        iso[kSoundsAt + i * kSoundRecordSize + 57] = last;
     const std::size_t lastGroup = Disc().groups.size() - 1;
 
     // The directory's entry count ends the group ...
@@ -229,9 +231,8 @@ TEST(CheckSoundArea, SizesAndPlaces) {
     };
     const std::uint64_t discUnits = 4000;
     for (auto c : {Case{8, 17, text::kSoundAreaSize}, Case{8, 18, {}}, Case{8, 1746, {}},
-                   Case{8, 1747, text::kSoundAreaSize}, Case{8, 0, text::kSoundAreaSize},
-                   Case{4000 - 1746, 1746, {}}, Case{4000 - 1745, 1746, text::kSoundAreaOutside},
-                   Case{0xFFFFFFFF, 18, text::kSoundAreaOutside}}) {
+                   Case{8, 1747, text::kSoundAreaSize}, Case{8, 0, text::kSoundAreaSize}, Case{4000 - 1746, 1746, {}},
+                   Case{4000 - 1745, 1746, text::kSoundAreaOutside}, Case{0xFFFFFFFF, 18, text::kSoundAreaOutside}}) {
         SCOPED_TRACE(testing::Message() << c.first << "+" << c.units);
         SoundRecord s;
         s.firstUnit = c.first;

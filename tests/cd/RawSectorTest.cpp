@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
+#include "cd/DiscSource.h"
 #include "cd/RawSector.h"
 #include "cd/SyntheticDisc.h"
-#include "cd/DiscSource.h"
 
 namespace veldin::cd {
 namespace {
@@ -20,7 +20,8 @@ std::uint8_t GfMul(std::uint8_t a, std::uint8_t b) {
 }
 std::uint8_t AlphaPow(unsigned n) {
     std::uint8_t v = 1;
-    while (n--) v = GfMul(v, 2);
+    while (n--)
+        v = GfMul(v, 2);
     return v;
 }
 
@@ -41,12 +42,14 @@ int BrokenCodewords(const std::array<std::uint8_t, kRawSectorSize>& s) {
     int broken = 0;
     for (std::size_t col = 0; col < 86; ++col) {
         std::vector<std::uint8_t> c;
-        for (std::size_t row = 0; row < 26; ++row) c.push_back(a[row * 86 + col]);
+        for (std::size_t row = 0; row < 26; ++row)
+            c.push_back(a[row * 86 + col]);
         broken += !CodewordHolds(c);
     }
     for (std::size_t d = 0; d < 52; ++d) {
         std::vector<std::uint8_t> c;
-        for (std::size_t k = 0; k < 43; ++k) c.push_back(a[((d / 2) * 86 + d % 2 + 88 * k) % 2236]);
+        for (std::size_t k = 0; k < 43; ++k)
+            c.push_back(a[((d / 2) * 86 + d % 2 + 88 * k) % 2236]);
         c.push_back(a[2236 + d]);
         c.push_back(a[2236 + 52 + d]);
         broken += !CodewordHolds(c);
@@ -56,7 +59,8 @@ int BrokenCodewords(const std::array<std::uint8_t, kRawSectorSize>& s) {
 
 Bytes UserData(std::uint8_t seed) {
     Bytes d(kBlockSize);
-    for (std::size_t i = 0; i < d.size(); ++i) d[i] = static_cast<std::uint8_t>(seed + i * 31 + (i >> 7));
+    for (std::size_t i = 0; i < d.size(); ++i)
+        d[i] = static_cast<std::uint8_t>(seed + i * 31 + (i >> 7));
     return d;
 }
 
@@ -66,7 +70,8 @@ TEST(RawSector, LayoutOfAModeOneSector) {
     EXPECT_TRUE(IsMode1Sector(s));
     EXPECT_EQ(s[0], 0x00);
     EXPECT_EQ(s[11], 0x00);
-    for (int i = 1; i <= 10; ++i) EXPECT_EQ(s[static_cast<std::size_t>(i)], 0xFF);
+    for (int i = 1; i <= 10; ++i)
+        EXPECT_EQ(s[static_cast<std::size_t>(i)], 0xFF);
     EXPECT_EQ(s[12], 0x01);
     EXPECT_EQ(s[13], 0x02);
     EXPECT_EQ(s[14], 0x00);

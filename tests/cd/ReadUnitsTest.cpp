@@ -12,7 +12,8 @@ namespace {
 // A disc of `units` units where every byte tells its own position.
 std::vector<std::uint8_t> PatternDisc(std::size_t units) {
     std::vector<std::uint8_t> d(units * kUnitSize);
-    for (std::size_t i = 0; i < d.size(); ++i) d[i] = static_cast<std::uint8_t>(i * 7 + i / 512);
+    for (std::size_t i = 0; i < d.size(); ++i)
+        d[i] = static_cast<std::uint8_t>(i * 7 + i / 512);
     return d;
 }
 

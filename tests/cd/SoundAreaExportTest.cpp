@@ -39,12 +39,14 @@ const SyntheticSound& SoundNamed(std::string_view listText) {
 }
 
 std::span<const std::uint8_t> AreaOf(const SyntheticSound& s) {
-    return std::span(Disc().iso).subspan(static_cast<std::size_t>(s.firstUnit) * 512, static_cast<std::size_t>(s.units) * 512);
+    return std::span(Disc().iso)
+        .subspan(static_cast<std::size_t>(s.firstUnit) * 512, static_cast<std::size_t>(s.units) * 512);
 }
 
 std::vector<fs::path> FilesIn(const fs::path& dir) {
     std::vector<fs::path> files;
-    for (const auto& e : fs::directory_iterator(dir)) files.push_back(e.path().filename());
+    for (const auto& e : fs::directory_iterator(dir))
+        files.push_back(e.path().filename());
     return files;
 }
 
@@ -53,7 +55,8 @@ TEST(SoundAreaExport, FullAreaMakesACompleteImageWithTheTonesAndWaves) {
     ASSERT_EQ(full.units, kMaxAreaUnits);
     test::TempDir dir;
     MemoryDisc disc(Disc().iso);
-    ASSERT_TRUE(ExportSoundArea(disc, RecordOf(full), SamplerFamily::S550, veldin::test::BinDir(), dir / "full.s55").ok());
+    ASSERT_TRUE(
+        ExportSoundArea(disc, RecordOf(full), SamplerFamily::S550, veldin::test::BinDir(), dir / "full.s55").ok());
 
     const Bytes image = veldin::test::ReadFile(dir / "full.s55");
     ASSERT_EQ(image.size(), static_cast<std::size_t>(kImageSize));
@@ -123,7 +126,8 @@ TEST(SoundAreaExport, EighteenUnitsGiveTemplateAndParametersOnly) {
 
 TEST(SoundAreaExport, SamplesAreLittleEndianPackedToTwelveBits) {
     Bytes area(kParameterBytes, 0x5A);
-    for (std::uint8_t b : {0x34, 0x12, 0xCD, 0xAB, 0x0F, 0x80, 0xFF, 0x7F}) area.push_back(b);
+    for (std::uint8_t b : {0x34, 0x12, 0xCD, 0xAB, 0x0F, 0x80, 0xFF, 0x7F})
+        area.push_back(b);
     const Bytes tpl{1, 2, 3};
     const Bytes image = BuildSoundAreaImage(tpl, area);
     ASSERT_EQ(image.size(), 3 + kParameterBytes + 6);
@@ -202,7 +206,8 @@ TEST(Families, OptionsTemplatesAndExtensions) {
     EXPECT_EQ(InfoOf(SamplerFamily::S550).filterText, "Roland S550 (*.s55)");
     EXPECT_EQ(FindFamily("S330"), nullptr);
     EXPECT_EQ(FindFamily("w30s"), nullptr);
-    for (const auto& f : Families()) EXPECT_TRUE(fs::exists(veldin::test::BinDir() / f.templateFile)) << f.templateFile;
+    for (const auto& f : Families())
+        EXPECT_TRUE(fs::exists(veldin::test::BinDir() / f.templateFile)) << f.templateFile;
 }
 
 TEST(FileNameOf, ReplacesWhatFileNamesCannotHold) {

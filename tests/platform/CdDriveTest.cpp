@@ -22,7 +22,8 @@ TEST(CdDrive, ReadCdCommandBlock) {
 
 TEST(CdDrive, DrivesAreListedInNumberOrder) {
     test::TempDir dev;
-    for (const char* name : {"sr10", "sda", "sr2", "sr", "srx", "sr0", "sg0", "sr1a"}) test::WriteFile(dev / name, {});
+    for (const char* name : {"sr10", "sda", "sr2", "sr", "srx", "sr0", "sg0", "sr1a"})
+        test::WriteFile(dev / name, {});
     const auto drives = ListCdDrives(dev.path());
     EXPECT_EQ(drives, (std::vector<fs::path>{dev / "sr0", dev / "sr2", dev / "sr10"}));
     EXPECT_TRUE(ListCdDrives(dev / "missing").empty());
