@@ -53,10 +53,40 @@ constexpr std::string_view kFloppyHelp =
     "\n"
     "Exit status: 0 ok, 1 refused or failed, 2 usage error, 3 done but sectors skipped.\n";
 
-const std::array<Command, 2> kCommands{{
+constexpr std::string_view kCdHelp =
+    "Usage: veldin-cli cd drives\n"
+    "       veldin-cli cd list SOURCE [--json]\n"
+    "       veldin-cli cd export SOURCE --group N --sound M --family FAMILY [--main-dir DIR] OUT\n"
+    "       veldin-cli cd export-all SOURCE --family FAMILY [--main-dir DIR] DIR\n"
+    "\n"
+    "Reads a Roland sample CD-ROM. SOURCE is a CD-ROM drive (/dev/sr0) or an image of the\n"
+    "disc: 2,048-byte sectors (.iso) or raw 2,352-byte Mode 1 sectors (.bin, .img; told by\n"
+    "their sync pattern). Nothing is written to the source.\n"
+    "\n"
+    "  drives       list the CD-ROM drives (/dev/sr*)\n"
+    "  list         print the disc's description, its instrument groups and their sounds,\n"
+    "               numbered from 1; --json prints one JSON object (keys: source, kind,\n"
+    "               format, blocks, description, groups[group, text, name, secondName,\n"
+    "               firstRecord, sounds[sound, record, text, name, category, firstUnit,\n"
+    "               units, exportable]])\n"
+    "  export       write sound M of group N as the disk image OUT\n"
+    "  export-all   write every sound area into DIR, each named after its list text\n"
+    "\n"
+    "  --family FAMILY  w30, s50, s330 or s550: whose template (W30.dat, S50.dat, S330.dat,\n"
+    "                   S550.dat) gives the image its system area\n"
+    "  --main-dir DIR   where the templates are (default: the folder of veldin-cli)\n"
+    "\n"
+    "An area of 18 to 1,746 units makes an image; a full area (1,746 units) makes a\n"
+    "complete 737,280-byte disk image. An existing OUT is replaced.\n"
+    "\n"
+    "Exit status: 0 ok, 1 the disc or an area was refused, 2 usage error.\n";
+
+// Rows are added here as commands come; the usage text lists them in this order.
+const Command kCommands[] = {
     {"info", "info IMAGE [--json]", kInfoHelp, RunInfo},
     {"floppy", "floppy info|read|write|format ...", kFloppyHelp, RunFloppy},
-}};
+    {"cd", "cd drives | list SOURCE [--json] | export SOURCE ... OUT | export-all SOURCE ... DIR", kCdHelp, RunCd},
+};
 
 void PrintUsage(std::ostream& out) {
     out << "Usage: veldin-cli COMMAND [ARGS...]\n\nCommands:\n";
