@@ -23,6 +23,21 @@ inline constexpr std::string_view kNotRolandImage =
 inline constexpr std::string_view kNoTemplate = "Couldn't find Roland diskimage definitions!";
 inline constexpr std::string_view kCantCreateFile = "Couldn't create new file!";
 
+// Undo store.
+inline constexpr std::string_view kCantCreateWorkingCopy = "Couldn't create temporary diskimage file for Undo!";
+inline constexpr std::string_view kCantLockOriginal = "Couldn't lock original file!";
+inline constexpr std::string_view kCantCreateSession = "Couldn't create temporary session file for Undo!";
+inline constexpr std::string_view kCantCreateStep = "Couldn't create undo step!";
+inline constexpr std::string_view kCantOpenStep = "Couldn't open undo step!";
+inline constexpr std::string_view kNoMemory = "Couldn't allocate memory!";
+// Our own: the search for a free temporary directory name gives up after a bounded
+// number of names, or at once when the temporary folder cannot be written.
+inline constexpr std::string_view kCantCreateTempDirectory = "Couldn't create temporary directory for Undo!";
+// Our own: Save failed and the user's file was left as it was.
+inline constexpr std::string_view kCantSaveFile = "Couldn't save file!";
+// Follows the full path of the document in the question asked by Close.
+inline constexpr std::string_view kNotSavedQuestion = " is not saved, do you want to save this file?";
+
 // Settings.
 inline constexpr std::string_view kReinstall = "Serious error has occured. Please reinstall VELDIN!";
 inline constexpr std::string_view kCantReadKey = "\n\rCouldn't read this key from the registry!";
