@@ -20,8 +20,12 @@ FileReplacement::~FileReplacement() {
 
 Failure FileReplacement::failure() const { return Fail(failureText_); }
 
-Result<FileReplacement> FileReplacement::Begin(os::FileOps& files, const std::filesystem::path& target,
+Result<FileReplacement> FileReplacement::Begin(os::FileOps& files, const std::filesystem::path& requested,
                                                Options options) {
+    // A link is followed: the file it names is replaced and the link stays a link.
+    std::error_code ec;
+    std::filesystem::path target = std::filesystem::canonical(requested, ec);
+    if (ec) target = requested;
     std::optional<std::uint32_t> permissions = options.permissions;
     const int existing = files.open(target, os::OpenMode::ReadOnly);
     if (existing != os::kNoHandle) {
