@@ -1,6 +1,7 @@
 // Corrupt step files handed to undo and to redo. Properties checked: a step that is
 // refused leaves the working copy exactly as it was and the step counters unchanged; no
 // write ever reaches outside the image's 737,280 bytes; the working copy keeps its size.
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -63,8 +64,11 @@ struct Setting {
 };
 
 Bytes ReadAll(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::ifstream in(p, std::ios::binary | std::ios::ate);
+    Bytes bytes(static_cast<std::size_t>(std::max<std::streamoff>(in.tellg(), 0)));
+    in.seekg(0);
+    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    return bytes;
 }
 
 void Put(const fs::path& p, const std::uint8_t* data, std::size_t size) {

@@ -41,6 +41,16 @@ public:
         return out;
     }
 
+    // What Save As to another family must write: the target's template, then the source's
+    // bytes from sector 126 on; for the S-50 the second half of sectors 126-133 is zero.
+    static std::vector<std::uint8_t> CrossFamilyCopy(const std::vector<std::uint8_t>& targetTemplate,
+                                                     const std::vector<std::uint8_t>& source, bool toS50) {
+        std::vector<std::uint8_t> out = targetTemplate;
+        for (std::size_t i = out.size(); i < source.size(); ++i)
+            out.push_back(toS50 && i < 134 * 512 && i % 512 >= 256 ? 0 : source[i]);
+        return out;
+    }
+
     TempDir main, temp, images;
     MinStdRandom random;
     Workspace ws;
