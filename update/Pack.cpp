@@ -9,7 +9,8 @@ namespace {
 
 constexpr std::size_t kHashBits = 17;
 constexpr std::size_t kWindow = std::size_t{1} << 20; // farthest copy considered
-constexpr int kChainDepth = 48;
+constexpr int kChainDepth = 32;
+constexpr std::size_t kLazyBelow = 32;       // longer copies are taken at once
 constexpr std::size_t kGoodEnough = 258;              // stop searching once a copy is this long
 constexpr std::size_t kMaxLength = std::size_t{1} << 16;
 constexpr std::int64_t kNone = -1;
@@ -136,7 +137,7 @@ public:
         while (pos < d_.size()) {
             finder_.advanceTo(pos);
             Choice c = choose(pos, afterMatch_);
-            if (c.length > 1 && c.code != Code::Short && pos + 1 < d_.size()) {
+            if (c.length > 1 && c.length < kLazyBelow && c.code != Code::Short && pos + 1 < d_.size()) {
                 // One step of lazy evaluation: a literal now may buy a clearly longer copy.
                 finder_.advanceTo(pos + 1);
                 const Choice next = choose(pos + 1, false);

@@ -4,6 +4,9 @@
 #include <QLocalSocket>
 #include <QThread>
 
+#include <fstream>
+#include <string>
+
 #include "core/SingleInstance.h"
 
 #ifdef _WIN32
@@ -27,7 +30,17 @@ bool ProcessAlive(long long pid) {
     CloseHandle(h);
     return alive;
 #else
-    return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
+    if (::kill(static_cast<pid_t>(pid), 0) != 0 && errno != EPERM) return false;
+#ifdef __linux__
+    // A process that has ended but was not reaped yet still answers kill(0).
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    if (std::getline(stat, line)) {
+        const auto close = line.rfind(')');
+        if (close != std::string::npos && close + 2 < line.size() && line[close + 2] == 'Z') return false;
+    }
+#endif
+    return true;
 #endif
 }
 
