@@ -133,18 +133,16 @@ public:
 
     void run() {
         w_.byte(d_[0]);
-        std::size_t pos = 1;
-        while (pos < d_.size()) {
-            finder_.advanceTo(pos);
-            Choice c = choose(pos, afterMatch_);
-            if (c.length > 1 && c.length < kLazyBelow && c.code != Code::Short && pos + 1 < d_.size()) {
+        while (pos_ < d_.size()) {
+            finder_.advanceTo(pos_);
+            Choice c = choose(pos_, afterMatch_);
+            if (c.length > 1 && c.length < kLazyBelow && c.code != Code::Short && pos_ + 1 < d_.size()) {
                 // One step of lazy evaluation: a literal now may buy a clearly longer copy.
-                finder_.advanceTo(pos + 1);
-                const Choice next = choose(pos + 1, false);
-                if (next.length > c.length + 1) c = single(pos);
+                finder_.advanceTo(pos_ + 1);
+                const Choice next = choose(pos_ + 1, false);
+                if (next.length > c.length + 1) c = single(pos_);
             }
             emit(c);
-            pos += c.length;
         }
         w_.bits(0b110, 3); // offset 0: end of stream
         w_.byte(0);

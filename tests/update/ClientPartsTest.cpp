@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "core/MemorySettingsStore.h"
+#include "core/SingleInstance.h"
 #include "tests/update/UpdateFakes.h"
 #include "update/Connection.h"
 #include "update/LauncherClose.h"
@@ -156,6 +157,16 @@ TEST(DownloadProgress, NeverAbove100AndNoDivisionByZero) {
     q.length(std::nullopt);
     q.received(100);
     EXPECT_EQ(noLength.details.back(), text::kNoLength);
+}
+
+TEST(SingleInstance, OneNamePerInstallation) {
+    veldin::test::TempDir a, b;
+    const std::string name = SingleInstanceName(a.path());
+    EXPECT_TRUE(name.starts_with("veldin-"));
+    EXPECT_EQ(name.size(), 7u + 16u);
+    EXPECT_EQ(SingleInstanceName(a.path() / ""), name);
+    EXPECT_EQ(SingleInstanceName(a.path() / "sub" / ".."), name);
+    EXPECT_NE(SingleInstanceName(b.path()), name);
 }
 
 // A launcher that exits on request, or only after `exitsAfterKill`.
