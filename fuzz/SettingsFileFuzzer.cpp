@@ -1,8 +1,9 @@
 // Settings files of any content. Properties checked: a file that parses names only the
 // main key and its direct subkeys, and its numbers are 4 bytes; importing it into a store
-// writes exactly the values parsed.
+// writes exactly the values parsed, the last of each name winning.
 #include <cstdint>
 #include <cstdlib>
+#include <map>
 #include <span>
 
 #include "core/MemorySettingsStore.h"
@@ -32,10 +33,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (store.valueCount() != 0) std::abort();
         return 0;
     }
+    std::map<std::pair<std::string, std::string>, const update::SettingValue*> last; // a later line wins
     for (const auto& v : *values) {
         if (v.subkey.find('\\') != std::string::npos || v.name.empty()) std::abort();
         if (v.type == RegType::Dword && v.bytes.size() != 4) std::abort();
-        if (store.read(v.subkey, v.name, v.type) == std::nullopt) std::abort();
+        last[{v.subkey, v.name}] = &v;
     }
+    for (const auto& [key, v] : last)
+        if (store.read(v->subkey, v->name, v->type) != v->bytes) std::abort();
     return 0;
 }

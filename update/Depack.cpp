@@ -52,7 +52,7 @@ class Output {
 public:
     explicit Output(std::size_t size) : size_(size) {
         // Grow with what the stream really produces rather than trusting a stated size.
-        buf_.resize(std::min<std::size_t>(size, std::size_t{1} << 20));
+        buf_.resize(std::min<std::size_t>(size, std::size_t{1} << 16));
     }
 
     bool put(std::uint8_t b) {

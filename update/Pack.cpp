@@ -7,13 +7,16 @@
 namespace veldin::update {
 namespace {
 
-constexpr std::size_t kHashBits = 17;
+constexpr int kMaxHashBits = 17;
 constexpr std::size_t kWindow = std::size_t{1} << 20; // farthest copy considered
 constexpr int kChainDepth = 32;
 constexpr std::size_t kLazyBelow = 32;       // longer copies are taken at once
 constexpr std::size_t kGoodEnough = 258;              // stop searching once a copy is this long
 constexpr std::size_t kMaxLength = std::size_t{1} << 16;
-constexpr std::int64_t kNone = -1;
+constexpr std::uint32_t kNone = 0xFFFFFFFFu; // positions are below 4 GB: sizes are 32-bit
+
+// Tables sized to the input, so that packing small files stays cheap.
+int TableBits(std::size_t n, int most) { return std::clamp(static_cast<int>(std::bit_width(n)) + 1, 8, most); }
 
 class BitWriter {
 public:
@@ -59,7 +62,8 @@ struct Match {
 class MatchFinder {
 public:
     explicit MatchFinder(std::span<const std::uint8_t> d)
-        : d_(d), head_(std::size_t{1} << kHashBits, kNone), prev_(d.size(), kNone), pair_(65536, kNone) {}
+        : d_(d), hashBits_(TableBits(d.size(), kMaxHashBits)), pairBits_(TableBits(d.size(), 16)),
+          head_(std::size_t{1} << hashBits_, kNone), prev_(d.size(), kNone), pair_(std::size_t{1} << pairBits_, kNone) {}
 
     // Registers every position before `pos` that is not registered yet.
     void advanceTo(std::size_t pos) {
@@ -67,9 +71,9 @@ public:
             if (next_ + 3 <= d_.size()) {
                 const std::size_t h = Hash(next_);
                 prev_[next_] = head_[h];
-                head_[h] = static_cast<std::int64_t>(next_);
+                head_[h] = static_cast<std::uint32_t>(next_);
             }
-            if (next_ + 2 <= d_.size()) pair_[Pair(next_)] = static_cast<std::int64_t>(next_);
+            if (next_ + 2 <= d_.size()) pair_[Pair(next_)] = static_cast<std::uint32_t>(next_);
         }
     }
 
@@ -77,9 +81,9 @@ public:
         Match best;
         if (pos + 3 > d_.size()) return best;
         const std::size_t limit = std::min(kMaxLength, d_.size() - pos);
-        std::int64_t cand = head_[Hash(pos)];
-        for (int depth = 0; cand != kNone && depth < kChainDepth; ++depth, cand = prev_[static_cast<std::size_t>(cand)]) {
-            const auto c = static_cast<std::size_t>(cand);
+        std::uint32_t cand = head_[Hash(pos)];
+        for (int depth = 0; cand != kNone && depth < kChainDepth; ++depth, cand = prev_[cand]) {
+            const std::size_t c = cand;
             if (pos - c > kWindow) break;
             if (d_[c + best.length] != d_[pos + best.length]) continue;
             const std::size_t len = Extend(c, pos, limit);
@@ -91,11 +95,12 @@ public:
         return best;
     }
 
-    // The nearest earlier occurrence of the two bytes at `pos`.
+    // The nearest earlier position whose two bytes hash as those at `pos` (the caller
+    // checks that they are equal).
     std::size_t pairOffset(std::size_t pos) const {
         if (pos + 2 > d_.size()) return 0;
-        const std::int64_t p = pair_[Pair(pos)];
-        return p == kNone ? 0 : pos - static_cast<std::size_t>(p);
+        const std::uint32_t p = pair_[Pair(pos)];
+        return p == kNone ? 0 : pos - p;
     }
 
     std::size_t Extend(std::size_t from, std::size_t pos, std::size_t limit) const {
@@ -107,14 +112,19 @@ public:
 private:
     std::size_t Hash(std::size_t p) const {
         const std::uint32_t v = d_[p] | (d_[p + 1] << 8) | (static_cast<std::uint32_t>(d_[p + 2]) << 16);
-        return (v * 2654435761u) >> (32 - kHashBits);
+        return (v * 2654435761u) >> (32 - hashBits_);
     }
-    std::size_t Pair(std::size_t p) const { return d_[p] | (d_[p + 1] << 8); }
+    std::size_t Pair(std::size_t p) const {
+        const std::uint32_t v = d_[p] | (d_[p + 1] << 8);
+        return pairBits_ == 16 ? v : (v * 2654435761u) >> (32 - pairBits_);
+    }
 
     std::span<const std::uint8_t> d_;
-    std::vector<std::int64_t> head_;
-    std::vector<std::int64_t> prev_;
-    std::vector<std::int64_t> pair_;
+    int hashBits_;
+    int pairBits_;
+    std::vector<std::uint32_t> head_;
+    std::vector<std::uint32_t> prev_;
+    std::vector<std::uint32_t> pair_;
     std::size_t next_ = 0;
 };
 
