@@ -23,7 +23,7 @@ bool Assign(const SettingEntry& e, const std::vector<std::uint8_t>& bytes, std::
     case RegType::Sz:
         if (bytes.size() + 1 > e.size) return false;
         std::memset(dst, 0, e.size);
-        std::memcpy(dst, bytes.data(), bytes.size());
+        if (!bytes.empty()) std::memcpy(dst, bytes.data(), bytes.size()); // an empty text has no data pointer
         return true;
     case RegType::Dword: {
         if (bytes.size() != 4 || e.size < 4) return false;
@@ -32,7 +32,7 @@ bool Assign(const SettingEntry& e, const std::vector<std::uint8_t>& bytes, std::
     }
     case RegType::Binary:
         if (bytes.size() > e.size) return false;
-        std::memcpy(dst, bytes.data(), bytes.size());
+        if (!bytes.empty()) std::memcpy(dst, bytes.data(), bytes.size());
         return true;
     }
     return false;

@@ -34,14 +34,14 @@ int main(int argc, char** argv) {
             return 0;
         }
         if (a == "--kind" && i + 1 < argc) {
-            const std::string spec = argv[++i];
-            const auto eq = spec.rfind('=');
-            const auto kind = eq == std::string::npos ? std::nullopt : KindFromName(spec.substr(eq + 1));
+            const std::string setting = argv[++i];
+            const auto eq = setting.rfind('=');
+            const auto kind = eq == std::string::npos ? std::nullopt : KindFromName(setting.substr(eq + 1));
             if (!kind) {
                 std::cerr << "veldin-publish: --kind expects NAME=Forced|Normal|Registry|Launch\n";
                 return 2;
             }
-            kinds[spec.substr(0, eq)] = *kind;
+            kinds[setting.substr(0, eq)] = *kind;
         } else if (a.starts_with("-")) {
             std::cerr << "veldin-publish: unknown option '" << a << "'\n" << kUsage;
             return 2;
