@@ -1,4 +1,5 @@
 #include "cli/Commands.h"
+#include "cli/ToneCommands.h"
 
 #include <array>
 #include <ostream>
@@ -17,8 +18,10 @@ constexpr std::string_view kInfoHelp =
     "\n"
     "Exit status: 0 ok, 1 the file was refused, 2 usage error.\n";
 
-const std::array<Command, 1> kCommands{{
+const std::array<Command, 3> kCommands{{
     {"info", "info IMAGE [--json]", kInfoHelp, RunInfo},
+    {"tones", "tones IMAGE [--json]", kTonesHelp, RunTones},
+    {"tone", "tone export-wav|import-wav|save|load|delete|rename|set IMAGE ...", kToneHelp, RunTone},
 }};
 
 void PrintUsage(std::ostream& out) {
