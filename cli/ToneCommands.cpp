@@ -44,7 +44,8 @@ const std::string_view kTonesHelp =
     "           loop, end, rate, key, loopMode, volume, pointsInsideWave}]}\n";
 
 const std::string_view kToneHelp =
-    "Usage:\n"
+    "Usage: veldin-cli tone SUBCOMMAND IMAGE ...\n"
+    "\n"
     "  veldin-cli tone export-wav IMAGE TONE OUT.wav [--no-regions] [--mrk] [--smpl]\n"
     "  veldin-cli tone import-wav IMAGE WAV (--bank A|B | --onto TONE) [--stereo left|both]\n"
     "                             [--log] [--main-dir DIR] [-o OUT]\n"
