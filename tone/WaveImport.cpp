@@ -63,6 +63,10 @@ void MarkChannel(ToneRecord& r, char mark) {
 
 std::string Decimal(std::int64_t v) { return std::to_string(v); }
 
+bool IsRiffWave(std::span<const std::uint8_t> wav) {
+    return wav.size() >= 12 && IdIs(wav, "RIFF") && IdIs(wav.subspan(8), "WAVE");
+}
+
 } // namespace
 
 std::int16_t SampleAt(const WaveFormat& f, std::size_t frame, int channel) {
@@ -103,8 +107,7 @@ Result<ToneFile> WaveToToneFile(std::span<const std::uint8_t> wav, std::string_v
         log.open(options.logDir / text::kLogFileName);
         log.writeLine(text::kLogTitle);
     }
-    if (wav.size() < 12 || !IdIs(wav, "RIFF") || !IdIs(wav.subspan(8), "WAVE")) return Fail(text::kNotWave, Icon::None);
-
+    if (!IsRiffWave(wav)) return Fail(text::kNotWave, Icon::None);
     log.writeLine((options.mainDir / text::kTemplateFileName).string());
     auto tpl = LoadTemplate(options.mainDir);
     if (!tpl) {
@@ -112,8 +115,15 @@ Result<ToneFile> WaveToToneFile(std::span<const std::uint8_t> wav, std::string_v
         return tpl.failure();
     }
     log.writeLine(" default.ston loaded");
+    return ConvertWave(wav, fileName, *tpl, ui, &log);
+}
 
-    ToneRecord r1 = *tpl;
+Result<ToneFile> ConvertWave(std::span<const std::uint8_t> wav, std::string_view fileName, const ToneRecord& tpl,
+                             UserInteraction& ui, LogWriter* logTo) {
+    LogWriter none;
+    LogWriter& log = logTo ? *logTo : none;
+    if (!IsRiffWave(wav)) return Fail(text::kNotWave, Icon::None);
+    ToneRecord r1 = tpl;
     const auto name = ToneNameFrom(fileName);
     std::copy(name.begin(), name.end(), r1.bytes().begin());
     r1.setOutput(0);

@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/LogWriter.h"
 #include "core/UserInteraction.h"
 #include "tone/ToneFile.h"
 
@@ -38,6 +39,10 @@ struct WaveImportOptions {
 // icon) and nothing else happens.
 Result<ToneFile> WaveToToneFile(std::span<const std::uint8_t> wav, std::string_view fileName,
                                 const WaveImportOptions& options, UserInteraction& ui);
+
+// The conversion proper, on a template record already loaded; `log` may be null.
+Result<ToneFile> ConvertWave(std::span<const std::uint8_t> wav, std::string_view fileName, const ToneRecord& tpl,
+                             UserInteraction& ui, LogWriter* log);
 
 // The template record from "default.ston" in `mainDir`.
 Result<ToneRecord> LoadTemplate(const std::filesystem::path& mainDir);
