@@ -48,7 +48,7 @@ const std::string_view kToneHelp =
     "\n"
     "  veldin-cli tone export-wav IMAGE TONE OUT.wav [--no-regions] [--mrk] [--smpl]\n"
     "  veldin-cli tone import-wav IMAGE WAV (--bank A|B | --onto TONE) [--stereo left|both]\n"
-    "                             [--log] [--main-dir DIR] [-o OUT]\n"
+    "                             [--resample] [--log] [--main-dir DIR] [-o OUT]\n"
     "  veldin-cli tone save IMAGE TONE OUT.ton|OUT.ston\n"
     "  veldin-cli tone load IMAGE FILE (--bank A|B | --onto TONE) [-o OUT]\n"
     "  veldin-cli tone delete IMAGE TONE [-o OUT]\n"
@@ -65,8 +65,10 @@ const std::string_view kToneHelp =
     "import-wav  makes a tone of a WAV file (8/16/24/32-bit PCM or 32-bit float) in\n"
     "            bank A or B, or a subtone of the tone given with --onto. A stereo file\n"
     "            needs --stereo: left keeps the left channel, both makes a tone of the\n"
-    "            left channel with a subtone of the right. --log writes wave2rton.txt\n"
-    "            into the current folder.\n"
+    "            left channel with a subtone of the right. --resample converts the\n"
+    "            samples to the tone's rate (30,000 or 15,000 Hz) so that the sound keeps\n"
+    "            its pitch; without it the samples play at the tone's rate as they are.\n"
+    "            --log writes wave2rton.txt into the current folder.\n"
     "save        writes a tone file: .ton holds an original with its subtones and wave,\n"
     "            .ston the first record only.\n"
     "load        imports a tone file as the Tone Editor's Load Tone does.\n"
@@ -367,7 +369,7 @@ int ImportWav(const Options& o, std::ostream& err) {
     const auto target = ed.target();
     auto wav = ReadWhole(o.positional[1]);
     if (!wav) return Refuse(err, Fail(tone::text::kCantOpenFile, Icon::None));
-    const WaveImportOptions wo{MainDir(o), o.has("--log"), "."};
+    const WaveImportOptions wo{MainDir(o), o.has("--log"), ".", o.has("--resample")};
     auto file = WaveToToneFile(*wav, fs::path(o.positional[1]).filename().string(), wo, ui);
     if (ui.unanswered) return UsageError(err, "tone import-wav", "the file is stereo: give --stereo left or --stereo both");
     if (!file) return Refuse(err, file.failure());
@@ -486,7 +488,7 @@ int RunTone(const Args& args, std::ostream& out, std::ostream& err) {
     std::string problem;
     std::optional<Options> o;
     if (sub == "export-wav") o = Parse(rest, {}, {"--no-regions", "--mrk", "--smpl"}, problem);
-    else if (sub == "import-wav") o = Parse(rest, {"--bank", "--onto", "--stereo", "--main-dir", "-o"}, {"--log"}, problem);
+    else if (sub == "import-wav") o = Parse(rest, {"--bank", "--onto", "--stereo", "--main-dir", "-o"}, {"--log", "--resample"}, problem);
     else if (sub == "load") o = Parse(rest, {"--bank", "--onto", "-o"}, {}, problem);
     else if (sub == "save") o = Parse(rest, {}, {}, problem);
     else if (sub == "delete" || sub == "rename" || sub == "set") o = Parse(rest, {"-o"}, {}, problem);

@@ -6,6 +6,8 @@
 #include <fstream>
 #include <optional>
 
+#include <soxr.h>
+
 #include "core/Bytes.h"
 #include "core/LogWriter.h"
 #include "core/Messages.h"
@@ -63,6 +65,22 @@ void MarkChannel(ToneRecord& r, char mark) {
 
 std::string Decimal(std::int64_t v) { return std::to_string(v); }
 
+// High-quality resampling of one channel (libsoxr); the length scales with the rates.
+std::vector<std::int16_t> Resample(const std::vector<std::int16_t>& in, std::uint32_t from, int to) {
+    if (in.empty()) return {};
+    const std::size_t outLength = static_cast<std::size_t>(
+        (static_cast<std::uint64_t>(in.size()) * static_cast<std::uint64_t>(to) + from / 2) / from);
+    std::vector<std::int16_t> out(std::max<std::size_t>(outLength, 1));
+    const soxr_io_spec_t io = soxr_io_spec(SOXR_INT16_I, SOXR_INT16_I);
+    const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, 0);
+    std::size_t done = 0;
+    if (soxr_oneshot(from, to, 1, in.data(), in.size(), nullptr, out.data(), out.size(), &done, &io, &quality,
+                     nullptr) != nullptr)
+        return in;
+    out.resize(done);
+    return out;
+}
+
 bool IsRiffWave(std::span<const std::uint8_t> wav) {
     return wav.size() >= 12 && IdIs(wav, "RIFF") && IdIs(wav.subspan(8), "WAVE");
 }
@@ -115,11 +133,11 @@ Result<ToneFile> WaveToToneFile(std::span<const std::uint8_t> wav, std::string_v
         return tpl.failure();
     }
     log.writeLine(" default.ston loaded");
-    return ConvertWave(wav, fileName, *tpl, ui, &log);
+    return ConvertWave(wav, fileName, *tpl, ui, &log, options.resample);
 }
 
 Result<ToneFile> ConvertWave(std::span<const std::uint8_t> wav, std::string_view fileName, const ToneRecord& tpl,
-                             UserInteraction& ui, LogWriter* logTo) {
+                             UserInteraction& ui, LogWriter* logTo, bool resample) {
     LogWriter none;
     LogWriter& log = logTo ? *logTo : none;
     if (!IsRiffWave(wav)) return Fail(text::kNotWave, Icon::None);
@@ -195,18 +213,21 @@ Result<ToneFile> ConvertWave(std::span<const std::uint8_t> wav, std::string_view
     f.data = *data;
     const std::size_t frameBytes = static_cast<std::size_t>(f.channels) * static_cast<std::size_t>(f.bits / 8);
     const std::size_t frames = f.data.size() / frameBytes;
-    std::vector<std::uint16_t> words;
-    std::size_t n = frames; // samples per channel
+    std::vector<std::int16_t> left(frames), right;
+    for (std::size_t i = 0; i < frames; ++i) left[i] = SampleAt(f, i, 0);
     if (mode == ChannelMode::Both) {
-        words.resize(2 * frames);
-        for (std::size_t i = 0; i < frames; ++i) {
-            words[i] = static_cast<std::uint16_t>(SampleAt(f, i, 0));
-            words[frames + i] = static_cast<std::uint16_t>(SampleAt(f, i, 1));
-        }
-    } else {
-        words.resize(frames / 2 * 2); // a last odd sample is dropped
-        for (std::size_t i = 0; i < words.size(); ++i) words[i] = static_cast<std::uint16_t>(SampleAt(f, i, 0));
+        right.resize(frames);
+        for (std::size_t i = 0; i < frames; ++i) right[i] = SampleAt(f, i, 1);
     }
+    if (resample && f.rate != 0 && static_cast<int>(f.rate) != tpl.rate()) {
+        left = Resample(left, f.rate, tpl.rate());
+        if (!right.empty()) right = Resample(right, f.rate, tpl.rate());
+        log.writeLine(" resampled to " + Decimal(tpl.rate()) + "Hz");
+    }
+    const std::size_t n = left.size(); // samples per channel
+    std::vector<std::uint16_t> words(left.begin(), left.end());
+    if (mode == ChannelMode::Both) words.insert(words.end(), right.begin(), right.end());
+    else words.resize(n / 2 * 2); // a last odd sample is dropped
     if (words.empty()) return Fail(text::kWaveNoData, Icon::None);
     const std::size_t needed = (PackedSize(words.size()) + kSegmentSize - 1) / kSegmentSize;
     if (needed > kMaxSegments) return Fail(text::kWaveTooLong, Icon::None);

@@ -33,6 +33,9 @@ struct WaveImportOptions {
     std::filesystem::path mainDir; // where "default.ston" lives
     bool log = false;              // write "wave2rton.txt" into logDir
     std::filesystem::path logDir = ".";
+    // Beyond the sampler's own conversion: bring the WAV to the tone's rate (30,000 or
+    // 15,000 Hz) so that it keeps its pitch. Off by default.
+    bool resample = false;
 };
 
 // Converts; the stereo question goes to `ui`. A refusal returns the fixed text (no
@@ -41,8 +44,9 @@ Result<ToneFile> WaveToToneFile(std::span<const std::uint8_t> wav, std::string_v
                                 const WaveImportOptions& options, UserInteraction& ui);
 
 // The conversion proper, on a template record already loaded; `log` may be null.
+// `resample` converts the samples to the template's rate first.
 Result<ToneFile> ConvertWave(std::span<const std::uint8_t> wav, std::string_view fileName, const ToneRecord& tpl,
-                             UserInteraction& ui, LogWriter* log);
+                             UserInteraction& ui, LogWriter* log, bool resample = false);
 
 // The template record from "default.ston" in `mainDir`.
 Result<ToneRecord> LoadTemplate(const std::filesystem::path& mainDir);

@@ -298,3 +298,40 @@ TEST_F(WaveImport, LogFollowsTheConversion) {
 
 } // namespace
 } // namespace veldin::tone
+
+namespace veldin::tone {
+namespace {
+
+TEST_F(WaveImport, ResampleKeepsThePitchOnlyWhenAsked) {
+    // One second of a 441 Hz sine at 44.1 kHz: 100 samples per period.
+    std::vector<std::int16_t> s(44100);
+    for (std::size_t i = 0; i < s.size(); ++i)
+        s[i] = static_cast<std::int16_t>(std::lround(12000.0 * std::sin(2.0 * 3.14159265358979 * static_cast<double>(i) / 100.0)));
+    const auto wav = Riff({{"fmt ", Fmt(1, 1, 44100, 16)}, {"data", Pcm16(s)}});
+    auto plain = Convert(wav);
+    ASSERT_TRUE(plain);
+    EXPECT_EQ(plain->records[0].endPoint(), 44100u);
+
+    options.resample = true;
+    auto re = Convert(wav);
+    ASSERT_TRUE(re);
+    EXPECT_EQ(re->records[0].endPoint(), 30000u);
+    EXPECT_EQ(re->segments, 3);
+    // At 30 kHz a period of 441 Hz is 68.03 samples: count rising zero crossings in the
+    // middle of the tone.
+    const auto w = Unpacked(*re);
+    int crossings = 0;
+    for (std::size_t i = 1000; i < 29000; ++i)
+        crossings += static_cast<std::int16_t>(w[i - 1]) < 0 && static_cast<std::int16_t>(w[i]) >= 0;
+    EXPECT_NEAR(crossings, 28000.0 / (30000.0 / 441.0), 2.0);
+
+    // A file already at the tone's rate is left as it is.
+    ui.answer(Answer::No);
+    std::vector<std::int16_t> st(2 * 30000, 100);
+    auto same = Convert(Riff({{"fmt ", Fmt(1, 2, 30000, 16)}, {"data", Pcm16(st)}}));
+    ASSERT_TRUE(same);
+    EXPECT_EQ(same->records[1].endPoint(), 60000u);
+}
+
+} // namespace
+} // namespace veldin::tone
