@@ -172,6 +172,13 @@ Status ToneEditor::deleteSelected(UserInteraction& ui) {
 Status ToneEditor::deleteSelectedConfirmed() {
     if (!sel_.ref.isTone()) return {};
     auto x = ExtractToneFile(doc_, areas_, sel_.ref);
+    if (!x && x.failure().text == text::kWaveOutsideBank) {
+        // Its records go; the segments it claims belong partly to another bank and stay.
+        Extracted records;
+        records.positions = CoveredPositions(areas_, sel_.ref);
+        records.file.records.resize(records.positions.size());
+        x = std::move(records);
+    }
     if (!x) return x.failure();
     for (auto& r : x->file.records) r.bytes().fill(0);
     std::fill(x->file.wave.begin(), x->file.wave.end(), std::uint8_t{0});

@@ -41,28 +41,37 @@ ToneFile ToneFile::subtoneFile() const {
     return f;
 }
 
+std::vector<std::uint32_t> CoveredPositions(const ToneAreas& areas, ToneRef ref) {
+    const auto r = areas.find(ref);
+    if (!r) return {};
+    std::vector<std::uint32_t> out{ref.offset()};
+    if (ref.area() == Area::Rom || r->isSubtone() != 0) return out;
+    // The original is followed by the used subtones of its tone number, in position
+    // order. Another original with the same number (not made by this system) is left
+    // out, so that T always counts the records a file holds.
+    const AreaCopy& ram = *areas.ram();
+    for (int k = 0; k < ram.count; ++k) {
+        const ToneRecord s = ram.record(k);
+        if (k == ref.position() || !s.isUsed() || s.isSubtone() == 0 || s.sourceTone() != r->sourceTone()) continue;
+        out.push_back(static_cast<std::uint32_t>(k) * kToneRecordSize);
+    }
+    return out;
+}
+
+bool WaveInsideBank(const ToneRecord& r) { return r.segmentTop() + r.segmentCount() <= kSegmentsPerBank; }
+
 Result<Extracted> ExtractToneFile(const ToneDocument& doc, const ToneAreas& areas, ToneRef ref) {
     const auto r = areas.find(ref);
     if (!r) return Fail(text::kCantOpenTone, Icon::None);
     Extracted x;
-    if (ref.area() == Area::Rom || r->isSubtone() != 0) {
-        x.file.records.push_back(*r);
-        x.positions.push_back(ref.offset());
-        return x;
-    }
-    const AreaCopy& ram = *areas.ram();
+    x.positions = CoveredPositions(areas, ref);
+    const AreaCopy& area = *areas.get(ref.area());
+    for (std::uint32_t p : x.positions) x.file.records.push_back(area.record(static_cast<int>(p / kToneRecordSize)));
+    if (ref.area() == Area::Rom || r->isSubtone() != 0) return x;
+    // A record that claims segments past the end of its bank would carry (and on
+    // delete, zero) the wave of another bank.
+    if (!WaveInsideBank(*r)) return Fail(text::kWaveOutsideBank);
     x.file.segments = r->segmentCount();
-    x.file.records.push_back(*r);
-    x.positions.push_back(ref.offset());
-    // The original is followed by the used subtones of its tone number, in position
-    // order. Another original with the same number (not made by this system) is left
-    // out, so that T always counts the records the file holds.
-    for (int k = 0; k < ram.count; ++k) {
-        const ToneRecord s = ram.record(k);
-        if (k == ref.position() || !s.isUsed() || s.isSubtone() == 0 || s.sourceTone() != r->sourceTone()) continue;
-        x.positions.push_back(static_cast<std::uint32_t>(k) * kToneRecordSize);
-        x.file.records.push_back(s);
-    }
     x.waveOffset = WaveOffset(r->waveBank(), r->segmentTop());
     x.file.wave.resize(static_cast<std::size_t>(x.file.segments) * kSegmentSize);
     if (!doc.read(*x.waveOffset, x.file.wave)) return Fail(text::kCantOpenTone, Icon::None);

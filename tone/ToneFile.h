@@ -42,6 +42,10 @@ struct Extracted {
     std::optional<std::uint32_t> waveOffset;
 };
 Result<Extracted> ExtractToneFile(const ToneDocument& doc, const ToneAreas& areas, ToneRef ref);
+// The records a tone covers: itself, and for an original of the tone area its subtones.
+std::vector<std::uint32_t> CoveredPositions(const ToneAreas& areas, ToneRef ref);
+// segmentTop + segmentCount within the bank's 18 segments.
+bool WaveInsideBank(const ToneRecord& r);
 
 // Save Tone: which filters the dialog offers and what the chosen one writes.
 enum class SaveKind { Tone, Subtone };

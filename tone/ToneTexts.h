@@ -35,6 +35,8 @@ inline constexpr std::string_view kNoMemoryForFile =
     "Couldn't allocate enough memory,\n\rclose some applications and try again!";
 inline constexpr std::string_view kNotRton = "This is not RTON file!";
 inline constexpr std::string_view kToneFileShort = "The tone file is shorter than its header says; it is damaged!";
+inline constexpr std::string_view kWaveOutsideBank =
+    "The tone claims wave segments past the end of its bank; its wave cannot be read!";
 inline constexpr std::string_view kToneFileNoTones = "The tone file holds no tone record; it is damaged!";
 
 // Tone changes.

@@ -196,6 +196,7 @@ Result<ToneWave> BuildToneWave(const ToneDocument& doc, const ToneAreas& areas, 
     if (!r || !r->isUsed()) return Fail(text::kCantOpenTone, Icon::None);
     const bool subtone = r->isSubtone() != 0;
     if (subtone && r->endPoint() < r->startPoint()) return Fail(text::kEndBeforeStart, Icon::None);
+    if (!WaveInsideBank(*r)) return Fail(text::kWaveOutsideBank);
 
     std::vector<std::uint8_t> packed(static_cast<std::size_t>(r->segmentCount()) * kSegmentSize);
     if (!doc.read(WaveOffset(r->waveBank(), r->segmentTop()), packed)) return Fail(text::kCantOpenTone, Icon::None);

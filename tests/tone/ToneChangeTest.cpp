@@ -399,3 +399,25 @@ TEST(ToneFileTransfer, BetweenFamiliesKeepsRecordAndWave) {
 
 } // namespace
 } // namespace veldin::tone
+
+namespace veldin::tone {
+namespace {
+
+TEST(ToneDelete, WavePastItsBankIsNeitherReadNorZeroed) {
+    auto doc = test::EmptyImage(data::TemplateKind::S550);
+    test::Put(doc, {"BROKEN", 0, 0, 17, 3}); // segments 17-19: two of them are bank B's
+    test::Put(doc, {"BROKEN-S", 1, 0, 17, 3, true, 0});
+    test::FillWave(doc, 1, 0, 2, 9);
+    ToneEditor ed(doc);
+    const auto ref = ToneRef::Make(0, Area::Ram, 0);
+    EXPECT_EQ(ExtractToneFile(doc, ed.areas(), ref).failure().text, text::kWaveOutsideBank);
+    const auto bankB = std::vector<std::uint8_t>(doc.image().begin() + 0x63000, doc.image().end());
+    ASSERT_TRUE(ed.selectTone(ref));
+    ASSERT_TRUE(ed.deleteSelectedConfirmed());
+    EXPECT_FALSE(RecordAt(doc, kRamArea, 0).isUsed());
+    EXPECT_FALSE(RecordAt(doc, kRamArea, 1).isUsed());
+    EXPECT_TRUE(std::equal(bankB.begin(), bankB.end(), doc.image().begin() + 0x63000));
+}
+
+} // namespace
+} // namespace veldin::tone

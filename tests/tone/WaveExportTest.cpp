@@ -191,6 +191,9 @@ TEST_F(WaveExport, RefusalsChangeNothing) {
     EXPECT_EQ(BuildToneWave(w30, ToneAreas::Read(w30), ToneRef::Make(0, Area::Rom, 0), {}).failure().text,
               text::kRomHasNoWave);
     // Points past the wave are held at its end, and reported.
+    Put(doc, {"PAST", 8, 0, 17, 2});
+    EXPECT_EQ(BuildToneWave(doc, ToneAreas::Read(doc), ToneRef::Make(8, Area::Ram, 8), {}).failure().text,
+              text::kWaveOutsideBank);
     Put(doc, {"FAR", 7, 0, 0, 1, true, 0, 12000, 12100, 90000});
     auto far = BuildToneWave(doc, ToneAreas::Read(doc), ToneRef::Make(0, Area::Ram, 7), {});
     ASSERT_TRUE(far);
