@@ -475,7 +475,7 @@ int RunTones(const Args& args, std::ostream& out, std::ostream& err) {
     auto img = Open(o->positional[0]);
     if (!img) return Refuse(err, img.failure());
     const ToneEditor ed(img->doc);
-    if (!ed.areas().ram() && !ed.areas().rom()) return Refuse(err, Fail("This disk holds no tones."));
+    if (!ed.areas().ram() && !ed.areas().rom()) return Refuse(err, Fail(tone::text::kNoToneAreas));
     if (o->has("--json")) PrintTonesJson(out, o->positional[0], ed);
     else PrintTonesText(out, ed);
     return kOk;

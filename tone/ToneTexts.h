@@ -28,6 +28,8 @@ inline constexpr std::string_view kPosition = "Position: ";
 inline constexpr std::string_view kEmptyLine = " ";
 inline constexpr const char* kMemoryFormat = "%d positions & %d bytes free";
 
+inline constexpr std::string_view kNoToneAreas = "This disk holds no tones.";
+
 // Tone files.
 inline constexpr std::string_view kNoName = "NoName";
 inline constexpr std::string_view kCantOpenFile = "Couldn't open specified file!";

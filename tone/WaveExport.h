@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "core/ModuleSettings.h"
 #include "core/Result.h"
 #include "tone/ToneAreas.h"
 
@@ -24,6 +25,11 @@ struct WaveExportOptions {
     bool smpl = false;     // a standard "smpl" chunk with the exported tone's loop
     bool wholeWave = false; // a subtone keeps the whole wave of its original (the graph)
 };
+
+// The two check boxes of the Tone Editor's preferences.
+inline WaveExportOptions ExportOptionsFrom(const ToneEditorSettings& s) {
+    return WaveExportOptions{s.saveRegion != 0, s.saveMrk != 0, false, false};
+}
 
 struct ExportTone {
     ToneRecord record;

@@ -107,14 +107,19 @@ std::int16_t SampleAt(const WaveFormat& f, std::size_t frame, int channel) {
     }
 }
 
-Result<ToneRecord> LoadTemplate(const std::filesystem::path& mainDir) {
+Result<ToneRecord> LoadTemplate(const std::filesystem::path& mainDir, LogWriter* log) {
     std::ifstream in(mainDir / text::kTemplateFileName, std::ios::binary);
     if (!in) return Fail(text::kNoTemplate, Icon::None);
+    if (log) log->writeLine(" default.ston loaded");
     std::vector<std::uint8_t> b(kToneFileHeader + kToneRecordSize);
     in.read(reinterpret_cast<char*>(b.data()), static_cast<std::streamsize>(b.size()));
     const auto got = static_cast<std::size_t>(in.gcount());
-    if (got < kToneFileHeader || !HasRtonMagic(b) || b[5] != 1 || b[4] != 0 || got < b.size())
-        return Fail(text::kBadTemplate, Icon::None);
+    const bool magic = got >= kToneFileHeader && HasRtonMagic(b);
+    const bool oneRecord = got >= kToneFileHeader && b[5] == 1 && b[4] == 0;
+    if (log && !magic) log->writeLine(" default.ston does not contain RTON chunk");
+    if (log && !oneRecord) log->writeLine(" default.ston RTON struct have lenght 0!");
+    // A template shorter than its one record is as unusable as a wrong header.
+    if (!magic || !oneRecord || got < b.size()) return Fail(text::kBadTemplate, Icon::None);
     return ToneRecord::FromBytes(std::span(b).subspan(kToneFileHeader));
 }
 
@@ -126,13 +131,10 @@ Result<ToneFile> WaveToToneFile(std::span<const std::uint8_t> wav, std::string_v
         log.writeLine(text::kLogTitle);
     }
     if (!IsRiffWave(wav)) return Fail(text::kNotWave, Icon::None);
-    log.writeLine((options.mainDir / text::kTemplateFileName).string());
-    auto tpl = LoadTemplate(options.mainDir);
-    if (!tpl) {
-        if (tpl.failure().text == text::kBadTemplate) log.writeLine(" default.ston is not a tone file of one record");
-        return tpl.failure();
-    }
-    log.writeLine(" default.ston loaded");
+    std::error_code ec;
+    log.writeLine(std::filesystem::absolute(options.mainDir / text::kTemplateFileName, ec).string());
+    auto tpl = LoadTemplate(options.mainDir, &log);
+    if (!tpl) return tpl.failure();
     return ConvertWave(wav, fileName, *tpl, ui, &log, options.resample);
 }
 

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "core/LogWriter.h"
+#include "core/ModuleSettings.h"
 #include "core/UserInteraction.h"
 #include "tone/ToneFile.h"
 
@@ -38,6 +39,11 @@ struct WaveImportOptions {
     bool resample = false;
 };
 
+// "Log conversion progress" of the preferences; the log goes to the current folder.
+inline WaveImportOptions ImportOptionsFrom(const ToneEditorSettings& s, const std::filesystem::path& mainDir) {
+    return WaveImportOptions{mainDir, s.logConversion != 0, ".", false};
+}
+
 // Converts; the stereo question goes to `ui`. A refusal returns the fixed text (no
 // icon) and nothing else happens.
 Result<ToneFile> WaveToToneFile(std::span<const std::uint8_t> wav, std::string_view fileName,
@@ -49,7 +55,8 @@ Result<ToneFile> ConvertWave(std::span<const std::uint8_t> wav, std::string_view
                              UserInteraction& ui, LogWriter* log, bool resample = false);
 
 // The template record from "default.ston" in `mainDir`.
-Result<ToneRecord> LoadTemplate(const std::filesystem::path& mainDir);
+// With a log, the loading and what is wrong with the template are written to it.
+Result<ToneRecord> LoadTemplate(const std::filesystem::path& mainDir, LogWriter* log = nullptr);
 
 // Sample i of channel c as a 16-bit value: 8-bit unsigned, 16/24/32-bit signed integer
 // and 32-bit float samples are all brought to 16 bits (keeping the top bits).

@@ -202,6 +202,17 @@ TEST_F(WaveExport, RefusalsChangeNothing) {
     EXPECT_TRUE(PointsInsideWave(test::MakeRecord({"OK", 7, 0, 0, 1, true, 0, 0, 0, 12288})));
 }
 
+TEST(WaveExportSettings, FirstStartWritesRegionsWithoutMrk) {
+    ToneEditorSettings s; // the defaults of a first start
+    const auto o = ExportOptionsFrom(s);
+    EXPECT_TRUE(o.regions);
+    EXPECT_FALSE(o.mrk);
+    s.saveRegion = 0;
+    s.saveMrk = 1;
+    EXPECT_FALSE(ExportOptionsFrom(s).regions);
+    EXPECT_TRUE(ExportOptionsFrom(s).mrk);
+}
+
 TEST(WaveLabel, TrimsAndReplaces) {
     auto label = [](std::string_view name) {
         ToneRecord r;

@@ -262,6 +262,19 @@ TEST_F(WaveImport, TemplateMissingOrDamaged) {
         veldin::test::WriteFile(dir / "default.ston", bad);
         EXPECT_EQ(Convert(wav).failure(), Fail(text::kBadTemplate, Icon::None));
     }
+    // The log says what is wrong.
+    options.log = true;
+    options.logDir = dir.path();
+    auto noMagic = ston;
+    noMagic[1] = 'X';
+    noMagic[5] = 0;
+    veldin::test::WriteFile(dir / "default.ston", noMagic);
+    EXPECT_FALSE(Convert(wav));
+    const auto logBytes = veldin::test::ReadFile(dir / "wave2rton.txt");
+    const std::string log(logBytes.begin(), logBytes.end());
+    EXPECT_NE(log.find(" default.ston does not contain RTON chunk\r\n"), std::string::npos) << log;
+    EXPECT_NE(log.find(" default.ston RTON struct have lenght 0!\r\n"), std::string::npos);
+    options.log = false;
     veldin::test::WriteFile(dir / "default.ston", Bytes(ston.begin(), ston.begin() + 100));
     EXPECT_EQ(Convert(wav).failure().text, text::kBadTemplate);
     // A template's bytes reach the tone, apart from the fields the conversion sets.
