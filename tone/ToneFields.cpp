@@ -7,7 +7,7 @@ namespace {
 
 using K = FieldKind;
 
-constexpr std::array<ToneField, 35> kFields{{
+constexpr std::array<ToneField, 34> kFields{{
     {"output", 8, K::Unsigned8, 0, 7},
     {"origKey", 12, K::Unsigned8, 0, 127},
     {"startPoint", 16, K::Point24, 0, 0},
@@ -42,7 +42,6 @@ constexpr std::array<ToneField, 35> kFields{{
     {"tvaLevelCurve", 89, K::Unsigned8, 0, 5},
     {"pitchFollow", 105, K::Unsigned8, 0, 1},
     {"aftertouchSwitch", 125, K::Unsigned8, 0, 1},
-    {"rateShift", 11, K::Unsigned8, 0, 1},
 }};
 
 

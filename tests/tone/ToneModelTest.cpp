@@ -222,3 +222,33 @@ TEST(ToneSelection, GroupsSelectBanksAndClearThePanel) {
 
 } // namespace
 } // namespace veldin::tone
+
+#include "tone/ToneFields.h"
+
+namespace veldin::tone {
+namespace {
+
+TEST(ToneFields, RangesAndPointsAgainstTheWave) {
+    ToneRecord r = test::MakeRecord({"T", 0, 0, 0, 2, false, 0, 0, 100, 200});
+    const ToneField* vol = FindToneField("volume");
+    ASSERT_NE(vol, nullptr);
+    EXPECT_TRUE(SetField(r, *vol, 127));
+    EXPECT_FALSE(SetField(r, *vol, 128));
+    EXPECT_EQ(r.volume(), 127);
+    const ToneField* shift = FindToneField("pitchShift");
+    ASSERT_TRUE(SetField(r, *shift, -24));
+    EXPECT_EQ(r.pitchShift(), -24);
+    EXPECT_EQ(GetField(r, *shift), -24);
+    EXPECT_FALSE(SetField(r, *shift, -25));
+    // Points may reach the end of the wave (2 x 12,288) but not beyond; loopLength follows.
+    EXPECT_TRUE(SetField(r, *FindToneField("endPoint"), 24576));
+    EXPECT_EQ(r.loopLength(), 24576u - 100u);
+    EXPECT_FALSE(SetField(r, *FindToneField("loopPoint"), 24577));
+    EXPECT_EQ(r.loopPoint(), 100u);
+    for (const char* placing : {"segmentCount", "segmentTop", "waveBank", "sourceTone", "isSubtone", "rateShift"})
+        EXPECT_EQ(FindToneField(placing), nullptr) << placing;
+    EXPECT_EQ(r.bytes()[73], 0xA5);
+}
+
+} // namespace
+} // namespace veldin::tone
