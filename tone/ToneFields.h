@@ -1,7 +1,7 @@
 #pragma once
 // The parameters of a tone record that may be changed one by one (the parameter
 // dialog, `veldin-cli tone set`), by name, with their ranges. Fields that place the tone
-// (number, bank, segments, subtone flag) are not among them: changing those alone
+// (number, bank, segments, subtone flag, rate) are not among them: changing those alone
 // would leave the record pointing at a wave it does not own.
 
 #include <cstdint>
