@@ -1,4 +1,5 @@
 #include "cli/Commands.h"
+#include "cli/ToneCommands.h"
 
 #include <array>
 #include <ostream>
@@ -160,6 +161,8 @@ const Command kCommands[] = {
     {"cd", "cd drives | list SOURCE [--json] | export SOURCE ... OUT | export-all SOURCE ... DIR", kCdHelp, RunCd},
     {"update", "update --server URL --dir INSTALLDIR [--dry-run]", kUpdateHelp, RunUpdate},
     {"unpack", "unpack FILE_ OUT", kUnpackHelp, RunUnpack},
+    {"tones", "tones IMAGE [--json]", kTonesHelp, RunTones},
+    {"tone", "tone export-wav|import-wav|save|load|delete|rename|set IMAGE ...", kToneHelp, RunTone},
 };
 
 void PrintUsage(std::ostream& out) {

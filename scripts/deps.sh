@@ -12,6 +12,8 @@ PACKAGES=(
   libqt6network6 libssl3
   # the update tests serve a folder with python3's http.server and make a certificate
   python3 openssl
+  libsoxr-dev
+  sndfile-programs sox
 )
 
 missing=()
