@@ -1,8 +1,8 @@
 // veldin-cli tones / tone: the tone tree of an image and every tone change.
 //
-// Until the disk image document lands here, a changed image is written by a small
-// adapter of our own: the whole image is held in memory, changed, and written to a
-// temporary file beside the target which is flushed and renamed over it.
+// Commands that only read take the image file as it is on disk. Commands that change it
+// open it as a document, as the Tone Editor does: the change is one undo step on the
+// working copy, then Save (or Save As for -o OUT) writes the file, atomically.
 #include "cli/ToneCommands.h"
 
 #include <algorithm>
@@ -11,24 +11,22 @@
 #include <fstream>
 #include <iomanip>
 #include <map>
+#include <memory>
 #include <optional>
 #include <ostream>
 #include <sstream>
 
+#include "core/Document.h"
 #include "core/ImageFile.h"
 #include "core/Messages.h"
 #include "core/Names.h"
+#include "platform/os/FileOps.h"
+#include "tone/DocumentAdapter.h"
 #include "tone/ToneEditor.h"
 #include "tone/ToneFields.h"
 #include "tone/ToneTexts.h"
 #include "tone/WaveExport.h"
 #include "tone/WaveImport.h"
-
-#if defined(_WIN32)
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
 
 namespace veldin::cli {
 
@@ -56,7 +54,10 @@ const std::string_view kToneHelp =
     "  veldin-cli tone set IMAGE TONE FIELD=VALUE... [-o OUT]\n"
     "\n"
     "TONE is the tone's position in its area (ram:5, rom:12) or its name.\n"
-    "Changes are written back to IMAGE, or to OUT with -o (IMAGE stays as it was).\n"
+    "Changes are written back to IMAGE, or to OUT with -o (IMAGE stays as it was). The\n"
+    "image is opened as a document: locked while it is open, changed as one undo step on\n"
+    "a working copy, saved atomically. --main-dir DIR names the folder of default.ston\n"
+    "and of the session files (default: the folder of this program).\n"
     "\n"
     "export-wav  writes the tone as a 16-bit mono WAV file with its points as cue\n"
     "            markers and regions; --no-regions leaves them out, --mrk also writes a\n"
@@ -87,8 +88,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace veldin::tone;
-
-fs::path gProgramDir;
 
 // Answers the stereo question from the command line.
 class CliUi final : public UserInteraction {
@@ -145,28 +144,6 @@ std::optional<std::vector<std::uint8_t>> ReadWhole(const fs::path& p) {
     return std::vector<std::uint8_t>{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-// Temporary file beside the target, flushed to the disk, then renamed over it: the
-// target holds either the old or the new bytes, never a mix.
-bool WriteAtomically(const fs::path& target, std::span<const std::uint8_t> bytes) {
-    const fs::path tmp = target.string() + ".veldin-tmp";
-    std::FILE* f = std::fopen(tmp.string().c_str(), "wb");
-    if (!f) return false;
-    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size() && std::fflush(f) == 0;
-#if defined(_WIN32)
-    ok = ok && _commit(_fileno(f)) == 0;
-#else
-    ok = ok && fsync(fileno(f)) == 0;
-#endif
-    ok = std::fclose(f) == 0 && ok;
-    std::error_code ec;
-    if (ok) fs::rename(tmp, target, ec);
-    if (!ok || ec) {
-        fs::remove(tmp, ec);
-        return false;
-    }
-    return true;
-}
-
 bool WritePlain(const fs::path& p, std::span<const std::uint8_t> bytes) {
     std::ofstream out(p, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
@@ -184,9 +161,52 @@ Result<Opened> Open(const std::string& path) {
     return Opened{MemoryDocument(std::move(img->bytes), img->definition), path};
 }
 
-int Save(const Opened& o, const Options& opt, std::ostream& err) {
-    const fs::path target = opt.value("-o") ? fs::path(*opt.value("-o")) : o.path;
-    if (!WriteAtomically(target, o.doc.image())) return Refuse(err, Fail(veldin::text::kCantCreateFile));
+// Messages go to standard error; the question whether to save on close is answered
+// No: a command saves explicitly before it closes.
+class CloseUi final : public UserInteraction {
+public:
+    explicit CloseUi(std::ostream& err) : err_(err) {}
+    void message(std::string_view text, std::string_view, Icon) override { Refuse(err_, Fail(text)); }
+    Answer ask(std::string_view, std::string_view, Buttons, Icon) override { return Answer::No; }
+
+private:
+    std::ostream& err_;
+};
+
+fs::path MainDir(const Options& o) {
+    if (const std::string* d = o.value("--main-dir")) return *d;
+    return os::SystemFileOps().executableDirectory();
+}
+
+// An image opened for a change: the document and the tone logic's view of it.
+struct Editing {
+    std::unique_ptr<Document> doc;
+    std::unique_ptr<DocumentAdapter> adapter;
+};
+
+Result<Editing> OpenForChange(const std::string& path, const Options& o) {
+    const Workspace ws = Workspace::System(MainDir(o));
+    UndoStore::Recover(ws); // like a module at its start
+    auto doc = Document::Open(ws, path);
+    if (!doc) return doc.failure();
+    Editing e{std::move(*doc), nullptr};
+    e.adapter = std::make_unique<DocumentAdapter>(*e.doc);
+    return e;
+}
+
+SamplerChoice ChoiceOf(const DiskDefinition& definition) {
+    for (const auto& c : SamplerChoices())
+        if (c.key == definition.family()) return c.choice;
+    return SamplerChoice::W30;
+}
+
+// Save, or Save As to the same family for -o OUT (the image itself stays as it was).
+int SaveAndClose(Editing& e, const Options& o, std::ostream& err) {
+    const std::string* out = o.value("-o");
+    const auto saved = out ? e.doc->saveAs(ChoiceOf(e.doc->definition()), *out) : e.doc->save();
+    if (!saved) return Refuse(err, saved.failure());
+    CloseUi ui(err);
+    e.doc->close(ui, veldin::text::kTitleToneEditor);
     return kOk;
 }
 
@@ -242,12 +262,6 @@ bool SelectTarget(ToneEditor& ed, const Options& o, std::string& problem) {
     const bool ok = ed.selectGroup((*bank == "A" || *bank == "a") ? Group::RamA : Group::RamB);
     if (!ok) problem = "this image has no tone area";
     return ok;
-}
-
-fs::path MainDir(const Options& o) {
-    if (const std::string* d = o.value("--main-dir")) return *d;
-    if (const char* env = std::getenv("VELDIN_MAIN_DIR"); env && *env) return env;
-    return gProgramDir.empty() ? fs::path(".") : gProgramDir;
 }
 
 // ---- tones ----------------------------------------------------------------
@@ -356,9 +370,9 @@ int ExportWav(const Options& o, std::ostream& err) {
 
 int ImportWav(const Options& o, std::ostream& err) {
     if (o.positional.size() != 2) return UsageError(err, "tone import-wav", "expects IMAGE WAV");
-    auto img = Open(o.positional[0]);
+    auto img = OpenForChange(o.positional[0], o);
     if (!img) return Refuse(err, img.failure());
-    ToneEditor ed(img->doc);
+    ToneEditor ed(*img->adapter);
     std::string problem;
     if (!SelectTarget(ed, o, problem)) return UsageError(err, "tone import-wav", problem);
     CliUi ui;
@@ -374,7 +388,7 @@ int ImportWav(const Options& o, std::ostream& err) {
     if (ui.unanswered) return UsageError(err, "tone import-wav", "the file is stereo: give --stereo left or --stereo both");
     if (!file) return Refuse(err, file.failure());
     if (auto st = ed.importToneFile(*file, target); !st) return Refuse(err, st.failure());
-    return Save(*img, o, err);
+    return SaveAndClose(*img, o, err);
 }
 
 int SaveTone(const Options& o, std::ostream& err) {
@@ -395,50 +409,50 @@ int SaveTone(const Options& o, std::ostream& err) {
 
 int LoadTone(const Options& o, std::ostream& err) {
     if (o.positional.size() != 2) return UsageError(err, "tone load", "expects IMAGE FILE");
-    auto img = Open(o.positional[0]);
+    auto img = OpenForChange(o.positional[0], o);
     if (!img) return Refuse(err, img.failure());
-    ToneEditor ed(img->doc);
+    ToneEditor ed(*img->adapter);
     std::string problem;
     if (!SelectTarget(ed, o, problem)) return UsageError(err, "tone load", problem);
     auto bytes = ReadWhole(o.positional[1]);
     if (!bytes) return Refuse(err, Fail(tone::text::kCantOpenFile, Icon::None));
     if (auto st = ed.importToneFile(*bytes, ed.target()); !st) return Refuse(err, st.failure());
-    return Save(*img, o, err);
+    return SaveAndClose(*img, o, err);
 }
 
 int DeleteTone(const Options& o, std::ostream& err) {
     if (o.positional.size() != 2) return UsageError(err, "tone delete", "expects IMAGE TONE");
-    auto img = Open(o.positional[0]);
+    auto img = OpenForChange(o.positional[0], o);
     if (!img) return Refuse(err, img.failure());
-    ToneEditor ed(img->doc);
+    ToneEditor ed(*img->adapter);
     std::string problem;
     auto ref = FindTone(ed, o.positional[1], problem);
     if (!ref) return UsageError(err, "tone delete", problem);
     // A tone that the tree does not show (a subtone without original) is still deleted.
     if (!ed.selectTone(*ref)) return UsageError(err, "tone delete", "the tone is not shown in the tree");
     if (auto st = ed.deleteSelectedConfirmed(); !st) return Refuse(err, st.failure());
-    return Save(*img, o, err);
+    return SaveAndClose(*img, o, err);
 }
 
 int RenameTone(const Options& o, std::ostream& err) {
     if (o.positional.size() != 3) return UsageError(err, "tone rename", "expects IMAGE TONE NAME");
-    auto img = Open(o.positional[0]);
+    auto img = OpenForChange(o.positional[0], o);
     if (!img) return Refuse(err, img.failure());
-    ToneEditor ed(img->doc);
+    ToneEditor ed(*img->adapter);
     std::string problem;
     auto ref = FindTone(ed, o.positional[1], problem);
     if (!ref) return UsageError(err, "tone rename", problem);
     const ItemId id = ed.tree().findValue(*ref);
     if (id == kNoItem) return UsageError(err, "tone rename", "the tone is not shown in the tree");
     if (auto st = ed.rename(id, o.positional[2]); !st) return Refuse(err, st.failure());
-    return Save(*img, o, err);
+    return SaveAndClose(*img, o, err);
 }
 
 int SetTone(const Options& o, std::ostream& err) {
     if (o.positional.size() < 3) return UsageError(err, "tone set", "expects IMAGE TONE FIELD=VALUE...");
-    auto img = Open(o.positional[0]);
+    auto img = OpenForChange(o.positional[0], o);
     if (!img) return Refuse(err, img.failure());
-    ToneEditor ed(img->doc);
+    ToneEditor ed(*img->adapter);
     std::string problem;
     auto ref = FindTone(ed, o.positional[1], problem);
     if (!ref) return UsageError(err, "tone set", problem);
@@ -457,15 +471,10 @@ int SetTone(const Options& o, std::ostream& err) {
     const TreeItem* parent = ed.tree().item(ed.tree().item(id) ? ed.tree().item(id)->parent : kNoItem);
     if (auto st = ed.changeToneDetails(kCmdChange, *ref, parent ? parent->value : kNoTone, r); !st)
         return Refuse(err, st.failure());
-    return Save(*img, o, err);
+    return SaveAndClose(*img, o, err);
 }
 
 } // namespace
-
-void SetProgramPath(const std::filesystem::path& argv0) {
-    std::error_code ec;
-    if (argv0.has_parent_path()) gProgramDir = fs::absolute(argv0.parent_path(), ec);
-}
 
 int RunTones(const Args& args, std::ostream& out, std::ostream& err) {
     std::string problem;
@@ -489,9 +498,9 @@ int RunTone(const Args& args, std::ostream& out, std::ostream& err) {
     std::optional<Options> o;
     if (sub == "export-wav") o = Parse(rest, {}, {"--no-regions", "--mrk", "--smpl"}, problem);
     else if (sub == "import-wav") o = Parse(rest, {"--bank", "--onto", "--stereo", "--main-dir", "-o"}, {"--log", "--resample"}, problem);
-    else if (sub == "load") o = Parse(rest, {"--bank", "--onto", "-o"}, {}, problem);
+    else if (sub == "load") o = Parse(rest, {"--bank", "--onto", "--main-dir", "-o"}, {}, problem);
     else if (sub == "save") o = Parse(rest, {}, {}, problem);
-    else if (sub == "delete" || sub == "rename" || sub == "set") o = Parse(rest, {"-o"}, {}, problem);
+    else if (sub == "delete" || sub == "rename" || sub == "set") o = Parse(rest, {"--main-dir", "-o"}, {}, problem);
     else return UsageError(err, "tone", "unknown subcommand '" + sub + "'");
     if (!o) return UsageError(err, "tone " + sub, problem);
     (void)out;

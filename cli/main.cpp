@@ -3,11 +3,9 @@
 #include "cli/Commands.h"
 #include "core/FileVersion.h"
 #include "update/net/QtBackend.h"
-#include "cli/ToneCommands.h"
 
 int main(int argc, char** argv) {
     std::ios::sync_with_stdio(false);
-    if (argc > 0) veldin::cli::SetProgramPath(argv[0]);
     const veldin::cli::Args args(argv + 1, argv + argc);
     if (args.size() == 1 && args[0] == "--version") {
         std::cout << "veldin-cli " << veldin::BuiltFileVersion() << '\n';
