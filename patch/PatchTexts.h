@@ -21,6 +21,8 @@ inline constexpr std::string_view kAtAssign = "AT Assign: ";
 inline constexpr std::string_view kAtSense = "AT Sense: ";
 inline constexpr std::string_view kVolume = "Volume: ";
 inline constexpr const char* kFreePositionsFormat = "Patch positions free: %d";
+// Our own: a disk kind without a patch area (song and utility disks).
+inline constexpr std::string_view kNoPatchArea = "This disk holds no patches.";
 
 // Patch changes.
 inline constexpr std::string_view kReallyDelete = "Do you really want to delete this patch?";

@@ -63,7 +63,7 @@ TEST(SavePatch, WritesHeadRecordAndOneEntryPerTone) {
     EXPECT_EQ(ReadLe32(std::span(bytes).subspan(4)), 2u);
     EXPECT_TRUE(std::equal(bytes.begin() + 8, bytes.begin() + 264, PatchAt(doc, 0).bytes().begin()));
     EXPECT_EQ(ReadLe32(std::span(bytes).subspan(264)), 0u);
-    EXPECT_EQ(std::string(bytes.begin() + 268, bytes.begin() + 275), "Piano\0\0");
+    EXPECT_EQ(std::string(bytes.begin() + 268, bytes.begin() + 275), std::string("Piano\0\0", 7));
     EXPECT_EQ(ReadLe32(std::span(bytes).subspan(284)), 5u);
     EXPECT_EQ(std::string(bytes.begin() + 288, bytes.begin() + 295), "Strings");
     EXPECT_EQ(bytes[288 + 14], 2); // segmentTop
