@@ -62,6 +62,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace veldin::patch;
+namespace ptext = veldin::patch::text;
 
 // Messages go to standard error; the only question, whether to save on close, is
 // answered No: a command saves explicitly before it closes.
@@ -219,7 +220,7 @@ void PrintText(std::ostream& out, const PatchEditor& ed) {
     for (ItemId c : t.item(t.root())->children) {
         const int k = t.item(c)->value.position();
         const PatchRecord r = ed.areas().patches()->record(k);
-        out << std::setw(2) << k + 1 << "  \"" << r.displayName() << "\"  " << text::kKeyMode
+        out << std::setw(2) << k + 1 << "  \"" << r.displayName() << "\"  " << ptext::kKeyMode
             << KeyModeName(r.keyMode()) << "  tones:";
         for (std::uint8_t n : r.tones()) out << ' ' << static_cast<int>(n) << " \"" << ed.areas().toneName(n) << '"';
         out << '\n';
@@ -241,7 +242,7 @@ Result<Session> OpenSession(const Options& o) {
     Session s{std::move(*doc), nullptr, nullptr};
     s.image = std::make_unique<ImageDocument>(*s.doc);
     s.editor = std::make_unique<PatchEditor>(*s.image);
-    if (!s.editor->areas().patches()) return Fail(text::kNoPatchArea);
+    if (!s.editor->areas().patches()) return Fail(ptext::kNoPatchArea);
     return s;
 }
 
@@ -260,7 +261,7 @@ int SavePatch(const Options& o, std::ostream& out, std::ostream& err) {
     if (!img) return Refuse(err, img.failure());
     tone::MemoryDocument doc(std::move(img->bytes), img->definition);
     PatchEditor ed(doc);
-    if (!ed.areas().patches()) return Refuse(err, Fail(text::kNoPatchArea));
+    if (!ed.areas().patches()) return Refuse(err, Fail(ptext::kNoPatchArea));
     std::string problem;
     const auto k = FindPatch(ed, o.positional[1], problem);
     if (!k) return UsageError(err, "patch save", problem);
@@ -280,14 +281,14 @@ int LoadPatch(const Options& o, std::ostream& out, std::ostream& err) {
     if (o.positional.size() != 2) return UsageError(err, "patch load", "expects IMAGE FILE.pat");
     if (!IsPatchFileName(o.positional[1])) return UsageError(err, "patch load", "FILE must end in .pat or .ptc");
     const auto bytes = ReadWhole(o.positional[1]);
-    if (!bytes) return Refuse(err, Fail(text::kCantOpenFile, Icon::None));
+    if (!bytes) return Refuse(err, Fail(ptext::kCantOpenFile, Icon::None));
     auto file = ParsePatchFile(*bytes);
     if (!file) return Refuse(err, file.failure());
 
     auto s = OpenSession(o);
     if (!s) return Refuse(err, s.failure());
     PatchEditor& ed = *s->editor;
-    if (ed.selection().freePositions == 0) return Refuse(err, Fail(text::kNoFreePatchPosition));
+    if (ed.selection().freePositions == 0) return Refuse(err, Fail(ptext::kNoFreePatchPosition));
 
     CliMapper mapper;
     for (const std::string& m : o.maps) {
@@ -347,7 +348,7 @@ int RunPatches(const Args& args, std::ostream& out, std::ostream& err) {
     if (!img) return Refuse(err, img.failure());
     tone::MemoryDocument doc(std::move(img->bytes), img->definition);
     const PatchEditor ed(doc);
-    if (!ed.areas().patches()) return Refuse(err, Fail(text::kNoPatchArea));
+    if (!ed.areas().patches()) return Refuse(err, Fail(ptext::kNoPatchArea));
     if (o.json) PrintJson(out, o.positional[0], ed);
     else PrintText(out, ed);
     return kOk;

@@ -98,9 +98,9 @@ struct Move : ::testing::Test {
     void SetUp() override {
         WriteFile(dir / "src.sdk", Empty("W30.dat"));
         WriteFile(dir / "dst.s55", Empty("S550.dat"));
-        WriteFile(dir / "Kick.wav", MonoWav(20000, 16));
-        WriteFile(dir / "Snare.wav", MonoWav(30000, 32));
-        WriteFile(dir / "Hat.wav", MonoWav(10000, 48));
+        WriteFile(dir / "KickDrum.wav", MonoWav(20000, 16));
+        WriteFile(dir / "SnareDrm.wav", MonoWav(30000, 32));
+        WriteFile(dir / "HiHatOpn.wav", MonoWav(10000, 48));
     }
     void Import(const std::string& image, const std::string& wav, const std::string& bank) {
         const auto r = Cli({"tone", "import-wav", image, (dir / wav).string(), "--bank", bank, "--main-dir", bin});
@@ -117,11 +117,11 @@ struct Move : ::testing::Test {
 TEST_F(Move, PatchAndToneFingerprintsMatchInAnotherOrder) {
     // Source (W-30): Kick at position 0 in bank A, Snare at position 1 in bank B; the
     // target gets them the other way round, so the numbers 0 and 1 swap.
-    Import(src, "Kick.wav", "A");
-    Import(src, "Snare.wav", "B");
+    Import(src, "KickDrum.wav", "A");
+    Import(src, "SnareDrm.wav", "B");
     WritePatch(src, 3, "Drums", {0, 0, 1, 255, 1}, {1, 0});
-    CarryTone("Snare", "B");
-    CarryTone("Kick", "A");
+    CarryTone("SnareDrm", "B");
+    CarryTone("KickDrum", "A");
 
     auto r = Cli({"patch", "save", src, "4", (dir / "drums").string()});
     ASSERT_EQ(r.rc, 0) << r.err;
@@ -146,9 +146,9 @@ TEST_F(Move, PatchAndToneFingerprintsMatchInAnotherOrder) {
     const auto srcList = Cli({"patches", src, "--json"});
     const auto dstList = Cli({"patches", dst, "--json"});
     ASSERT_EQ(dstList.rc, 0) << dstList.err;
-    EXPECT_NE(srcList.out.find(R"("name":"Kick    "},{"number":1,"name":"Snare   "})"), std::string::npos) << srcList.out;
+    EXPECT_NE(srcList.out.find(R"("name":"KickDrum"},{"number":1,"name":"SnareDrm"})"), std::string::npos) << srcList.out;
     EXPECT_NE(dstList.out.find(R"("position":1,"name":"Drums       ","keyMode":"Mix")"), std::string::npos) << dstList.out;
-    EXPECT_NE(dstList.out.find(R"("tones":[{"number":1,"name":"Kick    "},{"number":0,"name":"Snare   "}])"),
+    EXPECT_NE(dstList.out.find(R"("tones":[{"number":1,"name":"KickDrum"},{"number":0,"name":"SnareDrm"}])"),
               std::string::npos)
         << dstList.out;
     EXPECT_NE(dstList.out.find(R"("freePositions":15)"), std::string::npos);
@@ -157,30 +157,30 @@ TEST_F(Move, PatchAndToneFingerprintsMatchInAnotherOrder) {
 TEST_F(Move, MissingTonesAreNamedThenMappedOrKept) {
     // Both tones in bank A: loaded in another order their segments move, so no
     // fingerprint matches on the target.
-    Import(src, "Kick.wav", "A");
-    Import(src, "Snare.wav", "A");
+    Import(src, "KickDrum.wav", "A");
+    Import(src, "SnareDrm.wav", "A");
     WritePatch(src, 0, "Pair", {0, 1}, {});
-    CarryTone("Snare", "A");
-    CarryTone("Kick", "A");
+    CarryTone("SnareDrm", "A");
+    CarryTone("KickDrum", "A");
     auto r = Cli({"patch", "save", src, "Pair", (dir / "pair.pat").string()});
     ASSERT_EQ(r.rc, 0) << r.err;
 
     const auto before = ReadFile(dst);
     r = Cli({"patch", "load", dst, (dir / "pair.pat").string(), "--main-dir", main});
     EXPECT_EQ(r.rc, 1);
-    EXPECT_NE(r.err.find("'Kick' 'Snare'"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("'KickDrum' 'SnareDrm'"), std::string::npos) << r.err;
     EXPECT_EQ(ReadFile(dst), before);
-    r = Cli({"patch", "load", dst, (dir / "pair.pat").string(), "--map", "Kick=Kick", "--main-dir", main});
+    r = Cli({"patch", "load", dst, (dir / "pair.pat").string(), "--map", "KickDrum=KickDrum", "--main-dir", main});
     EXPECT_EQ(r.rc, 1);
-    EXPECT_NE(r.err.find("'Snare'"), std::string::npos) << r.err;
-    EXPECT_EQ(r.err.find("'Kick'"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("'SnareDrm'"), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("'KickDrum'"), std::string::npos) << r.err;
     EXPECT_EQ(ReadFile(dst), before);
 
-    r = Cli({"patch", "load", dst, (dir / "pair.pat").string(), "--map", "Kick=Kick", "--map", "Snare=ram:0",
+    r = Cli({"patch", "load", dst, (dir / "pair.pat").string(), "--map", "KickDrum=KickDrum", "--map", "SnareDrm=ram:0",
              "--main-dir", main});
     ASSERT_EQ(r.rc, 0) << r.err;
-    EXPECT_EQ(KeyMapToneNames(dst, 0)[0], "Kick    ");
-    EXPECT_EQ(KeyMapToneNames(dst, 0)[1], "Snare   ");
+    EXPECT_EQ(KeyMapToneNames(dst, 0)[0], "KickDrum");
+    EXPECT_EQ(KeyMapToneNames(dst, 0)[1], "SnareDrm");
 
     r = Cli({"patch", "load", dst, (dir / "pair.pat").string(), "--keep-missing", "--main-dir", main});
     ASSERT_EQ(r.rc, 0) << r.err;
@@ -190,7 +190,7 @@ TEST_F(Move, MissingTonesAreNamedThenMappedOrKept) {
 }
 
 TEST_F(Move, DeleteRenameAndRefusals) {
-    Import(dst, "Hat.wav", "A");
+    Import(dst, "HiHatOpn.wav", "A");
     WritePatch(dst, 2, "Hats", {0}, {});
     auto r = Cli({"patch", "rename", dst, "3", "OpenHat", "--main-dir", main});
     ASSERT_EQ(r.rc, 0) << r.err;
@@ -198,7 +198,7 @@ TEST_F(Move, DeleteRenameAndRefusals) {
     EXPECT_EQ(std::string(img.begin() + kPatchArea + 512, img.begin() + kPatchArea + 524), std::string("OpenHat\0\0\0\0\0", 12));
     r = Cli({"patches", dst});
     ASSERT_EQ(r.rc, 0);
-    EXPECT_NE(r.out.find(" 3  \"OpenHat     \"  Key Mode: Mix  tones: 0 \"Hat     \""), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find(" 3  \"OpenHat     \"  Key Mode: Mix  tones: 0 \"HiHatOpn\""), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("Patch positions free: 15"), std::string::npos);
 
     EXPECT_EQ(Cli({"patch", "rename", dst, "OpenHat", "ThirteenChars", "--main-dir", main}).rc, 2);
