@@ -1,5 +1,6 @@
 #include "cli/Commands.h"
 #include "cli/ToneCommands.h"
+#include "cli/PatchCommands.h"
 
 #include <array>
 #include <ostream>
@@ -163,6 +164,8 @@ const Command kCommands[] = {
     {"unpack", "unpack FILE_ OUT", kUnpackHelp, RunUnpack},
     {"tones", "tones IMAGE [--json]", kTonesHelp, RunTones},
     {"tone", "tone export-wav|import-wav|save|load|delete|rename|set IMAGE ...", kToneHelp, RunTone},
+    {"patches", "patches IMAGE [--json]", kPatchesHelp, RunPatches},
+    {"patch", "patch save|load|delete|rename IMAGE ...", kPatchHelp, RunPatch},
 };
 
 void PrintUsage(std::ostream& out) {

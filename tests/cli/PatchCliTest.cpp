@@ -1,0 +1,224 @@
+// veldin-cli patches / patch on real files: a patch moved with its tones between images
+// of different families, the refusal that names missing tones, and the changes.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "cli/Commands.h"
+#include "core/Bytes.h"
+#include "tests/support/TestSupport.h"
+
+namespace veldin::cli {
+namespace {
+
+using veldin::test::ReadFile;
+using veldin::test::TempDir;
+using veldin::test::WriteFile;
+
+constexpr std::size_t kPatchArea = 126 * 512;
+
+struct Run {
+    int rc;
+    std::string out, err;
+};
+
+Run Cli(std::initializer_list<std::string> args) {
+    std::ostringstream out, err;
+    const int rc = Main(Args(args), out, err);
+    return {rc, out.str(), err.str()};
+}
+
+std::vector<std::uint8_t> MonoWav(std::size_t samples, int slope) {
+    std::vector<std::uint8_t> b(44 + samples * 2);
+    auto put = [&](std::size_t at, const char* id) { std::copy(id, id + 4, b.begin() + static_cast<long>(at)); };
+    put(0, "RIFF");
+    WriteLe32(static_cast<std::uint32_t>(b.size() - 8), std::span(b).subspan(4));
+    put(8, "WAVE");
+    put(12, "fmt ");
+    WriteLe32(16, std::span(b).subspan(16));
+    WriteLe16(1, std::span(b).subspan(20));
+    WriteLe16(1, std::span(b).subspan(22));
+    WriteLe32(30000, std::span(b).subspan(24));
+    WriteLe32(60000, std::span(b).subspan(28));
+    WriteLe16(2, std::span(b).subspan(32));
+    WriteLe16(16, std::span(b).subspan(34));
+    put(36, "data");
+    WriteLe32(static_cast<std::uint32_t>(samples * 2), std::span(b).subspan(40));
+    for (std::size_t i = 0; i < samples; ++i)
+        WriteLe16(static_cast<std::uint16_t>(i * static_cast<std::size_t>(slope)), std::span(b).subspan(44 + 2 * i));
+    return b;
+}
+
+std::vector<std::uint8_t> Empty(const std::string& templ) {
+    auto img = ReadFile(veldin::test::BinDir() / templ);
+    img.resize(737280, 0);
+    return img;
+}
+
+// A patch at `position` whose first keys play `layer1`, the next ones `layer2`.
+void WritePatch(const std::filesystem::path& image, int position, const std::string& name,
+                std::vector<std::uint8_t> layer1, std::vector<std::uint8_t> layer2) {
+    auto img = ReadFile(image);
+    const std::size_t at = kPatchArea + static_cast<std::size_t>(position) * 256;
+    std::fill(img.begin() + static_cast<long>(at), img.begin() + static_cast<long>(at + 256), std::uint8_t{0});
+    std::copy(name.begin(), name.end(), img.begin() + static_cast<long>(at));
+    std::fill(img.begin() + static_cast<long>(at + 17), img.begin() + static_cast<long>(at + 235), std::uint8_t{0xFF});
+    std::copy(layer1.begin(), layer1.end(), img.begin() + static_cast<long>(at + 17));
+    std::copy(layer2.begin(), layer2.end(), img.begin() + static_cast<long>(at + 126));
+    img[at + 237] = 110; // level
+    img[at + 15] = 2;    // Mix
+    img[at + 250] = 0x5A; // a byte nobody interprets
+    WriteFile(image, img);
+}
+
+// The tone names that the key maps of patch `position` name, key by key, as the
+// target's tone area holds them.
+std::vector<std::string> KeyMapToneNames(const std::filesystem::path& image, int position) {
+    const auto img = ReadFile(image);
+    const std::size_t tones = 135 * 512;
+    std::vector<std::string> out;
+    for (std::size_t key = 0; key < 218; ++key) {
+        const std::uint8_t v = img[kPatchArea + static_cast<std::size_t>(position) * 256 + 17 + key];
+        if (v >= 32) {
+            out.push_back(v >= 128 ? "-" : "?");
+            continue;
+        }
+        out.emplace_back(img.begin() + static_cast<long>(tones + v * 128u), img.begin() + static_cast<long>(tones + v * 128u + 8));
+    }
+    return out;
+}
+
+struct Move : ::testing::Test {
+    TempDir dir;
+    std::string src = (dir / "src.sdk").string();
+    std::string dst = (dir / "dst.s55").string();
+    std::string main = dir.path().string();
+    std::string bin = veldin::test::BinDir().string();
+
+    void SetUp() override {
+        WriteFile(dir / "src.sdk", Empty("W30.dat"));
+        WriteFile(dir / "dst.s55", Empty("S550.dat"));
+        WriteFile(dir / "KickDrum.wav", MonoWav(20000, 16));
+        WriteFile(dir / "SnareDrm.wav", MonoWav(30000, 32));
+        WriteFile(dir / "HiHatOpn.wav", MonoWav(10000, 48));
+    }
+    void Import(const std::string& image, const std::string& wav, const std::string& bank) {
+        const auto r = Cli({"tone", "import-wav", image, (dir / wav).string(), "--bank", bank, "--main-dir", bin});
+        ASSERT_EQ(r.rc, 0) << r.err;
+    }
+    void CarryTone(const std::string& name, const std::string& bank) {
+        auto r = Cli({"tone", "save", src, name, (dir / (name + ".ton")).string()});
+        ASSERT_EQ(r.rc, 0) << r.err;
+        r = Cli({"tone", "load", dst, (dir / (name + ".ton")).string(), "--bank", bank});
+        ASSERT_EQ(r.rc, 0) << r.err;
+    }
+};
+
+TEST_F(Move, PatchAndToneFingerprintsMatchInAnotherOrder) {
+    // Source (W-30): Kick at position 0 in bank A, Snare at position 1 in bank B; the
+    // target gets them the other way round, so the numbers 0 and 1 swap.
+    Import(src, "KickDrum.wav", "A");
+    Import(src, "SnareDrm.wav", "B");
+    WritePatch(src, 3, "Drums", {0, 0, 1, 255, 1}, {1, 0});
+    CarryTone("SnareDrm", "B");
+    CarryTone("KickDrum", "A");
+
+    auto r = Cli({"patch", "save", src, "4", (dir / "drums").string()});
+    ASSERT_EQ(r.rc, 0) << r.err;
+    ASSERT_TRUE(std::filesystem::exists(dir / "drums.pat")); // always ".pat"
+    EXPECT_EQ(std::filesystem::file_size(dir / "drums.pat"), 304u);
+    r = Cli({"patch", "load", dst, (dir / "drums.pat").string(), "--main-dir", main});
+    ASSERT_EQ(r.rc, 0) << r.err;
+
+    // Every key names the same tone name as on the source.
+    EXPECT_EQ(KeyMapToneNames(dst, 0), KeyMapToneNames(src, 3));
+    const auto moved = ReadFile(dst);
+    const auto key = [&](const std::vector<std::uint8_t>& img, int pos, std::size_t k) {
+        return img[kPatchArea + static_cast<std::size_t>(pos) * 256 + k];
+    };
+    EXPECT_EQ(key(moved, 0, 17), 1); // Kick is number 1 on the target
+    EXPECT_EQ(key(moved, 0, 19), 0); // Snare is number 0
+    EXPECT_EQ(key(moved, 0, 126), 0);
+    EXPECT_EQ(key(moved, 0, 127), 1);
+    EXPECT_EQ(key(moved, 0, 250), 0x5A);
+    EXPECT_EQ(key(moved, 0, 20), 255);
+
+    const auto srcList = Cli({"patches", src, "--json"});
+    const auto dstList = Cli({"patches", dst, "--json"});
+    ASSERT_EQ(dstList.rc, 0) << dstList.err;
+    EXPECT_NE(srcList.out.find(R"("name":"KickDrum"},{"number":1,"name":"SnareDrm"})"), std::string::npos) << srcList.out;
+    EXPECT_NE(dstList.out.find(R"("position":1,"name":"Drums       ","keyMode":"Mix")"), std::string::npos) << dstList.out;
+    EXPECT_NE(dstList.out.find(R"("tones":[{"number":1,"name":"KickDrum"},{"number":0,"name":"SnareDrm"}])"),
+              std::string::npos)
+        << dstList.out;
+    EXPECT_NE(dstList.out.find(R"("freePositions":15)"), std::string::npos);
+}
+
+TEST_F(Move, MissingTonesAreNamedThenMappedOrKept) {
+    // Both tones in bank A: loaded in another order their segments move, so no
+    // fingerprint matches on the target.
+    Import(src, "KickDrum.wav", "A");
+    Import(src, "SnareDrm.wav", "A");
+    WritePatch(src, 0, "Pair", {0, 1}, {});
+    CarryTone("SnareDrm", "A");
+    CarryTone("KickDrum", "A");
+    auto r = Cli({"patch", "save", src, "Pair", (dir / "pair.pat").string()});
+    ASSERT_EQ(r.rc, 0) << r.err;
+
+    const auto before = ReadFile(dst);
+    r = Cli({"patch", "load", dst, (dir / "pair.pat").string(), "--main-dir", main});
+    EXPECT_EQ(r.rc, 1);
+    EXPECT_NE(r.err.find("'KickDrum' 'SnareDrm'"), std::string::npos) << r.err;
+    EXPECT_EQ(ReadFile(dst), before);
+    r = Cli({"patch", "load", dst, (dir / "pair.pat").string(), "--map", "KickDrum=KickDrum", "--main-dir", main});
+    EXPECT_EQ(r.rc, 1);
+    EXPECT_NE(r.err.find("'SnareDrm'"), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("'KickDrum'"), std::string::npos) << r.err;
+    EXPECT_EQ(ReadFile(dst), before);
+
+    r = Cli({"patch", "load", dst, (dir / "pair.pat").string(), "--map", "KickDrum=KickDrum", "--map", "SnareDrm=ram:0",
+             "--main-dir", main});
+    ASSERT_EQ(r.rc, 0) << r.err;
+    EXPECT_EQ(KeyMapToneNames(dst, 0)[0], "KickDrum");
+    EXPECT_EQ(KeyMapToneNames(dst, 0)[1], "SnareDrm");
+
+    r = Cli({"patch", "load", dst, (dir / "pair.pat").string(), "--keep-missing", "--main-dir", main});
+    ASSERT_EQ(r.rc, 0) << r.err;
+    const auto kept = ReadFile(dst);
+    EXPECT_EQ(kept[kPatchArea + 256 + 17], 0); // numbers as in the file
+    EXPECT_EQ(kept[kPatchArea + 256 + 18], 1);
+}
+
+TEST_F(Move, DeleteRenameAndRefusals) {
+    Import(dst, "HiHatOpn.wav", "A");
+    WritePatch(dst, 2, "Hats", {0}, {});
+    auto r = Cli({"patch", "rename", dst, "3", "OpenHat", "--main-dir", main});
+    ASSERT_EQ(r.rc, 0) << r.err;
+    auto img = ReadFile(dst);
+    EXPECT_EQ(std::string(img.begin() + kPatchArea + 512, img.begin() + kPatchArea + 524), std::string("OpenHat\0\0\0\0\0", 12));
+    r = Cli({"patches", dst});
+    ASSERT_EQ(r.rc, 0);
+    EXPECT_NE(r.out.find(" 3  \"OpenHat     \"  Key Mode: Mix  tones: 0 \"HiHatOpn\""), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Patch positions free: 15"), std::string::npos);
+
+    EXPECT_EQ(Cli({"patch", "rename", dst, "OpenHat", "ThirteenChars", "--main-dir", main}).rc, 2);
+    EXPECT_EQ(Cli({"patch", "delete", dst, "5", "--main-dir", main}).rc, 2);
+    EXPECT_EQ(Cli({"patch", "load", dst, (dir / "x.ton").string(), "--main-dir", main}).rc, 2);
+    WriteFile(dir / "bad.ptc", {'R', 'P', 'A', 'T', 9, 0, 0, 0});
+    r = Cli({"patch", "load", dst, (dir / "bad.ptc").string(), "--main-dir", main});
+    EXPECT_EQ(r.rc, 1);
+    EXPECT_NE(r.err.find("shorter than its header says"), std::string::npos) << r.err;
+    WriteFile(dir / "notrpat.pat", std::vector<std::uint8_t>(304, 'x'));
+    r = Cli({"patch", "load", dst, (dir / "notrpat.pat").string(), "--main-dir", main});
+    EXPECT_EQ(r.rc, 1);
+    EXPECT_NE(r.err.find("This is not RPAT (VELDIN Roland Patch) file!"), std::string::npos) << r.err;
+    EXPECT_EQ(ReadFile(dst), img);
+
+    r = Cli({"patch", "delete", dst, "OpenHat", "--main-dir", main});
+    ASSERT_EQ(r.rc, 0) << r.err;
+    img = ReadFile(dst);
+    EXPECT_TRUE(std::all_of(img.begin() + kPatchArea + 512, img.begin() + kPatchArea + 768, [](std::uint8_t b) { return b == 0; }));
+}
+
+} // namespace
+} // namespace veldin::cli

@@ -1,0 +1,378 @@
+// Patch files: the bytes written, the refusals of damaged files, the tone fingerprint
+// match, the translation in one pass and the missing-tone mapping.
+#include <gtest/gtest.h>
+
+#include <deque>
+
+#include "core/Bytes.h"
+#include "patch/PatchEditor.h"
+#include "patch/PatchTexts.h"
+#include "tests/patch/PatchTestSupport.h"
+#include "tests/support/TestSupport.h"
+
+namespace veldin::patch {
+namespace {
+
+using data::TemplateKind;
+using tone::Area;
+using tone::MemoryDocument;
+using tone::test::EmptyImage;
+using tone::test::Put;
+using namespace veldin::patch::test;
+
+// Answers the map dialog from a script and keeps every dialog it was shown.
+class ScriptedMapper final : public ToneMapper {
+public:
+    std::deque<MapChoice> answers;
+    std::vector<MissingToneDialog> shown;
+    MapChoice mapMissingTone(const MissingToneDialog& d) override {
+        shown.push_back(d);
+        if (answers.empty()) {
+            ADD_FAILURE() << "unexpected map dialog for '" << d.missingName << "'";
+            return {Answer::Cancel, 0};
+        }
+        const MapChoice c = answers.front();
+        answers.pop_front();
+        return c;
+    }
+};
+
+// The file of the patch at `position` of `doc`.
+std::vector<std::uint8_t> SavedFile(MemoryDocument& doc, int position) {
+    PatchEditor ed(doc);
+    EXPECT_TRUE(ed.selectPatch(position));
+    auto f = ed.savePatch();
+    EXPECT_TRUE(f.ok() && f->has_value());
+    return PatchFileBytes(**f);
+}
+
+// Source: tones 0 "Piano" and 5 "Strings"; the patch plays both in both layers.
+MemoryDocument Source() {
+    auto doc = EmptyImage(TemplateKind::S550);
+    Put(doc, {"Piano", 0, 0, 0, 2});
+    Put(doc, {"Strings", 5, 0, 2, 3});
+    PutPatch(doc, 0, MakePatch("Duo", {0, 0, 5, 255}, {5, 0}));
+    return doc;
+}
+
+TEST(SavePatch, WritesHeadRecordAndOneEntryPerTone) {
+    auto doc = Source();
+    const auto bytes = SavedFile(doc, 0);
+    ASSERT_EQ(bytes.size(), 304u); // 264 + 2 x 20
+    EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 4), "RPAT");
+    EXPECT_EQ(ReadLe32(std::span(bytes).subspan(4)), 2u);
+    EXPECT_TRUE(std::equal(bytes.begin() + 8, bytes.begin() + 264, PatchAt(doc, 0).bytes().begin()));
+    EXPECT_EQ(ReadLe32(std::span(bytes).subspan(264)), 0u);
+    EXPECT_EQ(std::string(bytes.begin() + 268, bytes.begin() + 275), std::string("Piano\0\0", 7));
+    EXPECT_EQ(ReadLe32(std::span(bytes).subspan(284)), 5u);
+    EXPECT_EQ(std::string(bytes.begin() + 288, bytes.begin() + 295), "Strings");
+    EXPECT_EQ(bytes[288 + 14], 2); // segmentTop
+    EXPECT_EQ(bytes[288 + 15], 3); // segmentCount
+}
+
+TEST(SavePatch, NothingForTheRootRefusedForAToneItem) {
+    auto doc = Source();
+    PatchEditor ed(doc);
+    ed.select(ed.tree().root());
+    auto none = ed.savePatch();
+    ASSERT_TRUE(none.ok());
+    EXPECT_FALSE(none->has_value());
+    ed.select(ed.tree().item(ed.tree().findPatch(0))->children[1]);
+    const auto refused = ed.savePatch();
+    ASSERT_FALSE(refused.ok());
+    EXPECT_EQ(refused.failure(), Fail("Only Patches can be edited!", Icon::Warning));
+}
+
+TEST(SavePatch, ToneBeyondTheAreasGetsAnEmptyFingerprint) {
+    auto doc = Source();
+    PutPatch(doc, 1, MakePatch("Far", {100, 0}));
+    const auto bytes = SavedFile(doc, 1);
+    ASSERT_EQ(bytes.size(), 304u);
+    EXPECT_EQ(ReadLe32(std::span(bytes).subspan(264)), 100u);
+    EXPECT_TRUE(std::all_of(bytes.begin() + 268, bytes.begin() + 284, [](std::uint8_t b) { return b == 0; }));
+}
+
+TEST(ParsePatchFile, RefusesDamagedFiles) {
+    auto doc = Source();
+    const auto good = SavedFile(doc, 0);
+    ASSERT_TRUE(ParsePatchFile(good).ok());
+    EXPECT_EQ(ParsePatchFile(good)->entries.size(), 2u);
+
+    auto notRpat = good;
+    notRpat[0] = 'X';
+    EXPECT_EQ(ParsePatchFile(notRpat).failure(), Fail("This is not RPAT (VELDIN Roland Patch) file!", Icon::Error));
+    EXPECT_EQ(ParsePatchFile(std::span(good).first(3)).failure().text, text::kNotRpat);
+
+    const std::string shortText(text::kPatchFileShort);
+    EXPECT_EQ(ParsePatchFile(std::span(good).first(263)).failure().text, shortText); // no whole record
+    EXPECT_EQ(ParsePatchFile(std::span(good).first(303)).failure().text, shortText); // last entry cut
+    auto hugeN = good;
+    WriteLe32(0xFFFFFFFFu, std::span(hugeN).subspan(4));
+    EXPECT_EQ(ParsePatchFile(hugeN).failure().text, shortText);
+    auto fewer = good;
+    WriteLe32(1, std::span(fewer).subspan(4)); // bytes beyond N entries are ignored
+    ASSERT_TRUE(ParsePatchFile(fewer).ok());
+    EXPECT_EQ(ParsePatchFile(fewer)->entries.size(), 1u);
+}
+
+TEST(LoadPatch, SwapsZeroAndFiveOnceInBothKeyMaps) {
+    auto src = Source();
+    const auto file = SavedFile(src, 0);
+    auto dst = EmptyImage(TemplateKind::S330);
+    Put(dst, {"Strings", 0, 0, 2, 3});
+    Put(dst, {"Piano", 5, 0, 0, 2});
+    PatchEditor ed(dst);
+    ScriptedMapper mapper;
+    auto r = ed.loadPatch(file, mapper);
+    ASSERT_TRUE(r.ok()) << r.failure().text;
+    EXPECT_FALSE(r->cancelled);
+    EXPECT_EQ(r->position, 0);
+    const PatchRecord loaded = PatchAt(dst, 0);
+    EXPECT_EQ(std::vector<std::uint8_t>(loaded.keyMap1().begin(), loaded.keyMap1().begin() + 4),
+              (std::vector<std::uint8_t>{5, 5, 0, 255}));
+    EXPECT_EQ(std::vector<std::uint8_t>(loaded.keyMap2().begin(), loaded.keyMap2().begin() + 2),
+              (std::vector<std::uint8_t>{0, 5}));
+    // Everything but the key maps is the source record byte for byte.
+    const PatchRecord original = PatchAt(src, 0);
+    EXPECT_TRUE(std::equal(original.bytes().begin(), original.bytes().begin() + 17, loaded.bytes().begin()));
+    EXPECT_TRUE(std::equal(original.bytes().begin() + 235, original.bytes().end(), loaded.bytes().begin() + 235));
+    EXPECT_TRUE(mapper.shown.empty());
+    // The tree names the same tones as on the source.
+    const ItemId item = ed.tree().findPatch(0);
+    ASSERT_NE(item, kNoItem);
+    EXPECT_EQ(ed.areas().toneName(loaded.keyMap1()[0]), "Piano   ");
+    EXPECT_EQ(ed.areas().toneName(loaded.keyMap2()[0]), "Strings ");
+}
+
+struct Fingerprint : ::testing::Test {
+    tone::ToneRecord target = tone::test::MakeRecord({"Tone", 4, 1, 3, 2});
+    ToneEntry entry() const {
+        ToneEntry e{4, {}};
+        std::copy_n(target.bytes().begin(), 16, e.fingerprint.begin());
+        return e;
+    }
+};
+
+TEST_F(Fingerprint, EqualBytesMatchAndSourceToneIsIgnored) {
+    ToneEntry e = entry();
+    EXPECT_TRUE(Matches(e, target));
+    e.fingerprint[9] = 17; // sourceTone
+    EXPECT_TRUE(Matches(e, target));
+}
+
+TEST_F(Fingerprint, RateShiftFFhOnTheTargetMatchesAnyRate) {
+    ToneEntry e = entry();
+    e.fingerprint[11] = 1;
+    EXPECT_FALSE(Matches(e, target)); // 0 against 1
+    target.setRateShift(0xFF);
+    EXPECT_TRUE(Matches(e, target));
+    // Only the target's wildcard counts, not the file's.
+    target.setRateShift(0);
+    e.fingerprint[11] = 0xFF;
+    EXPECT_FALSE(Matches(e, target));
+}
+
+TEST_F(Fingerprint, SubtoneEntryDoesNotMatchAnOriginal) {
+    ToneEntry e = entry();
+    e.fingerprint[10] = 1;
+    EXPECT_FALSE(Matches(e, target));
+}
+
+TEST_F(Fingerprint, WaveBankOnlyByItsClass) {
+    ToneEntry e = entry();
+    e.fingerprint[13] = 0; // bank A against bank B: both below 2
+    EXPECT_TRUE(Matches(e, target));
+    e.fingerprint[13] = 2;
+    EXPECT_FALSE(Matches(e, target));
+}
+
+TEST_F(Fingerprint, EachComparedFieldAndTheFreePosition) {
+    for (std::size_t at : {0u, 7u, 8u, 12u, 14u, 15u}) {
+        ToneEntry e = entry();
+        e.fingerprint[at] ^= 1;
+        EXPECT_FALSE(Matches(e, target)) << "byte " << at;
+    }
+    const ToneEntry e = entry();
+    target.setSegmentCount(0);
+    ToneEntry freeEntry = e;
+    freeEntry.fingerprint[15] = 0;
+    EXPECT_FALSE(Matches(freeEntry, target));
+}
+
+TEST(LoadPatch, SubtoneAndOriginalOfOneNameAreTold) {
+    auto src = EmptyImage(TemplateKind::S550);
+    Put(src, {"Voice", 0, 0, 0, 2});
+    Put(src, {"Voice", 1, 0, 0, 2, true, 0});
+    PutPatch(src, 0, MakePatch("Sub", {1}));
+    const auto file = SavedFile(src, 0);
+    auto dst = EmptyImage(TemplateKind::S550);
+    Put(dst, {"Voice", 0, 0, 0, 2});        // the original: no match for the subtone
+    Put(dst, {"Voice", 9, 0, 0, 2, true, 0}); // the subtone
+    PatchEditor ed(dst);
+    ScriptedMapper mapper;
+    ASSERT_TRUE(ed.loadPatch(file, mapper).ok());
+    EXPECT_EQ(PatchAt(dst, 0).keyMap1()[0], 9);
+}
+
+struct MissingTone : ::testing::Test {
+    MemoryDocument src = Source();
+    std::vector<std::uint8_t> file = SavedFile(src, 0);
+    MemoryDocument dst = EmptyImage(TemplateKind::S550);
+    void SetUp() override {
+        Put(dst, {"Piano", 5, 0, 0, 2}); // found
+        Put(dst, {"Organ", 3, 0, 2, 3}); // "Strings" is missing
+    }
+};
+
+TEST_F(MissingTone, CancelChangesNothing) {
+    PatchEditor ed(dst);
+    const auto before = dst.image();
+    ScriptedMapper mapper;
+    mapper.answers.push_back({Answer::Cancel, 0});
+    auto r = ed.loadPatch(file, mapper);
+    ASSERT_TRUE(r.ok());
+    EXPECT_TRUE(r->cancelled);
+    EXPECT_EQ(dst.image(), before);
+    EXPECT_EQ(ed.tree().findPatch(0), kNoItem);
+    ASSERT_EQ(mapper.shown.size(), 1u);
+    EXPECT_EQ(mapper.shown[0].missingName, "Strings ");
+    EXPECT_EQ(mapper.shown[0].message.substr(0, 40), "Tone 'Strings ' found in this patch is n");
+}
+
+TEST_F(MissingTone, NoKeepsTheFileNumberYesMapsToTheChosenTone) {
+    {
+        auto copy = dst;
+        PatchEditor ed(copy);
+        ScriptedMapper mapper;
+        mapper.answers.push_back({Answer::No, 0});
+        ASSERT_TRUE(ed.loadPatch(file, mapper).ok());
+        EXPECT_EQ(PatchAt(copy, 0).keyMap1()[2], 5); // kept, now naming Piano
+        EXPECT_EQ(PatchAt(copy, 0).keyMap1()[0], 5); // 0 -> 5 found
+    }
+    PatchEditor ed(dst);
+    ScriptedMapper mapper;
+    mapper.answers.push_back({Answer::Yes, 3});
+    ASSERT_TRUE(ed.loadPatch(file, mapper).ok());
+    EXPECT_EQ(PatchAt(dst, 0).keyMap1()[2], 3);
+    EXPECT_EQ(PatchAt(dst, 0).keyMap2()[0], 3);
+    EXPECT_EQ(PatchAt(dst, 0).keyMap2()[1], 5);
+}
+
+TEST(MapDialog, ListsUsedTonesAndPreselectsByExactName) {
+    auto doc = EmptyImage(TemplateKind::W30);
+    Put(doc, {"Alpha", 0, 0, 0, 2});
+    Put(doc, {"Beta", 3, 0, 2, 2});
+    Put(doc, {"Gamma", 4, 1, 0, 2});
+    Put(doc, {"Beta", 6, 2, 0, 22}, Area::Rom);
+    Put(doc, {"Delta", 7, 2, 0, 22}, Area::Rom);
+    const PatchAreas areas = PatchAreas::Read(doc);
+    ToneEntry e{9, {}};
+    const auto named = [&](std::string_view n) {
+        std::fill(e.fingerprint.begin(), e.fingerprint.begin() + 8, std::uint8_t{0});
+        std::copy(n.begin(), n.end(), e.fingerprint.begin());
+        return MakeMissingToneDialog(e, areas);
+    };
+
+    const auto ram = named("Beta");
+    ASSERT_EQ(ram.ram.size(), 3u);
+    EXPECT_EQ(ram.ram[2].name, "Gamma   ");
+    EXPECT_EQ(ram.ram[2].number, 4); // third listed with positions 1 and 2 free: 4, not 2
+    ASSERT_EQ(ram.rom.size(), 2u);
+    EXPECT_EQ(ram.rom[1].number, 32 + 7);
+    EXPECT_FALSE(ram.romShown);
+    EXPECT_EQ(ram.preselected, std::optional<std::size_t>(1));
+
+    const auto rom = named("Delta");
+    EXPECT_TRUE(rom.romShown);
+    EXPECT_EQ(rom.preselected, std::optional<std::size_t>(1));
+
+    const auto none = named("Omega");
+    EXPECT_FALSE(none.romShown);
+    EXPECT_FALSE(none.preselected.has_value());
+    EXPECT_EQ(none.message.find("Tone 'Omega   ' found"), 0u);
+}
+
+TEST(MapDialog, AskingMapperTakesThePreselectionAndCancelsWithoutOne) {
+    veldin::test::ScriptedUi ui;
+    AskingToneMapper mapper(ui);
+    MissingToneDialog d;
+    d.message = "m";
+    d.rom = {{"Delta   ", 7, 39}};
+    d.romShown = true;
+    d.preselected = 0;
+    ui.answer(Answer::Yes);
+    const MapChoice yes = mapper.mapMissingTone(d);
+    EXPECT_EQ(yes.answer, Answer::Yes);
+    EXPECT_EQ(yes.number, 39);
+    EXPECT_EQ(ui.shown().back().title, "Map missing tone");
+    ui.answer(Answer::No);
+    EXPECT_EQ(mapper.mapMissingTone(d).answer, Answer::No);
+    d.preselected.reset();
+    ui.answer(Answer::Yes);
+    EXPECT_EQ(mapper.mapMissingTone(d).answer, Answer::Cancel);
+}
+
+TEST(LoadPatch, GoesToTheLastFreePositionThenRefusesWhenNoneIsFree) {
+    auto src = Source();
+    const auto file = SavedFile(src, 0);
+    auto dst = EmptyImage(TemplateKind::S50);
+    Put(dst, {"Piano", 0, 0, 0, 2});
+    Put(dst, {"Strings", 5, 0, 2, 3});
+    for (int k = 0; k < 7; ++k) PutPatch(dst, k, MakePatch("Full", {0}));
+    PatchEditor ed(dst);
+    ScriptedMapper mapper;
+    auto r = ed.loadPatch(file, mapper);
+    ASSERT_TRUE(r.ok());
+    EXPECT_EQ(r->position, 7);
+    EXPECT_EQ(PatchAt(dst, 7).rawName().substr(0, 3), "Duo");
+    EXPECT_EQ(ed.selection().freePositions, 0);
+
+    const auto before = dst.image();
+    auto full = ed.loadPatch(file, mapper);
+    ASSERT_FALSE(full.ok());
+    EXPECT_EQ(full.failure().text, text::kNoFreePatchPosition);
+    EXPECT_EQ(dst.image(), before);
+}
+
+TEST(LoadPatch, TwoLoadsGoToTwoPositions) {
+    auto src = Source();
+    const auto file = SavedFile(src, 0);
+    auto dst = EmptyImage(TemplateKind::S550);
+    Put(dst, {"Piano", 0, 0, 0, 2});
+    Put(dst, {"Strings", 5, 0, 2, 3});
+    PutPatch(dst, 0, MakePatch("Taken", {0}));
+    PatchEditor ed(dst);
+    ScriptedMapper mapper;
+    EXPECT_EQ(ed.loadPatch(file, mapper)->position, 1);
+    EXPECT_EQ(ed.loadPatch(file, mapper)->position, 2);
+    EXPECT_EQ(ed.selection().freePositions, 13);
+    EXPECT_NE(ed.tree().findPatch(2), kNoItem);
+}
+
+TEST(LoadPatch, RefusedFileChangesNothing) {
+    auto dst = EmptyImage(TemplateKind::S550);
+    PatchEditor ed(dst);
+    const auto before = dst.image();
+    ScriptedMapper mapper;
+    const std::vector<std::uint8_t> bad = {'R', 'P', 'A', 'T', 1, 0, 0, 0};
+    auto r = ed.loadPatch(bad, mapper);
+    ASSERT_FALSE(r.ok());
+    EXPECT_EQ(r.failure().text, text::kPatchFileShort);
+    EXPECT_EQ(dst.image(), before);
+}
+
+TEST(PatchFileNames, ProposedSavedAndAccepted) {
+    EXPECT_EQ(ProposedFileName(MakePatch("a:b\\c/d,e?f*", {0})), "a_b_c_d_e_f_.pat");
+    EXPECT_EQ(ProposedFileName(MakePatch("<x\"y|", {0})), "_x_y_.pat");
+    EXPECT_EQ(ProposedFileName(MakePatch("", {0})), "NoName.pat");
+    EXPECT_EQ(SavedPatchPath("dir/Lead"), std::filesystem::path("dir/Lead.pat"));
+    EXPECT_EQ(SavedPatchPath("dir/Lead.ptc"), std::filesystem::path("dir/Lead.ptc.pat"));
+    EXPECT_EQ(SavedPatchPath("dir/Lead.PAT"), std::filesystem::path("dir/Lead.PAT"));
+    EXPECT_TRUE(IsPatchFileName("a.pat"));
+    EXPECT_TRUE(IsPatchFileName("a.PTC"));
+    EXPECT_FALSE(IsPatchFileName("a.ton"));
+    EXPECT_FALSE(IsPatchFileName("pat"));
+}
+
+} // namespace
+} // namespace veldin::patch
