@@ -16,7 +16,7 @@
 #include "core/ImageFile.h"
 #include "core/Messages.h"
 #include "core/Names.h"
-#include "patch/ImageDocument.h"
+#include "tone/DocumentAdapter.h"
 #include "patch/PatchEditor.h"
 #include "patch/PatchTexts.h"
 
@@ -232,7 +232,7 @@ void PrintText(std::ostream& out, const PatchEditor& ed) {
 
 struct Session {
     std::unique_ptr<Document> doc;
-    std::unique_ptr<ImageDocument> image;
+    std::unique_ptr<tone::DocumentAdapter> image;
     std::unique_ptr<PatchEditor> editor;
 };
 
@@ -240,7 +240,7 @@ Result<Session> OpenSession(const Options& o) {
     auto doc = Document::Open(StartWork(o), o.positional[0]);
     if (!doc) return doc.failure();
     Session s{std::move(*doc), nullptr, nullptr};
-    s.image = std::make_unique<ImageDocument>(*s.doc);
+    s.image = std::make_unique<tone::DocumentAdapter>(*s.doc);
     s.editor = std::make_unique<PatchEditor>(*s.image);
     if (!s.editor->areas().patches()) return Fail(ptext::kNoPatchArea);
     return s;
