@@ -1,4 +1,5 @@
 #include "cli/Commands.h"
+#include "cli/SongCommands.h"
 
 #include <array>
 #include <ostream>
@@ -17,9 +18,13 @@ constexpr std::string_view kInfoHelp =
     "\n"
     "Exit status: 0 ok, 1 the file was refused, 2 usage error.\n";
 
-const std::array<Command, 1> kCommands{{
-    {"info", "info IMAGE [--json]", kInfoHelp, RunInfo},
-}};
+const std::array kCommands{
+    Command{"info", "info IMAGE [--json]", kInfoHelp, RunInfo},
+    Command{"new", "new --family w30song|w30 OUT", kNewHelp, RunNew},
+    Command{"songs", "songs IMAGE [--json]", kSongsHelp, RunSongs},
+    Command{"song", "song to-midi|from-midi|save|load|delete|rename IMAGE ...", kSongHelp, RunSong},
+    Command{"label", "label IMAGE [--set TEXT]", kLabelHelp, RunLabel},
+};
 
 void PrintUsage(std::ostream& out) {
     out << "Usage: veldin-cli COMMAND [ARGS...]\n\nCommands:\n";
