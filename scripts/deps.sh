@@ -7,6 +7,7 @@ PACKAGES=(
   cmake ninja-build g++ clang libclang-rt-14-dev
   qt6-base-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  mtools python3-mido midicsv
 )
 
 missing=()

@@ -9,6 +9,7 @@ converted file must be read by mido strictly and by midicsv, the two must agree 
 event, and its notes, channel messages, system exclusive messages, tempi and time
 signatures must be those expected. Prints one line per failure; exit status 1 if any.
 """
+import multiprocessing
 import struct
 import subprocess
 import sys
@@ -181,16 +182,22 @@ def check(original_path, converted_path):
     return problems
 
 
+def check_pair(pair):
+    original, converted = pair
+    try:
+        return original, check(original, converted)
+    except Exception as e:  # a reader refusing our file is a failure too
+        return original, ['unreadable: %s' % repr(e)[:200]]
+
+
 def main(args):
     failed = False
-    for original, converted in zip(args[0::2], args[1::2]):
-        try:
-            problems = check(original, converted)
-        except Exception as e:  # a reader refusing our file is a failure too
-            problems = ['unreadable: %s' % repr(e)[:200]]
-        for p in problems:
-            failed = True
-            print(('%s: %s' % (original, p))[:400])
+    pairs = list(zip(args[0::2], args[1::2]))
+    with multiprocessing.Pool(2) as pool:
+        for original, problems in pool.imap(check_pair, pairs):
+            for p in problems:
+                failed = True
+                print(('%s: %s' % (original, p))[:400])
     return 1 if failed else 0
 
 
