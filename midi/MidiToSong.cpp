@@ -566,6 +566,8 @@ Result<std::vector<std::uint8_t>> midi2song(std::span<const std::uint8_t> midi, 
     if (p == Parse::OddSignature) return Refuse(log, text::kOddTimeSignature);
     if (p == Parse::Failed) return Refuse(log, text::kMidiParseError);
     const std::uint32_t sectors = c.sectors;
+    // A conductor of no length and no song track make no song a volume would take.
+    if (static_cast<std::size_t>(sectors) * kSongSector < kMinSongSize) return Refuse(log, text::kMidiParseError);
     p = conv.parse_MainMTrk(2);
     if (p != Parse::Ok) return Refuse(log, text::kMidiParseError);
     for (std::size_t t = 0; t + 1 < chunks->size(); ++t) conv.parse_MTrk(2, t);

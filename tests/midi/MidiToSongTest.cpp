@@ -221,7 +221,7 @@ public:
 };
 
 TEST(MidiToSong, SongNameFromFileTitleOrPrompt) {
-    const Bytes midi = test::Smf(1, 96, {Conductor().end()});
+    const Bytes midi = test::Smf(1, 96, {Conductor().end(384)});
     test::ScriptedUi ui;
     MidiToSongOptions o;
     o.fileName = "a very long file name of more than 28 characters.mid";
@@ -269,7 +269,8 @@ TEST(MidiToSong, RefusalsCarryTheFixedTextsAndProduceNothing) {
                           Case{"data without status", test::Smf(1, 96, {ok, noStatus}), text::kMidiParseError},
                           Case{"3/32", test::Smf(1, 96, {odd}), text::kOddTimeSignature},
                           Case{"division 0", zeroDivision, text::kMidiParseError},
-                          Case{"header only", Bytes(good.begin(), good.begin() + 13), text::kNotMidi}}) {
+                          Case{"header only", Bytes(good.begin(), good.begin() + 13), text::kNotMidi},
+                          Case{"nothing to convert", good, text::kMidiParseError}}) {
         SCOPED_TRACE(c.what);
         test::ScriptedUi ui;
         auto r = midi2song(c.midi, ui, {});
@@ -296,7 +297,7 @@ TEST(MidiToSong, LogWhenAsked) {
     test::ScriptedUi ui;
     MidiToSongOptions o;
     o.logDir = dir.path();
-    ToSong(test::Smf(1, 96, {Conductor().end()}), ui, o);
+    ToSong(test::Smf(1, 96, {Conductor().end(384)}), ui, o);
     const auto log = test::ReadFile(dir / "midi2song.txt");
     const std::string text(log.begin(), log.end());
     EXPECT_EQ(text.rfind("VELDIN v2 Conversion Log\n\r", 0), 0u);
