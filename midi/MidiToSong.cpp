@@ -400,8 +400,11 @@ Parse Converter::parse_MTrk(int pass, std::size_t t) {
         }
         if (e.status == 0xF0) {
             log_.writeLine("ME_SYSEX      ");
+            // The song keeps 7-bit data: its reader ends a message at the first byte with
+            // the top bit set, so the message ends there (at its F7 when it is well formed).
             auto data = e.data;
-            if (!data.empty() && data.back() == 0xF7) data = data.first(data.size() - 1);
+            const auto end = std::find_if(data.begin(), data.end(), [](std::uint8_t b) { return (b & 0x80) != 0; });
+            data = data.first(static_cast<std::size_t>(end - data.begin()));
             std::uint64_t delta = now - last;
             std::size_t at = 0;
             do {

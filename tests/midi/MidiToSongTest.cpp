@@ -134,6 +134,18 @@ TEST(MidiToSong, LongDeltasGetWaitSlotsAndLongSysexGetsChunks) {
     EXPECT_EQ(s[52], (std::array<std::uint8_t, 6>{296 % 128, 297 % 128, 298 % 128, 299 % 128, 0xFF, 0xFF}));
 }
 
+TEST(MidiToSong, SysexEndsAtItsFirstByteWithTheTopBitSet) {
+    TrackBuilder t;
+    t.sysex(2, {0x41, 0x10, 0x90, 0x42, 0xF7}).event(0, {0x90, 60, 100}).event(0, {0x80, 60, 0}).end();
+    test::ScriptedUi ui;
+    const Bytes song = ToSong(test::Smf(1, 96, {Conductor().end(), t}), ui);
+    const auto s = Slots(song, 0);
+    ASSERT_EQ(s.size(), 2u);
+    EXPECT_EQ(s[0], (std::array<std::uint8_t, 6>{0xF0, 2, 0x41, 0x10, 0xFF, 0xFF}));
+    EXPECT_EQ(s[1][0], 0x90);
+    EXPECT_TRUE(song_to_midi(song, ui, {}).ok());
+}
+
 TEST(MidiToSong, ProgramsOfTracks9To16LeaveTheVolumesAlone) {
     std::vector<TrackBuilder> tracks{Conductor().end()};
     for (std::uint8_t t = 0; t < 16; ++t) {
