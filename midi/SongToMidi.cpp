@@ -149,6 +149,8 @@ Status Converter::parse_song() {
     header_ = read_song_header(song_);
     // A song whose header claims more sectors than it holds is not read past its end.
     if (static_cast<std::uint64_t>(header_.sectors) * kSongSector > song_.size()) return Fail(text::kNotASong);
+    // The MIDI file counts its tracks in 16 bits; no song comes near that many sectors.
+    if (header_.sectors > 0xFFFF) return Fail(text::kNotASong);
     sectors_ = header_.sectors;
 
     switch (options_.trackNames) {

@@ -173,6 +173,17 @@ TEST(MidiToSong, AFileWithoutTimeSignatureIsInFourFour) {
     EXPECT_EQ(song[40], 100);
 }
 
+TEST(MidiToSong, TempiAboveTwoHundredFiftyFiveKeepTheirHighByte) {
+    TrackBuilder c;
+    c.tempo(0, 200000).tempo(96, 0).tempo(96, 150000).end(384); // 300 BPM; a tempo of 0 is left out
+    test::ScriptedUi ui;
+    const Bytes song = ToSong(test::Smf(1, 96, {c}), ui);
+    EXPECT_EQ(ReadLe16(std::span(song).subspan(40, 2)), 300);
+    const auto tempo = Slots(song, 0x10);
+    ASSERT_EQ(tempo.size(), 1u);
+    EXPECT_EQ(tempo[0], (std::array<std::uint8_t, 6>{0xF9, 192, 0x30, 0x03, 0, 0})); // (400 + 8) x 2
+}
+
 TEST(MidiToSong, TwoSignaturesAtOneTickGiveOneMeasureOfTheFirst) {
     TrackBuilder c;
     c.timeSignature(0, 4, 2).timeSignature(0, 3, 2).end(288 * 2);

@@ -186,6 +186,15 @@ TEST(SongToMidi, WritesItsLogWhenGivenAFolder) {
     EXPECT_NE(text.find("Conversion finished !"), std::string::npos);
 }
 
+TEST(SongToMidi, TempoInMicrosecondsRoundsTiesToEvenAndStaysIn24Bits) {
+    EXPECT_EQ(MicrosecondsPerQuarter(120), 500000u);
+    EXPECT_EQ(MicrosecondsPerQuarter(7680), 7812u); // 7812.5
+    EXPECT_EQ(MicrosecondsPerQuarter(2560), 23438u); // 23437.5
+    EXPECT_EQ(MicrosecondsPerQuarter(0), 0xFFFFFFu);
+    EXPECT_EQ(MicrosecondsPerQuarter(-8), 0xFFFFFFu);
+    EXPECT_EQ(MicrosecondsPerQuarter(3), 0xFFFFFFu);
+}
+
 TEST(SongHeader, ReadsTheFieldsTrimmed) {
     Bytes song = SongBuilder().name("  SPACED\t").tempo(300).timeSignature(48, 288).measures({{48, 32, 1}}).build();
     song[311] = 7;
