@@ -488,6 +488,14 @@ Failure Refuse(LogWriter& log, std::string_view text) {
 
 } // namespace
 
+MidiToSongOptions MidiToSongOptionsFrom(const MidiEditorSettings& settings, const std::filesystem::path& currentDir) {
+    MidiToSongOptions o;
+    if (settings.rolandSongName <= static_cast<std::uint8_t>(SongNameSource::Prompt))
+        o.songName = static_cast<SongNameSource>(settings.rolandSongName);
+    if (settings.logConversion != 0) o.logDir = currentDir;
+    return o;
+}
+
 std::uint64_t RescaleDelta(std::uint32_t raw, float coefficient) {
     if (raw == 0) return 0;
     return static_cast<std::uint64_t>(std::nearbyint(static_cast<double>(raw) / static_cast<double>(coefficient)));

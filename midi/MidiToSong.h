@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/ModuleSettings.h"
 #include "core/Result.h"
 #include "core/UserInteraction.h"
 
@@ -36,6 +37,10 @@ struct MidiToSongOptions {
     std::optional<std::filesystem::path> logDir; // "midi2song.txt" when "Log conversion" is on
     std::function<void(std::string_view)> status; // the module's status line
 };
+
+// The options as the MIDI Editor's preferences set them: "Roland Song Name" (a value out of
+// range counts as "Filename") and, with "Log conversion" on, the log in `currentDir`.
+MidiToSongOptions MidiToSongOptionsFrom(const MidiEditorSettings& settings, const std::filesystem::path& currentDir);
 
 // midi2song: the song bytes (no Song ID yet), or the failure's fixed text. The warning
 // about an unusual division goes to `ui` and the conversion goes on.

@@ -473,6 +473,13 @@ std::uint32_t MicrosecondsPerQuarter(std::int64_t bpm) {
     return static_cast<std::uint32_t>(std::min(us, 16777215.0));
 }
 
+SongToMidiOptions SongToMidiOptionsFrom(const MidiEditorSettings& settings) {
+    SongToMidiOptions o;
+    if (settings.midiTrackName <= static_cast<std::uint8_t>(TrackNameSource::TrackAndPatch))
+        o.trackNames = static_cast<TrackNameSource>(settings.midiTrackName);
+    return o;
+}
+
 std::function<std::optional<std::string>(int)> PatchNamesOf(const SongImage& image, const DiskDefinition& definition) {
     if (!(definition.hasSongs && definition.hasSounds)) return {};
     return [&image](int patch) -> std::optional<std::string> {

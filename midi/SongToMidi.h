@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "core/DiskDefinition.h"
+#include "core/ModuleSettings.h"
 #include "core/Result.h"
 #include "core/UserInteraction.h"
 #include "midi/SongImage.h"
@@ -30,6 +31,10 @@ struct SongToMidiOptions {
     // Folder of "ConversionLog-Song2MIDI.txt"; no log without one.
     std::optional<std::filesystem::path> logDir;
 };
+
+// The options as the MIDI Editor's preferences set them ("MIDI Track Name"; a value out of
+// range counts as "Track"). Patch names and the log folder are the caller's.
+SongToMidiOptions SongToMidiOptionsFrom(const MidiEditorSettings& settings);
 
 // The patch names of a W-30 "Sound & Song" disk (12 characters of the 256-byte record at
 // FC00h + 256 x patch); an empty function for every other disk kind.

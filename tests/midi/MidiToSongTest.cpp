@@ -315,6 +315,21 @@ TEST(MidiToSong, UnusualDivisionWarnsAndConverts) {
     EXPECT_EQ(s[0], (std::array<std::uint8_t, 6>{0x90, 96, 60, 100, 96, 0}));
 }
 
+TEST(MidiToSong, PreferencesBecomeOptions) {
+    MidiEditorSettings s;
+    s.rolandSongName = 1;
+    s.midiTrackName = 2;
+    EXPECT_EQ(MidiToSongOptionsFrom(s, "/here").songName, SongNameSource::Title);
+    EXPECT_FALSE(MidiToSongOptionsFrom(s, "/here").logDir);
+    EXPECT_EQ(SongToMidiOptionsFrom(s).trackNames, TrackNameSource::TrackAndPatch);
+    s.rolandSongName = 9;
+    s.midiTrackName = 3;
+    s.logConversion = 1;
+    EXPECT_EQ(MidiToSongOptionsFrom(s, "/here").songName, SongNameSource::Filename);
+    EXPECT_EQ(MidiToSongOptionsFrom(s, "/here").logDir, std::filesystem::path("/here"));
+    EXPECT_EQ(SongToMidiOptionsFrom(s).trackNames, TrackNameSource::Track);
+}
+
 TEST(MidiToSong, LogWhenAsked) {
     test::TempDir dir;
     test::ScriptedUi ui;
