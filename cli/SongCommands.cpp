@@ -314,6 +314,10 @@ int RunNew(const Args& args, std::ostream&, std::ostream& err) {
     if (*family == "w30song") kind = data::TemplateKind::W30S;
     else if (*family == "w30") kind = data::TemplateKind::W30;
     else return UsageError(err, "new", "--family takes w30song or w30");
+    if (std::filesystem::exists(o.positional[0])) {
+        err << "veldin-cli new: '" << o.positional[0] << "' exists; a new image never replaces a file\n";
+        return kRefused;
+    }
     std::vector<std::uint8_t> image = data::BuildTemplate(kind);
     image.resize(image.size() + 0xA4400, 0);
     if (image.size() != static_cast<std::size_t>(kImageSize)) return Refuse(err, Fail(text::kNoTemplate));

@@ -216,6 +216,10 @@ Status SongVolume::delete_song_file(SongImage& image, int position) {
     auto info = read_song_file_info(fat_, position);
     if (!info) return info.failure();
     if (!*info || !ValidPosition(position)) return Fail(text::kCantDelete);
+    // Clusters are wiped: a chain that strays out of the song area (into the sound data
+    // of a Sound & Song disk) is corrupt and is not followed with zeros.
+    for (const std::uint16_t c : (*info)->clusters)
+        if (c < kFirstSongCluster || c > lastCluster()) return Fail(text::kFatCorrupted);
     FatArea fat = fat_;
     fat[kRootDir + 32 * static_cast<std::size_t>(position)] = 0xE5;
     std::fill_n(fat.begin() + static_cast<std::ptrdiff_t>(SongRecordOffset(position)), 32, std::uint8_t{0});

@@ -127,6 +127,8 @@ TEST_F(SongCommands, RefusalsChangeNothing) {
     EXPECT_EQ(Cli({"song", "frobnicate", disk}).rc, 2);
     EXPECT_EQ(Cli({"song", "to-midi", disk, "2", "x.mid", "--track-names", "odd"}).rc, 2);
     EXPECT_EQ(Cli({"new", "--family", "s50", disk}).rc, 2);
+    EXPECT_EQ(Cli({"new", "--family", "w30song", disk}).rc, 1); // never replaces a file
+    EXPECT_EQ(test::ReadFile(disk), before);
     EXPECT_EQ(Cli({"songs", disk, "--bogus"}).rc, 2);
 }
 

@@ -293,6 +293,18 @@ TEST(SongVolume, SoundAndSongDisksKeepSongsInTheirSongArea) {
     auto r = volume.insert_song_file(image, SongOfSectors(16), 1'000'000);
     ASSERT_FALSE(r.ok());
     EXPECT_EQ(r.failure().text, text::kNoFreeSpace);
+    // A chain that strays into the sound data is not wiped by a delete.
+    FatArea fat = volume.fatArea();
+    SetBoth(fat, 43, 100);
+    SetBoth(fat, 100, 0xFFF);
+    auto stray = img;
+    std::copy(fat.begin(), fat.end(), stray.begin() + 512);
+    PutSongEntry(fat, 2, 4, 41 * 1024);
+    std::copy(fat.begin(), fat.end(), stray.begin() + 512);
+    MemoryImage strayImage(stray);
+    auto strayVolume = SongVolume::load_fat_area(strayImage, row, std::nullopt).value();
+    EXPECT_EQ(strayVolume.delete_song_file(strayImage, 2).failure().text, text::kFatCorrupted);
+    EXPECT_EQ(strayImage.bytes(), stray);
     // The sound data after the song area is untouched.
     EXPECT_TRUE(std::equal(img.begin() + ClusterOffset(49), img.end(), image.bytes().begin() + ClusterOffset(49)));
 }
