@@ -11,7 +11,8 @@
 
 namespace veldin::cli {
 
-enum Exit : int { kOk = 0, kRefused = 1, kUsage = 2 };
+// kIncomplete: the operation ended, but with sectors skipped (named on standard error).
+enum Exit : int { kOk = 0, kRefused = 1, kUsage = 2, kIncomplete = 3 };
 
 using Args = std::vector<std::string>;
 

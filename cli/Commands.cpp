@@ -18,12 +18,79 @@ constexpr std::string_view kInfoHelp =
     "\n"
     "Exit status: 0 ok, 1 the file was refused, 2 usage error.\n";
 
-const std::array kCommands{
-    Command{"info", "info IMAGE [--json]", kInfoHelp, RunInfo},
-    Command{"new", "new --family w30song|w30 OUT", kNewHelp, RunNew},
-    Command{"songs", "songs IMAGE [--json]", kSongsHelp, RunSongs},
-    Command{"song", "song to-midi|from-midi|save|load|delete|rename IMAGE ...", kSongHelp, RunSong},
-    Command{"label", "label IMAGE [--set TEXT]", kLabelHelp, RunLabel},
+constexpr std::string_view kFloppyHelp =
+    "Usage: veldin-cli floppy info DEVICE\n"
+    "       veldin-cli floppy read DEVICE OUT [--retries N] [--ignore-bad]\n"
+    "       veldin-cli floppy write IMAGE DEVICE [--retries N] [--ignore-bad]\n"
+    "       veldin-cli floppy format DEVICE [--formatter COMMAND]\n"
+    "\n"
+    "Reads a sampler floppy into a disk image file, writes an image file onto a floppy,\n"
+    "formats a floppy, or shows what is on one. DEVICE is a floppy drive (/dev/fd0,\n"
+    "/dev/fd1, or the block device of a USB floppy drive) or an image file that acts as a\n"
+    "drive. Only 720 KB double-density floppies are read and written.\n"
+    "\n"
+    "  read OUT         OUT is the new image file; when OUT is a directory, the file in it\n"
+    "                   is named after the disk's memo and gets the disk kind's extension\n"
+    "  --retries N      attempts per sector before asking what to do (default 3; 0 means 1;\n"
+    "                   above 255 means 255)\n"
+    "  --ignore-bad     skip sectors that fail every attempt instead of asking; skipped\n"
+    "                   sectors are zero bytes in a read image and are named at the end\n"
+    "  --formatter CMD  the formatter's command line; {device} stands for DEVICE and \"&&\"\n"
+    "                   separates steps. Defaults: superformat {device} dd (controller\n"
+    "                   drives), ufiformat -f 720 {device} && mformat -f 720 -v VELDIN\n"
+    "                   -i {device} :: (USB), mformat -f 720 -v VELDIN -i {device} :: (file)\n"
+    "\n"
+    "An image file acting as a drive takes faults, to try the failure paths:\n"
+    "  --fault S:always     sector S fails every attempt\n"
+    "  --fault S:fail=N     sector S fails N attempts, then works\n"
+    "  --fault S:slow=MS    every attempt at sector S takes MS milliseconds longer\n"
+    "  --slow-ms MS         every attempt takes MS milliseconds longer\n"
+    "  --no-medium          the drive has no floppy in it\n"
+    "  --geometry TxHxS     the medium's geometry (default 80x2x9 for a 737,280-byte file)\n"
+    "\n"
+    "When a sector fails every attempt, you are asked on the terminal whether to retry,\n"
+    "ignore it, ignore all bad sectors, or abort; without a terminal the operation aborts.\n"
+    "Ctrl-C stops a running operation; a stopped read writes no file.\n"
+    "\n"
+    "Exit status: 0 ok, 1 refused or failed, 2 usage error, 3 done but sectors skipped.\n";
+
+constexpr std::string_view kCdHelp =
+    "Usage: veldin-cli cd drives\n"
+    "       veldin-cli cd list SOURCE [--json]\n"
+    "       veldin-cli cd export SOURCE --group N --sound M --family FAMILY [--main-dir DIR] OUT\n"
+    "       veldin-cli cd export-all SOURCE --family FAMILY [--main-dir DIR] DIR\n"
+    "\n"
+    "Reads a Roland sample CD-ROM. SOURCE is a CD-ROM drive (/dev/sr0) or an image of the\n"
+    "disc: 2,048-byte sectors (.iso) or raw 2,352-byte Mode 1 sectors (.bin, .img; told by\n"
+    "their sync pattern). Nothing is written to the source.\n"
+    "\n"
+    "  drives       list the CD-ROM drives (/dev/sr*)\n"
+    "  list         print the disc's description, its instrument groups and their sounds,\n"
+    "               numbered from 1; --json prints one JSON object (keys: source, kind,\n"
+    "               format, blocks, description, groups[group, text, name, secondName,\n"
+    "               firstRecord, sounds[sound, record, text, name, category, firstUnit,\n"
+    "               units, exportable]])\n"
+    "  export       write sound M of group N as the disk image OUT\n"
+    "  export-all   write every sound area into DIR, each named after its list text\n"
+    "\n"
+    "  --family FAMILY  w30, s50, s330 or s550: whose template (W30.dat, S50.dat, S330.dat,\n"
+    "                   S550.dat) gives the image its system area\n"
+    "  --main-dir DIR   where the templates are (default: the folder of veldin-cli)\n"
+    "\n"
+    "An area of 18 to 1,746 units makes an image; a full area (1,746 units) makes a\n"
+    "complete 737,280-byte disk image. An existing OUT is replaced.\n"
+    "\n"
+    "Exit status: 0 ok, 1 the disc or an area was refused, 2 usage error.\n";
+
+// Rows are added here as commands come; the usage text lists them in this order.
+const Command kCommands[] = {
+    {"info", "info IMAGE [--json]", kInfoHelp, RunInfo},
+    {"floppy", "floppy info|read|write|format ...", kFloppyHelp, RunFloppy},
+    {"cd", "cd drives | list SOURCE [--json] | export SOURCE ... OUT | export-all SOURCE ... DIR", kCdHelp, RunCd},
+    {"new", "new --family w30song|w30 OUT", kNewHelp, RunNew},
+    {"songs", "songs IMAGE [--json]", kSongsHelp, RunSongs},
+    {"song", "song to-midi|from-midi|save|load|delete|rename IMAGE ...", kSongHelp, RunSong},
+    {"label", "label IMAGE [--set TEXT]", kLabelHelp, RunLabel},
 };
 
 void PrintUsage(std::ostream& out) {

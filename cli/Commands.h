@@ -6,6 +6,8 @@
 namespace veldin::cli {
 
 int RunInfo(const Args& args, std::ostream& out, std::ostream& err);
+int RunFloppy(const Args& args, std::ostream& out, std::ostream& err);
+int RunCd(const Args& args, std::ostream& out, std::ostream& err);
 
 // Every command of the tool, in the order the usage text lists them.
 std::span<const Command> AllCommands();

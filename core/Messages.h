@@ -23,6 +23,22 @@ inline constexpr std::string_view kNotRolandImage =
 inline constexpr std::string_view kNoTemplate = "Couldn't find Roland diskimage definitions!";
 inline constexpr std::string_view kCantCreateFile = "Couldn't create new file!";
 
+// Floppy sector access: the range checks of the sector loop and the Sector Invalid
+// question ("Invalid Sector - " is followed by the sector number in the dialog title).
+inline constexpr std::string_view kBadStartSector = "IO: Not valid starting sector!";
+inline constexpr std::string_view kBadLength = "IO: Not valid lenght!";
+inline constexpr std::string_view kSectorInvalidTitle = "Sector Invalid";
+inline constexpr std::string_view kInvalidSectorPrefix = "Invalid Sector - ";
+inline constexpr std::string_view kRetry = "Retry";
+inline constexpr std::string_view kIgnore = "Ignore";
+inline constexpr std::string_view kAbortOperation = "Abort operation";
+inline constexpr std::string_view kAutoIgnore = "Automatically ignore bad sectors";
+
+// Floppy drives.
+inline constexpr std::string_view kCantOpenDrive = "Couldn't open floppy drive!";
+inline constexpr std::string_view kNoFloppy = "No floppy in drive!";
+inline constexpr std::string_view kNotDoubleDensity = "Floppy is not formatted as DD(Double Density/720kB)!";
+
 // Settings.
 inline constexpr std::string_view kReinstall = "Serious error has occured. Please reinstall VELDIN!";
 inline constexpr std::string_view kCantReadKey = "\n\rCouldn't read this key from the registry!";

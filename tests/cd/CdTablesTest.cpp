@@ -1,0 +1,249 @@
+#include <gtest/gtest.h>
+
+#include "cd/CdMessages.h"
+#include "cd/CdTables.h"
+#include "cd/ReadUnits.h"
+#include "cd/SyntheticDisc.h"
+#include "tests/cd/CdTestSupport.h"
+
+namespace veldin::cd {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+const SyntheticDisc& Disc() {
+    static const SyntheticDisc disc = BuildSyntheticDisc();
+    return disc;
+}
+
+Result<CdTables> Load(const Bytes& iso) {
+    MemoryDisc disc(iso);
+    return LoadTables(disc);
+}
+
+// Byte positions of the synthetic layout (cd/SyntheticDisc.h).
+std::size_t EntryAt(std::size_t slot) { return kDirectoryOffset + slot * kDirectoryEntrySize; }
+constexpr std::size_t kGroupsAt = 1 * 512, kSoundsAt = 5 * 512, kMapAt = 7 * 512;
+
+void PutBe32(Bytes& b, std::size_t at, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i)
+        b[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(v >> (24 - 8 * i));
+}
+void PutBe16(Bytes& b, std::size_t at, std::uint16_t v) {
+    b[at] = static_cast<std::uint8_t>(v >> 8);
+    b[at + 1] = static_cast<std::uint8_t>(v);
+}
+
+TEST(CdTables, SyntheticDiscLoads) {
+    const auto& d = Disc();
+    const auto t = Load(d.iso);
+    ASSERT_TRUE(t.ok()) << t.failure().text;
+    EXPECT_EQ(t->header.description, d.description);
+    EXPECT_EQ(t->discUnits, d.iso.size() / 512);
+    ASSERT_EQ(t->groups.size(), d.groups.size());
+    ASSERT_EQ(t->sounds.size(), d.sounds.size());
+    for (std::size_t g = 0; g < d.groups.size(); ++g) {
+        EXPECT_EQ(t->groups[g].text(), d.groups[g].listText);
+        EXPECT_EQ(t->groupMap[g], d.groups[g].firstRecord);
+    }
+    for (std::size_t i = 0; i < d.sounds.size(); ++i) {
+        EXPECT_EQ(t->sounds[i].text(), d.sounds[i].listText);
+        EXPECT_EQ(t->sounds[i].firstUnit, d.sounds[i].firstUnit);
+        EXPECT_EQ(t->sounds[i].units, d.sounds[i].units);
+        EXPECT_EQ(t->sounds[i].group, d.sounds[i].group);
+    }
+}
+
+TEST(CdTables, EachGroupListsItsOwnRecords) {
+    const auto& d = Disc();
+    const auto t = Load(d.iso);
+    ASSERT_TRUE(t.ok());
+    for (std::size_t g = 0; g < d.groups.size(); ++g) {
+        std::vector<std::size_t> expected;
+        for (std::size_t i = 0; i < d.sounds.size(); ++i)
+            if (d.sounds[i].group == d.sounds[d.groups[g].firstRecord].group) expected.push_back(i);
+        const auto list = SoundsOfGroup(*t, g);
+        ASSERT_TRUE(list.ok());
+        EXPECT_EQ(*list, expected) << d.groups[g].listText;
+    }
+    // "STRINGS": one record, followed at once by a record of "DRUMS".
+    const auto strings = SoundsOfGroup(*t, 1);
+    ASSERT_TRUE(strings.ok());
+    EXPECT_EQ(strings->size(), 1u);
+    EXPECT_EQ(t->sounds[strings->front() + 1].text(), "DRUMS - Kick");
+    EXPECT_FALSE(SoundsOfGroup(*t, d.groups.size()).ok());
+}
+
+TEST(CdTables, LengthZeroIsReadAsOneUnit) {
+    // The group map's entry is stored with length 0 and lies in the disc's last used
+    // unit of block 1; it still loads, as one unit.
+    const auto& d = Disc();
+    const auto t = Load(d.iso);
+    ASSERT_TRUE(t.ok());
+    const DirectoryEntry& map = t->header.directory[3];
+    EXPECT_EQ(map.name, kGroupMapName);
+    EXPECT_EQ(map.units, 1u);
+    EXPECT_EQ(d.iso[EntryAt(3) + 23], 0);
+
+    // With a length of 0 at the very last unit of the disc the map is still inside.
+    Bytes iso = d.iso;
+    const auto lastUnit = static_cast<std::uint32_t>(iso.size() / 512 - 1);
+    std::copy_n(iso.begin() + kMapAt, 512, iso.begin() + static_cast<std::ptrdiff_t>(lastUnit) * 512);
+    PutBe32(iso, EntryAt(3) + 16, lastUnit);
+    EXPECT_TRUE(Load(iso).ok());
+    PutBe32(iso, EntryAt(3) + 20, 2); // but two units would not be
+    EXPECT_EQ(Load(iso).failure().text, text::kCdTablesDamaged);
+}
+
+TEST(CdTables, SignatureWithOneCharacterChangedIsRefused) {
+    ASSERT_TRUE(Load(Disc().iso).ok());
+    for (std::size_t i = 0; i < kCdSignature.size(); ++i) {
+        Bytes iso = Disc().iso;
+        iso[i] = static_cast<std::uint8_t>(iso[i] == 'x' ? 'y' : 'x');
+        const auto t = Load(iso);
+        ASSERT_FALSE(t.ok()) << i;
+        EXPECT_EQ(t.failure().text, "This is not Roland CD !!!");
+        EXPECT_EQ(t.failure().icon, Icon::Information);
+    }
+    EXPECT_FALSE(ParseHeader(std::span(Disc().iso).first(511)).ok());
+}
+
+TEST(CdTables, AnEmptyDiscFailsAsARead) {
+    const auto t = Load({});
+    ASSERT_FALSE(t.ok());
+    EXPECT_EQ(t.failure().text, "Errorcode: 5\r\n\r\n");
+}
+
+TEST(CdTables, TablesOutsideTheDiscOrThemselvesAreRefused) {
+    struct Case {
+        const char* what;
+        void (*damage)(Bytes&);
+    };
+    const Case cases[] = {
+        {"group table starts past the end",
+         [](Bytes& b) { PutBe32(b, EntryAt(0) + 16, static_cast<std::uint32_t>(b.size() / 512)); }},
+        {"sound directory runs past the end",
+         [](Bytes& b) { PutBe32(b, EntryAt(1) + 20, static_cast<std::uint32_t>(b.size() / 512)); }},
+        {"first unit near 2^32 (no wrap-around)", [](Bytes& b) { PutBe32(b, EntryAt(1) + 16, 0xFFFFFFFF); }},
+        {"group map missing", [](Bytes& b) { b[EntryAt(3) + 3] = '2'; }},
+        {"sound directory missing", [](Bytes& b) { b[EntryAt(1)] = 's'; }},
+        {"more groups than the group table holds", [](Bytes& b) { PutBe16(b, EntryAt(0) + 25, 65); }},
+        {"more groups than the group map holds",
+         [](Bytes& b) {
+             PutBe32(b, EntryAt(0) + 20, 20);  // 320 groups fit the table ...
+             PutBe16(b, EntryAt(0) + 25, 300); // ... but not the one-unit map
+         }},
+        {"table longer than any table can be",
+         [](Bytes& b) {
+             b.resize(10000 * 512);
+             PutBe32(b, EntryAt(1) + 20, kMaxTableUnits + 1);
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Bytes iso = Disc().iso;
+        c.damage(iso);
+        const auto t = Load(iso);
+        ASSERT_FALSE(t.ok());
+        EXPECT_EQ(t.failure().text, text::kCdTablesDamaged);
+    }
+}
+
+TEST(CdTables, TheTablesAreFoundByName) {
+    // Swap the sound directory and the unrelated entry: still found.
+    Bytes iso = Disc().iso;
+    std::swap_ranges(iso.begin() + static_cast<std::ptrdiff_t>(EntryAt(1)),
+                     iso.begin() + static_cast<std::ptrdiff_t>(EntryAt(2)),
+                     iso.begin() + static_cast<std::ptrdiff_t>(EntryAt(2)));
+    const auto t = Load(iso);
+    ASSERT_TRUE(t.ok());
+    EXPECT_EQ(t->sounds.size(), Disc().sounds.size());
+}
+
+TEST(CdTables, AGroupMapValueOutsideTheSoundDirectoryIsRefused) {
+    Bytes iso = Disc().iso;
+    iso[kMapAt + 2] = static_cast<std::uint8_t>(Disc().sounds.size()); // group 2
+    const auto t = Load(iso);
+    ASSERT_TRUE(t.ok());
+    const auto bad = SoundsOfGroup(*t, 1);
+    ASSERT_FALSE(bad.ok());
+    EXPECT_EQ(bad.failure().text, text::kCdTablesDamaged);
+    EXPECT_TRUE(SoundsOfGroup(*t, 0).ok()); // the others still list
+    EXPECT_TRUE(SoundsOfGroup(*t, 2).ok());
+}
+
+TEST(CdTables, AGroupNeverRunsPastTheLoadedSoundDirectory) {
+    // Every record slot of the two-unit directory carries the last group's number.
+    Bytes iso = Disc().iso;
+    const std::size_t slots = 2 * 512 / kSoundRecordSize;
+    const std::uint8_t last = Disc().sounds.back().group;
+    for (std::size_t i = Disc().sounds.size(); i < slots; ++i)
+        iso[kSoundsAt + i * kSoundRecordSize + 57] = last;
+    const std::size_t lastGroup = Disc().groups.size() - 1;
+
+    // The directory's entry count ends the group ...
+    auto t = Load(iso);
+    ASSERT_TRUE(t.ok());
+    EXPECT_EQ(SoundsOfGroup(*t, lastGroup)->size(), 1u);
+
+    // ... and without one the table's end does.
+    PutBe16(iso, EntryAt(1) + 25, 0);
+    t = Load(iso);
+    ASSERT_TRUE(t.ok());
+    EXPECT_EQ(t->sounds.size(), slots);
+    EXPECT_EQ(SoundsOfGroup(*t, lastGroup)->size(), slots - Disc().sounds.size() + 1);
+    PutBe16(iso, EntryAt(1) + 25, 1000);
+    t = Load(iso);
+    ASSERT_TRUE(t.ok());
+    EXPECT_EQ(t->sounds.size(), slots);
+}
+
+TEST(CdTables, ADiscWithoutGroupsListsNothing) {
+    Bytes iso = Disc().iso;
+    PutBe16(iso, EntryAt(0) + 25, 0);
+    const auto t = Load(iso);
+    ASSERT_TRUE(t.ok());
+    EXPECT_TRUE(t->groups.empty());
+    EXPECT_FALSE(SoundsOfGroup(*t, 0).ok());
+}
+
+TEST(CdTables, ListTexts) {
+    struct Case {
+        std::string category, name, text;
+    };
+    for (const auto& c : {Case{"  PIANO ", " Grand\t", "PIANO - Grand"},
+                          Case{std::string("DRUMS\0\0\0", 8), std::string("\0Kick\0", 6), "DRUMS - Kick"},
+                          Case{"", "Solo", "- Solo"}, Case{"FX", "", "FX -"}, Case{"", "", "-"}}) {
+        SoundRecord s;
+        s.category = c.category;
+        s.name = c.name;
+        EXPECT_EQ(s.text(), c.text);
+    }
+    InstrumentGroup g{"  BRASS  ", ""};
+    EXPECT_EQ(g.text(), "BRASS - ");
+    EXPECT_EQ(TrimText(std::string("A\0B ", 4)), "A B");
+}
+
+TEST(CheckSoundArea, SizesAndPlaces) {
+    struct Case {
+        std::uint32_t first, units;
+        std::string_view failure; // empty: accepted
+    };
+    const std::uint64_t discUnits = 4000;
+    for (auto c : {Case{8, 17, text::kSoundAreaSize}, Case{8, 18, {}}, Case{8, 1746, {}},
+                   Case{8, 1747, text::kSoundAreaSize}, Case{8, 0, text::kSoundAreaSize}, Case{4000 - 1746, 1746, {}},
+                   Case{4000 - 1745, 1746, text::kSoundAreaOutside}, Case{0xFFFFFFFF, 18, text::kSoundAreaOutside}}) {
+        SCOPED_TRACE(testing::Message() << c.first << "+" << c.units);
+        SoundRecord s;
+        s.firstUnit = c.first;
+        s.units = c.units;
+        const auto st = CheckSoundArea(s, discUnits);
+        EXPECT_EQ(st.ok(), c.failure.empty());
+        if (!st.ok()) {
+            EXPECT_EQ(st.failure().text, c.failure);
+        }
+    }
+}
+
+} // namespace
+} // namespace veldin::cd

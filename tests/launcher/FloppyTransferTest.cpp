@@ -1,0 +1,347 @@
+// Reading, writing and formatting through the file-backed drive.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <numeric>
+
+#include "core/Messages.h"
+#include "launcher/FloppyRequester.h"
+#include "launcher/FloppyTexts.h"
+#include "launcher/FloppyTransfer.h"
+#include "platform/FileFloppy.h"
+#include "platform/PosixProcess.h"
+#include "tests/support/TestSupport.h"
+
+namespace veldin {
+namespace {
+
+using Kind = SectorFault::Kind;
+namespace fs = std::filesystem;
+
+bool SectorIs(const std::vector<std::uint8_t>& bytes, std::size_t n, std::uint8_t value) {
+    return std::all_of(bytes.begin() + static_cast<std::ptrdiff_t>(n * 512),
+                       bytes.begin() + static_cast<std::ptrdiff_t>((n + 1) * 512), [&](auto b) { return b == value; });
+}
+
+struct CountProgress final : SectorProgress {
+    void progress(std::uint32_t finished) override {
+        ++calls;
+        last = finished;
+    }
+    std::uint32_t calls = 0, last = 0;
+};
+
+class TransferTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        // The demo S-550 disk with two sectors that are not zero, so a zero-filled skip shows.
+        source = test::ReadFile(test::DemoImage("demo.s55"));
+        ASSERT_EQ(source.size(), 737280u);
+        std::memset(source.data() + 17 * 512, 0xAB, 512);
+        std::memset(source.data() + 300 * 512, 0xCD, 512);
+        test::WriteFile(floppy, source);
+    }
+
+    FileFloppyDrive& driveWith(FaultPlan plan) {
+        drive = std::make_unique<FileFloppyDrive>(floppy, std::move(plan));
+        return *drive;
+    }
+    OpenedDrive openFor(DriveAccess access) {
+        auto r = OpenAndIdentify(*drive, access, context);
+        if (!r) ADD_FAILURE() << r.failure().text;
+        return r ? std::move(r).value() : OpenedDrive{};
+    }
+    std::uint32_t totalReads() const {
+        return std::accumulate(drive->log().reads.begin(), drive->log().reads.end(), 0u);
+    }
+    std::uint32_t totalWrites() const {
+        return std::accumulate(drive->log().writes.begin(), drive->log().writes.end(), 0u);
+    }
+    OutputChooser into(fs::path p) {
+        return [p, this](const DiskIdentity&) -> std::optional<fs::path> {
+            ++chosen;
+            return p;
+        };
+    }
+
+    test::TempDir dir;
+    fs::path floppy = dir / "floppy.img";
+    std::vector<std::uint8_t> source;
+    std::unique_ptr<FileFloppyDrive> drive;
+    SectorLoopControl control;
+    test::ScriptedUi ui;
+    LoopContext context{control, ui, text::kTitleLauncher};
+    int chosen = 0;
+};
+
+TEST_F(TransferTest, IdentificationReadsSectorZeroAndTheMemoSectorOnly) {
+    driveWith({});
+    const auto opened = openFor(DriveAccess::Read);
+    EXPECT_EQ(opened.identity.definition.samplerName, "S550");
+    EXPECT_EQ(opened.identity.memo.kind, DiskMemo::Sound);
+    EXPECT_EQ(opened.identity.memo.name, "VELDIN DEMO ");
+    EXPECT_EQ(drive->log().reads[0], 1u);
+    EXPECT_EQ(drive->log().reads[134], 1u);
+    EXPECT_EQ(totalReads(), 2u);
+    EXPECT_EQ(control.state.load(), TransferState::Prepared);
+    EXPECT_TRUE(CheckReadable(opened.identity).ok());
+}
+
+TEST_F(TransferTest, TheDriveRefusalsComeThrough) {
+    driveWith(FaultPlan{{}, true, {}, 0});
+    auto r = OpenAndIdentify(*drive, DriveAccess::Read, context);
+    ASSERT_FALSE(r.ok());
+    EXPECT_EQ(r.failure().text, text::kNoFloppy);
+
+    driveWith(FaultPlan{{}, false, MediumGeometry{80, 2, 18}, 0});
+    r = OpenAndIdentify(*drive, DriveAccess::Write, context);
+    ASSERT_FALSE(r.ok());
+    EXPECT_EQ(r.failure().text, text::kNotDoubleDensity);
+    EXPECT_TRUE(OpenAndIdentify(*drive, DriveAccess::Format, context).ok());
+    EXPECT_EQ(totalReads(), 2u); // only the accepted opening read anything
+}
+
+TEST_F(TransferTest, AnUnreadableSectorZeroMakesAnUnknownDisk) {
+    driveWith(FaultPlan{{{0, Kind::Always, 0}}, false, {}, 0});
+    ui.answer(Answer::Abort);
+    const auto opened = openFor(DriveAccess::Read);
+    EXPECT_TRUE(opened.identity.definition.isFallback());
+    EXPECT_FALSE(CheckReadable(opened.identity).ok());
+}
+
+TEST_F(TransferTest, ReadWithTwoBadSectorsIgnoredGivesAZeroFilledImageAndNamesThem) {
+    driveWith(FaultPlan{{{17, Kind::Always, 0}, {300, Kind::FailTimes, 5}}, false, {}, 0});
+    auto opened = openFor(DriveAccess::Read);
+    control.autoIgnore.store(true);
+    BeginTransfer(control);
+    CountProgress progress;
+    const auto out = dir / "out.s55";
+    const auto r = ReadFloppyToImage(*opened.device, opened.identity, context, &progress, into(out));
+    EXPECT_EQ(r.state, TransferState::Succeeded);
+    EXPECT_EQ(control.state.load(), TransferState::Succeeded);
+    EXPECT_FALSE(r.failure.has_value());
+    EXPECT_EQ(r.skipped, (std::vector<std::uint32_t>{17, 300}));
+    EXPECT_EQ(r.image, out);
+    EXPECT_EQ(progress.calls, 1440u);
+    EXPECT_EQ(progress.last, 1439u);
+
+    const auto image = test::ReadFile(out);
+    ASSERT_EQ(image.size(), 737280u);
+    EXPECT_TRUE(SectorIs(image, 17, 0));
+    EXPECT_TRUE(SectorIs(image, 300, 0));
+    auto expected = source;
+    std::memset(expected.data() + 17 * 512, 0, 512);
+    std::memset(expected.data() + 300 * 512, 0, 512);
+    EXPECT_TRUE(image == expected);
+    EXPECT_EQ(ReadResultMessage(r), (FloppyResultMessage{1040, 0, out.string()}));
+    EXPECT_FALSE(fs::exists(dir / "out.s55.vdn-part"));
+}
+
+TEST_F(TransferTest, AnUnknownDiskIsRefusedBeforeAnythingElseIsRead) {
+    std::vector<std::uint8_t> foreign(737280, 0xF6); // a PC disk's filler, no sampler key
+    test::WriteFile(floppy, foreign);
+    driveWith({});
+    auto opened = openFor(DriveAccess::Read);
+    const auto refusal = CheckReadable(opened.identity);
+    ASSERT_FALSE(refusal.ok());
+    EXPECT_EQ(refusal.failure().text, text::kFloppyNotRoland);
+    EXPECT_EQ(refusal.failure().icon, Icon::Warning);
+
+    const auto r = ReadFloppyToImage(*opened.device, opened.identity, context, nullptr, into(dir / "x.s55"));
+    EXPECT_EQ(r.state, TransferState::Failed);
+    ASSERT_TRUE(r.failure.has_value());
+    EXPECT_EQ(r.failure->text, text::kFloppyNotRoland);
+    EXPECT_EQ(totalReads(), 1u);
+    EXPECT_EQ(chosen, 0);
+    EXPECT_FALSE(fs::exists(dir / "x.s55"));
+}
+
+struct StopAfter final : SectorProgress {
+    explicit StopAfter(SectorLoopControl& c) : control(c) {}
+    void progress(std::uint32_t finished) override {
+        if (finished == 5) control.stopRequest.store(true);
+    }
+    SectorLoopControl& control;
+};
+
+TEST_F(TransferTest, AStoppedOrAbortedReadWritesNoFile) {
+    driveWith({});
+    auto opened = openFor(DriveAccess::Read);
+    BeginTransfer(control);
+    StopAfter stop(control);
+    auto r = ReadFloppyToImage(*opened.device, opened.identity, context, &stop, into(dir / "a.s55"));
+    EXPECT_EQ(r.state, TransferState::Failed);
+    EXPECT_EQ(r.loopEnd, LoopEnd::Stopped);
+    EXPECT_FALSE(r.failure.has_value());
+    EXPECT_EQ(ReadResultMessage(r), (FloppyResultMessage{1040, 0, ""}));
+
+    driveWith(FaultPlan{{{700, Kind::Always, 0}}, false, {}, 0});
+    opened = openFor(DriveAccess::Read);
+    BeginTransfer(control); // forgets the earlier stop
+    ui.answer(Answer::Abort);
+    r = ReadFloppyToImage(*opened.device, opened.identity, context, nullptr, into(dir / "a.s55"));
+    EXPECT_EQ(r.loopEnd, LoopEnd::Aborted);
+    EXPECT_EQ(r.state, TransferState::Failed);
+    EXPECT_EQ(chosen, 0);
+    EXPECT_FALSE(fs::exists(dir / "a.s55"));
+}
+
+TEST_F(TransferTest, OutputFileCancelledRefusedOrReplaced) {
+    driveWith({});
+    auto opened = openFor(DriveAccess::Read);
+    auto r = ReadFloppyToImage(*opened.device, opened.identity, context, nullptr,
+                               [](const DiskIdentity&) { return std::optional<fs::path>(); });
+    EXPECT_EQ(r.state, TransferState::Cancelled);
+    EXPECT_FALSE(r.failure.has_value());
+
+    r = ReadFloppyToImage(*opened.device, opened.identity, context, nullptr, into(dir / "no-such-dir" / "a.s55"));
+    EXPECT_EQ(r.state, TransferState::Failed);
+    ASSERT_TRUE(r.failure.has_value());
+    EXPECT_EQ(r.failure->text, text::kCantCreateOutput);
+    EXPECT_EQ(r.failure->icon, Icon::Error);
+
+    const auto existing = dir / "old.s55";
+    test::WriteFile(existing, std::vector<std::uint8_t>(800000, 1));
+    r = ReadFloppyToImage(*opened.device, opened.identity, context, nullptr, into(existing));
+    EXPECT_EQ(r.state, TransferState::Succeeded);
+    EXPECT_TRUE(test::ReadFile(existing) == source);
+}
+
+TEST_F(TransferTest, RequesterImagePathFromTheTitle) {
+    DiskIdentity id;
+    id.definition = ClassifyImage(source);
+    struct Case {
+        const char* title;
+        const char* name;
+    };
+    for (auto c : {Case{"VELDIN DEMO S-550 sounds Sine, saw", "VELDIN DEMO S-550 sounds Sine_ saw"},
+                   Case{"", "Unknown"}, Case{"   \t ", "Unknown"}, Case{" a\"b*c,d/e:f<g?h\\i|j ", "a_b_c_d_e_f_g_h_i_j"},
+                   Case{"\t|x| ", "_x_"}, Case{"x\x01y", "x_y"}}) {
+        id.memo.title = c.title;
+        EXPECT_EQ(RequesterImagePath(dir.path(), id), dir / (std::string(c.name) + ".s55")) << c.title;
+    }
+}
+
+TEST_F(TransferTest, SaveFiltersByExtension) {
+    EXPECT_EQ(SaveFilterFor(".s55"), "Roland S550 (*.s55)");
+    EXPECT_EQ(SaveFilterFor(".sng"), "Roland W30 Song (*.sng)");
+    EXPECT_EQ(SaveFilterFor(""), "");
+    for (const auto& row : DefinitionTable()) EXPECT_FALSE(SaveFilterFor(row.extension).empty()) << row.extension;
+}
+
+TEST_F(TransferTest, WriteCopiesTheImageAndDescribesIt) {
+    test::WriteFile(floppy, std::vector<std::uint8_t>(737280, 0));
+    const auto image = dir / "in.s55";
+    test::WriteFile(image, source);
+    fs::permissions(image, fs::perms::owner_read); // a read-only image can be written to floppy
+    driveWith({});
+    auto opened = openFor(DriveAccess::Write);
+    EXPECT_TRUE(opened.identity.definition.isFallback()); // the floppy's own kind does not matter
+    std::optional<DiskIdentity> described;
+    CountProgress progress;
+    BeginTransfer(control);
+    const auto r = WriteImageToFloppy(*opened.device, image, context, &progress,
+                                      [&](const DiskIdentity& id) { described = id; });
+    EXPECT_EQ(r.state, TransferState::Succeeded);
+    EXPECT_TRUE(r.skipped.empty());
+    ASSERT_TRUE(described.has_value());
+    EXPECT_EQ(described->definition.samplerName, "S550");
+    EXPECT_EQ(described->memo.name, "VELDIN DEMO ");
+    EXPECT_EQ(progress.calls, 1440u);
+    EXPECT_TRUE(test::ReadFile(floppy) == source);
+    EXPECT_EQ(WriteResultMessage(r), (FloppyResultMessage{1041, 1, ""}));
+}
+
+TEST_F(TransferTest, WriteRefusesAWrongSizeOrMissingSourceAndLeavesTheFloppyAlone) {
+    driveWith({});
+    auto opened = openFor(DriveAccess::Write);
+    struct Case {
+        std::string file;
+        long size; // -1: not written
+        std::string_view text;
+    };
+    fs::create_directory(dir / "folder.s55");
+    for (const auto& c : {Case{"short.s55", 737279, text::kInvalidSourceSize},
+                          Case{"long.s55", 737281, text::kInvalidSourceSize},
+                          Case{"missing.s55", -1, text::kCantOpenSource}, Case{"folder.s55", -1, text::kCantOpenSource}}) {
+        SCOPED_TRACE(c.file);
+        if (c.size >= 0) test::WriteFile(dir / c.file, std::vector<std::uint8_t>(static_cast<std::size_t>(c.size), 0x11));
+        bool described = false;
+        const auto r = WriteImageToFloppy(*opened.device, dir / c.file, context, nullptr,
+                                          [&](const DiskIdentity&) { described = true; });
+        EXPECT_EQ(r.state, TransferState::Failed);
+        ASSERT_TRUE(r.failure.has_value());
+        EXPECT_EQ(r.failure->text, c.text);
+        EXPECT_EQ(r.failure->icon, Icon::Error);
+        EXPECT_FALSE(described);
+        EXPECT_EQ(WriteResultMessage(r), (FloppyResultMessage{1041, 0, ""}));
+    }
+    EXPECT_EQ(totalWrites(), 0u);
+    EXPECT_TRUE(test::ReadFile(floppy) == source);
+}
+
+TEST_F(TransferTest, WriteSkipsABadSectorWhenToldAndSaysSo) {
+    const auto image = dir / "in.s55";
+    test::WriteFile(image, std::vector<std::uint8_t>(737280, 0x5A));
+    driveWith(FaultPlan{{{42, Kind::Always, 0}}, false, {}, 0});
+    auto opened = openFor(DriveAccess::Write);
+    ui.answer(Answer::Ignore);
+    const auto r = WriteImageToFloppy(*opened.device, image, context, nullptr);
+    EXPECT_EQ(r.state, TransferState::Succeeded);
+    EXPECT_EQ(r.skipped, std::vector<std::uint32_t>{42});
+    const auto after = test::ReadFile(floppy);
+    EXPECT_TRUE(SectorIs(after, 41, 0x5A));
+    EXPECT_TRUE(std::equal(after.begin() + 42 * 512, after.begin() + 43 * 512, source.begin() + 42 * 512));
+}
+
+class FormatTest : public TransferTest {
+protected:
+    std::string script = std::string(VELDIN_TEST_DATA_DIR) + "/fake-formatter.sh";
+    PosixProcessRunner runner;
+
+    FormatResult format(const std::string& line) {
+        driveWith({});
+        auto command = ParseFormatCommand(line);
+        EXPECT_TRUE(command.has_value()) << line;
+        return FormatFloppy(*drive, *command, runner, control);
+    }
+};
+
+TEST_F(FormatTest, RunsEveryStepOnTheDevice) {
+    const auto log = (dir / "log").string();
+    const auto r = format("sh " + script + " " + log + " {device} && sh " + script + " " + log + " {device}");
+    EXPECT_TRUE(r.completed());
+    EXPECT_EQ(r.stepsRun, 2u);
+    EXPECT_EQ(control.state.load(), TransferState::Succeeded);
+    const auto logged = test::ReadFile(log);
+    EXPECT_EQ(std::string(logged.begin(), logged.end()), floppy.string() + "\n" + floppy.string() + "\n");
+    EXPECT_TRUE(test::ReadFile(floppy) == std::vector<std::uint8_t>(737280, 0));
+    EXPECT_EQ(FormatResultMessage(), (FloppyResultMessage{1008, 0, ""}));
+}
+
+TEST_F(FormatTest, AFailingStepEndsTheChain) {
+    const auto log = (dir / "log").string();
+    const auto r = format("sh " + script + " " + log + " {device} 4 && sh " + script + " " + log + "2 {device}");
+    EXPECT_FALSE(r.completed());
+    EXPECT_EQ(r.stepsRun, 1u);
+    EXPECT_EQ(r.last.exitCode, 4);
+    EXPECT_EQ(control.state.load(), TransferState::Failed);
+    EXPECT_FALSE(fs::exists(log + "2"));
+}
+
+TEST_F(FormatTest, AMissingFormatterOrAStopIsReported) {
+    auto r = format("veldin-no-such-formatter {device}");
+    EXPECT_FALSE(r.last.started);
+    EXPECT_EQ(r.program, "veldin-no-such-formatter");
+    EXPECT_FALSE(r.completed());
+
+    control.stopRequest.store(true); // the user pressed Stop while the formatter runs
+    r = format("sh -c 'sleep 5' && sh " + script + " " + (dir / "log").string() + " {device}");
+    EXPECT_TRUE(r.last.stopped);
+    EXPECT_EQ(r.stepsRun, 1u);
+    EXPECT_EQ(control.state.load(), TransferState::Cancelled);
+    EXPECT_TRUE(test::ReadFile(floppy) == source);
+}
+
+} // namespace
+} // namespace veldin

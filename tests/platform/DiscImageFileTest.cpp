@@ -1,0 +1,133 @@
+#include <gtest/gtest.h>
+
+#include "cd/CdTables.h"
+#include "cd/RawSector.h"
+#include "cd/SoundAreaExport.h"
+#include "cd/SyntheticDisc.h"
+#include "core/Messages.h"
+#include "platform/DiscImageFile.h"
+#include "tests/support/TestSupport.h"
+
+namespace veldin::platform {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+namespace fs = std::filesystem;
+
+const cd::SyntheticDisc& Disc() {
+    static const cd::SyntheticDisc disc = cd::BuildSyntheticDisc();
+    return disc;
+}
+
+struct Images {
+    test::TempDir dir;
+    fs::path iso = dir / "disc.iso";
+    fs::path raw = dir / "disc.bin";
+    Images() {
+        test::WriteFile(iso, Disc().iso);
+        test::WriteFile(raw, cd::ToRawImage(Disc().iso));
+    }
+};
+
+std::unique_ptr<DiscImageFile> Open(const fs::path& p) {
+    auto r = DiscImageFile::open(p);
+    if (!r) throw std::runtime_error(r.failure().text);
+    return std::move(r).value();
+}
+
+Bytes ReadAll(DiscImageFile& f, std::size_t blocksPerRead) {
+    Bytes all(f.blockCount() * cd::kBlockSize);
+    for (std::uint64_t b = 0; b < f.blockCount(); b += blocksPerRead) {
+        const std::size_t n = std::min<std::uint64_t>(blocksPerRead, f.blockCount() - b);
+        const auto st = f.readBlocks(b, std::span(all).subspan(b * cd::kBlockSize, n * cd::kBlockSize));
+        if (!st) throw std::runtime_error(st.failure().text);
+    }
+    return all;
+}
+
+TEST(DiscImageFile, IsoAndRawGiveTheSameBlocks) {
+    Images images;
+    auto iso = Open(images.iso);
+    auto raw = Open(images.raw);
+    EXPECT_EQ(iso->format(), DiscImageFormat::Iso);
+    EXPECT_EQ(raw->format(), DiscImageFormat::RawMode1);
+    EXPECT_EQ(iso->sectorSize(), 2048u);
+    EXPECT_EQ(raw->sectorSize(), 2352u);
+    EXPECT_EQ(iso->blockCount(), Disc().iso.size() / cd::kBlockSize);
+    EXPECT_EQ(raw->blockCount(), iso->blockCount());
+    for (std::size_t piece : {1, 7, 33, 1000}) {
+        SCOPED_TRACE(piece);
+        EXPECT_EQ(ReadAll(*iso, piece), Disc().iso);
+        EXPECT_EQ(ReadAll(*raw, piece), Disc().iso);
+    }
+}
+
+TEST(DiscImageFile, IsoAndRawExportIdenticalImages) {
+    Images images;
+    auto iso = Open(images.iso);
+    auto raw = Open(images.raw);
+    const auto tables = cd::LoadTables(*raw);
+    ASSERT_TRUE(tables.ok()) << tables.failure().text;
+    ASSERT_EQ(tables->sounds.size(), Disc().sounds.size());
+    for (const auto& s : tables->sounds) {
+        SCOPED_TRACE(s.text());
+        ASSERT_TRUE(cd::ExportSoundArea(*iso, s, cd::SamplerFamily::W30, test::BinDir(), images.dir / "a.sdk").ok());
+        ASSERT_TRUE(cd::ExportSoundArea(*raw, s, cd::SamplerFamily::W30, test::BinDir(), images.dir / "b.sdk").ok());
+        const Bytes a = test::ReadFile(images.dir / "a.sdk");
+        EXPECT_EQ(a.size(), 64'512u + 9'216u + (s.units - 18u) * 512u / 4u * 3u);
+        EXPECT_EQ(a, test::ReadFile(images.dir / "b.sdk"));
+    }
+}
+
+TEST(DiscImageFile, FormatIsToldByContentNotByName) {
+    Images images;
+    fs::rename(images.raw, images.dir / "raw.iso");
+    fs::rename(images.iso, images.dir / "plain.bin");
+    EXPECT_EQ(Open(images.dir / "raw.iso")->format(), DiscImageFormat::RawMode1);
+    EXPECT_EQ(Open(images.dir / "plain.bin")->format(), DiscImageFormat::Iso);
+}
+
+TEST(DiscImageFile, ANonModeOneRawSectorFailsItsRead) {
+    Images images;
+    Bytes raw = test::ReadFile(images.raw);
+    raw[3 * cd::kRawSectorSize + 15] = 2; // block 3 says Mode 2
+    test::WriteFile(images.raw, raw);
+    auto f = Open(images.raw);
+    Bytes block(cd::kBlockSize);
+    EXPECT_TRUE(f->readBlocks(2, block).ok());
+    const auto st = f->readBlocks(3, block);
+    ASSERT_FALSE(st.ok());
+    EXPECT_EQ(st.failure().text, "Errorcode: 5\r\n\r\n");
+    Bytes two(2 * cd::kBlockSize);
+    EXPECT_FALSE(f->readBlocks(2, two).ok());
+}
+
+TEST(DiscImageFile, ReadsPastTheEndFail) {
+    Images images;
+    Bytes raw = test::ReadFile(images.raw);
+    raw.resize(raw.size() - 100); // the last sector is cut short and is no block
+    test::WriteFile(images.raw, raw);
+    auto f = Open(images.raw);
+    EXPECT_EQ(f->blockCount(), Disc().iso.size() / cd::kBlockSize - 1);
+    Bytes block(cd::kBlockSize);
+    EXPECT_TRUE(f->readBlocks(f->blockCount() - 1, block).ok());
+    EXPECT_FALSE(f->readBlocks(f->blockCount(), block).ok());
+    EXPECT_FALSE(f->readBlocks(~0ull, block).ok());
+}
+
+TEST(DiscImageFile, OpenFailures) {
+    test::TempDir dir;
+    for (const fs::path& p : {dir / "missing.iso", dir.path()}) {
+        const auto r = DiscImageFile::open(p);
+        ASSERT_FALSE(r.ok());
+        EXPECT_EQ(r.failure().text, text::kCantOpenFile);
+    }
+    // An empty file opens as a disc without blocks; reading it fails.
+    test::WriteFile(dir / "empty.iso", {});
+    auto f = Open(dir / "empty.iso");
+    EXPECT_EQ(f->blockCount(), 0u);
+    EXPECT_EQ(cd::LoadTables(*f).failure().text, "Errorcode: 5\r\n\r\n");
+}
+
+} // namespace
+} // namespace veldin::platform
