@@ -8,6 +8,10 @@ namespace veldin::cli {
 int RunInfo(const Args& args, std::ostream& out, std::ostream& err);
 int RunFloppy(const Args& args, std::ostream& out, std::ostream& err);
 int RunCd(const Args& args, std::ostream& out, std::ostream& err);
+int RunNew(const Args& args, std::ostream& out, std::ostream& err);
+int RunConvert(const Args& args, std::ostream& out, std::ostream& err);
+int RunMemo(const Args& args, std::ostream& out, std::ostream& err);
+int RunRecover(const Args& args, std::ostream& out, std::ostream& err);
 
 // Every command of the tool, in the order the usage text lists them.
 std::span<const Command> AllCommands();

@@ -7,11 +7,14 @@
 #include <optional>
 #include <ostream>
 
+#include "cli/Commands.h"
 #include "cli/SongCommands.h"
-#include "cli/SongImageFile.h"
+#include "core/Document.h"
+#include "core/FileReplacement.h"
+#include "midi/DocumentSongImage.h"
+#include "platform/os/FileOps.h"
 #include "core/Geometry.h"
 #include "core/Messages.h"
-#include "data/Templates.h"
 #include "midi/MidiTexts.h"
 #include "midi/MidiToSong.h"
 #include "midi/SongToMidi.h"
@@ -29,7 +32,9 @@ public:
     void message(std::string_view text, std::string_view, Icon icon) override {
         err_ << "veldin-cli: " << (icon == Icon::Warning ? "warning: " : "") << TerminalText(text) << '\n';
     }
-    Answer ask(std::string_view, std::string_view, Buttons, Icon) override { return Answer::Cancel; }
+    // Nothing is asked: a command saves explicitly, and a document closed without a save
+    // drops its changes.
+    Answer ask(std::string_view, std::string_view, Buttons, Icon) override { return Answer::No; }
 
 private:
     std::ostream& err_;
@@ -63,7 +68,7 @@ Options Parse(const Args& args, std::initializer_list<std::string_view> valued) 
     Options o;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
-        const bool takesValue = a == "-o" || a == "--log" || std::find(valued.begin(), valued.end(), a) != valued.end();
+        const bool takesValue = a == "-o" || a == "--log" || a == "--main-dir" || std::find(valued.begin(), valued.end(), a) != valued.end();
         if (takesValue) {
             if (i + 1 >= args.size()) {
                 o.bad = "option '" + a + "' needs a value";
@@ -107,27 +112,42 @@ Status WriteWhole(const std::filesystem::path& p, std::span<const std::uint8_t> 
     return {};
 }
 
-// An open song disk: the image, its volume and its list.
+// The main directory holds the templates and the session files of the undo store; by
+// default it is the folder of this program, where the build puts the templates.
+std::filesystem::path MainDir(const Options& o) {
+    if (const std::string* d = o.get("--main-dir")) return *d;
+    return os::SystemFileOps().executableDirectory();
+}
+
+// An open song disk: the document, the song logic's view of it, its volume and its list.
 struct Disk {
-    std::string path;
-    OpenSongImage file;
-    SongVolume volume;
+    std::unique_ptr<Document> document;
+    std::unique_ptr<DocumentSongImage> image;
+    std::optional<SongVolume> volume;
     SongList list;
 };
 
+// Opens IMAGE as the editors do (after cleaning up what ended processes left behind).
 Result<Disk> OpenDisk(const std::string& path, const Options& o, UserInteraction& ui) {
-    auto file = OpenImageForSongs(path);
-    if (!file) return file.failure();
-    if (!file->definition.hasSongs) return Fail(text::kFatCorrupted);
-    auto volume = SongVolume::load_fat_area(file->image, file->definition, LogDir(o));
+    const Workspace workspace = Workspace::System(MainDir(o));
+    UndoStore::Recover(workspace);
+    auto document = Document::Open(workspace, path);
+    if (!document) return document.failure();
+    Disk d;
+    d.document = std::move(*document);
+    if (!d.document->definition().hasSongs) return Fail(text::kFatCorrupted);
+    d.image = std::make_unique<DocumentSongImage>(*d.document);
+    auto volume = SongVolume::load_fat_area(*d.image, d.document->definition(), LogDir(o));
     if (!volume) return volume.failure();
-    SongList list = volume->listSongs(ui);
-    return Disk{path, std::move(*file), std::move(*volume), std::move(list)};
+    d.volume.emplace(std::move(*volume));
+    d.list = d.volume->listSongs(ui);
+    return d;
 }
 
+// Save, or with -o OUT Save As (the same family: byte for byte), leaving IMAGE as it was.
 int SaveDisk(const Disk& d, const Options& o, std::ostream& err) {
-    const std::string target = o.output ? *o.output : d.path;
-    if (const Status s = SaveImageAtomically(target, d.file.image.bytes()); !s) return Refuse(err, s.failure());
+    const Status s = o.output ? d.document->saveAs(SamplerChoice::W30, *o.output) : d.document->save();
+    if (!s) return Refuse(err, s.failure());
     return kOk;
 }
 
@@ -146,10 +166,10 @@ int NoSuchSong(std::ostream& err, std::string_view command, const std::string& s
 }
 
 Result<std::vector<std::uint8_t>> SongBytes(const Disk& d, int position) {
-    auto info = d.volume.songAt(position);
+    auto info = d.volume->songAt(position);
     if (!info) return info.failure();
     if (!*info) return Fail(text::kNotASong);
-    return d.volume.readSong(d.file.image, **info);
+    return d.volume->readSong(*d.image, **info);
 }
 
 int SongToMidiCommand(const Options& o, std::ostream& err, TerminalUi& ui) {
@@ -167,7 +187,7 @@ int SongToMidiCommand(const Options& o, std::ostream& err, TerminalUi& ui) {
     if (!position) return NoSuchSong(err, "song to-midi", o.positional[2]);
     auto song = SongBytes(*d, *position);
     if (!song) return Refuse(err, song.failure());
-    options.patchName = PatchNamesOf(d->file.image, d->file.definition);
+    options.patchName = PatchNamesOf(*d->image, d->document->definition());
     options.logDir = LogDir(o);
     auto midi = song_to_midi(*song, ui, options);
     if (!midi) return Refuse(err, midi.failure());
@@ -176,7 +196,7 @@ int SongToMidiCommand(const Options& o, std::ostream& err, TerminalUi& ui) {
 }
 
 int StoreSong(Disk& d, std::span<const std::uint8_t> song, const Options& o, std::ostream& out, std::ostream& err) {
-    auto position = d.volume.insert_song_file(d.file.image, song, d.list.freeBytes);
+    auto position = d.volume->insert_song_file(*d.image, song, d.list.freeBytes);
     if (!position) return Refuse(err, position.failure());
     if (const int rc = SaveDisk(d, o, err); rc != kOk) return rc;
     out << "stored at position " << *position << " (SONG" << (SongIdOf(*position) < 10 ? "0" : "") << SongIdOf(*position)
@@ -281,8 +301,8 @@ int RunSong(const Args& args, std::ostream& out, std::ostream& err) {
             if (const Status s = WriteWhole(o.positional[3], *song); !s) return Refuse(err, s.failure());
             return kOk;
         }
-        const Status s = sub == "delete" ? d->volume.delete_song_file(d->file.image, *position)
-                                         : d->volume.renameSong(d->file.image, *position, o.positional[3]);
+        const Status s = sub == "delete" ? d->volume->delete_song_file(*d->image, *position)
+                                         : d->volume->renameSong(*d->image, *position, o.positional[3]);
         if (!s) return Refuse(err, s.failure());
         return SaveDisk(*d, o, err);
     }
@@ -297,31 +317,41 @@ int RunLabel(const Args& args, std::ostream& out, std::ostream& err) {
     auto d = OpenDisk(o.positional[0], o, ui);
     if (!d) return Refuse(err, d.failure());
     if (const std::string* text = o.get("--set")) {
-        if (const Status s = d->volume.setLabel(d->file.image, *text); !s) return Refuse(err, s.failure());
+        if (const Status s = d->volume->setLabel(*d->image, *text); !s) return Refuse(err, s.failure());
         return SaveDisk(*d, o, err);
     }
     out << d->list.label << '\n';
     return kOk;
 }
 
-// The MIDI Editor's New: the template's first 126 sectors, then 0xA4400 zero bytes.
-int RunNew(const Args& args, std::ostream&, std::ostream& err) {
+// The MIDI Editor's second New choice, "Roland W30 Song (*.sng)": the template W30S.dat
+// of the main directory (its 126 sectors) followed by 0xA4400 zero bytes. Every other
+// family is the document's New.
+int RunNewWithSongDisks(const Args& args, std::ostream& out, std::ostream& err) {
     const Options o = Parse(args, {"--family"});
-    if (o.bad) return UsageError(err, "new", *o.bad);
     const std::string* family = o.get("--family");
-    if (!family || o.positional.size() != 1) return UsageError(err, "new", "expects --family FAMILY OUT");
-    data::TemplateKind kind;
-    if (*family == "w30song") kind = data::TemplateKind::W30S;
-    else if (*family == "w30") kind = data::TemplateKind::W30;
-    else return UsageError(err, "new", "--family takes w30song or w30");
-    if (std::filesystem::exists(o.positional[0])) {
-        err << "veldin-cli new: '" << o.positional[0] << "' exists; a new image never replaces a file\n";
-        return kRefused;
-    }
-    std::vector<std::uint8_t> image = data::BuildTemplate(kind);
+    if (o.bad || !family || *family != "w30song") return RunNew(args, out, err);
+    if (o.positional.size() != 1) return UsageError(err, "new", "expects one OUT");
+    const std::filesystem::path target = o.positional[0];
+    std::vector<std::uint8_t> image;
+    std::ifstream in(MainDir(o) / "W30S.dat", std::ios::binary);
+    if (in) image.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    if (image.size() != static_cast<std::size_t>(kSystemAreaSize)) return Refuse(err, Fail(text::kNoTemplate));
     image.resize(image.size() + 0xA4400, 0);
-    if (image.size() != static_cast<std::size_t>(kImageSize)) return Refuse(err, Fail(text::kNoTemplate));
-    if (const Status s = SaveImageAtomically(o.positional[0], image); !s) return Refuse(err, s.failure());
+    // Written as Save writes: a temporary file beside the target, flushed, renamed over it.
+    os::FileOps& files = os::SystemFileOps();
+    auto replacement = FileReplacement::Begin(files, target, {text::kCantCreateFile, std::nullopt, true});
+    if (!replacement) return Refuse(err, replacement.failure());
+    if (const Status s = replacement->write(0, image); !s) return Refuse(err, s.failure());
+    auto handle = replacement->commit();
+    if (!handle) return Refuse(err, handle.failure());
+    files.close(*handle);
+    // Opened as the editor would open it: the image must be one it takes.
+    const Workspace workspace = Workspace::System(MainDir(o));
+    auto document = Document::Open(workspace, target);
+    if (!document) return Refuse(err, document.failure());
+    out << "Created " << target.string() << ": " << (*document)->definition().samplerName << ' '
+        << (*document)->definition().kindName << " disk\n";
     return kOk;
 }
 

@@ -6,16 +6,17 @@
 
 namespace veldin::cli {
 
-int RunNew(const Args& args, std::ostream& out, std::ostream& err);
+int RunNewWithSongDisks(const Args& args, std::ostream& out, std::ostream& err);
 int RunSongs(const Args& args, std::ostream& out, std::ostream& err);
 int RunSong(const Args& args, std::ostream& out, std::ostream& err);
 int RunLabel(const Args& args, std::ostream& out, std::ostream& err);
 
-inline constexpr std::string_view kNewHelp =
-    "Usage: veldin-cli new --family w30song|w30 OUT\n"
+// The "new" command with the MIDI Editor's song disk added to the document's families.
+inline constexpr std::string_view kNewSongDiskHelp =
     "\n"
-    "Makes a new empty disk image as the MIDI Editor's New does: w30song a W-30 song\n"
-    "disk (.sng, template W30S), w30 a W-30 Sound & Song disk (.sdk, template W30).\n";
+    "  --family w30song  a W-30 song disk (.sng) from the template W30S.dat, as the MIDI\n"
+    "                    Editor's New makes it; w30 is the W-30 Sound & Song disk (.sdk).\n";
+
 inline constexpr std::string_view kSongsHelp =
     "Usage: veldin-cli songs IMAGE [--json] [--log DIR]\n"
     "\n"
@@ -33,8 +34,10 @@ inline constexpr std::string_view kSongHelp =
     "  song delete IMAGE SONG [-o OUT]\n"
     "  song rename IMAGE SONG NAME [-o OUT]\n"
     "\n"
-    "SONG is the song's position (2-65) or its name. Changes are written back to IMAGE\n"
-    "(atomically), or to OUT with -o. --log DIR writes the conversion logs there.\n"
+    "SONG is the song's position (2-65) or its name. IMAGE is opened as a document; a\n"
+    "change is one undo step, then IMAGE is saved, or with -o OUT written to OUT and IMAGE\n"
+    "left as it was. --log DIR writes the conversion logs there; --main-dir DIR names the\n"
+    "main directory (session files), by default the folder of veldin-cli.\n"
     "\n"
     "Exit status: 0 ok, 1 refused (the reason on standard error), 2 usage error.\n";
 inline constexpr std::string_view kLabelHelp =

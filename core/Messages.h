@@ -38,6 +38,20 @@ inline constexpr std::string_view kAutoIgnore = "Automatically ignore bad sector
 inline constexpr std::string_view kCantOpenDrive = "Couldn't open floppy drive!";
 inline constexpr std::string_view kNoFloppy = "No floppy in drive!";
 inline constexpr std::string_view kNotDoubleDensity = "Floppy is not formatted as DD(Double Density/720kB)!";
+// Undo store.
+inline constexpr std::string_view kCantCreateWorkingCopy = "Couldn't create temporary diskimage file for Undo!";
+inline constexpr std::string_view kCantLockOriginal = "Couldn't lock original file!";
+inline constexpr std::string_view kCantCreateSession = "Couldn't create temporary session file for Undo!";
+inline constexpr std::string_view kCantCreateStep = "Couldn't create undo step!";
+inline constexpr std::string_view kCantOpenStep = "Couldn't open undo step!";
+inline constexpr std::string_view kNoMemory = "Couldn't allocate memory!";
+// Our own: the search for a free temporary directory name gives up after a bounded
+// number of names, or at once when the temporary folder cannot be written.
+inline constexpr std::string_view kCantCreateTempDirectory = "Couldn't create temporary directory for Undo!";
+// Our own: Save failed and the user's file was left as it was.
+inline constexpr std::string_view kCantSaveFile = "Couldn't save file!";
+// Follows the full path of the document in the question asked by Close.
+inline constexpr std::string_view kNotSavedQuestion = " is not saved, do you want to save this file?";
 
 // Settings.
 inline constexpr std::string_view kReinstall = "Serious error has occured. Please reinstall VELDIN!";

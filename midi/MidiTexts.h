@@ -4,10 +4,13 @@
 
 #include <string_view>
 
+#include "core/Messages.h"
+
 namespace veldin::text {
 
 // The song volume.
-inline constexpr std::string_view kNoMemory =
+// "Couldn't allocate memory!" is the core's kNoMemory.
+inline constexpr std::string_view kNoMemoryCloseApplications =
     "Couldn't allocate enough memory,\n\rclose some applications and try again!";
 inline constexpr std::string_view kCantReadFile = "Couldn't read the file!";
 inline constexpr std::string_view kFatCorrupted =
@@ -18,7 +21,6 @@ inline constexpr std::string_view kFatEmptyInside =
     "Error in the FAT:\r\nEmpty cluster can't occur inside the file!";
 inline constexpr std::string_view kFatNoNextCluster =
     "Error in the FAT:\r\nCouldn't find next logical cluster of file!";
-inline constexpr std::string_view kCantAllocate = "Couldn't allocate memory!";
 inline constexpr std::string_view kNoFreeSpace = "Not enough free space to store the song!";
 inline constexpr std::string_view kNotASong = "File is not Roland W30 Song file or is corrupted!";
 inline constexpr std::string_view kCantDelete = "Couldn't delete specified file!";

@@ -36,7 +36,7 @@ protected:
         disk = (dir / "disk.sng").string();
         midi = (dir / "tune.mid").string();
         test::WriteFile(midi, SmallMidi());
-        ASSERT_EQ(Cli({"new", "--family", "w30song", disk}).rc, 0);
+        ASSERT_EQ(Cli({"new", "--family", "w30song", disk, "--main-dir", test::BinDir().string()}).rc, 0);
     }
     test::TempDir dir;
     std::string disk, midi;
@@ -126,15 +126,15 @@ TEST_F(SongCommands, RefusalsChangeNothing) {
     EXPECT_EQ(Cli({"song", "to-midi", disk}).rc, 2);
     EXPECT_EQ(Cli({"song", "frobnicate", disk}).rc, 2);
     EXPECT_EQ(Cli({"song", "to-midi", disk, "2", "x.mid", "--track-names", "odd"}).rc, 2);
-    EXPECT_EQ(Cli({"new", "--family", "s50", disk}).rc, 2);
-    EXPECT_EQ(Cli({"new", "--family", "w30song", disk}).rc, 1); // never replaces a file
+    EXPECT_EQ(Cli({"new", "--family", "s900", disk}).rc, 2);
+    EXPECT_EQ(Cli({"new", "--family", "w30song", disk, "--main-dir", dir.path().string()}).rc, 1); // no template there
     EXPECT_EQ(test::ReadFile(disk), before);
     EXPECT_EQ(Cli({"songs", disk, "--bogus"}).rc, 2);
 }
 
 TEST_F(SongCommands, SoundAndSongDiskHoldsSongsToo) {
     const std::string sdk = (dir / "disk.sdk").string();
-    ASSERT_EQ(Cli({"new", "--family", "w30", sdk}).rc, 0);
+    ASSERT_EQ(Cli({"new", "--family", "w30", sdk, "--main-dir", test::BinDir().string()}).rc, 0);
     EXPECT_EQ(LoadImageFile(sdk)->definition.kindName, "Sound & Song");
     EXPECT_NE(Cli({"songs", sdk}).out.find("64 positions & 46080 bytes free"), std::string::npos);
     ASSERT_EQ(Cli({"song", "from-midi", sdk, midi}).rc, 0);

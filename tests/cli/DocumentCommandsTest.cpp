@@ -1,0 +1,165 @@
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "cli/Commands.h"
+#include "core/Document.h"
+#include "core/Geometry.h"
+#include "tests/support/TestWorkspace.h"
+
+namespace veldin::cli {
+namespace {
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<std::uint8_t>;
+
+struct CliRun {
+    int rc;
+    std::string out, err;
+};
+
+class DocumentCommandsTest : public ::testing::Test {
+protected:
+    static CliRun Raw(const std::vector<std::string>& args) {
+        std::ostringstream out, err;
+        const int rc = Main(args, out, err);
+        return {rc, out.str(), err.str()};
+    }
+    CliRun cli(std::vector<std::string> args) {
+        args.push_back("--main-dir");
+        args.push_back(w.main.path().string());
+        std::ostringstream out, err;
+        const int rc = Main(args, out, err);
+        return {rc, out.str(), err.str()};
+    }
+    std::string image(const std::string& name) const { return (w.images / name).string(); }
+
+    test::TestWorkspace w;
+};
+
+TEST_F(DocumentCommandsTest, NewThenInfo) {
+    auto r = cli({"new", "--family", "s550", image("x.s55")});
+    ASSERT_EQ(r.rc, 0) << r.err;
+    EXPECT_EQ(r.out, "Created " + image("x.s55") + ": S550 Sound disk\n");
+    r = Raw({"info", image("x.s55")});
+    EXPECT_NE(r.out.find("Sampler:    S550\nKind:       Sound\n"), std::string::npos) << r.out;
+    Bytes expected = test::ReadFile(w.main / "S550.dat");
+    expected.resize(737280, 0);
+    EXPECT_EQ(test::ReadFile(image("x.s55")), expected);
+    EXPECT_TRUE(w.sessionFiles().empty());
+    EXPECT_TRUE(test::TestWorkspace::Entries(w.temp.path()).empty());
+}
+
+TEST_F(DocumentCommandsTest, NewRefusals) {
+    fs::remove(w.main / "W30.dat");
+    auto r = cli({"new", "--family", "w30", image("a.sdk")});
+    EXPECT_EQ(r.rc, 1);
+    EXPECT_EQ(r.err, "veldin-cli: Couldn't find Roland diskimage definitions!\n");
+    EXPECT_FALSE(fs::exists(image("a.sdk")));
+    EXPECT_EQ(cli({"new", "--family", "s900", image("a.sdk")}).rc, 2);
+    EXPECT_EQ(cli({"new", image("a.sdk")}).rc, 2);
+    EXPECT_EQ(cli({"new", "--family", "s50"}).rc, 2);
+    EXPECT_EQ(cli({"new", "--family"}).rc, 2);
+}
+
+TEST_F(DocumentCommandsTest, ConvertFollowsTheRuleForSectors126On) {
+    const auto source = w.demo("demo.s55");
+    Bytes original = test::ReadFile(source);
+    std::fill(original.begin() + 126 * 512, original.begin() + 134 * 512, 0xAB); // a full patch area
+    test::WriteFile(source, original);
+    auto r = cli({"convert", source.string(), "--to", "s50", image("y.s50")});
+    ASSERT_EQ(r.rc, 0) << r.err;
+    EXPECT_EQ(r.out, "Wrote " + image("y.s50") + " for the S-50\n");
+    r = Raw({"info", image("y.s50")});
+    EXPECT_NE(r.out.find("Sampler:    S50\n"), std::string::npos) << r.out;
+
+    const Bytes copy = test::ReadFile(image("y.s50"));
+    const Bytes templ = test::ReadFile(w.main / "S50.dat");
+    ASSERT_EQ(copy.size(), 737280u);
+    EXPECT_TRUE(copy == test::TestWorkspace::CrossFamilyCopy(templ, original, true));
+    EXPECT_EQ(copy[126 * 512 + 255], 0xAB);
+    EXPECT_EQ(copy[126 * 512 + 256], 0);
+    EXPECT_EQ(test::ReadFile(source), original);
+}
+
+TEST_F(DocumentCommandsTest, ConvertRefusals) {
+    auto r = cli({"convert", image("none.s55"), "--to", "s50", image("y.s50")});
+    EXPECT_EQ(r.rc, 1);
+    EXPECT_EQ(r.err, "veldin-cli: Couldn't open file!\n");
+    EXPECT_FALSE(fs::exists(image("y.s50")));
+    EXPECT_EQ(cli({"convert", image("a"), image("b")}).rc, 2);
+    EXPECT_EQ(cli({"convert", image("a"), "--to", "s10", image("b")}).rc, 2);
+}
+
+TEST_F(DocumentCommandsTest, MemoIsCentredRecordedAndSaved) {
+    const auto p = w.demo("demo.s33");
+    auto r = cli({"memo", p.string(), "--name", "Strings", "--line", "1", "Slow", "--line", "4", "123456789012"});
+    ASSERT_EQ(r.rc, 0) << r.err;
+    EXPECT_NE(r.out.find("Name: \"  Strings   \"\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Line 1: \"    Slow    \"\n"), std::string::npos);
+    EXPECT_NE(r.out.find("Line 4: \"123456789012\"\n"), std::string::npos);
+
+    // The file itself now carries it: the name at offset 51 of sector 134, the lines interleaved.
+    const Bytes bytes = test::ReadFile(p);
+    const std::size_t sector = 134 * 512;
+    EXPECT_EQ(std::string(bytes.begin() + sector + 51, bytes.begin() + sector + 63), "  Strings   ");
+    std::string line4;
+    for (int i = 0; i < 12; ++i) line4 += static_cast<char>(bytes[sector + 63 + 4 * i + 3]);
+    EXPECT_EQ(line4, "123456789012");
+    r = cli({"memo", p.string()});
+    EXPECT_NE(r.out.find("Name: \"  Strings   \"\n"), std::string::npos);
+    EXPECT_TRUE(w.sessionFiles().empty());
+}
+
+TEST_F(DocumentCommandsTest, MemoWithOutputLeavesTheImageAlone) {
+    const auto p = w.demo("demo.s55");
+    const Bytes original = test::ReadFile(p);
+    auto r = cli({"memo", p.string(), "--line", "2", "copy", "-o", image("out.s55")});
+    ASSERT_EQ(r.rc, 0) << r.err;
+    EXPECT_EQ(test::ReadFile(p), original);
+    Bytes expected = original;
+    const std::size_t sector = 134 * 512;
+    for (std::size_t i = 51; i <= 110; ++i) // the decoder cleans the memo bytes
+        if (expected[sector + i] < 0x20 || expected[sector + i] > 0x7E) expected[sector + i] = ' ';
+    const std::string line = "    copy    ";
+    for (std::size_t i = 0; i < 12; ++i) expected[sector + 63 + 4 * i + 1] = static_cast<std::uint8_t>(line[i]);
+    EXPECT_EQ(test::ReadFile(image("out.s55")), expected);
+}
+
+TEST_F(DocumentCommandsTest, MemoOfLineMemoDisksAndRefusals) {
+    const auto sng = w.demo("demo.sng");
+    const Bytes song = test::ReadFile(sng);
+    auto r = cli({"memo", sng.string(), "--line", "1", "x"});
+    EXPECT_EQ(r.rc, 2);
+    EXPECT_EQ(test::ReadFile(sng), song); // the volume label is only read
+
+    const auto s55 = w.demo("demo.s55");
+    const Bytes before = test::ReadFile(s55);
+    for (const std::vector<std::string>& bad :
+         {std::vector<std::string>{"--line", "5", "x"}, {"--line", "0", "x"}, {"--line", "x", "y"},
+          {"--name", "thirteen char"}, {"--line", "1", "thirteen char"}, {"--line", "1"}, {"-o", image("o.s55")}}) {
+        std::vector<std::string> args{"memo", s55.string()};
+        args.insert(args.end(), bad.begin(), bad.end());
+        EXPECT_EQ(cli(args).rc, 2) << bad[0];
+    }
+    EXPECT_EQ(test::ReadFile(s55), before);
+    EXPECT_EQ(cli({"memo", image("missing.s55")}).rc, 1);
+}
+
+TEST_F(DocumentCommandsTest, RecoverCleansStaleSessions) {
+    test::WriteFile(w.main / "VDNxxxxxx.tmp", Bytes(10, 0));
+    auto r = cli({"recover"});
+    ASSERT_EQ(r.rc, 0);
+    EXPECT_EQ(r.out, "Removed 1 stale session(s) from " + w.main.path().string() + "; 0 in use left alone\n");
+    EXPECT_TRUE(w.sessionFiles().empty());
+    EXPECT_EQ(cli({"recover", "extra"}).rc, 2);
+}
+
+TEST_F(DocumentCommandsTest, EditingCommandsCleanUpBeforeTheyStart) {
+    test::WriteFile(w.main / "VDNyyyyyy.tmp", Bytes(10, 0));
+    ASSERT_EQ(cli({"new", "--family", "s330", image("n.s33")}).rc, 0);
+    EXPECT_TRUE(w.sessionFiles().empty());
+}
+
+} // namespace
+} // namespace veldin::cli

@@ -1,0 +1,426 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <numeric>
+
+#include "core/Geometry.h"
+#include "core/Messages.h"
+#include "core/UndoStore.h"
+#include "tests/support/FaultyFileOps.h"
+#include "tests/support/TestWorkspace.h"
+
+namespace veldin {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+using test::Call;
+
+Bytes Pattern(std::size_t size, std::uint8_t seed) {
+    Bytes b(size);
+    for (std::size_t i = 0; i < size; ++i) b[i] = static_cast<std::uint8_t>(seed + i * 7);
+    return b;
+}
+
+std::string HexName(std::int32_t n) {
+    char buf[24];
+    std::snprintf(buf, sizeof buf, "veldin.%08x", static_cast<unsigned>(n));
+    return buf;
+}
+
+// A store over a copy of the demo S-550 image, opened as Open would open it.
+class UndoStoreTest : public ::testing::Test {
+protected:
+    explicit UndoStoreTest(os::FileOps& files = os::SystemFileOps()) : w(files) {}
+
+    void SetUp() override {
+        userPath = w.demo("demo.s55");
+        original = test::ReadFile(userPath);
+        userFile = os::SystemFileOps().open(userPath, os::OpenMode::ReadWrite);
+        ASSERT_NE(userFile, os::kNoHandle);
+    }
+    void TearDown() override { os::SystemFileOps().close(userFile); }
+
+    std::unique_ptr<UndoStore> start() {
+        auto s = UndoStore::Start(w.ws, userFile);
+        EXPECT_TRUE(s.ok()) << (s.ok() ? "" : s.failure().text);
+        return s.ok() ? std::move(*s) : nullptr;
+    }
+    Bytes workingCopy(const UndoStore& s) const { return test::ReadFile(s.workingCopyPath()); }
+
+    // The image as it would be after writing `bytes` at `offset` into `image`.
+    static Bytes With(Bytes image, std::uint32_t offset, const Bytes& bytes) {
+        std::copy(bytes.begin(), bytes.end(), image.begin() + offset);
+        return image;
+    }
+
+    test::TestWorkspace w;
+    std::filesystem::path userPath;
+    Bytes original;
+    int userFile = os::kNoHandle;
+};
+
+TEST_F(UndoStoreTest, StartMakesWorkingCopySessionAndFirstDirectoryName) {
+    auto store = start();
+    ASSERT_TRUE(store);
+    const auto& s = store->state();
+    EXPECT_EQ(s.tempDirectory, w.temp / HexName(MinStdRandom().next()));
+    EXPECT_EQ(s.tempDirectory.filename(), "veldin.4f984842"); // the first name of every run
+    EXPECT_EQ(workingCopy(*store), original);
+    EXPECT_EQ(s.currentStep, 0u);
+    EXPECT_EQ(s.lastStep, 0u);
+
+    ASSERT_EQ(w.sessionFiles().size(), 1u);
+    const auto session = w.main / w.sessionFiles()[0];
+    EXPECT_EQ(session, s.sessionPath);
+    EXPECT_TRUE(session.filename().string().ends_with(".tmp"));
+    const auto stored = DecodeUndoState(test::ReadFile(session));
+    ASSERT_TRUE(stored);
+    EXPECT_EQ(*stored, s);
+
+    store->close();
+    EXPECT_FALSE(std::filesystem::exists(s.tempDirectory));
+    EXPECT_TRUE(w.sessionFiles().empty());
+    EXPECT_EQ(test::ReadFile(userPath), original);
+}
+
+TEST_F(UndoStoreTest, StartTakesTheNextNameWhenOneExists) {
+    MinStdRandom names;
+    const auto first = HexName(names.next());
+    std::filesystem::create_directory(w.temp / first);
+    auto store = start();
+    ASSERT_TRUE(store);
+    EXPECT_EQ(store->state().tempDirectory.filename(), HexName(names.next()));
+    EXPECT_TRUE(std::filesystem::exists(w.temp / first)); // someone else's, left alone
+}
+
+TEST_F(UndoStoreTest, StartGivesUpAfterABoundedSearch) {
+    MinStdRandom names;
+    for (int i = 0; i < UndoStore::kDirectoryAttempts; ++i) std::filesystem::create_directory(w.temp / HexName(names.next()));
+    auto store = UndoStore::Start(w.ws, userFile);
+    ASSERT_FALSE(store.ok());
+    EXPECT_EQ(store.failure().text, text::kCantCreateTempDirectory);
+    EXPECT_TRUE(w.sessionFiles().empty());
+
+    // One name fewer taken: the last attempt succeeds.
+    test::TestWorkspace fresh;
+    MinStdRandom again;
+    for (int i = 0; i + 1 < UndoStore::kDirectoryAttempts; ++i)
+        std::filesystem::create_directory(fresh.temp / HexName(again.next()));
+    auto ok = UndoStore::Start(fresh.ws, userFile);
+    ASSERT_TRUE(ok.ok());
+    EXPECT_EQ((*ok)->state().tempDirectory.filename(), HexName(again.next()));
+}
+
+TEST_F(UndoStoreTest, UnwritableTemporaryFolderFailsAtOnce) {
+    Workspace ws{w.ws.files, w.main.path(), w.temp / "missing" / "folder", w.random};
+    auto store = UndoStore::Start(ws, userFile);
+    ASSERT_FALSE(store.ok());
+    EXPECT_EQ(store.failure().text, text::kCantCreateTempDirectory);
+    EXPECT_EQ(w.random.state(), MinStdRandom().next()); // one name tried, not 64
+}
+
+TEST_F(UndoStoreTest, RecordUndoRedo) {
+    auto store = start();
+    ASSERT_TRUE(store);
+    const Bytes a = Pattern(300, 1), b = Pattern(40, 9);
+    ASSERT_TRUE(store->record({.code = 1105, .returnedBlock = 1, .parameter = 7, .blocks = {{1000, a}, {70000, b}}}).ok());
+    const Bytes after = With(With(original, 1000, a), 70000, b);
+    EXPECT_EQ(workingCopy(*store), after);
+    EXPECT_EQ(test::ReadFile(userPath), original);
+    EXPECT_TRUE(store->canUndo());
+    EXPECT_FALSE(store->canRedo());
+    EXPECT_TRUE(std::filesystem::exists(store->stepPath(1)));
+
+    auto undone = store->back();
+    ASSERT_TRUE(undone.ok());
+    EXPECT_EQ(undone->code, 1105u);
+    EXPECT_EQ(undone->parameter, 7u);
+    ASSERT_TRUE(undone->block);
+    EXPECT_EQ(*undone->block, Bytes(original.begin() + 70000, original.begin() + 70040)); // old bytes of block 1
+    EXPECT_EQ(workingCopy(*store), original);
+    EXPECT_FALSE(store->canUndo());
+    EXPECT_TRUE(store->canRedo());
+
+    auto redone = store->forward();
+    ASSERT_TRUE(redone.ok());
+    EXPECT_EQ(redone->code, 1105u);
+    ASSERT_TRUE(redone->block);
+    EXPECT_EQ(*redone->block, b);
+    EXPECT_EQ(workingCopy(*store), after);
+
+    // Nothing left to redo, then nothing left to undo: code 0 and no change.
+    EXPECT_EQ(store->forward()->code, 0u);
+    ASSERT_TRUE(store->back().ok());
+    EXPECT_EQ(store->back()->code, 0u);
+    EXPECT_EQ(workingCopy(*store), original);
+}
+
+TEST_F(UndoStoreTest, StepFileHasTheDocumentedLayout) {
+    auto store = start();
+    ASSERT_TRUE(store);
+    const Bytes a = {1, 2, 3};
+    ASSERT_TRUE(store->record({.code = 530, .returnedBlock = 0, .parameter = 0x01020304, .blocks = {{10, a}}}).ok());
+    const Bytes step = test::ReadFile(store->stepPath(1));
+    Bytes expected = {0x12, 0x02, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 4, 3, 2, 1, // header
+                      3, 0, 0, 0, 10, 0, 0, 0, 0, 0, 0, 0};                  // descriptor
+    expected.insert(expected.end(), original.begin() + 10, original.begin() + 13); // old
+    expected.insert(expected.end(), a.begin(), a.end());                           // new
+    EXPECT_EQ(step, expected);
+}
+
+TEST_F(UndoStoreTest, AbandonedStepsAreNotRedoneAndTheirNumbersAreReused) {
+    auto store = start();
+    ASSERT_TRUE(store);
+    for (std::uint8_t i = 1; i <= 3; ++i) ASSERT_TRUE(store->record({.code = i, .blocks = {{100u * i, Pattern(10, i)}}}).ok());
+    ASSERT_TRUE(store->back().ok());
+    ASSERT_TRUE(store->back().ok());
+    EXPECT_EQ(store->state().currentStep, 1u);
+    EXPECT_EQ(store->state().lastStep, 3u);
+
+    const Bytes c = Pattern(10, 50);
+    ASSERT_TRUE(store->record({.code = 99, .blocks = {{5000, c}}}).ok());
+    EXPECT_EQ(store->state().currentStep, 2u);
+    EXPECT_EQ(store->state().lastStep, 2u);
+    EXPECT_FALSE(store->canRedo());
+    EXPECT_TRUE(std::filesystem::exists(store->stepPath(3))); // stays until close
+    const Bytes before = workingCopy(*store);
+    EXPECT_EQ(store->forward()->code, 0u); // step 3 is not reached again
+    EXPECT_EQ(workingCopy(*store), before);
+
+    auto undone = store->back(); // step 2 is now the new change
+    ASSERT_TRUE(undone.ok());
+    EXPECT_EQ(undone->code, 99u);
+    EXPECT_EQ(workingCopy(*store), With(original, 100, Pattern(10, 1)));
+}
+
+TEST_F(UndoStoreTest, OverlappingBlocksUndoToTheImageBeforeTheStep) {
+    auto store = start();
+    ASSERT_TRUE(store);
+    const Bytes a = Pattern(100, 3), b = Pattern(100, 200);
+    // Block 1 overlaps the second half of block 0.
+    ASSERT_TRUE(store->record({.code = 1, .returnedBlock = 0, .blocks = {{2000, a}, {2050, b}}}).ok());
+    const Bytes after = With(With(original, 2000, a), 2050, b); // the later block wins
+    EXPECT_EQ(workingCopy(*store), after);
+
+    // Both blocks' old bytes are what the image held before the step.
+    auto peeked = store->peek(1, StepSide::Old);
+    ASSERT_TRUE(peeked.ok() && peeked->block);
+    EXPECT_EQ(*peeked->block, Bytes(original.begin() + 2050, original.begin() + 2150));
+
+    ASSERT_TRUE(store->back().ok());
+    EXPECT_EQ(workingCopy(*store), original);
+    ASSERT_TRUE(store->forward().ok());
+    EXPECT_EQ(workingCopy(*store), after);
+}
+
+TEST_F(UndoStoreTest, ReturnedBlockThatNamesNoBlockIsHandedBackItself) {
+    auto store = start();
+    ASSERT_TRUE(store);
+    ASSERT_TRUE(store->record({.code = 1300, .returnedBlock = 17, .parameter = 3, .blocks = {{0, Pattern(4, 0)}}}).ok());
+    for (auto r : {store->back(), store->forward()}) {
+        ASSERT_TRUE(r.ok());
+        EXPECT_FALSE(r->block);
+        EXPECT_EQ(r->returnedValue, 17u);
+        EXPECT_EQ(r->parameter, 3u);
+    }
+}
+
+TEST_F(UndoStoreTest, PeekReadsStepOneWhenNothingIsApplied) {
+    auto store = start();
+    ASSERT_TRUE(store);
+    EXPECT_EQ(store->peek(0, StepSide::New).failure().text, text::kCantOpenStep); // no step yet
+
+    const Bytes a = Pattern(64, 5);
+    ASSERT_TRUE(store->record({.code = 51, .blocks = {{4096, a}}}).ok());
+    ASSERT_TRUE(store->back().ok());
+    ASSERT_EQ(store->state().currentStep, 0u);
+    const Bytes before = workingCopy(*store);
+
+    auto fresh = store->peek(0, StepSide::New);
+    ASSERT_TRUE(fresh.ok() && fresh->block);
+    EXPECT_EQ(fresh->code, 51u);
+    EXPECT_EQ(*fresh->block, a);
+    auto old = store->peek(0, StepSide::Old);
+    ASSERT_TRUE(old.ok() && old->block);
+    EXPECT_EQ(*old->block, Bytes(original.begin() + 4096, original.begin() + 4160));
+    auto none = store->peek(5, StepSide::New);
+    ASSERT_TRUE(none.ok());
+    EXPECT_FALSE(none->block);
+    EXPECT_EQ(workingCopy(*store), before);
+    EXPECT_EQ(store->state().currentStep, 0u);
+}
+
+TEST_F(UndoStoreTest, BlocksOutsideTheImageAreRefused) {
+    auto store = start();
+    ASSERT_TRUE(store);
+    const Bytes a = Pattern(2, 0);
+    for (std::uint32_t offset : {737279u, 737280u, 0xFFFFFFFFu}) {
+        auto s = store->record({.code = 1, .blocks = {{0, a}, {offset, a}}});
+        ASSERT_FALSE(s.ok());
+        EXPECT_EQ(s.failure().text, text::kCantCreateStep);
+    }
+    EXPECT_TRUE(store->record({.code = 1, .blocks = {{737278, a}}}).ok()); // the last two bytes
+    EXPECT_EQ(store->state().currentStep, 1u);
+}
+
+TEST_F(UndoStoreTest, MissingOrCorruptStepFilesChangeNothing) {
+    auto store = start();
+    ASSERT_TRUE(store);
+    ASSERT_TRUE(store->record({.code = 1, .blocks = {{10, Pattern(50, 1)}, {900, Pattern(50, 2)}}}).ok());
+    const Bytes good = test::ReadFile(store->stepPath(1));
+    const Bytes after = workingCopy(*store);
+
+    auto expectRefused = [&](const char* what) {
+        SCOPED_TRACE(what);
+        auto r = store->back();
+        ASSERT_FALSE(r.ok());
+        EXPECT_EQ(r.failure().text, text::kCantOpenStep);
+        EXPECT_EQ(workingCopy(*store), after);
+        EXPECT_EQ(store->state().currentStep, 1u);
+    };
+    std::filesystem::remove(store->stepPath(1));
+    expectRefused("missing");
+    test::WriteFile(store->stepPath(1), Bytes(good.begin(), good.end() - 1));
+    expectRefused("one byte short");
+    Bytes longer = good;
+    longer.push_back(0);
+    test::WriteFile(store->stepPath(1), longer);
+    expectRefused("one byte long");
+    Bytes outside = good;
+    outside[16 + 4] = 0xFF; // first block's offset beyond the image
+    outside[16 + 6] = 0xFF;
+    test::WriteFile(store->stepPath(1), outside);
+    expectRefused("block outside the image");
+    Bytes manyBlocks = good;
+    manyBlocks[4] = 0xFF;
+    test::WriteFile(store->stepPath(1), manyBlocks);
+    expectRefused("block count beyond the file");
+
+    test::WriteFile(store->stepPath(1), good);
+    ASSERT_TRUE(store->back().ok());
+    EXPECT_EQ(workingCopy(*store), original);
+    std::filesystem::remove(store->stepPath(1));
+    auto r = store->forward();
+    ASSERT_FALSE(r.ok());
+    EXPECT_EQ(r.failure().text, text::kCantOpenStep);
+    EXPECT_EQ(store->state().currentStep, 0u);
+}
+
+TEST_F(UndoStoreTest, RenamesOfStepsStayInsideTheDirectoryAndCloseRemovesThem) {
+    auto store = start();
+    ASSERT_TRUE(store);
+    for (std::uint8_t i = 0; i < 3; ++i) ASSERT_TRUE(store->record({.code = i, .blocks = {{i, Pattern(1, i)}}}).ok());
+    EXPECT_EQ(test::TestWorkspace::Entries(store->state().tempDirectory),
+              (std::vector<std::string>{"1.stp", "2.stp", "3.stp", "image.stp"}));
+    const auto dir = store->state().tempDirectory;
+    store.reset(); // the destructor closes too
+    EXPECT_FALSE(std::filesystem::exists(dir));
+    EXPECT_TRUE(w.sessionFiles().empty());
+}
+
+// The same store over file services that fail where a test asks.
+class UndoStoreFaultTest : public UndoStoreTest {
+protected:
+    UndoStoreFaultTest() : UndoStoreTest(faults) {}
+    static bool Named(const std::filesystem::path& p, std::string_view name) { return p.filename() == name; }
+    test::FaultyFileOps faults;
+};
+
+TEST_F(UndoStoreFaultTest, StartFailuresLeaveNothingBehind) {
+    struct Case {
+        Call call;
+        std::string_view file;
+        std::string_view text;
+    };
+    for (const Case& c : {Case{Call::Open, "image.stp", text::kCantCreateWorkingCopy},
+                          Case{Call::WriteAt, "image.stp", text::kCantCreateWorkingCopy},
+                          Case{Call::Sync, "image.stp", text::kCantCreateWorkingCopy},
+                          Case{Call::CreateUnique, "", text::kCantCreateSession},
+                          Case{Call::Lock, "", text::kCantCreateSession},
+                          Case{Call::WriteAt, "", text::kCantCreateSession}}) {
+        SCOPED_TRACE(std::string(c.text) + " " + std::string(c.file));
+        faults.failWhen([&](Call call, const std::filesystem::path& p) {
+            if (call != c.call) return false;
+            if (!c.file.empty()) return Named(p, c.file);
+            return p == w.main.path() || p.filename().string().starts_with("VDN");
+        });
+        auto store = UndoStore::Start(w.ws, userFile);
+        faults.clear();
+        ASSERT_FALSE(store.ok());
+        EXPECT_EQ(store.failure().text, c.text);
+        EXPECT_TRUE(test::TestWorkspace::Entries(w.temp.path()).empty());
+        EXPECT_TRUE(w.sessionFiles().empty());
+    }
+}
+
+TEST_F(UndoStoreFaultTest, AStepThatCannotBeWrittenChangesNothing) {
+    auto store = start();
+    ASSERT_TRUE(store);
+    ASSERT_TRUE(store->record({.code = 1, .blocks = {{100, Pattern(10, 1)}}}).ok());
+    ASSERT_TRUE(store->record({.code = 2, .blocks = {{200, Pattern(10, 2)}}}).ok());
+    ASSERT_TRUE(store->back().ok()); // step 2 is abandoned but can still be redone
+    const Bytes before = workingCopy(*store);
+    const Bytes step2 = test::ReadFile(store->stepPath(2));
+
+    struct Case {
+        Call call;
+        std::string_view file;
+        int nth; // fail the nth such call
+    };
+    for (const Case& c : {Case{Call::Open, "record.stp", 1}, Case{Call::WriteAt, "record.stp", 3},
+                          Case{Call::Sync, "record.stp", 1}, Case{Call::ReadAt, "image.stp", 2},
+                          Case{Call::WriteAt, "image.stp", 1}, Case{Call::WriteAt, "image.stp", 2},
+                          Case{Call::Sync, "image.stp", 1}, Case{Call::Rename, "2.stp", 1}}) {
+        SCOPED_TRACE(std::to_string(static_cast<int>(c.call)) + " " + std::string(c.file) + " #" + std::to_string(c.nth));
+        int seen = 0;
+        faults.failWhen([&](Call call, const std::filesystem::path& p) {
+            return call == c.call && Named(p, c.file) && ++seen == c.nth;
+        });
+        auto s = store->record({.code = 3, .blocks = {{300, Pattern(500, 3)}, {100000, Pattern(700, 4)}}});
+        faults.clear();
+        ASSERT_FALSE(s.ok());
+        EXPECT_EQ(s.failure().text, text::kCantCreateStep);
+        EXPECT_EQ(workingCopy(*store), before);
+        EXPECT_EQ(store->state().currentStep, 1u);
+        EXPECT_EQ(store->state().lastStep, 2u);
+        EXPECT_EQ(test::ReadFile(store->stepPath(2)), step2);
+        EXPECT_FALSE(std::filesystem::exists(store->state().tempDirectory / "record.stp"));
+    }
+    auto redone = store->forward(); // the abandoned step is intact
+    ASSERT_TRUE(redone.ok());
+    EXPECT_EQ(redone->code, 2u);
+}
+
+TEST_F(UndoStoreFaultTest, AStepThatFailsHalfWayIsGivenUpWhole) {
+    auto store = start();
+    ASSERT_TRUE(store);
+    ASSERT_TRUE(store->record({.code = 1, .blocks = {{100, Pattern(100, 1)}, {150, Pattern(100, 2)}, {9000, Pattern(30, 3)}}}).ok());
+    const Bytes after = workingCopy(*store);
+    for (int nth : {1, 2, 3}) {
+        for (bool undo : {true, false}) {
+            SCOPED_TRACE(std::string(undo ? "undo" : "redo") + ", write #" + std::to_string(nth));
+            if (!undo) {
+                ASSERT_TRUE(store->back().ok());
+            }
+            const Bytes before = workingCopy(*store);
+            const auto step = store->state().currentStep;
+            int seen = 0;
+            faults.failWhen([&](Call call, const std::filesystem::path& p) {
+                return call == Call::WriteAt && Named(p, "image.stp") && ++seen == nth;
+            });
+            auto r = undo ? store->back() : store->forward();
+            faults.clear();
+            ASSERT_FALSE(r.ok());
+            EXPECT_EQ(r.failure().text, text::kCantOpenStep);
+            EXPECT_EQ(workingCopy(*store), before);
+            EXPECT_EQ(store->state().currentStep, step);
+            if (!undo) {
+                ASSERT_TRUE(store->forward().ok());
+            }
+            EXPECT_EQ(workingCopy(*store), after);
+        }
+    }
+}
+
+} // namespace
+} // namespace veldin
