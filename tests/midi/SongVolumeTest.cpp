@@ -5,6 +5,8 @@
 #include "core/Bytes.h"
 #include "core/DiskDefinition.h"
 #include "core/Geometry.h"
+#include "core/Document.h"
+#include "midi/DocumentSongImage.h"
 #include "midi/Fat12Volume.h"
 #include "midi/MidiTexts.h"
 #include "midi/Song.h"
@@ -411,6 +413,57 @@ TEST(SongVolume, CorruptSongsAreReportedAndSkippedInTheList) {
     ASSERT_EQ(ui.shown().size(), 1u);
     EXPECT_EQ(ui.shown()[0].text, text::kFatStartInside);
     EXPECT_EQ(ui.shown()[0].title, "MIDI Editor");
+}
+
+} // namespace
+} // namespace veldin::midi
+
+namespace veldin::midi {
+namespace {
+
+// The same volume on a real document: the store's undo and redo hand back what the
+// refresh needs, and the volume follows the working copy.
+TEST(DocumentSongImage, StoreUndoRedoThroughTheUndoStore) {
+    test::TempDir dir;
+    const auto path = dir / "disk.sng";
+    test::WriteFile(path, EmptySongDisk());
+    const Workspace ws = Workspace::System(dir.path());
+    auto doc = Document::Open(ws, path);
+    ASSERT_TRUE(doc.ok()) << doc.failure().text;
+    DocumentSongImage image(**doc);
+    auto volume = SongVolume::load_fat_area(image, (*doc)->definition(), std::nullopt).value();
+    test::ScriptedUi ui;
+    SongList view = volume.listSongs(ui);
+    ASSERT_TRUE(volume.insert_song_file(image, SongOfSectors(6, "STORED"), view.freeBytes).ok());
+    ASSERT_TRUE(volume.renameSong(image, 2, "RENAMED").ok());
+    EXPECT_TRUE((*doc)->isModified());
+
+    for (int i = 0; i < 2; ++i) {
+        auto r = image.undo();
+        ASSERT_TRUE(r.ok());
+        ASSERT_TRUE(volume.reload(image).ok());
+        for (const auto& e : RefreshEvents(r->code, StepDirection::Undo, r->parameter, r->block)) ApplyRefresh(view, e);
+    }
+    EXPECT_TRUE(view.rows.empty());
+    EXPECT_EQ(view.freeText(), "64 positions & 728064 bytes free");
+    auto redo = image.redo();
+    ASSERT_TRUE(redo.ok());
+    EXPECT_EQ(redo->code, kOpStore);
+    ASSERT_TRUE(volume.reload(image).ok());
+    for (const auto& e : RefreshEvents(redo->code, StepDirection::Redo, redo->parameter, redo->block)) ApplyRefresh(view, e);
+    redo = image.redo();
+    ASSERT_TRUE(redo.ok());
+    EXPECT_EQ(redo->code, kOpRename);
+    for (const auto& e : RefreshEvents(redo->code, StepDirection::Redo, redo->parameter, redo->block)) ApplyRefresh(view, e);
+    ASSERT_TRUE(volume.reload(image).ok());
+    const SongList fresh = volume.listSongs(ui);
+    EXPECT_EQ(view.rows, fresh.rows);
+    ASSERT_EQ(fresh.rows.size(), 1u);
+    EXPECT_EQ(fresh.rows[0].name.substr(0, 7), "RENAMED");
+    // Nothing reached the user's file before Save.
+    EXPECT_EQ(test::ReadFile(path), EmptySongDisk());
+    ASSERT_TRUE((*doc)->save().ok());
+    EXPECT_NE(test::ReadFile(path), EmptySongDisk());
 }
 
 } // namespace
