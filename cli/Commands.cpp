@@ -1,5 +1,6 @@
 #include "cli/Commands.h"
 #include "cli/SongCommands.h"
+#include "cli/ToneCommands.h"
 
 #include <array>
 #include <ostream>
@@ -126,6 +127,32 @@ const std::string kRecoverHelp = std::string(
 
 const std::string kNewWithSongsHelp = kNewHelp + std::string(kNewSongDiskHelp);
 
+constexpr std::string_view kUpdateHelp =
+    "Usage: veldin-cli update --server URL --dir INSTALLDIR [--dry-run] [options]\n"
+    "\n"
+    "Fetches the update details URL/veldin.ver and brings the files of INSTALLDIR up to\n"
+    "date: each new file is downloaded packed, unpacked beside the installed one and\n"
+    "renamed over it. A running VELDIN of that installation is asked to close first.\n"
+    "\n"
+    "  --dry-run          only show what would be fetched and why\n"
+    "  --yes, --no        answer questions without asking\n"
+    "  --direct           connect directly (default: the stored connection settings)\n"
+    "  --proxy HOST:PORT  connect through this proxy\n"
+    "  --system-proxy     use the system's proxy settings\n"
+    "  --ca-cert FILE     also trust this certificate for https (repeatable)\n"
+    "  --verbose          show the download details as well\n"
+    "\n"
+    "Exit status: 0 ok, 1 the update failed in part or whole, 2 usage error.\n";
+
+constexpr std::string_view kUnpackHelp =
+    "Usage: veldin-cli unpack FILE_ OUT\n"
+    "\n"
+    "Unpacks an AP32 packed file (8-byte or 24-byte header) into OUT.\n"
+    "\n"
+    "Exit status: 0 ok, 1 the file was refused, 2 usage error.\n";
+
+
+
 // Rows are added here as commands come; the usage text lists them in this order.
 const Command kCommands[] = {
     {"info", "info IMAGE [--json]", kInfoHelp, RunInfo},
@@ -138,6 +165,10 @@ const Command kCommands[] = {
     {"songs", "songs IMAGE [--json]", kSongsHelp, RunSongs},
     {"song", "song to-midi|from-midi|save|load|delete|rename IMAGE ...", kSongHelp, RunSong},
     {"label", "label IMAGE [--set TEXT]", kLabelHelp, RunLabel},
+    {"update", "update --server URL --dir INSTALLDIR [--dry-run]", kUpdateHelp, RunUpdate},
+    {"unpack", "unpack FILE_ OUT", kUnpackHelp, RunUnpack},
+    {"tones", "tones IMAGE [--json]", kTonesHelp, RunTones},
+    {"tone", "tone export-wav|import-wav|save|load|delete|rename|set IMAGE ...", kToneHelp, RunTone},
 };
 
 void PrintUsage(std::ostream& out) {

@@ -7,6 +7,13 @@ PACKAGES=(
   cmake ninja-build g++ clang libclang-rt-14-dev
   qt6-base-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  zlib1g-dev
+  # https for the update client: Qt's OpenSSL TLS plugin (in libqt6network6) loads libssl3
+  libqt6network6 libssl3
+  # the update tests serve a folder with python3's http.server and make a certificate
+  python3 openssl
+  libsoxr-dev
+  sndfile-programs sox
   mtools python3-mido midicsv
 )
 

@@ -1,0 +1,254 @@
+// The tone record, ToneRef, bank memory figures, the tree model and the info panel.
+#include <gtest/gtest.h>
+
+#include "tests/tone/ToneTestSupport.h"
+#include "tone/ToneEditor.h"
+#include "tone/ToneTexts.h"
+
+namespace veldin::tone {
+namespace {
+
+using data::TemplateKind;
+using test::EmptyImage;
+using test::Put;
+
+TEST(ToneRecord, AccessorsReadTheirBytesAndKeepTheOthers) {
+    RecordBytes b{};
+    for (std::size_t i = 0; i < b.size(); ++i) b[i] = static_cast<std::uint8_t>(i * 3 + 1);
+    ToneRecord r(b);
+    EXPECT_EQ(r.sourceTone(), 9 * 3 + 1);
+    EXPECT_EQ(r.segmentCount(), 15 * 3 + 1);
+    EXPECT_EQ(r.startPoint(), (49u << 16) | (52u << 8) | 55u);
+    EXPECT_EQ(r.loopPoint(), (67u << 16) | (70u << 8) | 73u);
+    EXPECT_EQ(r.pitchShift(), static_cast<std::int8_t>(36 * 3 + 1));
+    EXPECT_EQ(r.tvaEnvelope()[0], 51 * 3 + 1);
+    EXPECT_EQ(r.tvfEnvelope()[17], static_cast<std::uint8_t>(124 * 3 + 1));
+
+    r.setEndPoint(0x123456);
+    r.setName("AB");
+    RecordBytes expect = b;
+    expect[19] = 0x12, expect[20] = 0x34, expect[21] = 0x56;
+    expect[0] = 'A', expect[1] = 'B';
+    for (int i = 2; i < 8; ++i) expect[static_cast<std::size_t>(i)] = 0;
+    EXPECT_EQ(r.bytes(), expect);
+    EXPECT_EQ(r.displayName(), "AB      ");
+}
+
+TEST(ToneRef, BitsAsTheTreeCarriesThem) {
+    EXPECT_EQ(ToneRef::Make(5, Area::Ram, 5).value, 0x05010280u);
+    EXPECT_EQ(ToneRef::Make(0, Area::Rom, 5).value, 0x00000280u);
+    const ToneRef r{0x05010280u};
+    EXPECT_EQ(r.number(), 5);
+    EXPECT_EQ(r.area(), Area::Ram);
+    EXPECT_EQ(r.position(), 5);
+    EXPECT_EQ(r.withPosition(7).value, 0x05010380u);
+    EXPECT_FALSE(kNoTone.isTone());
+}
+
+TEST(BankMemory, EmptyS550BankShowsAllOfIt) {
+    auto doc = EmptyImage(TemplateKind::S550);
+    const auto areas = ToneAreas::Read(doc);
+    const auto m = ComputeBankMemory(areas, 0);
+    EXPECT_EQ(MemoryText(m), "32 positions & 442368 bytes free");
+    EXPECT_EQ(m.firstFreePosition, 0);
+    EXPECT_EQ(m.nextFreeSegment, 0);
+}
+
+TEST(BankMemory, OriginalsCountPerBankPositionsPerArea) {
+    auto doc = EmptyImage(TemplateKind::S550);
+    Put(doc, {"ORIG", 0, 0, 0, 5});
+    Put(doc, {"SUB1", 1, 0, 0, 5, true, 0});
+    Put(doc, {"SUB2", 2, 0, 0, 5, true, 0});
+    const auto areas = ToneAreas::Read(doc);
+    const auto a = ComputeBankMemory(areas, 0);
+    EXPECT_EQ(a.freeSegments, 13);
+    EXPECT_EQ(MemoryText(a), "29 positions & 319488 bytes free");
+    EXPECT_EQ(a.nextFreeSegment, 5);
+    EXPECT_EQ(a.firstFreePosition, 3);
+    const auto b = ComputeBankMemory(areas, 1);
+    EXPECT_EQ(b.freeSegments, 18);
+    EXPECT_EQ(b.freePositions, 29);
+}
+
+TEST(BankMemory, GapBelowTheHighestOriginalIsCountedButNotAbove) {
+    auto doc = EmptyImage(TemplateKind::S550);
+    Put(doc, {"HIGH", 4, 1, 10, 4});
+    Put(doc, {"WRONG", 6, 3, 0, 2}); // bank 3 in the tone area: not shown, not counted, not free
+    const auto areas = ToneAreas::Read(doc);
+    const auto b = ComputeBankMemory(areas, 1);
+    EXPECT_EQ(b.freeSegments, 14);
+    EXPECT_EQ(b.nextFreeSegment, 14);
+    EXPECT_EQ(b.freePositions, 30);
+    EXPECT_EQ(ComputeBankMemory(areas, 0).freeSegments, 18);
+}
+
+TEST(BankMemory, CountsFromTheToneListNotTheRecords) {
+    auto doc = EmptyImage(TemplateKind::S550);
+    Put(doc, {"ORIG", 0, 0, 0, 5});
+    // A record whose list entry says free: the figures follow the list.
+    ToneOperation op;
+    op.blocks.push_back({static_cast<std::uint32_t>(135 * 512 + 32 * 128), std::vector<std::uint8_t>(16, 0)});
+    ASSERT_TRUE(doc.record(op));
+    EXPECT_EQ(ComputeBankMemory(ToneAreas::Read(doc), 0).freeSegments, 18);
+}
+
+TEST(ToneTree, S550ShowsOnlyRamAndW30ShowsBoth) {
+    auto s55 = EmptyImage(TemplateKind::S550);
+    ToneTree t;
+    t.build(ToneAreas::Read(s55));
+    ASSERT_EQ(t.roots().size(), 1u);
+    EXPECT_EQ(t.item(t.roots()[0])->label, "RAM");
+    EXPECT_EQ(t.item(t.roots()[0])->children.size(), 2u);
+
+    auto w30 = EmptyImage(TemplateKind::W30);
+    const auto areas = ToneAreas::Read(w30);
+    ASSERT_NE(areas.rom(), nullptr);
+    EXPECT_EQ(areas.rom()->count, 64);
+    EXPECT_EQ(areas.ram()->count, 32);
+    t.build(areas);
+    ASSERT_EQ(t.roots().size(), 2u);
+    EXPECT_EQ(t.item(t.roots()[0])->label, "ROM");
+    EXPECT_EQ(t.item(t.roots()[0])->icon, IconKind::RomGroup);
+    EXPECT_EQ(t.item(t.roots()[1])->icon, IconKind::RamGroup);
+}
+
+TEST(ToneTree, PlacesOriginalsSubtonesAndRomTones) {
+    auto doc = EmptyImage(TemplateKind::W30);
+    Put(doc, {"PIANO", 0, 0, 0, 2});
+    Put(doc, {"BASS", 1, 1, 0, 1});
+    Put(doc, {"PIANO-S", 2, 0, 0, 2, true, 0});
+    Put(doc, {"ORPHAN", 3, 0, 0, 2, true, 9}); // its original does not exist
+    Put(doc, {"FREE", 4, 0, 0, 0});           // segmentCount 0: never shown
+    Put(doc, {"ROMT", 5, 3, 0, 22, false, 0}, Area::Rom);
+    Put(doc, {"ROMX", 6, 0, 0, 22, false, 0}, Area::Rom); // bank 0 does not fit the ROM area
+    ToneTree t;
+    t.build(ToneAreas::Read(doc));
+
+    std::vector<std::string> labels;
+    for (ItemId id : t.walk()) labels.push_back(t.item(id)->label);
+    ASSERT_EQ(labels.size(), 10u);
+    EXPECT_EQ((std::vector<std::string>{labels[0], labels[1], labels[2], labels[4], labels[5], labels[8]}),
+              (std::vector<std::string>{"ROM", "A", "B", "RAM", "A", "B"}));
+    EXPECT_EQ(labels[3], "ROMT    ");
+    EXPECT_EQ(labels[6], "PIANO   ");
+    EXPECT_EQ(labels[7], "PIANO-S ");
+    EXPECT_EQ(labels[9], "BASS    ");
+
+    const ItemId sub = t.findValue(ToneRef::Make(0, Area::Ram, 2));
+    ASSERT_NE(sub, kNoItem);
+    EXPECT_EQ(t.item(t.item(sub)->parent)->value, ToneRef::Make(0, Area::Ram, 0));
+    EXPECT_EQ(t.item(sub)->icon, IconKind::Subtone);
+    EXPECT_EQ(t.item(t.findValue(ToneRef::Make(0, Area::Rom, 5)))->icon, IconKind::Subtone);
+    EXPECT_EQ(t.findValue(ToneRef::Make(9, Area::Ram, 3)), kNoItem);
+    // The last item added is selected.
+    EXPECT_EQ(t.selected(), t.findValue(ToneRef::Make(1, Area::Ram, 1)));
+}
+
+TEST(ToneTree, ExpansionOfGroupsSurvivesARebuild) {
+    auto doc = EmptyImage(TemplateKind::W30);
+    Put(doc, {"PIANO", 0, 0, 0, 2});
+    ToneTree t;
+    t.build(ToneAreas::Read(doc));
+    t.setExpanded(t.findGroup(Group::Ram), true);
+    t.setExpanded(t.findGroup(Group::RamA), true);
+    t.setExpanded(t.findValue(ToneRef::Make(0, Area::Ram, 0)), true); // not a group: not kept
+    t.build(ToneAreas::Read(doc));
+    EXPECT_TRUE(t.item(t.findGroup(Group::Ram))->expanded);
+    EXPECT_TRUE(t.item(t.findGroup(Group::RamA))->expanded);
+    EXPECT_FALSE(t.item(t.findGroup(Group::Rom))->expanded);
+    EXPECT_FALSE(t.item(t.findGroup(Group::RamB))->expanded);
+    EXPECT_FALSE(t.item(t.findValue(ToneRef::Make(0, Area::Ram, 0)))->expanded);
+}
+
+TEST(TonePanel, LinesOfATone) {
+    auto doc = EmptyImage(TemplateKind::S550);
+    test::Placed p{"PIANO", 5, 0, 0, 3, false, 5, 10, 20, 30};
+    Put(doc, p);
+    ToneEditor ed(doc);
+    ASSERT_TRUE(ed.selectTone(ToneRef::Make(5, Area::Ram, 5)));
+    const auto& l = ed.selection().panel;
+    EXPECT_EQ(l[kLineNumber], "Tone Number: 5");
+    EXPECT_EQ(l[kLineSubtone], "Original **");
+    EXPECT_EQ(l[kLineLength], "Lenght: 1.2 s");
+    EXPECT_EQ(l[kLineKey], "Key: C-4");
+    EXPECT_EQ(l[kLineOut], "Out: 0");
+    EXPECT_EQ(l[kLineFrequency], "Frequency: 30000Hz");
+    EXPECT_EQ(l[kLineStart], "Start: 10");
+    EXPECT_EQ(l[kLineLoop], "Loop: 20");
+    EXPECT_EQ(l[kLineEnd], "End: 30");
+    EXPECT_EQ(l[kLineLoopmode], "Loopmode: Fordward");
+    EXPECT_EQ(l[kLineVolume], "Volume: 100");
+    EXPECT_EQ(l[kLinePosition], "Position: 5");
+    EXPECT_EQ(ed.selection().bank, 0);
+
+    auto r = test::MakeRecord(p);
+    r.setRateShift(1);
+    r.setIsSubtone(1);
+    r.setSourceTone(2);
+    EXPECT_EQ(PanelFor(ToneRef::Make(2, Area::Ram, 5), r)[kLineFrequency], "Frequency: 15000Hz");
+    EXPECT_EQ(PanelFor(ToneRef::Make(2, Area::Ram, 5), r)[kLineSubtone], "Subtone of 2");
+}
+
+TEST(TonePanel, RomToneShowsFixedFigures) {
+    auto r = test::MakeRecord({"ROMT", 1, 2, 0, 3, true, 7});
+    r.setRateShift(1);
+    const auto l = PanelFor(ToneRef::Make(0, Area::Rom, 1), r);
+    EXPECT_EQ(l[kLineSubtone], "Subtone of 0");
+    EXPECT_EQ(l[kLineLength], "Lenght: 7.2 s");
+    EXPECT_EQ(l[kLineFrequency], "Frequency: 30000Hz");
+}
+
+TEST(ToneSelection, GroupsSelectBanksAndClearThePanel) {
+    auto doc = EmptyImage(TemplateKind::W30);
+    Put(doc, {"PIANO", 0, 1, 0, 4});
+    ToneEditor ed(doc);
+    ASSERT_TRUE(ed.selectTone(ToneRef::Make(0, Area::Ram, 0)));
+    EXPECT_EQ(ed.selection().bank, 1);
+    EXPECT_EQ(ed.selection().memory.freeSegments, 14);
+
+    ASSERT_TRUE(ed.selectGroup(Group::RomB));
+    EXPECT_EQ(ed.selection().bank, 3);
+    EXPECT_EQ(ed.selection().panel[kLineNumber], " ");
+    EXPECT_EQ(MemoryText(ed.selection().memory), "64 positions & 0 bytes free");
+
+    ASSERT_TRUE(ed.selectGroup(Group::RamA));
+    EXPECT_EQ(ed.selection().bank, 0);
+    const auto before = ed.selection().memory;
+    ASSERT_TRUE(ed.selectGroup(Group::Ram)); // a root: bank unknown, figures unchanged
+    EXPECT_EQ(ed.selection().bank, -1);
+    EXPECT_EQ(ed.selection().memory.freeSegments, before.freeSegments);
+    EXPECT_FALSE(ed.selection().ref.isTone());
+}
+
+} // namespace
+} // namespace veldin::tone
+
+#include "tone/ToneFields.h"
+
+namespace veldin::tone {
+namespace {
+
+TEST(ToneFields, RangesAndPointsAgainstTheWave) {
+    ToneRecord r = test::MakeRecord({"T", 0, 0, 0, 2, false, 0, 0, 100, 200});
+    const ToneField* vol = FindToneField("volume");
+    ASSERT_NE(vol, nullptr);
+    EXPECT_TRUE(SetField(r, *vol, 127));
+    EXPECT_FALSE(SetField(r, *vol, 128));
+    EXPECT_EQ(r.volume(), 127);
+    const ToneField* shift = FindToneField("pitchShift");
+    ASSERT_TRUE(SetField(r, *shift, -24));
+    EXPECT_EQ(r.pitchShift(), -24);
+    EXPECT_EQ(GetField(r, *shift), -24);
+    EXPECT_FALSE(SetField(r, *shift, -25));
+    // Points may reach the end of the wave (2 x 12,288) but not beyond; loopLength follows.
+    EXPECT_TRUE(SetField(r, *FindToneField("endPoint"), 24576));
+    EXPECT_EQ(r.loopLength(), 24576u - 100u);
+    EXPECT_FALSE(SetField(r, *FindToneField("loopPoint"), 24577));
+    EXPECT_EQ(r.loopPoint(), 100u);
+    for (const char* placing : {"segmentCount", "segmentTop", "waveBank", "sourceTone", "isSubtone", "rateShift"})
+        EXPECT_EQ(FindToneField(placing), nullptr) << placing;
+    EXPECT_EQ(r.bytes()[73], 0xA5);
+}
+
+} // namespace
+} // namespace veldin::tone

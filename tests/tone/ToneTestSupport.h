@@ -1,0 +1,43 @@
+#pragma once
+// Images with hand-placed tones for the tone tests.
+
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "core/DiskDefinition.h"
+#include "data/Templates.h"
+#include "tone/ToneDocument.h"
+#include "tone/ToneRecord.h"
+
+namespace veldin::tone::test {
+
+// An empty image of the kind: template system area, everything else zero.
+MemoryDocument EmptyImage(data::TemplateKind kind);
+
+struct Placed {
+    std::string_view name;
+    int position;
+    int bank;
+    int segmentTop;
+    int segments;
+    bool subtone = false;
+    int source = -1; // tone number; -1: the position
+    std::uint32_t start = 0, loop = 0, end = 0;
+};
+
+// A record as the sampler writes it: name, numbers, points, and a few parameter bytes
+// that nothing may change (bytes 27, 73 and 126 hold 0xA5 as a marker).
+ToneRecord MakeRecord(const Placed& p);
+
+// Writes the record and its tone list entry into the tone area (or the second area).
+void Put(MemoryDocument& doc, const Placed& p, Area area = Area::Ram);
+
+// Fills segments [top, top + count) of the bank with a recognisable ramp of 12-bit
+// samples whose values depend on `seed`.
+void FillWave(MemoryDocument& doc, int bank, int top, int count, int seed);
+
+// A copy of the image with one change written straight into it (for "nothing changed").
+std::vector<std::uint8_t> Snapshot(const MemoryDocument& doc);
+
+} // namespace veldin::tone::test

@@ -1,0 +1,214 @@
+// The whole road: veldin-publish makes an update folder, a real HTTP server on 127.0.0.1
+// serves it, and the programs bring an empty installation up to date.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QRegularExpression>
+
+#include "platform/QtSettingsStore.h"
+#include "tests/support/TestSupport.h"
+#include "update/net/HttpDownloader.h"
+
+namespace veldin::update {
+namespace {
+
+namespace fs = std::filesystem;
+using veldin::test::BinDir;
+using veldin::test::ReadFile;
+using veldin::test::TempDir;
+
+constexpr const char* kPython = "/usr/bin/python3";
+// A real deliverable and a small stand-in for a module, both carrying file versions.
+const char* const kPrograms[] = {"veldin-publish", "libQuilla.so"};
+
+// Serves a folder on a free port of 127.0.0.1 until the object goes; the server prints
+// its port, and logs each request on its error output.
+class Server {
+public:
+    Server(const fs::path& folder, const QStringList& args) {
+        proc_.setWorkingDirectory(QString::fromStdString(folder.string()));
+        proc_.start(kPython, args);
+        EXPECT_TRUE(proc_.waitForStarted(5000));
+        QByteArray out;
+        while (!out.contains("port ") || !out.endsWith('\n')) {
+            if (!proc_.waitForReadyRead(10000)) break;
+            out += proc_.readAllStandardOutput();
+        }
+        const auto m = QRegularExpression("port (\\d+)").match(QString::fromUtf8(out));
+        EXPECT_TRUE(m.hasMatch()) << out.toStdString() << proc_.readAllStandardError().toStdString();
+        port_ = m.captured(1).toInt();
+    }
+    ~Server() {
+        proc_.kill();
+        proc_.waitForFinished(5000);
+    }
+    int port() const { return port_; }
+    // Requests seen so far, as "GET /update/veldin.ver" lines.
+    int requestsFor(const QString& suffix) {
+        proc_.setReadChannel(QProcess::StandardError);
+        while (proc_.waitForReadyRead(300)) log_ += proc_.readAllStandardError();
+        log_ += proc_.readAllStandardError();
+        return static_cast<int>(log_.count(suffix.toUtf8()));
+    }
+
+private:
+    QProcess proc_;
+    QByteArray log_;
+    int port_ = 0;
+};
+
+struct Outcome {
+    int rc;
+    std::string out, err;
+};
+
+Outcome Program(const std::string& program, const QStringList& args, const fs::path& config) {
+    QProcess p;
+    auto env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_CONFIG_HOME", QString::fromStdString(config.string())); // never the user's settings
+    p.setProcessEnvironment(env);
+    p.start(QString::fromStdString((BinDir() / program).string()), args);
+    p.closeWriteChannel();
+    EXPECT_TRUE(p.waitForFinished(60000));
+    return {p.exitCode(), p.readAllStandardOutput().toStdString(), p.readAllStandardError().toStdString()};
+}
+
+QString Q(const fs::path& p) { return QString::fromStdString(p.string()); }
+
+class EndToEnd : public ::testing::Test {
+protected:
+    // One published folder for all the tests: packing is the slow part.
+    static void SetUpTestSuite() {
+        EnsureCoreApplication();
+        published_ = new TempDir;
+        const fs::path src = *published_ / "src";
+        fs::create_directories(src);
+        fs::copy_file(BinDir() / "veldin-publish", src / "veldin-publish");
+        std::string module = "\x7f" "ELF module body ";
+        for (int i = 0; i < 2000; ++i) module += std::to_string(i * i % 977) + ' ';
+        module += "VELDIN-FileVersion=0.1.0.0";
+        module.push_back('\0');
+        veldin::test::WriteFile(src / "libQuilla.so", {module.begin(), module.end()});
+        const Outcome pub = Program("veldin-publish", {Q(src), Q(*published_ / "srv" / "update")}, *published_ / "cfg");
+        ASSERT_EQ(pub.rc, 0) << pub.err;
+    }
+    static void TearDownTestSuite() {
+        delete published_;
+        published_ = nullptr;
+    }
+    void SetUp() override {
+        ASSERT_NE(published_, nullptr);
+        fs::copy(*published_ / "srv", root_ / "srv", fs::copy_options::recursive);
+        fs::copy(*published_ / "src", root_ / "src", fs::copy_options::recursive);
+    }
+    void ExpectInstalled(const fs::path& dir) {
+        for (const char* p : kPrograms) {
+            EXPECT_EQ(ReadFile(dir / p), ReadFile(root_ / "src" / p)) << p;
+            EXPECT_NE(fs::status(dir / p).permissions() & fs::perms::owner_exec, fs::perms::none) << p;
+        }
+    }
+    TempDir root_;
+    static inline TempDir* published_ = nullptr;
+};
+
+TEST_F(EndToEnd, CliInstallsThenFetchesNothing) {
+    Server server(root_ / "srv", {"-u", "-m", "http.server", "0", "--bind", "127.0.0.1"});
+    const QString url = QString("http://127.0.0.1:%1/update/").arg(server.port());
+    const fs::path inst = root_ / "inst";
+    fs::create_directories(inst);
+
+    const Outcome dry = Program("veldin-cli", {"update", "--server", url, "--dir", Q(inst), "--dry-run"}, root_ / "cfg");
+    ASSERT_EQ(dry.rc, 0) << dry.err;
+    EXPECT_NE(dry.out.find("fetch  veldin-publish"), std::string::npos) << dry.out;
+    EXPECT_TRUE(fs::is_empty(inst));
+
+    const Outcome first = Program("veldin-cli", {"update", "--server", url, "--dir", Q(inst), "--no"}, root_ / "cfg");
+    ASSERT_EQ(first.rc, 0) << first.out << first.err;
+    EXPECT_NE(first.out.find("2 updated, 0 failed"), std::string::npos) << first.out;
+    ExpectInstalled(inst);
+    EXPECT_EQ(server.requestsFor("_ HTTP"), 2);
+
+    const Outcome second = Program("veldin-cli", {"update", "--server", url, "--dir", Q(inst), "--no"}, root_ / "cfg");
+    ASSERT_EQ(second.rc, 0) << second.err;
+    EXPECT_NE(second.out.find("0 updated, 0 failed, 2 up to date"), std::string::npos) << second.out;
+    EXPECT_EQ(server.requestsFor("_ HTTP"), 2); // no packed file was asked for again
+    EXPECT_EQ(server.requestsFor("veldin.ver HTTP"), 3);
+    ExpectInstalled(inst);
+}
+
+TEST_F(EndToEnd, UpdateProgramReadsTheLaunchersSettings) {
+    Server server(root_ / "srv", {"-u", "-m", "http.server", "0", "--bind", "127.0.0.1"});
+    const fs::path inst = root_ / "inst";
+    fs::create_directories(inst);
+    {
+        QtSettingsStore store((root_ / "cfg" / "Brannick" / "VELDIN.conf").string());
+        const auto text = [&](const char* name, const std::string& value) {
+            ASSERT_TRUE(store.write("", name, RegType::Sz, {reinterpret_cast<const std::uint8_t*>(value.data()), value.size()}));
+        };
+        text("Main Path", inst.string());
+        text("Update Server", QString("http://127.0.0.1:%1/update/").arg(server.port()).toStdString());
+        ASSERT_TRUE(store.sync());
+    }
+    const Outcome run = Program("update", {"--no"}, root_ / "cfg");
+    ASSERT_EQ(run.rc, 0) << run.out << run.err;
+    ExpectInstalled(inst);
+    // The connection settings were missing, so their defaults were written back.
+    QtSettingsStore store((root_ / "cfg" / "Brannick" / "VELDIN.conf").string());
+    EXPECT_TRUE(store.read("", "Connect", RegType::Dword).has_value());
+    EXPECT_TRUE(store.read("", "Proxy", RegType::Sz).has_value());
+}
+
+TEST_F(EndToEnd, FailuresInstallNothing) {
+    Server server(root_ / "srv", {"-u", "-m", "http.server", "0", "--bind", "127.0.0.1"});
+    const fs::path inst = root_ / "inst";
+    fs::create_directories(inst);
+    const Outcome wrong = Program("veldin-cli", {"update", "--server", QString("http://127.0.0.1:%1/nothing/").arg(server.port()),
+                                             "--dir", Q(inst), "--no"}, root_ / "cfg");
+    EXPECT_EQ(wrong.rc, 1);
+    EXPECT_NE(wrong.out.find("Connection to server failed. Can't perform update!"), std::string::npos) << wrong.out;
+    EXPECT_TRUE(fs::is_empty(inst));
+
+    const Outcome noSettings = Program("update", {"--no"}, root_ / "empty-cfg");
+    EXPECT_EQ(noSettings.rc, 1);
+    EXPECT_NE(noSettings.err.find("Installation of VELDIN is not present on your \ncomputer"), std::string::npos)
+        << noSettings.err;
+}
+
+// https with a certificate of our own, trusted with --ca-cert; without it the server is
+// not trusted and nothing is installed.
+TEST_F(EndToEnd, HttpsWorksWithATrustedCertificate) {
+    const fs::path cert = root_ / "cert.pem", key = root_ / "key.pem";
+    QProcess openssl;
+    openssl.start("openssl", {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj", "/CN=127.0.0.1",
+                              "-addext", "subjectAltName=IP:127.0.0.1", "-keyout", Q(key), "-out", Q(cert)});
+    ASSERT_TRUE(openssl.waitForFinished(30000));
+    ASSERT_EQ(openssl.exitCode(), 0) << openssl.readAllStandardError().toStdString();
+    const QString script =
+        "import functools, http.server, ssl, sys, threading\n"
+        "h = functools.partial(http.server.SimpleHTTPRequestHandler, directory='.')\n"
+        "s = http.server.HTTPServer(('127.0.0.1', 0), h)\n"
+        "c = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)\n"
+        "c.load_cert_chain(sys.argv[1], sys.argv[2])\n"
+        "s.socket = c.wrap_socket(s.socket, server_side=True)\n"
+        "threading.Timer(120, s.shutdown).start()\n"
+        "print('port', s.server_address[1], flush=True)\n"
+        "s.serve_forever()\n";
+    Server server(root_ / "srv", {"-u", "-c", script, Q(cert), Q(key)});
+    const QString url = QString("https://127.0.0.1:%1/update/").arg(server.port());
+    const fs::path inst = root_ / "inst";
+    fs::create_directories(inst);
+
+    const Outcome untrusted = Program("veldin-cli", {"update", "--server", url, "--dir", Q(inst), "--no"}, root_ / "cfg");
+    EXPECT_EQ(untrusted.rc, 1);
+    EXPECT_TRUE(fs::is_empty(inst));
+
+    const Outcome trusted = Program("veldin-cli", {"update", "--server", url, "--dir", Q(inst), "--no", "--ca-cert", Q(cert)},
+                                root_ / "cfg");
+    ASSERT_EQ(trusted.rc, 0) << trusted.out << trusted.err;
+    ExpectInstalled(inst);
+}
+
+} // namespace
+} // namespace veldin::update

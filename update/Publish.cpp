@@ -1,0 +1,89 @@
+#include "update/Publish.h"
+
+#include <algorithm>
+#include <fstream>
+#include <limits>
+#include <set>
+
+#include "update/AtomicWrite.h"
+#include "update/PackedFile.h"
+#include "update/SafeName.h"
+#include "update/UpdateMessages.h"
+
+namespace veldin::update {
+namespace fs = std::filesystem;
+namespace {
+
+std::optional<std::vector<std::uint8_t>> ReadAll(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::nullopt;
+    std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    if (in.bad()) return std::nullopt;
+    return bytes;
+}
+
+bool EndsWithNoCase(std::string_view s, std::string_view tail) {
+    return s.size() >= tail.size() && std::equal(tail.begin(), tail.end(), s.end() - static_cast<std::ptrdiff_t>(tail.size()),
+                                                 [](char a, char b) { return std::tolower(a) == std::tolower(b); });
+}
+
+Result<std::vector<std::string>> ListFiles(const fs::path& dir) {
+    std::error_code ec;
+    std::vector<std::string> names;
+    fs::directory_iterator it(dir, ec);
+    if (ec) return Fail(std::string(text::kPublishCantRead) + dir.string());
+    for (const auto& e : it)
+        if (e.is_regular_file(ec)) names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+} // namespace
+
+std::optional<EntryKind> KindFromName(std::string_view name) {
+    for (std::uint32_t k = 0; k <= 3; ++k)
+        if (KindName(k) == name) return static_cast<EntryKind>(k);
+    return std::nullopt;
+}
+
+Result<std::vector<PublishedFile>> Publish(const fs::path& dir, const fs::path& out,
+                                           const std::map<std::string, EntryKind>& kinds) {
+    auto names = ListFiles(dir);
+    if (!names) return names.failure();
+    for (const auto& [name, kind] : kinds)
+        if (std::find(names->begin(), names->end(), name) == names->end())
+            return Fail(std::string(text::kPublishUnknownFile) + name);
+
+    std::set<std::string> packedNames;
+    for (const auto& name : *names) {
+        if (!IsSafeFileName(name) || !IsSafeFileName(PackedName(name))) return Fail(std::string(text::kPublishBadName) + name);
+        if (!packedNames.insert(PackedName(name)).second) return Fail(std::string(text::kPublishSameName) + PackedName(name));
+    }
+
+    std::error_code ec;
+    fs::create_directories(out, ec);
+    VersionFile details;
+    std::vector<PublishedFile> published;
+    for (const auto& name : *names) {
+        auto bytes = ReadAll(dir / name);
+        if (!bytes) return Fail(std::string(text::kPublishCantRead) + (dir / name).string());
+        if (bytes->size() > std::numeric_limits<std::uint32_t>::max()) return Fail(std::string(text::kPublishTooBig) + name);
+        PublishedFile f{EntryForName(name), name, PackedName(name)};
+        const auto version = FindFileVersion(*bytes);
+        EntryKind kind = version ? EntryKind::Normal : EndsWithNoCase(name, ".reg") ? EntryKind::Registry : EntryKind::Forced;
+        if (auto k = kinds.find(name); k != kinds.end()) kind = k->second;
+        f.entry.kind = static_cast<std::uint32_t>(kind);
+        if (version) f.entry.version = *version;
+        const auto packed = PackFile(*bytes);
+        f.entry.size = static_cast<std::uint32_t>(bytes->size());
+        f.entry.packedSize = static_cast<std::uint32_t>(packed.size());
+        if (!ReplaceFileAtomically(out / f.packedName, packed)) return Fail(std::string(text::kPublishCantWrite) + out.string());
+        details.entries.push_back(f.entry);
+        published.push_back(std::move(f));
+    }
+    if (!ReplaceFileAtomically(out / std::string(kVersionFileName), WriteVersionFile(details)))
+        return Fail(std::string(text::kPublishCantWrite) + out.string());
+    return published;
+}
+
+} // namespace veldin::update

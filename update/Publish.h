@@ -1,0 +1,30 @@
+#pragma once
+// Making an update folder: every regular file of a folder is packed into the short AP32
+// form under its packed name, and "veldin.ver" lists them all. A file that carries a
+// file version becomes "Normal" (fetched when the installed one is older), a ".reg"
+// settings file "Registry", anything else "Forced" (fetched every time); the caller may
+// set the kind of any file.
+
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/Result.h"
+#include "update/VersionFile.h"
+
+namespace veldin::update {
+
+struct PublishedFile {
+    Entry entry;
+    std::string fullName;
+    std::string packedName;
+};
+
+Result<std::vector<PublishedFile>> Publish(const std::filesystem::path& dir, const std::filesystem::path& out,
+                                           const std::map<std::string, EntryKind>& kinds = {});
+
+std::optional<EntryKind> KindFromName(std::string_view name); // "Forced", "Normal", ...
+
+} // namespace veldin::update

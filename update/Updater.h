@@ -1,0 +1,59 @@
+#pragma once
+// One run of the update: fetch the update details, decide for every entry, and fetch,
+// unpack and replace what is needed; settings files are then imported and "Launch"
+// files opened. The run talks to the user through the view (status lines, list,
+// progress) and the UserInteraction (message boxes).
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "core/Result.h"
+#include "core/Settings.h"
+#include "core/UserInteraction.h"
+#include "update/Decision.h"
+#include "update/Interfaces.h"
+#include "update/VersionFile.h"
+
+namespace veldin::update {
+
+struct PlannedFile {
+    Entry entry;
+    std::string fullName;
+    std::string packedName;
+    bool safeName = false; // false: refused, nothing is written for it
+    Installed installed;
+    Decision decision;
+};
+
+// The decision for every entry, against the files in `installDir`.
+std::vector<PlannedFile> PlanUpdate(const VersionFile& details, const std::filesystem::path& installDir);
+
+// The list row of a fetched file; versions are shown in full ("1.2.300.4").
+FetchRow RowFor(const PlannedFile& file);
+
+struct UpdateRequest {
+    std::string serverUrl; // base URL; the details are at serverUrl + "veldin.ver"
+    std::filesystem::path installDir;
+    bool dryRun = false;   // plan only
+};
+
+struct UpdateSummary {
+    std::vector<PlannedFile> plan;
+    std::vector<std::string> updated; // full names replaced
+    std::vector<std::string> failed;  // full names that could not be replaced (or refused)
+};
+
+struct UpdateServices {
+    Downloader& downloader;
+    UpdateView& view;
+    UserInteraction& ui;
+    SettingsStore& settings;
+    DesktopShell& shell;
+};
+
+// Fails (with the text that the main status line shows) only when the update details
+// could not be fetched or read; failures of single files are in the summary.
+Result<UpdateSummary> RunUpdate(const UpdateRequest& request, UpdateServices services);
+
+} // namespace veldin::update
