@@ -1,4 +1,5 @@
 #include "cli/Commands.h"
+#include "cli/SongCommands.h"
 #include "cli/ToneCommands.h"
 #include "cli/PatchCommands.h"
 
@@ -125,6 +126,8 @@ const std::string kRecoverHelp = std::string(
     "left alone.\n"
     "\n") + std::string(kMainDirHelp) + std::string(kExitHelp);
 
+const std::string kNewWithSongsHelp = kNewHelp + std::string(kNewSongDiskHelp);
+
 constexpr std::string_view kUpdateHelp =
     "Usage: veldin-cli update --server URL --dir INSTALLDIR [--dry-run] [options]\n"
     "\n"
@@ -154,12 +157,15 @@ constexpr std::string_view kUnpackHelp =
 // Rows are added here as commands come; the usage text lists them in this order.
 const Command kCommands[] = {
     {"info", "info IMAGE [--json]", kInfoHelp, RunInfo},
-    {"new", "new --family w30|s50|s330|s550 OUT", kNewHelp, RunNew},
+    {"new", "new --family w30|w30song|s50|s330|s550 OUT", kNewWithSongsHelp, RunNewWithSongDisks},
     {"convert", "convert IMAGE --to w30|s50|s330|s550 OUT", kConvertHelp, RunConvert},
     {"memo", "memo IMAGE [--name TEXT] [--line N TEXT]... [-o OUT]", kMemoHelp, RunMemo},
     {"recover", "recover", kRecoverHelp, RunRecover},
     {"floppy", "floppy info|read|write|format ...", kFloppyHelp, RunFloppy},
     {"cd", "cd drives | list SOURCE [--json] | export SOURCE ... OUT | export-all SOURCE ... DIR", kCdHelp, RunCd},
+    {"songs", "songs IMAGE [--json]", kSongsHelp, RunSongs},
+    {"song", "song to-midi|from-midi|save|load|delete|rename IMAGE ...", kSongHelp, RunSong},
+    {"label", "label IMAGE [--set TEXT]", kLabelHelp, RunLabel},
     {"update", "update --server URL --dir INSTALLDIR [--dry-run]", kUpdateHelp, RunUpdate},
     {"unpack", "unpack FILE_ OUT", kUnpackHelp, RunUnpack},
     {"tones", "tones IMAGE [--json]", kTonesHelp, RunTones},

@@ -14,6 +14,7 @@ PACKAGES=(
   python3 openssl
   libsoxr-dev
   sndfile-programs sox
+  mtools python3-mido midicsv
 )
 
 missing=()
