@@ -8,7 +8,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
 JOBS=$(nproc)
-FUZZ_SECONDS=${FUZZ_SECONDS:-10}
+FUZZ_SECONDS=${FUZZ_SECONDS:-5}
 
 echo "== fuzzing (${FUZZ_SECONDS}s per target)"
 CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
