@@ -53,6 +53,14 @@ inline constexpr std::string_view kCantSaveFile = "Couldn't save file!";
 // Follows the full path of the document in the question asked by Close.
 inline constexpr std::string_view kNotSavedQuestion = " is not saved, do you want to save this file?";
 
+// Shared by the editors' file commands.
+inline constexpr std::string_view kCantOpenSpecifiedFile = "Couldn't open specified file!";
+inline constexpr std::string_view kNoMemoryForFile =
+    "Couldn't allocate enough memory,\n\rclose some applications and try again!";
+inline constexpr std::string_view kNoName = "NoName"; // proposed file name when a name is empty
+inline constexpr std::string_view kLoadTitle = "Load...";
+inline constexpr std::string_view kSaveTitle = "Save...";
+
 // Settings.
 inline constexpr std::string_view kReinstall = "Serious error has occured. Please reinstall VELDIN!";
 inline constexpr std::string_view kCantReadKey = "\n\rCouldn't read this key from the registry!";

@@ -4,6 +4,8 @@
 
 #include <string_view>
 
+#include "core/Messages.h"
+
 namespace veldin::text {
 
 // Failures of a transfer (message boxes titled "VELDIN").
@@ -36,8 +38,8 @@ inline constexpr std::string_view kListWrite = "Write diskimage file to floppy";
 inline constexpr std::string_view kListFormat = "Format floppy";
 
 // File dialogs of the transfer.
-inline constexpr std::string_view kSaveDialogTitle = "Save...";
-inline constexpr std::string_view kLoadDialogTitle = "Load...";
+inline constexpr std::string_view kSaveDialogTitle = kSaveTitle;
+inline constexpr std::string_view kLoadDialogTitle = kLoadTitle;
 inline constexpr std::string_view kImageFilterName = "Roland diskimage (*.s*,*.out,*.w30)";
 inline constexpr std::string_view kImageFilterPattern = "*.s*;*.out;*.w30";
 inline constexpr std::string_view kFilterW30 = "Roland W30 (*.sdk)";

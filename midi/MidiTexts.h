@@ -10,8 +10,7 @@ namespace veldin::text {
 
 // The song volume.
 // "Couldn't allocate memory!" is the core's kNoMemory.
-inline constexpr std::string_view kNoMemoryCloseApplications =
-    "Couldn't allocate enough memory,\n\rclose some applications and try again!";
+inline constexpr std::string_view kNoMemoryCloseApplications = kNoMemoryForFile;
 inline constexpr std::string_view kCantReadFile = "Couldn't read the file!";
 inline constexpr std::string_view kFatCorrupted =
     "Couldn't continue! FAT is corrupted or not present on this diskimage!";
@@ -35,7 +34,7 @@ inline constexpr std::string_view kTitleFennet = "Fennet.dll";
 inline constexpr std::string_view kUnknownTrackType = "Unknown Track type!!!";
 inline constexpr std::string_view kUnknownMidiEvent = "Unknown MIDI event found. Stopping the conversion!";
 inline constexpr std::string_view kConvertedWith = "Converted with VELDIN ";
-inline constexpr std::string_view kMidiEditorName = "MIDI Editor";
+inline constexpr std::string_view kMidiEditorName = kTitleMidiEditor;
 inline constexpr std::string_view kSong2MidiLog = "ConversionLog-Song2MIDI.txt";
 inline constexpr std::string_view kNoSong = "No pointer to song provided!";
 
@@ -49,7 +48,7 @@ inline constexpr std::string_view kOddTimeSignature =
     "with denominator = 2,4,8 and 16. VELDIN can fix this, except the nominator\n\r"
     "is an odd number!";
 inline constexpr std::string_view kMidiParseError = "Error occured while parsing MIDI file!";
-inline constexpr std::string_view kCantOpenSpecified = "Couldn't open specified file!";
+inline constexpr std::string_view kCantOpenSpecified = kCantOpenSpecifiedFile;
 inline constexpr std::string_view kNoEndNote = "Did not find end note setting duration to quarter note!\n\r";
 inline constexpr std::string_view kMidi2SongLog = "midi2song.txt";
 inline constexpr std::string_view kStatusInitializing = "Initializing...";

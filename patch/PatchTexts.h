@@ -5,6 +5,9 @@
 
 #include <string_view>
 
+#include "core/Messages.h"
+#include "tone/ToneTexts.h"
+
 namespace veldin::patch::text {
 
 // Tree, panel and status bar.
@@ -13,13 +16,13 @@ inline constexpr std::string_view kPatchNumber = "Patch Number: ";
 inline constexpr std::string_view kKeyMode = "Key Mode: ";
 inline constexpr std::string_view kKeyAssign = "Key Assign: ";
 inline constexpr std::string_view kBenderRange = "B.Range: ";
-inline constexpr std::string_view kOut = "Out: ";
+inline constexpr std::string_view kOut = veldin::tone::text::kOut;
 inline constexpr std::string_view kUniDetune = "Uni-Detune: ";
 inline constexpr std::string_view kVswThreshold = "V-SW Tresh: ";
 inline constexpr std::string_view kVmixRatio = "V-Mix Ratio: ";
 inline constexpr std::string_view kAtAssign = "AT Assign: ";
 inline constexpr std::string_view kAtSense = "AT Sense: ";
-inline constexpr std::string_view kVolume = "Volume: ";
+inline constexpr std::string_view kVolume = veldin::tone::text::kVolume;
 inline constexpr const char* kFreePositionsFormat = "Patch positions free: %d";
 // Our own: a disk kind without a patch area (song and utility disks).
 inline constexpr std::string_view kNoPatchArea = "This disk holds no patches.";
@@ -29,22 +32,21 @@ inline constexpr std::string_view kReallyDelete = "Do you really want to delete 
 inline constexpr std::string_view kNotEditable = "This node cannot be edited!";
 inline constexpr std::string_view kOnlyPatches = "Only Patches can be edited!";
 inline constexpr std::string_view kCantChange = "Can not change Patch details!";
-inline constexpr std::string_view kNoMemory = "Couldn't allocate memory!";
+inline constexpr std::string_view kNoMemory = veldin::text::kNoMemory;
 
 // Patch files.
 inline constexpr std::string_view kMagic = "RPAT";
-inline constexpr std::string_view kNoName = "NoName";
-inline constexpr std::string_view kSaveTitle = "Save...";
-inline constexpr std::string_view kLoadTitle = "Load...";
+inline constexpr std::string_view kNoName = veldin::text::kNoName;
+inline constexpr std::string_view kSaveTitle = veldin::text::kSaveTitle;
+inline constexpr std::string_view kLoadTitle = veldin::text::kLoadTitle;
 inline constexpr std::string_view kFilterText = "Roland W30 Patch (*.pat)";
 inline constexpr std::string_view kFilterPattern = "*.pat";
 inline constexpr std::string_view kDialogDefaultExtension = "ptc";
 // Saved files get the extension the filter shows; both are accepted when loading.
 inline constexpr std::string_view kSavedExtension = ".pat";
 inline constexpr std::string_view kOlderExtension = ".ptc";
-inline constexpr std::string_view kCantOpenFile = "Couldn't open specified file!";
-inline constexpr std::string_view kNoMemoryForFile =
-    "Couldn't allocate enough memory,\n\rclose some applications and try again!";
+inline constexpr std::string_view kCantOpenFile = veldin::text::kCantOpenSpecifiedFile;
+inline constexpr std::string_view kNoMemoryForFile = veldin::text::kNoMemoryForFile;
 inline constexpr std::string_view kNotRpat = "This is not RPAT (VELDIN Roland Patch) file!";
 inline constexpr std::string_view kModuleFileTitle = "Brisko.dll";
 // Our own: a file cut short, or one whose tone count cannot fit, is refused whole.

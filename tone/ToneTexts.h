@@ -5,6 +5,8 @@
 
 #include <string_view>
 
+#include "core/Messages.h"
+
 namespace veldin::tone::text {
 
 // Tree and panel.
@@ -31,10 +33,9 @@ inline constexpr const char* kMemoryFormat = "%d positions & %d bytes free";
 inline constexpr std::string_view kNoToneAreas = "This disk holds no tones.";
 
 // Tone files.
-inline constexpr std::string_view kNoName = "NoName";
-inline constexpr std::string_view kCantOpenFile = "Couldn't open specified file!";
-inline constexpr std::string_view kNoMemoryForFile =
-    "Couldn't allocate enough memory,\n\rclose some applications and try again!";
+inline constexpr std::string_view kNoName = veldin::text::kNoName;
+inline constexpr std::string_view kCantOpenFile = veldin::text::kCantOpenSpecifiedFile;
+inline constexpr std::string_view kNoMemoryForFile = veldin::text::kNoMemoryForFile;
 inline constexpr std::string_view kNotRton = "This is not RTON file!";
 inline constexpr std::string_view kToneFileShort = "The tone file is shorter than its header says; it is damaged!";
 inline constexpr std::string_view kWaveOutsideBank =
@@ -49,7 +50,7 @@ inline constexpr std::string_view kSubtoneIntoSubtone = "Sorry you can't import 
 inline constexpr std::string_view kNoFreePositions = "Not enough free positions for subtones!";
 inline constexpr std::string_view kNoFreeMemory = "There is not enough free memory in the bank to store this tone!";
 inline constexpr std::string_view kCantChange = "Can not change Tone details!";
-inline constexpr std::string_view kNoMemory = "Couldn't allocate memory!";
+inline constexpr std::string_view kNoMemory = veldin::text::kNoMemory;
 inline constexpr std::string_view kReallyDelete = "Do you really want to delete this tone?";
 
 // WAV import.
