@@ -95,7 +95,7 @@ public:
 
     const ModuleSlot* slotByCode(std::uint32_t code) const;
     const ModuleSlot* slotByButton(int button) const;
-    const std::array<ModuleSlot, 4>& slots() const { return slots_; }
+    const std::array<ModuleSlot, 4>& moduleSlots() const { return slots_; }
 
 private:
     bus::Param dispatch(std::uint32_t message, bus::Param wParam, bus::Param lParam);

@@ -4,8 +4,10 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPainter>
+#include <QPainterPath>
 #include <QPushButton>
 #include <QResizeEvent>
+#include <cmath>
 
 #include "tone/ToneTexts.h"
 
@@ -66,6 +68,9 @@ QIcon TreeIcon(tone::IconKind kind, bool bank) {
 ToneView::ToneView(Document& doc, ui::ModuleFrame& frame, QWidget* parent)
     : ui::DocumentView(parent), doc_(doc), frame_(frame), toneDoc_(doc) {
     setObjectName(QStringLiteral("toneView"));
+    QFont small = font();
+    small.setPixelSize(11);
+    setFont(small);
     const DiskDefinition& def = doc.definition();
     diskLine_ = new QLabel(QStringLiteral(" Disk: ") + Q(def.samplerName), this);
     diskLine_->setObjectName(QStringLiteral("diskLine"));

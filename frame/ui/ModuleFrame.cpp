@@ -10,6 +10,7 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPainter>
+#include <QPainterPath>
 #include <QScreen>
 #include <QStatusBar>
 #include <QToolBar>
@@ -80,6 +81,7 @@ ModuleFrame::ModuleFrame(ModuleIdentity identity, bus::Handle launcher, std::fil
         ui_ = ownUi_.get();
     }
     setObjectName(QStringLiteral("ModuleFrame%1").arg(identity_.code));
+    setProperty("programName", Q(identity_.programName));
     setWindowTitle(Q(identity_.programName));
     setAcceptDrops(true);
     resize(500, 350);
@@ -181,7 +183,7 @@ void ModuleFrame::buildStatusBar() {
         part->setObjectName(QStringLiteral("statusPart%1").arg(i));
         part->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         if (i < 3) {
-            part->setFixedWidth(widths[i]);
+            part->setMinimumWidth(widths[i]);
             statusBar()->addWidget(part);
         } else {
             statusBar()->addWidget(part, 1);

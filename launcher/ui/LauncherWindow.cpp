@@ -15,6 +15,7 @@
 #include <QRegion>
 #include <QScreen>
 #include <QVBoxLayout>
+#include <QWindow>
 
 #include "core/FileVersion.h"
 #include "core/SingleInstance.h"
@@ -176,7 +177,7 @@ void LauncherWindow::serveConnection(QLocalSocket* socket) {
 void LauncherWindow::openRequest(const OpenRequest& r) { host_->openFromCommandLine(r.button, r.path); }
 
 void LauncherWindow::syncButtons() {
-    for (const auto& slot : host_->slots()) {
+    for (const auto& slot : host_->moduleSlots()) {
         if (BitmapButton* b = button(slot.button)) {
             b->setEnabled(slot.buttonEnabled);
             b->setLit(slot.window != 0);

@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "core/UserInteraction.h"
+#include "launcher/CommandLine.h"
 #include "launcher/LauncherPanel.h"
 #include "launcher/ModuleHost.h"
 

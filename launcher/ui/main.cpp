@@ -43,7 +43,7 @@ void SaveScreenshots(LauncherWindow& w, const QString& file) {
     const QString stem = file.endsWith(QLatin1String(".png")) ? file.chopped(4) : file;
     for (QWidget* top : QApplication::topLevelWidgets()) {
         if (!top->isVisible() || !top->objectName().startsWith(QLatin1String("ModuleFrame"))) continue;
-        const QString name = top->windowTitle().toLower().replace(QLatin1Char(' '), QLatin1Char('-'));
+        const QString name = top->property("programName").toString().toLower().replace(QLatin1Char(' '), QLatin1Char('-'));
         top->grab().save(stem + QLatin1Char('-') + name + QStringLiteral(".png"));
     }
 }
@@ -87,7 +87,12 @@ int main(int argc, char** argv) {
     if (cmd.showUsage) ui.message(kUsage, kUsageTitle, Icon::Information);
 
     if (!screenshot.isEmpty()) {
-        QTimer::singleShot(300, &window, [&window, screenshot] {
+        // Module frames get room to show a whole document window.
+        QTimer::singleShot(100, &window, [] {
+            for (QWidget* top : QApplication::topLevelWidgets())
+                if (top->objectName().startsWith(QLatin1String("ModuleFrame"))) top->resize(720, 520);
+        });
+        QTimer::singleShot(400, &window, [&window, screenshot] {
             SaveScreenshots(window, screenshot);
             window.host().closeAll();
             QCoreApplication::exit(0);
