@@ -38,14 +38,15 @@ bool HandToRunning(const QString& name, const std::vector<OpenRequest>& opens) {
 }
 
 // Saves the launcher and every module frame that is shown: FILE, FILE-tone-editor.png ...
-void SaveScreenshots(LauncherWindow& w, const QString& file) {
-    w.grab().save(file);
+bool SaveScreenshots(LauncherWindow& w, const QString& file) {
+    bool ok = w.grab().save(file);
     const QString stem = file.endsWith(QLatin1String(".png")) ? file.chopped(4) : file;
     for (QWidget* top : QApplication::topLevelWidgets()) {
         if (!top->isVisible() || !top->objectName().startsWith(QLatin1String("ModuleFrame"))) continue;
         const QString name = top->property("programName").toString().toLower().replace(QLatin1Char(' '), QLatin1Char('-'));
-        top->grab().save(stem + QLatin1Char('-') + name + QStringLiteral(".png"));
+        ok = top->grab().save(stem + QLatin1Char('-') + name + QStringLiteral(".png")) && ok;
     }
+    return ok;
 }
 
 } // namespace
@@ -93,9 +94,9 @@ int main(int argc, char** argv) {
                 if (top->objectName().startsWith(QLatin1String("ModuleFrame"))) top->resize(720, 520);
         });
         QTimer::singleShot(400, &window, [&window, screenshot] {
-            SaveScreenshots(window, screenshot);
+            const bool saved = SaveScreenshots(window, screenshot);
             window.host().closeAll();
-            QCoreApplication::exit(0);
+            QCoreApplication::exit(saved ? 0 : 1);
         });
     }
     return QApplication::exec();
