@@ -14,6 +14,8 @@ PACKAGES=(
   python3 openssl
   libsoxr-dev
   sndfile-programs sox
+  # text in the windows that the offscreen platform renders (screenshots, GUI tests)
+  fonts-dejavu-core
 )
 
 missing=()
