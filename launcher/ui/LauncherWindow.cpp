@@ -21,6 +21,8 @@
 #include "core/SingleInstance.h"
 #include "launcher/FloppyPanel.h"
 #include "launcher/InstanceMessages.h"
+#include "launcher/LauncherSettings.h"
+#include "launcher/ui/OptionsDialog.h"
 
 namespace veldin::launcher {
 
@@ -147,6 +149,25 @@ LauncherWindow::LauncherWindow(UserInteraction& ui, LibraryLoader& loader, int o
 
 LauncherWindow::~LauncherWindow() { host_->changed = nullptr; }
 
+void LauncherWindow::start(SettingsStore* store, const std::filesystem::path& installDir) {
+    store_ = store;
+    if (!store_) return;
+    const SettingsStart how = ReadLauncherSettings(*store_, settings_, ui_);
+    if (settings_.winPosX != -1 && settings_.winPosY != -1) move(settings_.winPosX, settings_.winPosY);
+    if (how == SettingsStart::FirstRun) {
+        Status s = PrepareFirstRun(settings_, installDir);
+        if (!s.ok()) ui_.report(s.failure(), kTitle);
+        showOptions(true);
+    }
+}
+
+void LauncherWindow::showOptions(bool firstRun) {
+    if (!store_) return;
+    auto* d = new OptionsDialog(*store_, settings_, ui_, firstRun, this);
+    d->setAttribute(Qt::WA_DeleteOnClose);
+    d->open();
+}
+
 BitmapButton* LauncherWindow::button(int id) const {
     auto it = buttons_.find(id);
     return it == buttons_.end() ? nullptr : it->second;
@@ -188,6 +209,7 @@ void LauncherWindow::syncButtons() {
 void LauncherWindow::command(int id) {
     switch (id) {
     case 50: requestClose(); break;
+    case 51: showOptions(false); break;
     case 52:
         ui_.message("Couldn't start Help! Please check if .chm file is present in VELDIN working directory.", kTitle,
                     Icon::Error);
@@ -214,6 +236,11 @@ void LauncherWindow::requestClose() {
         return;
     }
     host_->closeAll();
+    if (store_) {
+        settings_.winPosX = x();
+        settings_.winPosY = y();
+        SaveLauncherPosition(*store_, settings_, ui_);
+    }
     reallyClosing_ = true;
     close();
 }

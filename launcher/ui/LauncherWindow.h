@@ -8,6 +8,8 @@
 #include <map>
 #include <memory>
 
+#include "core/ModuleSettings.h"
+#include "core/Settings.h"
 #include "core/UserInteraction.h"
 #include "launcher/CommandLine.h"
 #include "launcher/LauncherPanel.h"
@@ -37,6 +39,12 @@ class LauncherWindow final : public QWidget {
 public:
     LauncherWindow(UserInteraction& ui, LibraryLoader& loader, int osFamily);
     ~LauncherWindow() override;
+
+    // Reads the settings (null: none, as for headless screenshots), places the window and
+    // at the first run opens the Options dialog, which cannot be cancelled then.
+    void start(SettingsStore* store, const std::filesystem::path& installDir);
+    void showOptions(bool firstRun);
+    const LauncherSettings& settings() const { return settings_; }
 
     ModuleHost& host() { return *host_; }
     LauncherState& state() { return state_; }
@@ -72,6 +80,8 @@ private:
     std::map<int, BitmapButton*> buttons_;
     QLocalServer server_;
     bool reallyClosing_ = false;
+    SettingsStore* store_ = nullptr;
+    LauncherSettings settings_;
 };
 
 } // namespace veldin::launcher

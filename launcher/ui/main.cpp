@@ -9,6 +9,7 @@
 #include <cstdio>
 
 #include "core/SingleInstance.h"
+#include "platform/QtSettingsStore.h"
 #include "frame/ui/QtUserInteraction.h"
 #include "launcher/CommandLine.h"
 #include "launcher/InstanceMessages.h"
@@ -82,6 +83,10 @@ int main(int argc, char** argv) {
     QtLibraryLoader loader(appDir);
     LauncherWindow window(ui, loader, 2);
     window.show();
+    // Headless screenshots neither read nor write the user's settings.
+    std::unique_ptr<QtSettingsStore> store;
+    if (screenshot.isEmpty()) store = std::make_unique<QtSettingsStore>();
+    window.start(store.get(), std::filesystem::current_path());
     if (screenshot.isEmpty() && !window.listen(name))
         std::fprintf(stderr, "veldin: cannot listen as %s\n", name.toLocal8Bit().constData());
     for (const OpenRequest& r : cmd.opens) window.openRequest(r);

@@ -10,9 +10,14 @@
 #include <QLabel>
 #include <QLibrary>
 #include <QProcess>
+#include <QPushButton>
+#include <QLineEdit>
 #include <QTreeWidget>
 
+#include "core/MemorySettingsStore.h"
 #include "core/SingleInstance.h"
+#include "launcher/LauncherSettings.h"
+#include "launcher/ui/OptionsDialog.h"
 #include "frame/ui/ModuleFrame.h"
 #include "launcher/ui/LauncherWindow.h"
 #include "launcher/ui/QtLibraryLoader.h"
@@ -250,4 +255,41 @@ TEST_F(GuiTest, LauncherQuitAsksOnThePanelFirst) {
     w.pressFunctionKey(1);
     EXPECT_FALSE(w.isVisible());
     EXPECT_EQ(w.button(56)->toolTip(), "Tone Editor");
+}
+
+TEST_F(GuiTest, FirstRunOpensOptionsWithCancelDisabledAndSaveWritesEverything) {
+    test::TempDir dir;
+    MemorySettingsStore store;
+    QtLibraryLoader loader(QStringLiteral(VELDIN_TEST_MODULE_DIR));
+    LauncherWindow w(ui, loader, 2);
+    w.start(&store, dir.path());
+    EXPECT_TRUE(std::filesystem::is_directory(dir / "Diskimages"));
+    auto* options = w.findChild<OptionsDialog*>();
+    ASSERT_NE(options, nullptr);
+    EXPECT_TRUE(options->isVisible());
+    EXPECT_FALSE(options->cancelButton()->isEnabled());
+    EXPECT_EQ(options->findChild<QLineEdit*>(QStringLiteral("ctl3100"))->text().toStdString(),
+              (dir / "Diskimages").string());
+    options->findChild<QLineEdit*>(QStringLiteral("ctl3102"))->setText(QStringLiteral("300"));
+    options->findChild<QPushButton*>(QStringLiteral("ctl1"))->click();
+    ASSERT_NE(store.find("", "IO Repeat"), nullptr);
+    EXPECT_EQ(w.settings().ioRepeat, 44);
+    EXPECT_NE(store.find("", "SDK Path"), nullptr);
+    EXPECT_TRUE(ui.shown().empty());
+}
+
+TEST_F(GuiTest, LaterStartsOpenNoOptionsAndConfigurationCanCancel) {
+    test::TempDir dir;
+    MemorySettingsStore store;
+    LauncherSettings s;
+    SaveLauncherSettings(store, s, ui);
+    QtLibraryLoader loader(QStringLiteral(VELDIN_TEST_MODULE_DIR));
+    LauncherWindow w(ui, loader, 2);
+    w.start(&store, dir.path());
+    EXPECT_EQ(w.findChild<OptionsDialog*>(), nullptr);
+    EXPECT_FALSE(std::filesystem::exists(dir / "Diskimages"));
+    w.showOptions(false);
+    auto* options = w.findChild<OptionsDialog*>();
+    ASSERT_NE(options, nullptr);
+    EXPECT_TRUE(options->cancelButton()->isEnabled());
 }
