@@ -106,6 +106,13 @@ bus::Param ModuleHost::dispatch(std::uint32_t message, bus::Param wParam, bus::P
     case LM_OPEN_IN_MODULE:
         openInModule(static_cast<std::uint32_t>(wParam), static_cast<std::uint32_t>(lParam));
         return 0;
+    case LM_FLOPPY_REQUEST:
+    case LM_WRITE_IMAGE:
+        // The floppy stages are not part of this window yet: the module hears at once that
+        // the launcher is idle, so it does not wait for an answer that never comes.
+        if (ModuleSlot* s = byCode(static_cast<std::uint32_t>(wParam)))
+            bus.send(s->window, EDM_FLOPPY_RESULT, kFloppyIdle, 1);
+        return 0;
     default:
         return 0;
     }

@@ -3,6 +3,7 @@
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMenu>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
@@ -114,6 +115,9 @@ ToneView::ToneView(Document& doc, ui::ModuleFrame& frame, QWidget* parent)
     tree_->setIconSize(QSize(16, 16));
     tree_->setStyleSheet(QStringLiteral("QTreeWidget { background: white; }"));
     connect(tree_, &QTreeWidget::itemSelectionChanged, this, [this] { selectionChanged(); });
+    tree_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(tree_, &QTreeWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { frame_.contextMenu()->popup(tree_->viewport()->mapToGlobal(at)); });
     auto expansion = [this](QTreeWidgetItem* it, bool on) {
         if (!filling_) editor_->tree().setExpanded(it->data(0, kRoleId).toInt(), on);
     };

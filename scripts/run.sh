@@ -15,7 +15,7 @@ done
 # veldin itself: the launcher opens demo.s55 in the Tone Editor, saves both windows as
 # PNG files and ends. Without --screenshot (and with a display) it stays open.
 mkdir -p build/screenshots
-QT_QPA_PLATFORM=offscreen build/bin/veldin --screenshot build/screenshots/launcher.png -oT build/bin/demo/demo.s55
+QT_QPA_PLATFORM=offscreen timeout 60 build/bin/veldin --screenshot build/screenshots/launcher.png -oT build/bin/demo/demo.s55
 echo
 echo "veldin showed the Tone Editor with demo.s55:"
 ls build/screenshots/*.png

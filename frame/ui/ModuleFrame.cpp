@@ -123,7 +123,14 @@ ModuleFrame::ModuleFrame(ModuleIdentity identity, bus::Handle launcher, std::fil
     updateCommands();
 }
 
-ModuleFrame::~ModuleFrame() { link_->sayClosed(); }
+ModuleFrame::~ModuleFrame() {
+    // The document windows go with the MDI area after this body; none of their signals
+    // may reach a frame whose members are gone.
+    mdi_->disconnect(this);
+    for (QMdiSubWindow* sub : mdi_->subWindowList())
+        if (sub->widget()) sub->widget()->disconnect(this);
+    link_->sayClosed();
+}
 
 void ModuleFrame::announce() { link_->announce(); }
 
@@ -131,6 +138,7 @@ void ModuleFrame::buildMenus() {
     for (const Menu& m : MainMenu()) {
         QMenu* menu = menuBar()->addMenu(Q(m.title));
         menu->setObjectName(Q(m.title).remove('&'));
+        if (m.title == "&Window") windowMenu_ = menu;
         for (const MenuEntry& e : m.entries) {
             if (e.id == kSeparator) {
                 menu->addSeparator();
@@ -234,6 +242,27 @@ void ModuleFrame::updateCommands() {
         if (QAction* a = action(id)) a->setEnabled(!floppyBusy_);
     if (floppyBusy_)
         if (QAction* a = action(kExportFloppy)) a->setEnabled(false);
+    updateWindowList();
+}
+
+void ModuleFrame::updateWindowList() {
+    // The Window menu ends with one entry per document window, ids from 1805.
+    for (QAction* a : windowList_) {
+        windowMenu_->removeAction(a);
+        a->deleteLater();
+    }
+    windowList_.clear();
+    const QList<QMdiSubWindow*> subs = mdi_->subWindowList();
+    if (!subs.isEmpty()) windowList_.push_back(windowMenu_->addSeparator());
+    for (int i = 0; i < subs.size(); ++i) {
+        QMdiSubWindow* sub = subs[i];
+        auto* a = windowMenu_->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(sub->widget()->windowTitle()));
+        a->setObjectName(CtlName(kFirstChild + i));
+        a->setCheckable(true);
+        a->setChecked(sub == mdi_->activeSubWindow());
+        connect(a, &QAction::triggered, this, [this, sub] { mdi_->setActiveSubWindow(sub); });
+        windowList_.push_back(a);
+    }
 }
 
 bool ModuleFrame::addDocument(Result<std::unique_ptr<Document>> opened) {

@@ -76,6 +76,7 @@ public:
     QAction* action(int id) const;
     QLabel* statusPart(int index) const;
     QMdiArea* mdiArea() const { return mdi_; }
+    QMenu* contextMenu() const { return contextMenu_; }
 
     // Opens a document window for this file; false when it failed (already reported).
     bool openImage(const std::filesystem::path& path);
@@ -99,6 +100,7 @@ private:
     void buildMenus();
     void buildToolBar();
     void buildStatusBar();
+    void updateWindowList();
     bool addDocument(Result<std::unique_ptr<Document>> opened);
     void commandNew();
     void commandOpen();
@@ -118,6 +120,8 @@ private:
     std::map<int, QAction*> actions_;
     std::vector<QLabel*> statusParts_;
     QMenu* contextMenu_ = nullptr;
+    QMenu* windowMenu_ = nullptr;
+    std::vector<QAction*> windowList_;
     std::unique_ptr<bus::FrameLink> link_;
     bool closedByLauncher_ = false;
     bool floppyBusy_ = false;

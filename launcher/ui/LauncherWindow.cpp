@@ -3,7 +3,11 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDialog>
+#include <QDesktopServices>
 #include <QDialogButtonBox>
+#include <QFileInfo>
+#include <QProcess>
+#include <QUrl>
 #include <QFontDatabase>
 #include <QGroupBox>
 #include <QLabel>
@@ -210,9 +214,18 @@ void LauncherWindow::command(int id) {
     switch (id) {
     case 50: requestClose(); break;
     case 51: showOptions(false); break;
-    case 52:
-        ui_.message("Couldn't start Help! Please check if .chm file is present in VELDIN working directory.", kTitle,
-                    Icon::Error);
+    case 52: {
+        // The help is an HTML file beside the programs.
+        const QString help = QCoreApplication::applicationDirPath() + QStringLiteral("/veldin.html");
+        if (!QFileInfo::exists(help) || !QDesktopServices::openUrl(QUrl::fromLocalFile(help)))
+            ui_.message("Couldn't start Help! Please check if .chm file is present in VELDIN working directory.",
+                        kTitle, Icon::Error);
+        break;
+    }
+    case 55:
+        // The update client; whether it started is not checked.
+        QProcess::startDetached(QCoreApplication::applicationDirPath() + QStringLiteral("/update"), {},
+                                QCoreApplication::applicationDirPath());
         break;
     case 61: case 62: case 63: case 64: case 65: pressFunctionKey(id - 60); break;
     default:

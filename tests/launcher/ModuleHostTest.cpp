@@ -233,6 +233,19 @@ TEST_F(ModuleHostTest, MovesReachRunningModulesAndQuitClosesThem) {
     EXPECT_TRUE(host.slotByCode(kToneEditor)->buttonEnabled);
 }
 
+TEST_F(ModuleHostTest, FloppyRequestIsAnsweredIdleUntilTheStagesExist) {
+    ModuleHost host(loader, ui, 2);
+    std::vector<std::pair<std::uint32_t, bus::Param>> results;
+    bus::FrameEvents ev;
+    ev.floppyResult = [&](std::uint32_t what, bus::Param r) { results.emplace_back(what, r); };
+    g_tone.frame = std::make_unique<bus::FrameLink>(kToneEditor, host.window(), ev);
+    g_tone.frame->announce();
+    g_tone.frame->requestFloppy(kFloppyRead);
+    g_tone.frame->requestWrite("/images/a.s55");
+    ASSERT_EQ(results.size(), 2u);
+    EXPECT_EQ(results[0], std::make_pair(std::uint32_t{kFloppyIdle}, bus::Param{1}));
+}
+
 TEST(FrameLinkTest, NullOpenImageIsIgnoredAndMessagesToHandleZeroAreNotSent) {
     int opened = 0;
     bus::FrameEvents ev;
