@@ -30,6 +30,7 @@ extern "C" __attribute__((visibility("default"))) int StartEd(veldin::bus::Handl
     };
     auto* frame = new veldin::ui::ModuleFrame({"Tone Editor", veldin::msg::kToneEditor}, launcher, MainDirectory(), views);
     frame->setAttribute(Qt::WA_DeleteOnClose);
+    frame->setWindowIcon(veldin::quilla::TreeIcon(veldin::tone::IconKind::Original, false));
     g_frame = frame;
     QObject::connect(frame, &QObject::destroyed, [launcher] {
         // Without a launcher the frame is the program.

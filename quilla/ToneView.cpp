@@ -87,6 +87,9 @@ ToneView::ToneView(Document& doc, ui::ModuleFrame& frame, QWidget* parent)
     memoBox_ = new QGroupBox(QStringLiteral("Roland Memo"), this);
     memoBox_->setObjectName(QStringLiteral("ctl500"));
     memoBox_->setGeometry(2, 38, 110, 98);
+    memoBox_->setStyleSheet(QStringLiteral(
+        "QGroupBox { border: 1px solid #9aa3ad; border-radius: 3px; margin-top: 7px; }"
+        "QGroupBox::title { subcontrol-origin: margin; left: 6px; padding: 0 2px; }"));
     memoText_ = new QLabel(Q(MemoBoxText(doc)), this);
     memoText_->setObjectName(QStringLiteral("ctl50"));
     memoText_->setGeometry(13, 55, 88, 74);
