@@ -105,7 +105,12 @@ LoadOutcome LoadSettings(SettingsStore& store, std::string_view moduleKey, std::
     if (auto y = ReadDword(store, "WinPosY")) common.launcherY = *y;
 
     if (!moduleKey.empty() && !store.keyExists(moduleKey)) return LoadOutcome::FirstStart;
+    ReadTable(store, moduleKey, table, storage, ui, title);
+    return LoadOutcome::Loaded;
+}
 
+void ReadTable(SettingsStore& store, std::string_view moduleKey, std::span<const SettingEntry> table,
+               std::span<std::byte> storage, UserInteraction& ui, std::string_view title) {
     for (const auto& e : table) {
         if (e.usage == Usage::End) break;
         if (e.usage == Usage::GroupEnd || !Fits(e, storage)) continue;
@@ -115,7 +120,6 @@ LoadOutcome LoadSettings(SettingsStore& store, std::string_view moduleKey, std::
                        Icon::Warning);
         }
     }
-    return LoadOutcome::Loaded;
 }
 
 void SaveSettings(SettingsStore& store, std::string_view moduleKey, std::span<const SettingEntry> table,

@@ -72,6 +72,11 @@ LoadOutcome LoadSettings(SettingsStore& store, std::string_view moduleKey, std::
                          std::span<std::byte> storage, CommonSettings& common, UserInteraction& ui,
                          std::string_view title);
 
+// Reads every row of `table` from `moduleKey` ("" the main key); each value that cannot
+// be read is reported as a warning and keeps its previous content.
+void ReadTable(SettingsStore& store, std::string_view moduleKey, std::span<const SettingEntry> table,
+               std::span<std::byte> storage, UserInteraction& ui, std::string_view title);
+
 // Writes the module's table, creating the subkey when needed; values that cannot be
 // written are reported one by one and the others are still written.
 void SaveSettings(SettingsStore& store, std::string_view moduleKey, std::span<const SettingEntry> table,

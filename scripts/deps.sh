@@ -15,6 +15,8 @@ PACKAGES=(
   libsoxr-dev
   sndfile-programs sox
   mtools python3-mido midicsv
+  # text in the windows that the offscreen platform renders (screenshots, GUI tests)
+  fonts-dejavu-core
 )
 
 missing=()

@@ -1,0 +1,526 @@
+#include "frame/ui/ModuleFrame.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QFileDialog>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPainter>
+#include <QPainterPath>
+#include <QScreen>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QUrl>
+
+#include "core/FileVersion.h"
+#include "core/ModuleMessages.h"
+#include "frame/ui/QtUserInteraction.h"
+
+namespace veldin::ui {
+
+using namespace veldin::frame;
+
+namespace {
+QString Q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+QString CtlName(int id) { return QStringLiteral("ctl%1").arg(id); }
+} // namespace
+
+// ---------------------------------------------------------------- document window
+
+DocumentWindow::DocumentWindow(ModuleFrame& frame, std::unique_ptr<Document> doc) : frame_(frame) {
+    slot_.attach(std::move(doc));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setMinimumSize(200, 120);
+    if (Document* d = document()) setWindowTitle(QString::fromStdString(d->path().filename().string()));
+}
+
+Document* DocumentWindow::document() const {
+    auto r = slot_.get();
+    return r.ok() ? r.value() : nullptr;
+}
+
+void DocumentWindow::setView(DocumentView* view) {
+    view_ = view;
+    view_->setGeometry(rect());
+}
+
+void DocumentWindow::resizeEvent(QResizeEvent*) {
+    if (view_) view_->setGeometry(rect());
+}
+
+bool DocumentWindow::closeDocument() {
+    if (slot_.empty()) return true;
+    const int r = DocumentFileOp(slot_, static_cast<int>(FileOp::Close), {}, Workspace::System({}),
+                                 frame_.interaction(), frame_.identity().programName);
+    if (r != 1) return false;
+    if (view_) view_->documentClosing();
+    slot_.detach();
+    return true;
+}
+
+void DocumentWindow::closeEvent(QCloseEvent* e) {
+    if (!closeDocument()) {
+        e->ignore();
+        return;
+    }
+    e->accept();
+}
+
+// ---------------------------------------------------------------- frame
+
+ModuleFrame::ModuleFrame(ModuleIdentity identity, bus::Handle launcher, std::filesystem::path mainDirectory,
+                         ViewFactory views, UserInteraction* ui)
+    : identity_(std::move(identity)), mainDirectory_(std::move(mainDirectory)), views_(std::move(views)), ui_(ui),
+      workspace_(Workspace::System(mainDirectory_)) {
+    if (!ui_) {
+        ownUi_ = std::make_unique<QtUserInteraction>(this);
+        ui_ = ownUi_.get();
+    }
+    setObjectName(QStringLiteral("ModuleFrame%1").arg(identity_.code));
+    setProperty("programName", Q(identity_.programName));
+    setWindowTitle(Q(identity_.programName));
+    setAcceptDrops(true);
+    resize(500, 350);
+    if (QScreen* s = QGuiApplication::primaryScreen()) move(s->geometry().center() - QPoint(250, 175));
+
+    mdi_ = new QMdiArea(this);
+    mdi_->setObjectName(QStringLiteral("mdiClient"));
+    mdi_->setBackground(QColor(0x3a, 0x44, 0x52));
+    setCentralWidget(mdi_);
+    buildMenus();
+    buildToolBar();
+    buildStatusBar();
+    connect(mdi_, &QMdiArea::subWindowActivated, this, [this] { updateCommands(); });
+
+    bus::FrameEvents ev;
+    ev.close = [this] { QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection); };
+    ev.openImage = [this](const std::string& p) {
+        openImage(p);
+        raise();
+        activateWindow();
+    };
+    ev.launcherMoved = [this](int x, int y) { move(x, y + 200); };
+    ev.targetReady = [this](std::uint32_t, bus::Handle frame) { sendImageTo(frame); };
+    ev.floppyBusy = [this](bool busy) {
+        floppyBusy_ = busy;
+        updateCommands();
+    };
+    ev.floppyResult = [this](std::uint32_t what, bus::Param result) {
+        if (what == msg::kFloppyIdle) {
+            pendingFloppy_ = 0;
+            floppyBusy_ = false;
+        } else if (pendingFloppy_ != 0) {
+            floppyBusy_ = false;
+            if (what == msg::kFloppyRead && result != 0) openImage(reinterpret_cast<const char*>(result));
+        }
+        updateCommands();
+    };
+    link_ = std::make_unique<bus::FrameLink>(identity_.code, launcher, std::move(ev));
+    updateCommands();
+}
+
+ModuleFrame::~ModuleFrame() {
+    // The document windows go with the MDI area after this body; none of their signals
+    // may reach a frame whose members are gone.
+    mdi_->disconnect(this);
+    for (QMdiSubWindow* sub : mdi_->subWindowList())
+        if (sub->widget()) sub->widget()->disconnect(this);
+    link_->sayClosed();
+}
+
+void ModuleFrame::announce() { link_->announce(); }
+
+void ModuleFrame::buildMenus() {
+    for (const Menu& m : MainMenu()) {
+        QMenu* menu = menuBar()->addMenu(Q(m.title));
+        menu->setObjectName(Q(m.title).remove('&'));
+        if (m.title == "&Window") windowMenu_ = menu;
+        for (const MenuEntry& e : m.entries) {
+            if (e.id == kSeparator) {
+                menu->addSeparator();
+                continue;
+            }
+            QString text = Q(e.text);
+            QString shortcut;
+            if (int tab = text.indexOf('\t'); tab >= 0) {
+                shortcut = text.mid(tab + 1);
+                text = text.left(tab);
+            }
+            auto* a = new QAction(text, this);
+            a->setObjectName(CtlName(e.id));
+            // The shortcut shows in the menu as it always has; the keys are the views'.
+            if (!shortcut.isEmpty()) a->setShortcut(QKeySequence(shortcut)), a->setShortcutContext(Qt::WidgetShortcut);
+            a->setToolTip(text.remove('&'));
+            const int id = e.id;
+            connect(a, &QAction::triggered, this, [this, id] { runCommand(id); });
+            menu->addAction(a);
+            actions_[e.id] = a;
+        }
+    }
+    contextMenu_ = new QMenu(this);
+    for (int id : ContextMenuCommands()) {
+        if (id == kSeparator) contextMenu_->addSeparator();
+        else contextMenu_->addAction(actions_[id]);
+    }
+}
+
+void ModuleFrame::buildToolBar() {
+    QToolBar* bar = addToolBar(QStringLiteral("Tools"));
+    bar->setObjectName(QStringLiteral("toolBar"));
+    bar->setIconSize(QSize(16, 16));
+    bar->setMovable(false);
+    for (int id : ToolBarCommands()) {
+        if (id == kSeparator) {
+            bar->addSeparator();
+            continue;
+        }
+        QAction* a = actions_[id];
+        a->setIcon(ToolIcon(ToolBarImage(id)));
+        bar->addAction(a);
+    }
+}
+
+void ModuleFrame::buildStatusBar() {
+    static const int widths[] = {150, 60, 190};
+    for (int i = 0; i < 4; ++i) {
+        auto* part = new QLabel(this);
+        part->setObjectName(QStringLiteral("statusPart%1").arg(i));
+        part->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        if (i < 3) {
+            part->setMinimumWidth(widths[i]);
+            statusBar()->addWidget(part);
+        } else {
+            statusBar()->addWidget(part, 1);
+        }
+        statusParts_.push_back(part);
+    }
+}
+
+QAction* ModuleFrame::action(int id) const {
+    auto it = actions_.find(id);
+    return it == actions_.end() ? nullptr : it->second;
+}
+
+QLabel* ModuleFrame::statusPart(int index) const {
+    return index >= 0 && index < static_cast<int>(statusParts_.size()) ? statusParts_[index] : nullptr;
+}
+
+DocumentWindow* ModuleFrame::activeWindow() const {
+    QMdiSubWindow* sub = mdi_->activeSubWindow();
+    if (!sub && !mdi_->subWindowList().isEmpty()) sub = mdi_->subWindowList().last();
+    return sub ? dynamic_cast<DocumentWindow*>(sub->widget()) : nullptr;
+}
+
+Document* ModuleFrame::activeDocument() const {
+    DocumentWindow* w = activeWindow();
+    return w ? w->document() : nullptr;
+}
+
+std::vector<DocumentWindow*> ModuleFrame::documentWindows() const {
+    std::vector<DocumentWindow*> out;
+    for (QMdiSubWindow* sub : mdi_->subWindowList())
+        if (auto* w = dynamic_cast<DocumentWindow*>(sub->widget())) out.push_back(w);
+    return out;
+}
+
+void ModuleFrame::updateCommands() {
+    Document* doc = activeDocument();
+    DocumentState state;
+    if (doc) state = {&doc->definition(), doc->canUndo(), doc->canRedo()};
+    std::set<int> on = EnabledDocumentCommands(state);
+    if (DocumentWindow* w = activeWindow(); w && w->view()) {
+        std::set<int> sel = w->view()->selectionCommands();
+        on.insert(sel.begin(), sel.end());
+    }
+    for (int id : DocumentCommands())
+        if (QAction* a = action(id)) a->setEnabled(on.count(id) != 0);
+    for (int id : {kImportFloppy, kFormatFloppy})
+        if (QAction* a = action(id)) a->setEnabled(!floppyBusy_);
+    if (floppyBusy_)
+        if (QAction* a = action(kExportFloppy)) a->setEnabled(false);
+    updateWindowList();
+}
+
+void ModuleFrame::updateWindowList() {
+    // The Window menu ends with one entry per document window, ids from 1805.
+    for (QAction* a : windowList_) {
+        windowMenu_->removeAction(a);
+        a->deleteLater();
+    }
+    windowList_.clear();
+    const QList<QMdiSubWindow*> subs = mdi_->subWindowList();
+    if (!subs.isEmpty()) windowList_.push_back(windowMenu_->addSeparator());
+    for (int i = 0; i < subs.size(); ++i) {
+        QMdiSubWindow* sub = subs[i];
+        auto* a = windowMenu_->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(sub->widget()->windowTitle()));
+        a->setObjectName(CtlName(kFirstChild + i));
+        a->setCheckable(true);
+        a->setChecked(sub == mdi_->activeSubWindow());
+        connect(a, &QAction::triggered, this, [this, sub] { mdi_->setActiveSubWindow(sub); });
+        windowList_.push_back(a);
+    }
+}
+
+bool ModuleFrame::addDocument(Result<std::unique_ptr<Document>> opened) {
+    if (!opened.ok()) {
+        ui_->report(opened.failure(), identity_.programName);
+        return false;
+    }
+    auto* w = new DocumentWindow(*this, std::move(opened).value());
+    if (views_) w->setView(views_(*w->document(), *this, w));
+    QMdiSubWindow* sub = mdi_->addSubWindow(w);
+    sub->setAttribute(Qt::WA_DeleteOnClose);
+    connect(w, &QObject::destroyed, this, [this] { QMetaObject::invokeMethod(this, [this] { updateCommands(); }, Qt::QueuedConnection); });
+    sub->showMaximized();
+    mdi_->setActiveSubWindow(sub);
+    updateCommands();
+    return true;
+}
+
+bool ModuleFrame::openImage(const std::filesystem::path& path) {
+    return addDocument(Document::Open(workspace_, path));
+}
+
+bool ModuleFrame::newImage(SamplerChoice choice, const std::filesystem::path& path) {
+    return addDocument(Document::New(workspace_, choice, path));
+}
+
+namespace {
+QString Filters() {
+    QStringList f;
+    for (const auto& c : SamplerChoices())
+        f << QStringLiteral("%1 (%2)").arg(Q(c.filterText).section(" (", 0, 0), Q(c.pattern));
+    return f.join(";;");
+}
+std::optional<SamplerChoice> ChoiceOfFilter(const QString& filter) {
+    for (const auto& c : SamplerChoices())
+        if (filter.contains(Q(c.pattern))) return c.choice;
+    return std::nullopt;
+}
+} // namespace
+
+void ModuleFrame::commandNew() {
+    QString filter;
+    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("New"), {}, Filters(), &filter);
+    if (path.isEmpty()) return;
+    newImage(ChoiceOfFilter(filter).value_or(SamplerChoice::W30), path.toStdString());
+}
+
+void ModuleFrame::commandOpen() {
+    const QString path = QFileDialog::getOpenFileName(
+        this, QStringLiteral("Open"), {}, Filters() + QStringLiteral(";;All files (*)"));
+    if (!path.isEmpty()) openImage(path.toStdString());
+}
+
+void ModuleFrame::commandSaveAs() {
+    DocumentWindow* w = activeWindow();
+    Document* doc = w ? w->document() : nullptr;
+    if (!doc) return;
+    QString filter;
+    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Save As"), {}, Filters(), &filter);
+    if (path.isEmpty()) return;
+    Status s = doc->saveAs(ChoiceOfFilter(filter).value_or(SamplerChoice::W30), path.toStdString());
+    if (!s.ok()) ui_->report(s.failure(), identity_.programName);
+    updateCommands();
+}
+
+void ModuleFrame::undoRedo(bool undo) {
+    Document* doc = activeDocument();
+    if (!doc) return;
+    auto r = undo ? doc->undo() : doc->redo();
+    if (!r.ok()) ui_->report(r.failure(), identity_.programName);
+    // The view re-reads the image after a step; its editing comes with its commands.
+    if (DocumentWindow* w = activeWindow(); w && w->view()) w->view()->update();
+    updateCommands();
+}
+
+void ModuleFrame::sendTo(std::uint32_t target) {
+    link_->requestSendTo(target);
+}
+
+void ModuleFrame::sendImageTo(bus::Handle target) {
+    DocumentWindow* w = activeWindow();
+    Document* doc = w ? w->document() : nullptr;
+    if (!doc) return;
+    const std::string path = doc->path().string();
+    // The target opens the file itself; ours must be closed first (it is held locked).
+    if (!w->closeDocument()) return;
+    w->parentWidget()->close();
+    link_->sendImage(target, path);
+}
+
+void ModuleFrame::about() {
+    QMessageBox box(this);
+    box.setWindowTitle(QStringLiteral("About"));
+    box.setIconPixmap(windowIcon().pixmap(32, 32));
+    box.setText(QStringLiteral("<b>%1 Module</b><br>Build: %2<br><br>VELDIN sound manager for the Roland "
+                               "S-50, S-330, S-550 and W-30<br><a href=\"https://veldin.example.org/\">"
+                               "veldin.example.org</a>")
+                    .arg(Q(identity_.programName), Q(BuiltFileVersion())));
+    box.exec();
+}
+
+void ModuleFrame::runCommand(int id) {
+    switch (id) {
+    case kNew: commandNew(); break;
+    case kOpen: commandOpen(); break;
+    case kImportFloppy:
+        pendingFloppy_ = msg::kFloppyRead;
+        link_->requestFloppy(msg::kFloppyRead);
+        break;
+    case kFormatFloppy:
+        pendingFloppy_ = msg::kFloppyFormat;
+        link_->requestFloppy(msg::kFloppyFormat);
+        break;
+    case kSave:
+        if (Document* d = activeDocument()) {
+            Status s = d->save();
+            if (!s.ok()) ui_->report(s.failure(), identity_.programName);
+        }
+        updateCommands();
+        break;
+    case kSaveAs: commandSaveAs(); break;
+    case kClose:
+        if (QMdiSubWindow* sub = mdi_->activeSubWindow()) sub->close();
+        break;
+    case kExit: close(); break;
+    case kSendToPatch: sendTo(msg::kPatchEditor); break;
+    case kSendToMidi: sendTo(msg::kMidiEditor); break;
+    case kUndo: undoRedo(true); break;
+    case kRedo: undoRedo(false); break;
+    case kTile: mdi_->tileSubWindows(); break;
+    case kCascade: mdi_->cascadeSubWindows(); break;
+    case kArrange: mdi_->tileSubWindows(); break;
+    case kNextWindow: mdi_->activateNextSubWindow(); break;
+    case kCloseAll:
+        while (QMdiSubWindow* sub = mdi_->activeSubWindow() ? mdi_->activeSubWindow()
+                                                             : (mdi_->subWindowList().isEmpty()
+                                                                    ? nullptr
+                                                                    : mdi_->subWindowList().first())) {
+            if (!sub->close()) break; // Cancel keeps the rest open
+        }
+        break;
+    case kAbout: about(); break;
+    default: break; // the module's own commands come with its editing
+    }
+}
+
+void ModuleFrame::closeEvent(QCloseEvent* e) {
+    // Every window asks about its unsaved changes; a Cancel keeps the frame and the
+    // windows not yet closed, so no work is lost without the user saying so.
+    for (DocumentWindow* w : documentWindows()) {
+        if (!w->closeDocument()) {
+            e->ignore();
+            return;
+        }
+        w->parentWidget()->close();
+    }
+    e->accept();
+    link_->sayClosed();
+}
+
+void ModuleFrame::dragEnterEvent(QDragEnterEvent* e) {
+    if (e->mimeData()->hasUrls()) e->acceptProposedAction();
+}
+
+void ModuleFrame::dropEvent(QDropEvent* e) {
+    const QList<QUrl> urls = e->mimeData()->urls();
+    if (!urls.isEmpty() && urls.first().isLocalFile()) openImage(urls.first().toLocalFile().toStdString());
+}
+
+// ---------------------------------------------------------------- tool bar images
+
+QIcon ToolIcon(int image) {
+    QPixmap pm(16, 16);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QColor ink(0x1d, 0x3a, 0x5f), paper(0xf4, 0xf1, 0xe8), accent(0xd9, 0x5d, 0x1e), green(0x2f, 0x8f, 0x4e);
+    p.setPen(QPen(ink, 1));
+    auto page = [&] {
+        p.setBrush(paper);
+        p.drawPolygon(QPolygonF({QPointF(3.5, 1.5), QPointF(10.5, 1.5), QPointF(13.5, 4.5), QPointF(13.5, 14.5),
+                                 QPointF(3.5, 14.5)}));
+    };
+    auto floppy = [&](QColor c) {
+        p.setBrush(c);
+        p.drawRect(QRectF(1.5, 1.5, 13, 13));
+        p.setBrush(paper);
+        p.drawRect(QRectF(4.5, 1.5, 7, 5));
+        p.setBrush(QColor(0xcc, 0xcc, 0xcc));
+        p.drawRect(QRectF(3.5, 9.5, 9, 5));
+    };
+    auto arrow = [&](bool left) {
+        p.setPen(QPen(ink, 2));
+        QPainterPath path;
+        if (left) {
+            path.moveTo(13, 12);
+            path.cubicTo(13, 5, 8, 4, 4, 6);
+        } else {
+            path.moveTo(3, 12);
+            path.cubicTo(3, 5, 8, 4, 12, 6);
+        }
+        p.setBrush(Qt::NoBrush);
+        p.drawPath(path);
+        p.setPen(Qt::NoPen);
+        p.setBrush(ink);
+        if (left) p.drawPolygon(QPolygonF({QPointF(1, 6), QPointF(6, 2), QPointF(6, 10)}));
+        else p.drawPolygon(QPolygonF({QPointF(15, 6), QPointF(10, 2), QPointF(10, 10)}));
+    };
+    switch (image) {
+    case 0: page(); break;
+    case 1:
+        p.setBrush(QColor(0xe8, 0xb9, 0x4a));
+        p.drawRect(QRectF(1.5, 4.5, 13, 9));
+        p.drawRect(QRectF(1.5, 2.5, 5, 2));
+        break;
+    case 2: floppy(ink); break;
+    case 3: arrow(true); break;
+    case 4: arrow(false); break;
+    case 5:
+        page();
+        p.translate(-2, -1);
+        page();
+        break;
+    case 6:
+        p.setBrush(Qt::NoBrush);
+        p.drawEllipse(QRectF(2.5, 10.5, 4, 4));
+        p.drawEllipse(QRectF(9.5, 10.5, 4, 4));
+        p.drawLine(QPointF(5, 11), QPointF(11, 1));
+        p.drawLine(QPointF(11, 11), QPointF(5, 1));
+        break;
+    case 7:
+        p.setBrush(QColor(0xb0, 0x86, 0x4f));
+        p.drawRect(QRectF(2.5, 2.5, 11, 12));
+        p.setBrush(paper);
+        p.drawRect(QRectF(5.5, 5.5, 8, 9));
+        break;
+    case 8:
+        p.setPen(QPen(QColor(0xc0, 0x20, 0x20), 2.5));
+        p.drawLine(QPointF(3, 3), QPointF(13, 13));
+        p.drawLine(QPointF(13, 3), QPointF(3, 13));
+        break;
+    case 9: floppy(green); break;
+    case 10: floppy(accent); break;
+    case 11:
+        floppy(QColor(0x70, 0x70, 0x70));
+        break;
+    case 12:
+    case 13:
+        p.setBrush(image == 12 ? green : accent);
+        p.drawRoundedRect(QRectF(1.5, 3.5, 13, 9), 2, 2);
+        p.setPen(QPen(paper, 1.5));
+        p.drawLine(QPointF(4, 8), QPointF(11, 8));
+        p.drawLine(QPointF(8.5, 5.5), QPointF(11, 8));
+        p.drawLine(QPointF(8.5, 10.5), QPointF(11, 8));
+        break;
+    default: break;
+    }
+    return QIcon(pm);
+}
+
+} // namespace veldin::ui

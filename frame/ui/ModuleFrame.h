@@ -1,0 +1,134 @@
+#pragma once
+// The frame window that every editor module shows: menus, tool bar, status bar and an
+// MDI area with one window per open disk image. The frame only shows and forwards; the
+// documents are the core's, the launcher exchange is bus::FrameLink, and which commands
+// are enabled comes from FrameCommands.
+
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+
+#include "bus/FrameLink.h"
+#include "core/Document.h"
+#include "core/MinStdRandom.h"
+#include "frame/FrameCommands.h"
+
+class QAction;
+class QLabel;
+
+namespace veldin::ui {
+
+// The module's own view inside a document window.
+class DocumentView : public QWidget {
+public:
+    using QWidget::QWidget;
+    // Commands that the view's selection enables (Copy ... Save Wave).
+    virtual std::set<int> selectionCommands() const { return {}; }
+    virtual void documentClosing() {}
+};
+
+struct ModuleIdentity {
+    std::string programName; // "Tone Editor"
+    std::uint32_t code = 0;  // 17
+};
+
+class ModuleFrame;
+using ViewFactory = std::function<DocumentView*(Document& doc, ModuleFrame& frame, QWidget* parent)>;
+
+class DocumentWindow : public QWidget {
+public:
+    DocumentWindow(ModuleFrame& frame, std::unique_ptr<Document> doc);
+    Document* document() const;
+    DocumentView* view() const { return view_; }
+    void setView(DocumentView* view);
+    // Closes the document, asking about unsaved changes; false when the user cancelled.
+    bool closeDocument();
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+
+private:
+    ModuleFrame& frame_;
+    DocumentSlot slot_;
+    DocumentView* view_ = nullptr;
+};
+
+class ModuleFrame : public QMainWindow {
+public:
+    ModuleFrame(ModuleIdentity identity, bus::Handle launcher, std::filesystem::path mainDirectory,
+                ViewFactory views, UserInteraction* ui = nullptr);
+    ~ModuleFrame() override;
+
+    const ModuleIdentity& identity() const { return identity_; }
+    UserInteraction& interaction() { return *ui_; }
+    void setInteraction(UserInteraction* ui) { ui_ = ui; }
+    bus::FrameLink& link() { return *link_; }
+
+    // Sends the hello to the launcher (after the frame is shown).
+    void announce();
+
+    QAction* action(int id) const;
+    QLabel* statusPart(int index) const;
+    QMdiArea* mdiArea() const { return mdi_; }
+    QMenu* contextMenu() const { return contextMenu_; }
+
+    // Opens a document window for this file; false when it failed (already reported).
+    bool openImage(const std::filesystem::path& path);
+    bool newImage(SamplerChoice choice, const std::filesystem::path& path);
+    DocumentWindow* activeWindow() const;
+    Document* activeDocument() const;
+    std::vector<DocumentWindow*> documentWindows() const;
+
+    // Recomputes the enabled commands for the active document and its view.
+    void updateCommands();
+    void runCommand(int id);
+    bool closedByLauncher() const { return closedByLauncher_; }
+    void setClosedByLauncher() { closedByLauncher_ = true; }
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+    void dragEnterEvent(QDragEnterEvent* e) override;
+    void dropEvent(QDropEvent* e) override;
+
+private:
+    void buildMenus();
+    void buildToolBar();
+    void buildStatusBar();
+    void updateWindowList();
+    bool addDocument(Result<std::unique_ptr<Document>> opened);
+    void commandNew();
+    void commandOpen();
+    void commandSaveAs();
+    void undoRedo(bool undo);
+    void sendTo(std::uint32_t target);
+    void sendImageTo(bus::Handle target);
+    void about();
+
+    ModuleIdentity identity_;
+    std::filesystem::path mainDirectory_;
+    ViewFactory views_;
+    UserInteraction* ui_;
+    std::unique_ptr<UserInteraction> ownUi_;
+    Workspace workspace_;
+    QMdiArea* mdi_ = nullptr;
+    std::map<int, QAction*> actions_;
+    std::vector<QLabel*> statusParts_;
+    QMenu* contextMenu_ = nullptr;
+    QMenu* windowMenu_ = nullptr;
+    std::vector<QAction*> windowList_;
+    std::unique_ptr<bus::FrameLink> link_;
+    bool closedByLauncher_ = false;
+    bool floppyBusy_ = false;
+    std::uint32_t pendingFloppy_ = 0;
+};
+
+// 16 x 16 tool bar images, drawn rather than shipped.
+QIcon ToolIcon(int image);
+
+} // namespace veldin::ui

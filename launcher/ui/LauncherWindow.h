@@ -1,0 +1,87 @@
+#pragma once
+// The launcher's window: a skinned 600 x 200 panel with bitmap buttons and the console
+// display. It draws LauncherState and forwards clicks, keys and moves to it and to the
+// module host.
+
+#include <QLocalServer>
+#include <QWidget>
+#include <map>
+#include <memory>
+
+#include "core/ModuleSettings.h"
+#include "core/Settings.h"
+#include "core/UserInteraction.h"
+#include "launcher/CommandLine.h"
+#include "launcher/LauncherPanel.h"
+#include "launcher/ModuleHost.h"
+
+namespace veldin::launcher {
+
+class BitmapButton final : public QWidget {
+public:
+    BitmapButton(const ButtonInfo& info, QWidget* parent);
+    std::function<void()> clicked;
+    void setLit(bool on) { lit_ = on, update(); }
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+    void changeEvent(QEvent* e) override;
+
+private:
+    ButtonInfo info_;
+    bool down_ = false;
+    bool lit_ = false;
+};
+
+class LauncherWindow final : public QWidget {
+public:
+    LauncherWindow(UserInteraction& ui, LibraryLoader& loader, int osFamily);
+    ~LauncherWindow() override;
+
+    // Reads the settings (null: none, as for headless screenshots), places the window and
+    // at the first run opens the Options dialog, which cannot be cancelled then.
+    void start(SettingsStore* store, const std::filesystem::path& installDir);
+    void showOptions(bool firstRun);
+    const LauncherSettings& settings() const { return settings_; }
+
+    ModuleHost& host() { return *host_; }
+    LauncherState& state() { return state_; }
+    BitmapButton* button(int id) const;
+
+    // Listens for a second launcher (and the update client); false when the name is taken.
+    bool listen(const QString& name);
+    void openRequest(const OpenRequest& r);
+    // The launcher's close request: the confirmation first, then the real close.
+    void requestClose();
+    void pressFunctionKey(int n);
+    void showAbout();
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+    void keyReleaseEvent(QKeyEvent* e) override;
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+    void moveEvent(QMoveEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+    void dragEnterEvent(QDragEnterEvent* e) override;
+    void dropEvent(QDropEvent* e) override;
+
+private:
+    void command(int id);
+    void syncButtons();
+    void paintPanel(QPainter& p);
+    void serveConnection(QLocalSocket* socket);
+
+    UserInteraction& ui_;
+    LauncherState state_;
+    std::unique_ptr<ModuleHost> host_;
+    std::map<int, BitmapButton*> buttons_;
+    QLocalServer server_;
+    bool reallyClosing_ = false;
+    SettingsStore* store_ = nullptr;
+    LauncherSettings settings_;
+};
+
+} // namespace veldin::launcher

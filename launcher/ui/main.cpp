@@ -1,0 +1,108 @@
+// veldin: the launcher. One per installation folder; a second start hands its command
+// line to the first and ends.
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QLocalSocket>
+#include <QTimer>
+#include <cstdio>
+
+#include "core/SingleInstance.h"
+#include "platform/QtSettingsStore.h"
+#include "frame/ui/QtUserInteraction.h"
+#include "launcher/CommandLine.h"
+#include "launcher/InstanceMessages.h"
+#include "launcher/ui/LauncherWindow.h"
+#include "launcher/ui/QtLibraryLoader.h"
+
+using namespace veldin;
+using namespace veldin::launcher;
+
+namespace {
+
+bool FileExists(const std::filesystem::path& p) {
+    std::error_code ec;
+    return std::filesystem::is_regular_file(p, ec);
+}
+
+// Hands the requests to the launcher that listens under `name`; false when none does.
+bool HandToRunning(const QString& name, const std::vector<OpenRequest>& opens) {
+    QLocalSocket socket;
+    socket.connectToServer(name);
+    if (!socket.waitForConnected(1000)) return false;
+    for (const OpenRequest& r : opens) socket.write(QByteArray::fromStdString(OpenLine(r)));
+    socket.flush();
+    socket.waitForBytesWritten(1000);
+    socket.disconnectFromServer();
+    return true;
+}
+
+// Saves the launcher and every module frame that is shown: FILE, FILE-tone-editor.png ...
+bool SaveScreenshots(LauncherWindow& w, const QString& file) {
+    bool ok = w.grab().save(file);
+    const QString stem = file.endsWith(QLatin1String(".png")) ? file.chopped(4) : file;
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        if (!top->isVisible() || !top->objectName().startsWith(QLatin1String("ModuleFrame"))) continue;
+        const QString name = top->property("programName").toString().toLower().replace(QLatin1Char(' '), QLatin1Char('-'));
+        ok = top->grab().save(stem + QLatin1Char('-') + name + QStringLiteral(".png")) && ok;
+    }
+    return ok;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("VELDIN"));
+    QApplication::setOrganizationName(QStringLiteral("Brannick"));
+
+    std::vector<std::string> args;
+    QString screenshot;
+    for (int i = 1; i < argc; ++i) {
+        if (std::string_view(argv[i]) == "--screenshot" && i + 1 < argc) {
+            screenshot = QString::fromLocal8Bit(argv[++i]);
+            continue;
+        }
+        args.emplace_back(argv[i]);
+    }
+    const CommandLineResult cmd = ParseCommandLine(args, FileExists);
+
+    // Headless screenshots ask nobody anything and do not take part in the single instance.
+    ui::QtUserInteraction dialogs;
+    ui::StderrInteraction console;
+    UserInteraction& ui = screenshot.isEmpty() ? static_cast<UserInteraction&>(dialogs) : console;
+
+    const QString appDir = QCoreApplication::applicationDirPath();
+    const QString name = QString::fromStdString(SingleInstanceName(appDir.toStdString()));
+    if (screenshot.isEmpty() && HandToRunning(name, cmd.opens)) {
+        if (cmd.showUsage) ui.message(kUsage, kUsageTitle, Icon::Information);
+        return 0;
+    }
+
+    QtLibraryLoader loader(appDir);
+    LauncherWindow window(ui, loader, 2);
+    window.show();
+    // Headless screenshots neither read nor write the user's settings.
+    std::unique_ptr<QtSettingsStore> store;
+    if (screenshot.isEmpty()) store = std::make_unique<QtSettingsStore>();
+    window.start(store.get(), std::filesystem::current_path());
+    if (screenshot.isEmpty() && !window.listen(name))
+        std::fprintf(stderr, "veldin: cannot listen as %s\n", name.toLocal8Bit().constData());
+    for (const OpenRequest& r : cmd.opens) window.openRequest(r);
+    if (cmd.showUsage) ui.message(kUsage, kUsageTitle, Icon::Information);
+
+    if (!screenshot.isEmpty()) {
+        // Module frames get room to show a whole document window.
+        QTimer::singleShot(100, &window, [] {
+            for (QWidget* top : QApplication::topLevelWidgets())
+                if (top->objectName().startsWith(QLatin1String("ModuleFrame"))) top->resize(720, 520);
+        });
+        QTimer::singleShot(400, &window, [&window, screenshot] {
+            const bool saved = SaveScreenshots(window, screenshot);
+            window.host().closeAll();
+            QCoreApplication::exit(saved ? 0 : 1);
+        });
+    }
+    return QApplication::exec();
+}

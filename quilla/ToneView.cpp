@@ -1,0 +1,190 @@
+#include "quilla/ToneView.h"
+
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPushButton>
+#include <QResizeEvent>
+#include <cmath>
+
+#include "tone/ToneTexts.h"
+
+namespace veldin::quilla {
+
+namespace {
+QString Q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+constexpr int kInfoIds[tone::kPanelLines] = {54, 55, 56, 57, 58, 59, 60, 61, 62, 63, 64, 65};
+constexpr int kRoleId = Qt::UserRole + 1;
+} // namespace
+
+QIcon TreeIcon(tone::IconKind kind, bool bank) {
+    QPixmap pm(16, 16);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QColor ink(0x1d, 0x3a, 0x5f);
+    p.setPen(QPen(ink, 1));
+    if (bank) {
+        // A memory bank: a chip with pins.
+        p.setBrush(QColor(0x4a, 0x55, 0x63));
+        p.drawRect(QRectF(3.5, 3.5, 9, 9));
+        for (int i = 0; i < 3; ++i) {
+            p.drawLine(QPointF(1, 5 + 3 * i), QPointF(3, 5 + 3 * i));
+            p.drawLine(QPointF(13, 5 + 3 * i), QPointF(15, 5 + 3 * i));
+        }
+        return QIcon(pm);
+    }
+    switch (kind) {
+    case tone::IconKind::RomGroup:
+    case tone::IconKind::RamGroup: {
+        // A floppy: grey for the second tone area, blue for the tone area.
+        const QColor body = kind == tone::IconKind::RomGroup ? QColor(0x80, 0x86, 0x8f) : QColor(0x2c, 0x5d, 0x9a);
+        p.setBrush(body);
+        p.drawRect(QRectF(1.5, 1.5, 13, 13));
+        p.setBrush(QColor(0xf4, 0xf1, 0xe8));
+        p.drawRect(QRectF(4.5, 1.5, 7, 5));
+        p.setBrush(QColor(0xdd, 0xdd, 0xdd));
+        p.drawRect(QRectF(3.5, 9.5, 9, 5));
+        break;
+    }
+    case tone::IconKind::Original:
+    case tone::IconKind::Subtone: {
+        // A wave: full for an original, a smaller one in orange for a subtone.
+        const bool sub = kind == tone::IconKind::Subtone;
+        p.setPen(QPen(sub ? QColor(0xd9, 0x5d, 0x1e) : QColor(0x2f, 0x8f, 0x4e), 1.6));
+        QPainterPath path;
+        path.moveTo(1, 8);
+        const double amp = sub ? 3.5 : 6;
+        for (int x = 1; x <= 15; ++x) path.lineTo(x, 8 - amp * std::sin((x - 1) * 0.9) * (1.0 - (x - 1) / 18.0));
+        p.drawPath(path);
+        break;
+    }
+    }
+    return QIcon(pm);
+}
+
+ToneView::ToneView(Document& doc, ui::ModuleFrame& frame, QWidget* parent)
+    : ui::DocumentView(parent), doc_(doc), frame_(frame), toneDoc_(doc) {
+    setObjectName(QStringLiteral("toneView"));
+    QFont small = font();
+    small.setPixelSize(11);
+    setFont(small);
+    const DiskDefinition& def = doc.definition();
+    diskLine_ = new QLabel(QStringLiteral(" Disk: ") + Q(def.samplerName), this);
+    diskLine_->setObjectName(QStringLiteral("diskLine"));
+    diskLine_->setGeometry(2, 2, 110, 16);
+    // Shown as plain text, so an "&" of the kind name stays a literal character.
+    typeLine_ = new QLabel(QStringLiteral(" Type: ") + Q(def.kindName), this);
+    typeLine_->setObjectName(QStringLiteral("typeLine"));
+    typeLine_->setTextFormat(Qt::PlainText);
+    typeLine_->setGeometry(2, 20, 110, 16);
+    for (QLabel* l : {diskLine_, typeLine_}) l->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    if (!def.hasSounds) return;
+
+    memoBox_ = new QGroupBox(QStringLiteral("Roland Memo"), this);
+    memoBox_->setObjectName(QStringLiteral("ctl500"));
+    memoBox_->setGeometry(2, 38, 110, 98);
+    memoBox_->setStyleSheet(QStringLiteral(
+        "QGroupBox { border: 1px solid #9aa3ad; border-radius: 3px; margin-top: 7px; }"
+        "QGroupBox::title { subcontrol-origin: margin; left: 6px; padding: 0 2px; }"));
+    memoText_ = new QLabel(Q(MemoBoxText(doc)), this);
+    memoText_->setObjectName(QStringLiteral("ctl50"));
+    memoText_->setGeometry(13, 55, 88, 74);
+    memoText_->setWordWrap(true);
+    memoText_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    memoText_->setTextFormat(Qt::PlainText);
+    editMemo_ = new QPushButton(QStringLiteral("Edit Memo"), this);
+    editMemo_->setObjectName(QStringLiteral("ctl530"));
+    editMemo_->setGeometry(2, 139, 110, 21);
+    editMemo_->setEnabled(false); // the memo editor comes with the editing commands
+    for (int i = 0; i < tone::kPanelLines; ++i) {
+        auto* l = new QLabel(this);
+        l->setObjectName(QStringLiteral("ctl%1").arg(kInfoIds[i]));
+        l->setTextFormat(Qt::PlainText);
+        // Key and output share one row; every other line has a row of its own.
+        int row = i <= tone::kLineKey ? i : i - 1;
+        int x = 2, w = 110;
+        if (i == tone::kLineKey) w = 65;
+        if (i == tone::kLineOut) x = 69, w = 43;
+        l->setGeometry(x, 162 + 18 * row, w, 16);
+        info_[static_cast<std::size_t>(i)] = l;
+    }
+    tree_ = new QTreeWidget(this);
+    tree_->setObjectName(QStringLiteral("toneTree"));
+    tree_->setHeaderHidden(true);
+    tree_->setIconSize(QSize(16, 16));
+    tree_->setStyleSheet(QStringLiteral("QTreeWidget { background: white; }"));
+    connect(tree_, &QTreeWidget::itemSelectionChanged, this, [this] { selectionChanged(); });
+    tree_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(tree_, &QTreeWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { frame_.contextMenu()->popup(tree_->viewport()->mapToGlobal(at)); });
+    auto expansion = [this](QTreeWidgetItem* it, bool on) {
+        if (!filling_) editor_->tree().setExpanded(it->data(0, kRoleId).toInt(), on);
+    };
+    connect(tree_, &QTreeWidget::itemExpanded, this, [expansion](QTreeWidgetItem* it) { expansion(it, true); });
+    connect(tree_, &QTreeWidget::itemCollapsed, this, [expansion](QTreeWidgetItem* it) { expansion(it, false); });
+    frame_.statusPart(1)->setText(QStringLiteral("Octave: %1").arg(4));
+    editor_ = std::make_unique<tone::ToneEditor>(toneDoc_);
+    rebuildTree();
+}
+
+ToneView::~ToneView() = default;
+
+QTreeWidgetItem* ToneView::makeItem(tone::ItemId id) {
+    const tone::TreeItem* item = editor_->tree().item(id);
+    auto* it = new QTreeWidgetItem;
+    it->setText(0, Q(item->label));
+    it->setData(0, kRoleId, id);
+    const bool bank = item->group && *item->group != tone::Group::Rom && *item->group != tone::Group::Ram;
+    it->setIcon(0, TreeIcon(item->icon, bank));
+    for (tone::ItemId child : item->children) it->addChild(makeItem(child));
+    return it;
+}
+
+void ToneView::rebuildTree() {
+    if (!tree_) return;
+    filling_ = true;
+    editor_->rebuild();
+    tree_->clear();
+    for (tone::ItemId root : editor_->tree().roots()) tree_->addTopLevelItem(makeItem(root));
+    QTreeWidgetItemIterator walk(tree_);
+    QTreeWidgetItem* selected = nullptr;
+    for (; *walk; ++walk) {
+        const tone::TreeItem* item = editor_->tree().item((*walk)->data(0, kRoleId).toInt());
+        (*walk)->setExpanded(item->expanded);
+        if (item->id == editor_->tree().selected()) selected = *walk;
+    }
+    filling_ = false;
+    if (selected) tree_->setCurrentItem(selected);
+    else showPanel();
+}
+
+void ToneView::selectionChanged() {
+    if (filling_) return;
+    QTreeWidgetItem* it = tree_->currentItem();
+    if (it) editor_->select(it->data(0, kRoleId).toInt());
+    showPanel();
+    frame_.updateCommands();
+}
+
+void ToneView::showPanel() {
+    const tone::ToneSelection& sel = editor_->selection();
+    for (int i = 0; i < tone::kPanelLines; ++i) info_[static_cast<std::size_t>(i)]->setText(Q(sel.panel[static_cast<std::size_t>(i)]));
+    frame_.statusPart(0)->setText(sel.bank >= 0 ? Q(tone::MemoryText(sel.memory)) : QString());
+}
+
+void ToneView::documentClosing() {
+    // The expansion stays with the editor's tree; the status bar parts belong to the
+    // document that is going.
+    frame_.statusPart(0)->clear();
+    frame_.statusPart(1)->clear();
+}
+
+void ToneView::resizeEvent(QResizeEvent* e) {
+    if (tree_) tree_->setGeometry(114, 2, e->size().width() - 114, e->size().height() - 2);
+}
+
+} // namespace veldin::quilla

@@ -1,0 +1,306 @@
+// Windows on the offscreen platform: the real Tone Editor library started by the module
+// host, tiny module libraries, the frame's commands by disk kind, the Close question, and
+// a second launcher handing its command line to the first.
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLibrary>
+#include <QProcess>
+#include <QPushButton>
+#include <QLineEdit>
+#include <QTreeWidget>
+
+#include "core/MemorySettingsStore.h"
+#include "core/SingleInstance.h"
+#include "launcher/LauncherSettings.h"
+#include "launcher/ui/OptionsDialog.h"
+#include "frame/ui/ModuleFrame.h"
+#include "launcher/ui/LauncherWindow.h"
+#include "launcher/ui/QtLibraryLoader.h"
+#include "quilla/ToneView.h"
+#include "tests/support/TestSupport.h"
+
+using namespace veldin;
+using namespace veldin::frame;
+using namespace veldin::launcher;
+
+namespace {
+
+// One application for the whole run, ended before the process's exit handlers run
+// (Qt's thread storage is gone by then).
+class AppEnvironment final : public ::testing::Environment {
+public:
+    void SetUp() override {
+        static int argc = 1;
+        static char name[] = "gui_test";
+        static char* argv[] = {name, nullptr};
+        app_ = std::make_unique<QApplication>(argc, argv);
+    }
+    void TearDown() override {
+        app_.reset();
+    }
+
+private:
+    std::unique_ptr<QApplication> app_;
+};
+[[maybe_unused]] ::testing::Environment* const g_appEnvironment =
+    ::testing::AddGlobalTestEnvironment(new AppEnvironment);
+
+// Runs the event loop until `done` holds or the time is up.
+template <class F>
+bool WaitFor(F done, int ms = 5000) {
+    QElapsedTimer t;
+    t.start();
+    while (!done() && t.elapsed() < ms) {
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    return done();
+}
+
+ui::ModuleFrame* ToneFrame() {
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->objectName() == QLatin1String("ModuleFrame17") && w->isVisible()) return static_cast<ui::ModuleFrame*>(w);
+    return nullptr;
+}
+
+quilla::ToneView* ActiveToneView(ui::ModuleFrame* f) {
+    ui::DocumentWindow* w = f ? f->activeWindow() : nullptr;
+    return w ? dynamic_cast<quilla::ToneView*>(w->view()) : nullptr;
+}
+
+class GuiTest : public ::testing::Test {
+protected:
+    void TearDown() override {
+        // No frame of one test may live on into the next.
+        if (auto* f = ToneFrame()) {
+            f->close();
+            WaitFor([] { return ToneFrame() == nullptr; });
+        }
+    }
+    test::ScriptedUi ui;
+};
+
+std::unique_ptr<ui::ModuleFrame> MakeToneFrame(UserInteraction& ui) {
+    auto views = [](Document& doc, ui::ModuleFrame& frame, QWidget* parent) -> ui::DocumentView* {
+        return new quilla::ToneView(doc, frame, parent);
+    };
+    return std::make_unique<ui::ModuleFrame>(ui::ModuleIdentity{"Tone Editor", msg::kToneEditor}, 0,
+                                             test::BinDir(), views, &ui);
+}
+
+std::set<int> EnabledIds(const ui::ModuleFrame& f) {
+    std::set<int> on;
+    for (int id : DocumentCommands())
+        if (f.action(id)->isEnabled()) on.insert(id);
+    return on;
+}
+
+} // namespace
+
+TEST_F(GuiTest, TinyModuleLibraryIsLoadedAndHandshakeRuns) {
+    QtLibraryLoader loader(QStringLiteral(VELDIN_TEST_MODULE_DIR));
+    // The slot of the Patch Editor loads "Brisko"; the loader maps it to the test module.
+    struct Renaming final : LibraryLoader {
+        QtLibraryLoader& inner;
+        explicit Renaming(QtLibraryLoader& l) : inner(l) {}
+        std::unique_ptr<ModuleLibrary> load(std::string_view stem, std::string& why) override {
+            return inner.load(stem == "Brisko" ? "TestModule" : stem == "Fennet" ? "TestModuleNoStart" : stem, why);
+        }
+    } renaming(loader);
+    ModuleHost h(renaming, ui, 2);
+    h.pressButton(kPatchButton);
+    const ModuleSlot* s = h.slotByCode(msg::kPatchEditor);
+    EXPECT_EQ(s->state, ModuleState::Running);
+    EXPECT_NE(s->window, 0u);
+    QLibrary lib(QStringLiteral(VELDIN_TEST_MODULE_DIR "/TestModule"));
+    auto closeRequests = reinterpret_cast<int (*)()>(lib.resolve("TestModuleCloseRequests"));
+    ASSERT_NE(closeRequests, nullptr);
+    EXPECT_EQ(closeRequests(), 0);
+    bus::MessageBus::instance().send(s->window, msg::EDM_LAUNCHER_REPLY, msg::LM_MODULE_HELLO, 1234);
+    EXPECT_EQ(closeRequests(), 1);
+
+    h.pressButton(kMidiButton);
+    EXPECT_EQ(h.slotByCode(msg::kMidiEditor)->state, ModuleState::Failed);
+    EXPECT_FALSE(h.slotByCode(msg::kMidiEditor)->buttonEnabled);
+    h.closeAll();
+    EXPECT_EQ(s->state, ModuleState::Closed);
+    EXPECT_TRUE(ui.shown().size() == 1 && ui.shown()[0].text == kCouldntStart);
+}
+
+TEST_F(GuiTest, RealToneEditorStartsOpensTheCommandLineImageAndClosesOnWrongHandshake) {
+    QtLibraryLoader loader(QString::fromStdString(test::BinDir().string()));
+    ModuleHost host(loader, ui, 2);
+    host.openFromCommandLine(kToneButton, test::DemoImage("demo.s55"));
+    const ModuleSlot* s = host.slotByCode(msg::kToneEditor);
+    ASSERT_EQ(s->state, ModuleState::Running) << s->failure;
+    ui::ModuleFrame* f = ToneFrame();
+    ASSERT_NE(f, nullptr);
+    quilla::ToneView* view = ActiveToneView(f);
+    ASSERT_NE(view, nullptr);
+    EXPECT_GT(view->tree()->topLevelItemCount(), 0);
+    EXPECT_EQ(f->findChild<QLabel*>(QStringLiteral("diskLine"))->text(), " Disk: S550");
+    EXPECT_EQ(f->statusPart(1)->text(), "Octave: 4");
+    EXPECT_TRUE(f->statusPart(0)->text().endsWith(" bytes free"));
+
+    bus::MessageBus::instance().send(s->window, msg::EDM_LAUNCHER_REPLY, msg::LM_MODULE_HELLO, msg::kHandshake + 1);
+    EXPECT_TRUE(WaitFor([] { return ToneFrame() == nullptr; }));
+    EXPECT_EQ(s->state, ModuleState::Closed);
+    EXPECT_TRUE(s->buttonEnabled);
+}
+
+TEST_F(GuiTest, TreeKeepsExpansionWhenRebuilt) {
+    auto f = MakeToneFrame(ui);
+    ASSERT_TRUE(f->openImage(test::DemoImage("demo.s55")));
+    quilla::ToneView* view = ActiveToneView(f.get());
+    ASSERT_NE(view, nullptr);
+    QTreeWidgetItem* ram = view->tree()->topLevelItem(0);
+    ASSERT_GT(ram->childCount(), 0);
+    QTreeWidgetItem* bankA = ram->child(0);
+    const bool was = bankA->isExpanded();
+    bankA->setExpanded(!was);
+    view->rebuildTree();
+    EXPECT_EQ(view->tree()->topLevelItem(0)->child(0)->isExpanded(), !was);
+}
+
+TEST_F(GuiTest, CommandsFollowTheDiskKind) {
+    auto f = MakeToneFrame(ui);
+    EXPECT_TRUE(EnabledIds(*f).empty());
+    ASSERT_TRUE(f->openImage(test::DemoImage("demo.sng")));
+    EXPECT_EQ(EnabledIds(*f), (std::set<int>{kSendToMidi, kClose, kTile, kCascade, kArrange, kNextWindow, kCloseAll}));
+    EXPECT_FALSE(f->action(kSaveAs)->isEnabled());
+    f->runCommand(kClose);
+    WaitFor([&] { return f->documentWindows().empty(); });
+    ASSERT_TRUE(f->openImage(test::DemoImage("demo.sdk")));
+    const auto on = EnabledIds(*f);
+    EXPECT_TRUE(on.count(kSendToMidi) && on.count(kSendToPatch) && on.count(kSaveAs) && on.count(kExportFloppy));
+    EXPECT_FALSE(on.count(kSave) || on.count(kUndo) || on.count(kRedo) || on.count(kOptimize));
+    EXPECT_EQ(f->action(kSendToPatch)->objectName(), "ctl1020");
+    // The Window menu lists the document window.
+    EXPECT_NE(f->findChild<QAction*>(QStringLiteral("ctl1805")), nullptr);
+}
+
+TEST_F(GuiTest, CloseAsksOnlyWithUnsavedChangesAndCancelKeepsTheWindow) {
+    test::TempDir dir;
+    std::filesystem::copy_file(test::DemoImage("demo.s55"), dir / "a.s55");
+    auto f = MakeToneFrame(ui);
+    ASSERT_TRUE(f->openImage(dir / "a.s55"));
+    f->runCommand(kClose);
+    ASSERT_TRUE(WaitFor([&] { return f->documentWindows().empty(); }));
+    EXPECT_TRUE(ui.shown().empty()) << "nothing changed, nothing to ask";
+
+    ASSERT_TRUE(f->openImage(dir / "a.s55"));
+    const std::vector<std::uint8_t> bytes = {0x41};
+    Operation op;
+    op.code = 530;
+    op.blocks.push_back(Block{134u * 512u, bytes});
+    ASSERT_TRUE(f->activeDocument()->record(op).ok());
+    f->updateCommands();
+    EXPECT_TRUE(f->action(kSave)->isEnabled());
+    EXPECT_TRUE(f->action(kUndo)->isEnabled());
+
+    ui.answer(Answer::Cancel);
+    f->runCommand(kClose);
+    WaitFor([] { return false; }, 300); // a window that wrongly closes would be gone now
+    EXPECT_EQ(f->documentWindows().size(), 1u);
+    ASSERT_EQ(ui.shown().size(), 1u);
+    EXPECT_TRUE(ui.shown()[0].question);
+
+    ui.answer(Answer::No);
+    f->runCommand(kClose);
+    EXPECT_TRUE(WaitFor([&] { return f->documentWindows().empty(); }));
+    EXPECT_EQ(ui.shown().size(), 2u);
+    EXPECT_EQ(test::ReadFile(dir / "a.s55"), test::ReadFile(test::DemoImage("demo.s55"))) << "No does not save";
+}
+
+TEST_F(GuiTest, UndoRedoThroughTheFrame) {
+    test::TempDir dir;
+    std::filesystem::copy_file(test::DemoImage("demo.s55"), dir / "a.s55");
+    auto f = MakeToneFrame(ui);
+    ASSERT_TRUE(f->openImage(dir / "a.s55"));
+    const std::vector<std::uint8_t> bytes = {0x41};
+    Operation op;
+    op.code = 530;
+    op.blocks.push_back(Block{134u * 512u, bytes});
+    ASSERT_TRUE(f->activeDocument()->record(op).ok());
+    f->updateCommands();
+    f->action(kUndo)->trigger();
+    EXPECT_FALSE(f->action(kUndo)->isEnabled());
+    EXPECT_TRUE(f->action(kRedo)->isEnabled());
+    f->action(kRedo)->trigger();
+    EXPECT_TRUE(f->action(kUndo)->isEnabled());
+    EXPECT_FALSE(f->action(kRedo)->isEnabled());
+}
+
+TEST_F(GuiTest, SecondLauncherHandsItsCommandLineToTheFirst) {
+    QtLibraryLoader loader(QString::fromStdString(test::BinDir().string()));
+    LauncherWindow first(ui, loader, 2);
+    const QString name = QString::fromStdString(SingleInstanceName(test::BinDir()));
+    ASSERT_TRUE(first.listen(name));
+    QProcess second;
+    second.setProgram(QString::fromStdString((test::BinDir() / "veldin").string()));
+    second.setArguments({QStringLiteral("-oT"), QString::fromStdString(test::DemoImage("demo.s55").string())});
+    second.start();
+    ASSERT_TRUE(second.waitForStarted());
+    ASSERT_TRUE(WaitFor([&] { return second.state() == QProcess::NotRunning; }));
+    EXPECT_EQ(second.exitCode(), 0);
+    ASSERT_TRUE(WaitFor([] { return ActiveToneView(ToneFrame()) != nullptr; }));
+    EXPECT_FALSE(first.button(kToneButton)->isEnabled());
+    EXPECT_TRUE(ui.shown().empty());
+}
+
+TEST_F(GuiTest, LauncherQuitAsksOnThePanelFirst) {
+    QtLibraryLoader loader(QStringLiteral(VELDIN_TEST_MODULE_DIR));
+    LauncherWindow w(ui, loader, 2);
+    w.show();
+    w.close();
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_TRUE(w.state().quitting());
+    w.pressFunctionKey(2);
+    EXPECT_FALSE(w.state().quitting());
+    w.close();
+    w.pressFunctionKey(1);
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_EQ(w.button(56)->toolTip(), "Tone Editor");
+}
+
+TEST_F(GuiTest, FirstRunOpensOptionsWithCancelDisabledAndSaveWritesEverything) {
+    test::TempDir dir;
+    MemorySettingsStore store;
+    QtLibraryLoader loader(QStringLiteral(VELDIN_TEST_MODULE_DIR));
+    LauncherWindow w(ui, loader, 2);
+    w.start(&store, dir.path());
+    EXPECT_TRUE(std::filesystem::is_directory(dir / "Diskimages"));
+    auto* options = w.findChild<OptionsDialog*>();
+    ASSERT_NE(options, nullptr);
+    EXPECT_TRUE(options->isVisible());
+    EXPECT_FALSE(options->cancelButton()->isEnabled());
+    EXPECT_EQ(options->findChild<QLineEdit*>(QStringLiteral("ctl3100"))->text().toStdString(),
+              (dir / "Diskimages").string());
+    options->findChild<QLineEdit*>(QStringLiteral("ctl3102"))->setText(QStringLiteral("300"));
+    options->findChild<QPushButton*>(QStringLiteral("ctl1"))->click();
+    ASSERT_NE(store.find("", "IO Repeat"), nullptr);
+    EXPECT_EQ(w.settings().ioRepeat, 44);
+    EXPECT_NE(store.find("", "SDK Path"), nullptr);
+    EXPECT_TRUE(ui.shown().empty());
+}
+
+TEST_F(GuiTest, LaterStartsOpenNoOptionsAndConfigurationCanCancel) {
+    test::TempDir dir;
+    MemorySettingsStore store;
+    LauncherSettings s;
+    SaveLauncherSettings(store, s, ui);
+    QtLibraryLoader loader(QStringLiteral(VELDIN_TEST_MODULE_DIR));
+    LauncherWindow w(ui, loader, 2);
+    w.start(&store, dir.path());
+    EXPECT_EQ(w.findChild<OptionsDialog*>(), nullptr);
+    EXPECT_FALSE(std::filesystem::exists(dir / "Diskimages"));
+    w.showOptions(false);
+    auto* options = w.findChild<OptionsDialog*>();
+    ASSERT_NE(options, nullptr);
+    EXPECT_TRUE(options->cancelButton()->isEnabled());
+}

@@ -1,0 +1,78 @@
+// The launcher's settings: first run, reading with warnings, writing all or the position.
+
+#include <gtest/gtest.h>
+
+#include "core/MemorySettingsStore.h"
+#include "launcher/LauncherSettings.h"
+#include "tests/support/TestSupport.h"
+
+using namespace veldin;
+using namespace veldin::launcher;
+
+TEST(LauncherSettings, NoKeyIsTheFirstRunWithDefaults) {
+    MemorySettingsStore store;
+    test::ScriptedUi ui;
+    LauncherSettings s;
+    s.ioRepeat = 9;
+    EXPECT_EQ(ReadLauncherSettings(store, s, ui), SettingsStart::FirstRun);
+    EXPECT_EQ(s.ioRepeat, 3);
+    EXPECT_EQ(s.floppy, 0);
+    EXPECT_TRUE(ui.shown().empty());
+}
+
+TEST(LauncherSettings, FirstRunCreatesTheDiskImageFolder) {
+    test::TempDir dir;
+    LauncherSettings s;
+    ASSERT_TRUE(PrepareFirstRun(s, dir.path()).ok());
+    EXPECT_TRUE(std::filesystem::is_directory(dir / "Diskimages"));
+    EXPECT_EQ(FieldString(s.sdkPath), (dir / "Diskimages").string());
+    EXPECT_EQ(FieldString(s.mainPath), dir.path().string());
+}
+
+TEST(LauncherSettings, FirstRunFolderThatCannotBeMadeIsReported) {
+    test::TempDir dir;
+    test::WriteFile(dir / "Diskimages", {1}); // a file where the folder should go
+    LauncherSettings s;
+    EXPECT_FALSE(PrepareFirstRun(s, dir.path()).ok());
+}
+
+TEST(LauncherSettings, SaveThenReadRoundTrip) {
+    MemorySettingsStore store;
+    test::ScriptedUi ui;
+    LauncherSettings s;
+    s.winPosX = 10, s.winPosY = 20, s.floppy = 1, s.ioRepeat = 7;
+    SetFieldString(s.mainPath, "/opt/veldin");
+    SetFieldString(s.sdkPath, "/opt/veldin/Diskimages");
+    SaveLauncherSettings(store, s, ui);
+    LauncherSettings back;
+    EXPECT_EQ(ReadLauncherSettings(store, back, ui), SettingsStart::Loaded);
+    EXPECT_TRUE(ui.shown().empty());
+    EXPECT_EQ(back.winPosX, 10);
+    EXPECT_EQ(back.winPosY, 20);
+    EXPECT_EQ(back.floppy, 1);
+    EXPECT_EQ(back.ioRepeat, 7);
+    EXPECT_EQ(FieldString(back.sdkPath), "/opt/veldin/Diskimages");
+}
+
+TEST(LauncherSettings, QuitWritesOnlyThePositionAndTheNextStartWarnsForTheRest) {
+    MemorySettingsStore store;
+    test::ScriptedUi ui;
+    LauncherSettings s;
+    s.winPosX = 5, s.winPosY = 6;
+    SaveLauncherPosition(store, s, ui);
+    EXPECT_TRUE(store.keyExists(""));
+    EXPECT_EQ(store.find("", "Floppy"), nullptr);
+    LauncherSettings back;
+    EXPECT_EQ(ReadLauncherSettings(store, back, ui), SettingsStart::Loaded);
+    EXPECT_EQ(back.winPosX, 5);
+    const auto texts = ui.texts();
+    ASSERT_EQ(texts.size(), 4u);
+    EXPECT_EQ(texts[0], "Software\\Brannick\\VELDIN\\Floppy\n\rCouldn't read this key from the registry!");
+}
+
+TEST(LauncherSettings, RepeatCountIsOneByte) {
+    EXPECT_EQ(RepeatCount("300"), 44);
+    EXPECT_EQ(RepeatCount("3"), 3);
+    EXPECT_EQ(RepeatCount(""), 0);
+    EXPECT_EQ(RepeatCount("255"), 255);
+}

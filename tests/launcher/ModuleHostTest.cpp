@@ -1,0 +1,273 @@
+// The module host's state machine and the launcher's side of the module messages, with
+// module libraries made of plain functions.
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "bus/FrameLink.h"
+#include "launcher/ModuleHost.h"
+#include "tests/support/TestSupport.h"
+
+using namespace veldin;
+using namespace veldin::launcher;
+using namespace veldin::msg;
+
+namespace {
+
+// A module whose StartEd opens a "frame" (a FrameLink) and announces it, as a real one does.
+struct FakeModule {
+    std::unique_ptr<bus::FrameLink> frame;
+    int closes = 0; // the frame's close event
+    std::vector<std::string> opened;
+    std::vector<std::pair<std::uint32_t, bus::Handle>> targets;
+    std::vector<std::pair<int, int>> moves;
+    int closeEdCalls = 0;
+    bus::Handle startedWith = 0;
+    int osFamily = -1;
+};
+FakeModule g_tone;
+
+int ToneStart(bus::Handle launcher, int os) {
+    g_tone.startedWith = launcher;
+    g_tone.osFamily = os;
+    bus::FrameEvents ev;
+    ev.close = [] { ++g_tone.closes; };
+    ev.openImage = [](const std::string& p) { g_tone.opened.push_back(p); };
+    ev.targetReady = [](std::uint32_t c, bus::Handle f) { g_tone.targets.emplace_back(c, f); };
+    ev.launcherMoved = [](int x, int y) { g_tone.moves.emplace_back(x, y); };
+    g_tone.frame = std::make_unique<bus::FrameLink>(kToneEditor, launcher, ev);
+    g_tone.frame->announce();
+    return 1;
+}
+int ToneClose(bus::Handle) {
+    ++g_tone.closeEdCalls;
+    g_tone.frame.reset(); // its destructor says goodbye
+    return 1;
+}
+
+FakeModule g_patch;
+int PatchStart(bus::Handle launcher, int) {
+    bus::FrameEvents ev;
+    ev.openImage = [](const std::string& p) { g_patch.opened.push_back(p); };
+    ev.targetReady = [](std::uint32_t c, bus::Handle f) { g_patch.targets.emplace_back(c, f); };
+    g_patch.frame = std::make_unique<bus::FrameLink>(kPatchEditor, launcher, ev);
+    g_patch.frame->announce();
+    return 1;
+}
+
+class FakeLibrary final : public ModuleLibrary {
+public:
+    explicit FakeLibrary(std::map<std::string, void*> symbols) : symbols_(std::move(symbols)) {}
+    void* symbol(const char* name) override {
+        auto it = symbols_.find(name);
+        return it == symbols_.end() ? nullptr : it->second;
+    }
+
+private:
+    std::map<std::string, void*> symbols_;
+};
+
+class FakeLoader final : public LibraryLoader {
+public:
+    std::map<std::string, std::map<std::string, void*>> libraries;
+    std::vector<std::string> loads;
+    std::unique_ptr<ModuleLibrary> load(std::string_view stem, std::string& why) override {
+        loads.emplace_back(stem);
+        auto it = libraries.find(std::string(stem));
+        if (it == libraries.end()) {
+            why = "no such file";
+            return nullptr;
+        }
+        return std::make_unique<FakeLibrary>(it->second);
+    }
+};
+
+class ModuleHostTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        g_tone = {};
+        g_patch = {};
+        loader.libraries["Quilla"] = {{kStartEd, reinterpret_cast<void*>(&ToneStart)},
+                                      {kCloseEd, reinterpret_cast<void*>(&ToneClose)}};
+        loader.libraries["Brisko"] = {{kStartEd, reinterpret_cast<void*>(&PatchStart)}};
+    }
+    void TearDown() override {
+        g_tone.frame.reset();
+        g_patch.frame.reset();
+    }
+    FakeLoader loader;
+    test::ScriptedUi ui;
+};
+
+} // namespace
+
+TEST_F(ModuleHostTest, StartRunsHandshakeAndDisablesButton) {
+    ModuleHost host(loader, ui, 2);
+    host.pressButton(kToneButton);
+    const ModuleSlot* s = host.slotByCode(kToneEditor);
+    EXPECT_EQ(s->state, ModuleState::Running);
+    EXPECT_FALSE(s->buttonEnabled);
+    EXPECT_EQ(s->window, g_tone.frame->window());
+    EXPECT_EQ(g_tone.startedWith, host.window());
+    EXPECT_EQ(g_tone.osFamily, 2);
+    EXPECT_EQ(g_tone.closes, 0); // the reply carried the handshake value
+    EXPECT_TRUE(ui.shown().empty());
+}
+
+TEST_F(ModuleHostTest, MissingLibraryIsNotInstalled) {
+    ModuleHost host(loader, ui, 2);
+    host.pressButton(kMidiButton);
+    const ModuleSlot* s = host.slotByCode(kMidiEditor);
+    EXPECT_EQ(s->state, ModuleState::Failed);
+    EXPECT_EQ(s->failure, "This module is not installed (no such file)");
+    EXPECT_TRUE(s->buttonEnabled);
+    ASSERT_EQ(ui.shown().size(), 1u);
+    EXPECT_EQ(ui.shown()[0].text, kNotInstalled);
+    EXPECT_EQ(ui.shown()[0].title, "VELDIN");
+    EXPECT_EQ(ui.shown()[0].icon, Icon::Information);
+}
+
+TEST_F(ModuleHostTest, LibraryWithoutStartEdKeepsButtonDisabled) {
+    loader.libraries["Fennet"] = {{kCloseEd, reinterpret_cast<void*>(&ToneClose)}};
+    ModuleHost host(loader, ui, 2);
+    host.pressButton(kMidiButton);
+    const ModuleSlot* s = host.slotByCode(kMidiEditor);
+    EXPECT_EQ(s->state, ModuleState::Failed);
+    EXPECT_FALSE(s->buttonEnabled);
+    ASSERT_EQ(ui.shown().size(), 1u);
+    EXPECT_EQ(ui.shown()[0].text, kCouldntStart);
+    EXPECT_EQ(ui.shown()[0].icon, Icon::Error);
+    // Pressing again does nothing while the button is disabled.
+    host.pressButton(kMidiButton);
+    EXPECT_EQ(loader.loads.size(), 1u);
+}
+
+TEST_F(ModuleHostTest, ButtonsAreIgnoredWhileBusy) {
+    ModuleHost host(loader, ui, 2);
+    host.setBusy(true);
+    host.pressButton(kToneButton);
+    EXPECT_EQ(host.slotByCode(kToneEditor)->state, ModuleState::NotLoaded);
+    EXPECT_TRUE(loader.loads.empty());
+}
+
+TEST_F(ModuleHostTest, ClosedMessageEnablesButtonAndRestartReloads) {
+    ModuleHost host(loader, ui, 2);
+    host.pressButton(kToneButton);
+    g_tone.frame.reset();
+    const ModuleSlot* s = host.slotByCode(kToneEditor);
+    EXPECT_EQ(s->state, ModuleState::Closed);
+    EXPECT_TRUE(s->buttonEnabled);
+    EXPECT_EQ(s->window, 0u);
+    host.pressButton(kToneButton);
+    EXPECT_EQ(loader.loads.size(), 2u);
+    EXPECT_EQ(s->state, ModuleState::Running);
+}
+
+TEST_F(ModuleHostTest, WrongHandshakeValueClosesTheFrame) {
+    ModuleHost host(loader, ui, 2);
+    host.pressButton(kToneButton);
+    auto& bus = bus::MessageBus::instance();
+    bus.send(g_tone.frame->window(), EDM_LAUNCHER_REPLY, LM_MODULE_HELLO, kHandshake + 1);
+    EXPECT_EQ(g_tone.closes, 1);
+    bus.send(g_tone.frame->window(), EDM_LAUNCHER_REPLY, LM_MODULE_HELLO, kHandshake);
+    EXPECT_EQ(g_tone.closes, 1);
+}
+
+TEST_F(ModuleHostTest, PingIsAnsweredWithItsValue) {
+    ModuleHost host(loader, ui, 2);
+    host.pressButton(kToneButton);
+    // The answer 5 is not the handshake value, so the frame (answering a ping) closes:
+    // that it does shows the ping's value came back.
+    bus::MessageBus::instance().send(host.window(), LM_MODULE_PING, kToneEditor, 5);
+    EXPECT_EQ(g_tone.closes, 1);
+    bus::MessageBus::instance().send(host.window(), LM_MODULE_PING, kToneEditor, kHandshake);
+    EXPECT_EQ(g_tone.closes, 1);
+}
+
+TEST_F(ModuleHostTest, CommandLineImageOpensOnceTheModuleAnnouncesItself) {
+    ModuleHost host(loader, ui, 2);
+    host.openFromCommandLine(kToneButton, "/images/a.s55");
+    ASSERT_EQ(g_tone.opened.size(), 1u);
+    EXPECT_EQ(g_tone.opened[0], "/images/a.s55");
+    // A running module gets the next request at once.
+    host.openFromCommandLine(kToneButton, "/images/b.s55");
+    ASSERT_EQ(g_tone.opened.size(), 2u);
+    EXPECT_EQ(g_tone.opened[1], "/images/b.s55");
+}
+
+TEST_F(ModuleHostTest, SendToStartsTheTargetAndCompletesOnItsHello) {
+    ModuleHost host(loader, ui, 2);
+    host.pressButton(kPatchButton);
+    bus::MessageBus::instance().send(host.window(), LM_OPEN_IN_MODULE, kPatchEditor, kToneEditor);
+    // The Tone Editor was started, and the Patch Editor told where to send its image.
+    ASSERT_TRUE(g_tone.frame);
+    ASSERT_EQ(g_patch.targets.size(), 1u);
+    EXPECT_EQ(g_patch.targets[0].first, kToneEditor);
+    EXPECT_EQ(g_patch.targets[0].second, g_tone.frame->window());
+    EXPECT_EQ(host.slotByCode(kPatchEditor)->pendingTarget, 0);
+    // Sending the image: the receiver takes the path and blanks the sender's copy.
+    EXPECT_TRUE(g_patch.frame->sendImage(g_tone.frame->window(), "/images/p.s55"));
+    ASSERT_EQ(g_tone.opened.size(), 1u);
+    EXPECT_EQ(g_tone.opened[0], "/images/p.s55");
+}
+
+TEST_F(ModuleHostTest, SendToARunningTargetAnswersAtOnce) {
+    ModuleHost host(loader, ui, 2);
+    host.pressButton(kToneButton);
+    host.pressButton(kPatchButton);
+    bus::MessageBus::instance().send(host.window(), LM_OPEN_IN_MODULE, kPatchEditor, kToneEditor);
+    ASSERT_EQ(g_patch.targets.size(), 1u);
+    EXPECT_EQ(loader.loads.size(), 2u);
+}
+
+TEST_F(ModuleHostTest, MovesReachRunningModulesAndQuitClosesThem) {
+    ModuleHost host(loader, ui, 2);
+    host.pressButton(kToneButton);
+    host.launcherMoved(100, 50);
+    ASSERT_EQ(g_tone.moves.size(), 1u);
+    EXPECT_EQ(g_tone.moves[0], std::make_pair(100, 50));
+    host.closeAll();
+    EXPECT_EQ(g_tone.closeEdCalls, 1);
+    EXPECT_EQ(host.slotByCode(kToneEditor)->state, ModuleState::Closed);
+    EXPECT_TRUE(host.slotByCode(kToneEditor)->buttonEnabled);
+}
+
+TEST_F(ModuleHostTest, FloppyRequestIsAnsweredIdleUntilTheStagesExist) {
+    ModuleHost host(loader, ui, 2);
+    std::vector<std::pair<std::uint32_t, bus::Param>> results;
+    bus::FrameEvents ev;
+    ev.floppyResult = [&](std::uint32_t what, bus::Param r) { results.emplace_back(what, r); };
+    g_tone.frame = std::make_unique<bus::FrameLink>(kToneEditor, host.window(), ev);
+    g_tone.frame->announce();
+    g_tone.frame->requestFloppy(kFloppyRead);
+    g_tone.frame->requestWrite("/images/a.s55");
+    ASSERT_EQ(results.size(), 2u);
+    EXPECT_EQ(results[0], std::make_pair(std::uint32_t{kFloppyIdle}, bus::Param{1}));
+}
+
+TEST(FrameLinkTest, NullOpenImageIsIgnoredAndMessagesToHandleZeroAreNotSent) {
+    int opened = 0;
+    bus::FrameEvents ev;
+    ev.openImage = [&](const std::string&) { ++opened; };
+    bus::FrameLink link(kToneEditor, 0, ev);
+    EXPECT_EQ(bus::MessageBus::instance().send(link.window(), EDM_OPEN_IMAGE, 0, 0), 0);
+    EXPECT_EQ(opened, 0);
+    link.announce(); // to handle 0: nothing happens, nothing crashes
+    EXPECT_FALSE(bus::MessageBus::instance().exists(0));
+}
+
+TEST(FrameLinkTest, ClosedMessageIsSentOnceWithTheHandshakeValue) {
+    std::vector<std::pair<bus::Param, bus::Param>> got;
+    bus::Endpoint launcher([&](std::uint32_t m, bus::Param w, bus::Param l) {
+        if (m == LM_MODULE_CLOSED) got.emplace_back(w, l);
+        return bus::Param{0};
+    });
+    {
+        bus::FrameLink link(kPatchEditor, launcher.handle(), {});
+        link.sayClosed();
+    }
+    ASSERT_EQ(got.size(), 1u);
+    EXPECT_EQ(got[0].first, kPatchEditor);
+    EXPECT_EQ(got[0].second, kHandshake);
+}
