@@ -144,6 +144,9 @@ void ModuleHost::hello(std::uint32_t code, bus::Handle frame) {
     }
     // The frame may have closed itself while opening; answer only a living window.
     bus.send(slot->window, EDM_LAUNCHER_REPLY, LM_MODULE_HELLO, kHandshake);
+    // The module read where the launcher stood when it last quit; tell it where it is now,
+    // so an aligned module window lines up with it.
+    if (positionKnown_ && slot->window) bus.send(slot->window, EDM_LAUNCHER_MOVED, x_, y_);
 }
 
 void ModuleHost::openInModule(std::uint32_t sender, std::uint32_t target) {
@@ -174,6 +177,9 @@ void ModuleHost::openFromCommandLine(int button, const std::filesystem::path& pa
 }
 
 void ModuleHost::launcherMoved(int x, int y) {
+    positionKnown_ = true;
+    x_ = x;
+    y_ = y;
     for (auto& s : slots_)
         if (s.window) bus::MessageBus::instance().send(s.window, EDM_LAUNCHER_MOVED, x, y);
 }

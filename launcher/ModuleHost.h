@@ -113,6 +113,8 @@ private:
     bool busy_ = false;
     int requestButton_ = 0;  // command-line request: module button and path
     std::string requestPath_;
+    bool positionKnown_ = false; // the launcher window's last position
+    int x_ = 0, y_ = 0;
     bus::Endpoint endpoint_;
 };
 

@@ -16,8 +16,13 @@ QString Key(std::string_view subkey, std::string_view name) {
 
 } // namespace
 
-QtSettingsStore::QtSettingsStore()
-    : settings_(std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, "Brannick", "VELDIN")) {}
+QtSettingsStore::QtSettingsStore() {
+    // VELDIN_SETTINGS names a file that holds the settings instead (a portable copy, a
+    // test run, the headless screenshots), so the user's own stay untouched.
+    const QString file = qEnvironmentVariable("VELDIN_SETTINGS");
+    if (!file.isEmpty()) settings_ = std::make_unique<QSettings>(file, QSettings::IniFormat);
+    else settings_ = std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, "Brannick", "VELDIN");
+}
 
 QtSettingsStore::QtSettingsStore(const std::string& iniFile)
     : settings_(std::make_unique<QSettings>(QString::fromStdString(iniFile), QSettings::IniFormat)) {}

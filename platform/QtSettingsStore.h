@@ -15,7 +15,7 @@ namespace veldin {
 
 class QtSettingsStore final : public SettingsStore {
 public:
-    QtSettingsStore();                               // the user's settings
+    QtSettingsStore(); // the user's settings, or the file named by VELDIN_SETTINGS
     explicit QtSettingsStore(const std::string& iniFile); // a file of its own (tests, portable use)
     ~QtSettingsStore() override;
 

@@ -66,8 +66,8 @@ QIcon TreeIcon(tone::IconKind kind, bool bank) {
     return QIcon(pm);
 }
 
-ToneView::ToneView(Document& doc, ui::ModuleFrame& frame, QWidget* parent)
-    : ui::DocumentView(parent), doc_(doc), frame_(frame), toneDoc_(doc) {
+ToneView::ToneView(Document& doc, ui::ModuleFrame& frame, QWidget* parent, std::uint32_t* expansion)
+    : ui::DocumentView(parent), doc_(doc), frame_(frame), toneDoc_(doc), expansion_(expansion) {
     setObjectName(QStringLiteral("toneView"));
     QFont small = font();
     small.setPixelSize(11);
@@ -121,13 +121,14 @@ ToneView::ToneView(Document& doc, ui::ModuleFrame& frame, QWidget* parent)
     tree_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(tree_, &QTreeWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { frame_.contextMenu()->popup(tree_->viewport()->mapToGlobal(at)); });
-    auto expansion = [this](QTreeWidgetItem* it, bool on) {
+    auto noteExpansion = [this](QTreeWidgetItem* it, bool on) {
         if (!filling_) editor_->tree().setExpanded(it->data(0, kRoleId).toInt(), on);
     };
-    connect(tree_, &QTreeWidget::itemExpanded, this, [expansion](QTreeWidgetItem* it) { expansion(it, true); });
-    connect(tree_, &QTreeWidget::itemCollapsed, this, [expansion](QTreeWidgetItem* it) { expansion(it, false); });
+    connect(tree_, &QTreeWidget::itemExpanded, this, [noteExpansion](QTreeWidgetItem* it) { noteExpansion(it, true); });
+    connect(tree_, &QTreeWidget::itemCollapsed, this, [noteExpansion](QTreeWidgetItem* it) { noteExpansion(it, false); });
     frame_.statusPart(1)->setText(QStringLiteral("Octave: %1").arg(4));
     editor_ = std::make_unique<tone::ToneEditor>(toneDoc_);
+    if (expansion_) editor_->tree().presetExpansion(*expansion_);
     rebuildTree();
 }
 
@@ -177,8 +178,9 @@ void ToneView::showPanel() {
 }
 
 void ToneView::documentClosing() {
-    // The expansion stays with the editor's tree; the status bar parts belong to the
-    // document that is going.
+    // The groups' expansion goes on to the next window; the status bar parts belong to
+    // the document that is going.
+    if (expansion_ && editor_ && tree_) *expansion_ = editor_->tree().expansionMask();
     frame_.statusPart(0)->clear();
     frame_.statusPart(1)->clear();
 }

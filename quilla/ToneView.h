@@ -18,7 +18,10 @@ namespace veldin::quilla {
 
 class ToneView final : public ui::DocumentView {
 public:
-    ToneView(Document& doc, ui::ModuleFrame& frame, QWidget* parent);
+    // `expansion`: the module's note of the groups' expansion (bits of
+    // tone::ToneTree::expansionMask), taken by a new window and left by a closing one;
+    // null when nothing is carried over.
+    ToneView(Document& doc, ui::ModuleFrame& frame, QWidget* parent, std::uint32_t* expansion = nullptr);
     ~ToneView() override;
 
     QTreeWidget* tree() const { return tree_; }
@@ -48,6 +51,7 @@ private:
     std::array<QLabel*, tone::kPanelLines> info_{};
     QTreeWidget* tree_ = nullptr;
     bool filling_ = false;
+    std::uint32_t* expansion_ = nullptr;
 };
 
 // The five 16 x 16 images of the tree: ROM group, RAM group, bank, original, subtone.

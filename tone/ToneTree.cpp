@@ -77,8 +77,12 @@ TreeItem* ToneTree::item(ItemId id) {
 
 void ToneTree::build(const ToneAreas& areas) {
     std::vector<Group> expanded;
-    for (Group g : kAllGroups)
-        if (const TreeItem* it = item(findGroup(g)); it && it->expanded) expanded.push_back(g);
+    const bool first = roots_.empty();
+    for (std::size_t i = 0; i < std::size(kAllGroups); ++i) {
+        const TreeItem* it = item(findGroup(kAllGroups[i]));
+        if (first ? (preset_ >> i & 1u) != 0 : it && it->expanded) expanded.push_back(kAllGroups[i]);
+    }
+    if (!first) preset_ = expansionMask();
     items_.clear();
     roots_.clear();
     selected_ = kNoItem;
@@ -106,6 +110,22 @@ void ToneTree::build(const ToneAreas& areas) {
         if (it) item(it->id)->expanded = false;
     for (Group g : expanded) setExpanded(findGroup(g), true);
     selected_ = last;
+}
+
+void ToneTree::presetExpansion(std::uint32_t mask) {
+    preset_ = mask;
+    for (std::size_t i = 0; i < std::size(kAllGroups); ++i)
+        if (ItemId g = findGroup(kAllGroups[i]); g != kNoItem) setExpanded(g, (mask >> i & 1u) != 0);
+}
+
+std::uint32_t ToneTree::expansionMask() const {
+    std::uint32_t mask = 0;
+    for (std::size_t i = 0; i < std::size(kAllGroups); ++i) {
+        const TreeItem* it = item(findGroup(kAllGroups[i]));
+        const bool on = it ? it->expanded : (preset_ >> i & 1u) != 0;
+        if (on) mask |= 1u << i;
+    }
+    return mask;
 }
 
 void ToneTree::addSubtones(const AreaCopy& ram, ItemId original, const ToneRecord& r) {

@@ -63,6 +63,13 @@ public:
     std::vector<ItemId> walk() const;
 
     void setExpanded(ItemId id, bool on);
+    // The six groups' expansion as bits (bit i for the i-th of ROM, RAM, ROM A, ROM B,
+    // RAM A, RAM B), as the module carries it to its next window and into its settings.
+    // A group this tree lacks keeps the bit it was preset with.
+    std::uint32_t expansionMask() const;
+    // The groups named by `mask` are expanded, the others collapsed; groups this tree
+    // lacks get theirs from it when a build adds them.
+    void presetExpansion(std::uint32_t mask);
     ItemId selected() const { return selected_; }
     void setSelected(ItemId id) { selected_ = id; }
 
@@ -74,6 +81,7 @@ private:
     std::vector<std::optional<TreeItem>> items_;
     std::vector<ItemId> roots_;
     ItemId selected_ = kNoItem;
+    std::uint32_t preset_ = 0;
 };
 
 // What the Tone Editor keeps about the selection: the selected tone (kNoTone for a

@@ -3,21 +3,27 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDesktopServices>
 #include <QDragEnterEvent>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPainter>
 #include <QPainterPath>
+#include <QRandomGenerator>
 #include <QScreen>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QUrl>
 
 #include "core/FileVersion.h"
 #include "core/ModuleMessages.h"
+#include "core/UndoStore.h"
+#include "frame/FrameGeometry.h"
 #include "frame/ui/QtUserInteraction.h"
 
 namespace veldin::ui {
@@ -62,6 +68,15 @@ bool DocumentWindow::closeDocument() {
     return true;
 }
 
+void DocumentWindow::keyReleaseEvent(QKeyEvent* e) {
+    // F6 released anywhere in a document window goes on to the next one.
+    if (e->key() == Qt::Key_F6 && e->modifiers() == Qt::NoModifier) {
+        frame_.mdiArea()->activateNextSubWindow();
+        return;
+    }
+    QWidget::keyReleaseEvent(e);
+}
+
 void DocumentWindow::closeEvent(QCloseEvent* e) {
     if (!closeDocument()) {
         e->ignore();
@@ -75,7 +90,7 @@ void DocumentWindow::closeEvent(QCloseEvent* e) {
 ModuleFrame::ModuleFrame(ModuleIdentity identity, bus::Handle launcher, std::filesystem::path mainDirectory,
                          ViewFactory views, UserInteraction* ui)
     : identity_(std::move(identity)), mainDirectory_(std::move(mainDirectory)), views_(std::move(views)), ui_(ui),
-      workspace_(Workspace::System(mainDirectory_)) {
+      workspace_(Workspace::System(mainDirectory_)), sdkPath_(mainDirectory_) {
     if (!ui_) {
         ownUi_ = std::make_unique<QtUserInteraction>(this);
         ui_ = ownUi_.get();
@@ -89,11 +104,19 @@ ModuleFrame::ModuleFrame(ModuleIdentity identity, bus::Handle launcher, std::fil
 
     mdi_ = new QMdiArea(this);
     mdi_->setObjectName(QStringLiteral("mdiClient"));
-    mdi_->setBackground(QColor(0x3a, 0x44, 0x52));
     setCentralWidget(mdi_);
     buildMenus();
     buildToolBar();
     buildStatusBar();
+    applyTexture();
+    // The MDI keys: Ctrl+F4 closes the active document window, Ctrl+F6 (the Window menu's
+    // "Next Window") goes to the next; F1 opens the help its menu entry names.
+    auto* closeChild = new QShortcut(QKeySequence(QStringLiteral("Ctrl+F4")), this);
+    connect(closeChild, &QShortcut::activated, this, [this] {
+        if (QMdiSubWindow* sub = mdi_->activeSubWindow()) sub->close();
+    });
+    for (int id : {kNextWindow, kHelp})
+        if (QAction* a = action(id)) a->setShortcutContext(Qt::WindowShortcut);
     connect(mdi_, &QMdiArea::subWindowActivated, this, [this] { updateCommands(); });
 
     bus::FrameEvents ev;
@@ -103,7 +126,7 @@ ModuleFrame::ModuleFrame(ModuleIdentity identity, bus::Handle launcher, std::fil
         raise();
         activateWindow();
     };
-    ev.launcherMoved = [this](int x, int y) { move(x, y + 200); };
+    ev.launcherMoved = [this](int x, int y) { launcherMoved(x, y); };
     ev.targetReady = [this](std::uint32_t, bus::Handle frame) { sendImageTo(frame); };
     ev.floppyBusy = [this](bool busy) {
         floppyBusy_ = busy;
@@ -133,6 +156,95 @@ ModuleFrame::~ModuleFrame() {
 }
 
 void ModuleFrame::announce() { link_->announce(); }
+
+bool ModuleFrame::start(SettingsStore* store, ModuleSettingsSpec spec) {
+    store_ = store;
+    settings_ = std::move(spec);
+    if (settings_.frame) frameSettings_ = settings_.frame;
+    const QRect screen = QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->availableGeometry()
+                                                          : QRect(0, 0, 1024, 768);
+    const Geometry centred{screen.center().x() - kFrameWidth / 2, screen.center().y() - kFrameHeight / 2, kFrameWidth,
+                           kFrameHeight};
+    CommonSettings common;
+    const LoadOutcome outcome = store_ ? LoadSettings(*store_, settings_.key, settings_.table, settings_.storage,
+                                                      common, *ui_, identity_.programName)
+                                       : LoadOutcome::Loaded;
+    if (outcome == LoadOutcome::Fatal) {
+        store_ = nullptr; // nothing of a key that is not there is written on the way out
+        return false;
+    }
+    if (store_) {
+        mainDirectory_ = common.mainPath;
+        sdkPath_ = common.sdkPath;
+        workspace_.emplace(Workspace::System(mainDirectory_));
+    }
+    // Sessions of editors that crashed are cleaned up before this one starts its own.
+    UndoStore::Recover(*workspace_);
+    if (outcome == LoadOutcome::FirstStart) {
+        firstStart_ = true;
+        if (settings_.firstStart) {
+            Status s = settings_.firstStart(mainDirectory_);
+            if (!s.ok()) ui_->report(s.failure(), identity_.programName);
+        }
+    }
+    const Geometry g = store_ ? InitialGeometry(outcome, *frameSettings_, common, centred) : centred;
+    resize(g.w, g.h);
+    move(g.x, g.y);
+    applyTexture();
+    return true;
+}
+
+void ModuleFrame::launcherMoved(int x, int y) {
+    int toX = 0, toY = 0;
+    if (AlignedPosition(*frameSettings_, x, y, toX, toY)) move(toX, toY);
+}
+
+void ModuleFrame::applyTexture() {
+    mdi_->setBackground(frameSettings_->winTexture ? QBrush(BackgroundTexture()) : QBrush(QColor(0x3a, 0x44, 0x52)));
+}
+
+PreferencesDialog* ModuleFrame::showPreferences() {
+    if (auto* open = findChild<PreferencesDialog*>(); open && open->isVisible()) return open;
+    std::vector<PageSpec> pages = settings_.pages;
+    std::span<std::byte> storage = settings_.storage;
+    if (pages.empty()) {
+        // A frame without module settings still has its own page.
+        static const PageBinding kOwn[] = {
+            {3900, ControlKind::Static, 0, 0},
+            {3001, ControlKind::CheckBox, offsetof(FrameSettings, winPos), 1},
+            {3002, ControlKind::CheckBox, offsetof(FrameSettings, winAlign), 1},
+            {3003, ControlKind::CheckBox, offsetof(FrameSettings, winTexture), 1},
+            {0, ControlKind::Static, 0, 0},
+        };
+        pages.push_back(AppearancePage(kOwn));
+        storage = StorageOf(*frameSettings_);
+    }
+    auto* d = new PreferencesDialog(std::move(pages), storage, firstStart_, this);
+    d->setAttribute(Qt::WA_DeleteOnClose);
+    d->appearanceChanged = [this] { applyTexture(); };
+    d->saved = [this] {
+        firstStart_ = false;
+        writeSettings();
+        applyTexture();
+    };
+    if (settings_.prepare) settings_.prepare(*d);
+    d->open();
+    return d;
+}
+
+void ModuleFrame::writeSettings() {
+    if (!store_ || settings_.storage.empty()) return;
+    KeepGeometry(*frameSettings_, {x(), y(), width(), height()});
+    SaveSettings(*store_, settings_.key, settings_.table, settings_.storage, *ui_, identity_.programName);
+}
+
+void ModuleFrame::openHelp() {
+    // The help pages lie in the main directory beside the programs.
+    const QString file = QString::fromStdString((mainDirectory_ / identity_.helpFile).string());
+    if (identity_.helpFile.empty() || !QFileInfo::exists(file) || !QDesktopServices::openUrl(QUrl::fromLocalFile(file)))
+        ui_->message("Couldn't start Help! Please check if .chm file is present in VELDIN working directory.",
+                     identity_.programName, Icon::Error);
+}
 
 void ModuleFrame::buildMenus() {
     for (const Menu& m : MainMenu()) {
@@ -282,11 +394,11 @@ bool ModuleFrame::addDocument(Result<std::unique_ptr<Document>> opened) {
 }
 
 bool ModuleFrame::openImage(const std::filesystem::path& path) {
-    return addDocument(Document::Open(workspace_, path));
+    return addDocument(Document::Open(*workspace_, path));
 }
 
 bool ModuleFrame::newImage(SamplerChoice choice, const std::filesystem::path& path) {
-    return addDocument(Document::New(workspace_, choice, path));
+    return addDocument(Document::New(*workspace_, choice, path));
 }
 
 namespace {
@@ -305,14 +417,16 @@ std::optional<SamplerChoice> ChoiceOfFilter(const QString& filter) {
 
 void ModuleFrame::commandNew() {
     QString filter;
-    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("New"), {}, Filters(), &filter);
+    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Create New..."),
+                                                      QString::fromStdString(sdkPath_.string()), Filters(), &filter);
     if (path.isEmpty()) return;
     newImage(ChoiceOfFilter(filter).value_or(SamplerChoice::W30), path.toStdString());
 }
 
 void ModuleFrame::commandOpen() {
     const QString path = QFileDialog::getOpenFileName(
-        this, QStringLiteral("Open"), {}, Filters() + QStringLiteral(";;All files (*)"));
+        this, QStringLiteral("Load..."), QString::fromStdString(sdkPath_.string()),
+        QStringLiteral("Roland diskimage (*.s* *.out *.w30);;All files (*)"));
     if (!path.isEmpty()) openImage(path.toStdString());
 }
 
@@ -321,7 +435,8 @@ void ModuleFrame::commandSaveAs() {
     Document* doc = w ? w->document() : nullptr;
     if (!doc) return;
     QString filter;
-    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Save As"), {}, Filters(), &filter);
+    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Save As..."),
+                                                      QString::fromStdString(sdkPath_.string()), Filters(), &filter);
     if (path.isEmpty()) return;
     Status s = doc->saveAs(ChoiceOfFilter(filter).value_or(SamplerChoice::W30), path.toStdString());
     if (!s.ok()) ui_->report(s.failure(), identity_.programName);
@@ -404,6 +519,8 @@ void ModuleFrame::runCommand(int id) {
             if (!sub->close()) break; // Cancel keeps the rest open
         }
         break;
+    case kPreferences: showPreferences(); break;
+    case kHelp: openHelp(); break;
     case kAbout: about(); break;
     default: break; // the module's own commands come with its editing
     }
@@ -419,6 +536,7 @@ void ModuleFrame::closeEvent(QCloseEvent* e) {
         }
         w->parentWidget()->close();
     }
+    writeSettings();
     e->accept();
     link_->sayClosed();
 }
@@ -433,6 +551,24 @@ void ModuleFrame::dropEvent(QDropEvent* e) {
 }
 
 // ---------------------------------------------------------------- tool bar images
+
+QPixmap BackgroundTexture() {
+    // Dark anodised metal: a fixed grain over a slate ground, the same on every start.
+    QPixmap pm(96, 96);
+    pm.fill(QColor(0x34, 0x3d, 0x49));
+    QPainter p(&pm);
+    QRandomGenerator grain(0x5eed);
+    for (int i = 0; i < 1400; ++i) {
+        const int x = static_cast<int>(grain.bounded(96)), y = static_cast<int>(grain.bounded(96));
+        const int len = 2 + static_cast<int>(grain.bounded(10));
+        const bool light = grain.bounded(2) == 0;
+        p.setPen(light ? QColor(255, 255, 255, 10 + static_cast<int>(grain.bounded(10)))
+                       : QColor(0, 0, 0, 14 + static_cast<int>(grain.bounded(14))));
+        p.drawLine(x, y, x + len, y);
+        if (x + len >= 96) p.drawLine(x - 96, y, x + len - 96, y); // seamless when tiled
+    }
+    return pm;
+}
 
 QIcon ToolIcon(int image) {
     QPixmap pm(16, 16);

@@ -16,7 +16,10 @@
 #include "bus/FrameLink.h"
 #include "core/Document.h"
 #include "core/MinStdRandom.h"
+#include "core/ModuleSettings.h"
+#include "core/Settings.h"
 #include "frame/FrameCommands.h"
+#include "frame/ui/PreferencesDialog.h"
 
 class QAction;
 class QLabel;
@@ -35,6 +38,20 @@ public:
 struct ModuleIdentity {
     std::string programName; // "Tone Editor"
     std::uint32_t code = 0;  // 17
+    std::string helpFile;    // "Quilla.html", in the main directory
+};
+
+// What a module hands its frame about its settings: the subkey and table, the struct
+// they live in (with the frame's window part inside it), its first-start defaults and
+// its preferences pages after "Appearance".
+struct ModuleSettingsSpec {
+    std::string key;                       // "Tone Editor"
+    std::span<const SettingEntry> table;
+    std::span<std::byte> storage;
+    FrameSettings* frame = nullptr;        // inside `storage`
+    std::function<Status(const std::filesystem::path& mainDir)> firstStart;
+    std::vector<PageSpec> pages;           // "Appearance" first
+    std::function<void(PreferencesDialog&)> prepare; // the module fills its lists
 };
 
 class ModuleFrame;
@@ -52,6 +69,7 @@ public:
 protected:
     void closeEvent(QCloseEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
+    void keyReleaseEvent(QKeyEvent* e) override;
 
 private:
     ModuleFrame& frame_;
@@ -69,6 +87,17 @@ public:
     UserInteraction& interaction() { return *ui_; }
     void setInteraction(UserInteraction* ui) { ui_ = ui; }
     bus::FrameLink& link() { return *link_; }
+
+    // Reads the settings and places the window. False when the settings are unusable
+    // (the message was shown): the frame must close. Without a call the frame runs on
+    // defaults and writes nothing (tests, tools).
+    bool start(SettingsStore* store, ModuleSettingsSpec spec);
+    bool firstStart() const { return firstStart_; }
+    const FrameSettings& frameSettings() const { return *frameSettings_; }
+    const std::filesystem::path& mainDirectory() const { return mainDirectory_; }
+    // The preferences dialog, window-modal; at the first start it cannot be cancelled.
+    PreferencesDialog* showPreferences();
+    void openHelp();
 
     // Sends the hello to the launcher (after the frame is shown).
     void announce();
@@ -97,6 +126,9 @@ protected:
     void dropEvent(QDropEvent* e) override;
 
 private:
+    void applyTexture();
+    void launcherMoved(int x, int y);
+    void writeSettings();
     void buildMenus();
     void buildToolBar();
     void buildStatusBar();
@@ -115,7 +147,13 @@ private:
     ViewFactory views_;
     UserInteraction* ui_;
     std::unique_ptr<UserInteraction> ownUi_;
-    Workspace workspace_;
+    std::optional<Workspace> workspace_;
+    std::filesystem::path sdkPath_;
+    SettingsStore* store_ = nullptr;
+    ModuleSettingsSpec settings_;
+    FrameSettings defaultFrameSettings_;
+    FrameSettings* frameSettings_ = &defaultFrameSettings_;
+    bool firstStart_ = false;
     QMdiArea* mdi_ = nullptr;
     std::map<int, QAction*> actions_;
     std::vector<QLabel*> statusParts_;
@@ -130,5 +168,7 @@ private:
 
 // 16 x 16 tool bar images, drawn rather than shipped.
 QIcon ToolIcon(int image);
+// The tile behind the document windows with "Use textured background".
+QPixmap BackgroundTexture();
 
 } // namespace veldin::ui

@@ -158,6 +158,7 @@ void LauncherWindow::start(SettingsStore* store, const std::filesystem::path& in
     if (!store_) return;
     const SettingsStart how = ReadLauncherSettings(*store_, settings_, ui_);
     if (settings_.winPosX != -1 && settings_.winPosY != -1) move(settings_.winPosX, settings_.winPosY);
+    host_->launcherMoved(x(), y()); // the modules that start learn where to align
     if (how == SettingsStart::FirstRun) {
         Status s = PrepareFirstRun(settings_, installDir);
         if (!s.ok()) ui_.report(s.failure(), kTitle);

@@ -4,15 +4,19 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QAction>
 #include <QLocalSocket>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <cstdio>
 
+#include "core/ModuleSettings.h"
 #include "core/SingleInstance.h"
 #include "platform/QtSettingsStore.h"
 #include "frame/ui/QtUserInteraction.h"
 #include "launcher/CommandLine.h"
 #include "launcher/InstanceMessages.h"
+#include "launcher/LauncherSettings.h"
 #include "launcher/ui/LauncherWindow.h"
 #include "launcher/ui/QtLibraryLoader.h"
 
@@ -38,7 +42,8 @@ bool HandToRunning(const QString& name, const std::vector<OpenRequest>& opens) {
     return true;
 }
 
-// Saves the launcher and every module frame that is shown: FILE, FILE-tone-editor.png ...
+// Saves the launcher and every module frame that is shown, and each frame's
+// preferences: FILE, FILE-tone-editor.png, FILE-tone-editor-preferences.png ...
 bool SaveScreenshots(LauncherWindow& w, const QString& file) {
     bool ok = w.grab().save(file);
     const QString stem = file.endsWith(QLatin1String(".png")) ? file.chopped(4) : file;
@@ -46,8 +51,37 @@ bool SaveScreenshots(LauncherWindow& w, const QString& file) {
         if (!top->isVisible() || !top->objectName().startsWith(QLatin1String("ModuleFrame"))) continue;
         const QString name = top->property("programName").toString().toLower().replace(QLatin1Char(' '), QLatin1Char('-'));
         ok = top->grab().save(stem + QLatin1Char('-') + name + QStringLiteral(".png")) && ok;
+        // The preferences through the frame's own menu command.
+        if (auto* prefs = top->findChild<QAction*>(QStringLiteral("ctl1010"))) {
+            prefs->trigger();
+            QApplication::processEvents();
+            if (QWidget* d = top->findChild<QWidget*>(QStringLiteral("preferences"))) {
+                d->adjustSize();
+                ok = d->grab().save(stem + QLatin1Char('-') + name + QStringLiteral("-preferences.png")) && ok;
+                d->close();
+            }
+        }
     }
     return ok;
+}
+
+// Headless screenshots run on settings of their own in a temporary folder: the program's
+// folder as main directory, the demo images as disk image folder, and module settings
+// that exist already, so that no first-start dialog stands in front of the pictures.
+bool PrepareScreenshotSettings(const QTemporaryDir& dir, const std::filesystem::path& programDir) {
+    const std::string file = dir.filePath(QStringLiteral("settings.conf")).toStdString();
+    QtSettingsStore store(file);
+    ui::StderrInteraction quiet;
+    LauncherSettings launcher;
+    SetFieldString(launcher.mainPath, programDir.string());
+    SetFieldString(launcher.sdkPath, (programDir / "demo").string());
+    SaveLauncherSettings(store, launcher, quiet);
+    ToneEditorSettings tone;
+    if (!SetToneEditorFirstStart(tone, dir.path().toStdString()).ok()) return false;
+    SaveSettings(store, kToneEditorKey, ToneEditorTable(), StorageOf(tone), quiet, "Tone Editor");
+    if (!store.sync()) return false;
+    qputenv("VELDIN_SETTINGS", QByteArray::fromStdString(file));
+    return true;
 }
 
 } // namespace
@@ -80,13 +114,18 @@ int main(int argc, char** argv) {
         return 0;
     }
 
+    // Headless screenshots neither read nor write the user's settings.
+    QTemporaryDir screenshotDir;
+    if (!screenshot.isEmpty() && !PrepareScreenshotSettings(screenshotDir, appDir.toStdString())) {
+        std::fprintf(stderr, "veldin: cannot prepare settings for the screenshots\n");
+        return 1;
+    }
     QtLibraryLoader loader(appDir);
     LauncherWindow window(ui, loader, 2);
     window.show();
-    // Headless screenshots neither read nor write the user's settings.
-    std::unique_ptr<QtSettingsStore> store;
-    if (screenshot.isEmpty()) store = std::make_unique<QtSettingsStore>();
-    window.start(store.get(), std::filesystem::current_path());
+    auto store = std::make_unique<QtSettingsStore>();
+    // The installation folder is where the launcher, its modules, templates and help lie.
+    window.start(store.get(), appDir.toStdString());
     if (screenshot.isEmpty() && !window.listen(name))
         std::fprintf(stderr, "veldin: cannot listen as %s\n", name.toLocal8Bit().constData());
     for (const OpenRequest& r : cmd.opens) window.openRequest(r);

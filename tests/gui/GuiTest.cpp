@@ -14,7 +14,14 @@
 #include <QLineEdit>
 #include <QTreeWidget>
 
+#include <QCheckBox>
+#include <QComboBox>
+#include <QTabBar>
+
 #include "core/MemorySettingsStore.h"
+#include "core/ModuleSettings.h"
+#include "platform/QtSettingsStore.h"
+#include "quilla/TonePreferences.h"
 #include "core/SingleInstance.h"
 #include "launcher/LauncherSettings.h"
 #include "launcher/ui/OptionsDialog.h"
@@ -39,13 +46,31 @@ public:
         static char name[] = "gui_test";
         static char* argv[] = {name, nullptr};
         app_ = std::make_unique<QApplication>(argc, argv);
+        // The modules that the launcher loads read their settings from a file of this
+        // run: the build's program folder as main directory, the Tone Editor set up.
+        settingsDir_ = std::make_unique<test::TempDir>();
+        const std::string file = (*settingsDir_ / "settings.conf").string();
+        QtSettingsStore store(file);
+        test::ScriptedUi quiet;
+        store.write("", "Main Path", RegType::Sz, AsBytes(test::BinDir().string()));
+        store.write("", "SDK Path", RegType::Sz, AsBytes((test::BinDir() / "demo").string()));
+        ToneEditorSettings tone;
+        ASSERT_TRUE(SetToneEditorFirstStart(tone, settingsDir_->path()).ok());
+        SaveSettings(store, kToneEditorKey, ToneEditorTable(), StorageOf(tone), quiet, "Tone Editor");
+        ASSERT_TRUE(store.sync());
+        qputenv("VELDIN_SETTINGS", QByteArray::fromStdString(file));
     }
     void TearDown() override {
         app_.reset();
+        settingsDir_.reset();
     }
 
 private:
+    static std::span<const std::uint8_t> AsBytes(const std::string& s) {
+        return {reinterpret_cast<const std::uint8_t*>(s.data()), s.size()};
+    }
     std::unique_ptr<QApplication> app_;
+    std::unique_ptr<test::TempDir> settingsDir_;
 };
 [[maybe_unused]] ::testing::Environment* const g_appEnvironment =
     ::testing::AddGlobalTestEnvironment(new AppEnvironment);
@@ -89,7 +114,7 @@ std::unique_ptr<ui::ModuleFrame> MakeToneFrame(UserInteraction& ui) {
     auto views = [](Document& doc, ui::ModuleFrame& frame, QWidget* parent) -> ui::DocumentView* {
         return new quilla::ToneView(doc, frame, parent);
     };
-    return std::make_unique<ui::ModuleFrame>(ui::ModuleIdentity{"Tone Editor", msg::kToneEditor}, 0,
+    return std::make_unique<ui::ModuleFrame>(ui::ModuleIdentity{"Tone Editor", msg::kToneEditor, "Quilla.html"}, 0,
                                              test::BinDir(), views, &ui);
 }
 
