@@ -18,7 +18,8 @@ namespace veldin::ui {
 namespace {
 QString Q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 QString CtlName(int id) { return QStringLiteral("ctl%1").arg(id); }
-// Window texts double an ampersand to show one; a label's text is plain.
+// Window texts double an ampersand to show one; buttons, group boxes and tabs do the
+// same, a label without a buddy shows its text as it is.
 QString Plain(std::string_view s) { return Q(s).replace(QStringLiteral("&&"), QStringLiteral("&")); }
 } // namespace
 
@@ -103,7 +104,7 @@ PreferencesDialog::PreferencesDialog(std::vector<PageSpec> pages, std::span<std:
             QWidget* w = nullptr;
             switch (c.type) {
             case ControlType::Group: {
-                auto* box = new QGroupBox(Plain(c.text), page);
+                auto* box = new QGroupBox(Q(c.text), page); // "&&" shows one "&"
                 pageLayout->addWidget(box);
                 grid = new QGridLayout(box);
                 grid->setColumnStretch(1, 1);
@@ -118,7 +119,7 @@ PreferencesDialog::PreferencesDialog(std::vector<PageSpec> pages, std::span<std:
                 break;
             case ControlType::Check:
                 ensureGroup();
-                w = new QCheckBox(Plain(c.text), page);
+                w = new QCheckBox(Q(c.text), page);
                 grid->addWidget(w, row++, 0, 1, 3);
                 break;
             case ControlType::Edit: {

@@ -4,6 +4,7 @@
 
 #include "core/DiskDefinition.h"
 #include "frame/FrameCommands.h"
+#include "frame/FrameGeometry.h"
 
 using namespace veldin;
 using namespace veldin::frame;
@@ -78,4 +79,36 @@ TEST(FrameCommands, MenuTextsAndToolBarImages) {
     EXPECT_EQ(buttons, 14);
     EXPECT_EQ(ToolBarImage(kSendToPatch), 13);
     EXPECT_EQ(ToolBarImage(kSendToMidi), 12);
+}
+
+TEST(FrameGeometry, StartPlacesTheWindowByItsSettings) {
+    const Geometry centred{262, 209, 500, 350};
+    FrameSettings s;
+    s.winPosX = 10, s.winPosY = 20, s.winPosW = 600, s.winPosH = 400, s.winAlign = 0;
+    CommonSettings launcher;
+    launcher.launcherX = 100, launcher.launcherY = 50;
+    EXPECT_EQ(InitialGeometry(LoadOutcome::FirstStart, s, launcher, centred), centred);
+    EXPECT_EQ(InitialGeometry(LoadOutcome::Loaded, s, launcher, centred), (Geometry{10, 20, 600, 400}));
+    s.winAlign = 1;
+    EXPECT_EQ(InitialGeometry(LoadOutcome::Loaded, s, launcher, centred), (Geometry{100, 250, 600, 400}));
+    s.winPos = 0; // neither size nor position kept: centred size, still aligned
+    EXPECT_EQ(InitialGeometry(LoadOutcome::Loaded, s, launcher, centred), (Geometry{100, 250, 500, 350}));
+    s.winPos = 1, s.winPosW = 0, s.winAlign = 0; // a size never kept
+    EXPECT_EQ(InitialGeometry(LoadOutcome::Loaded, s, launcher, centred), (Geometry{10, 20, 500, 350}));
+}
+
+TEST(FrameGeometry, AlignmentNeedsTheFlagAndAKnownLauncherPosition) {
+    FrameSettings s;
+    int x = 0, y = 0;
+    ASSERT_TRUE(AlignedPosition(s, 100, 50, x, y));
+    EXPECT_EQ(x, 100);
+    EXPECT_EQ(y, 250);
+    EXPECT_TRUE(AlignedPosition(s, -20, -300, x, y)) << "a launcher partly off screen is still followed";
+    EXPECT_EQ(y, -100);
+    EXPECT_FALSE(AlignedPosition(s, -1, 50, x, y)) << "-1: the launcher never kept a position";
+    s.winAlign = 0;
+    EXPECT_FALSE(AlignedPosition(s, 100, 50, x, y));
+    KeepGeometry(s, {-5, 7, 640, 480});
+    EXPECT_EQ(static_cast<std::int32_t>(s.winPosX), -5);
+    EXPECT_EQ(s.winPosH, 480u);
 }

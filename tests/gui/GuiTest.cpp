@@ -110,9 +110,9 @@ protected:
     test::ScriptedUi ui;
 };
 
-std::unique_ptr<ui::ModuleFrame> MakeToneFrame(UserInteraction& ui) {
-    auto views = [](Document& doc, ui::ModuleFrame& frame, QWidget* parent) -> ui::DocumentView* {
-        return new quilla::ToneView(doc, frame, parent);
+std::unique_ptr<ui::ModuleFrame> MakeToneFrame(UserInteraction& ui, std::uint32_t* expansion = nullptr) {
+    auto views = [expansion](Document& doc, ui::ModuleFrame& frame, QWidget* parent) -> ui::DocumentView* {
+        return new quilla::ToneView(doc, frame, parent, expansion);
     };
     return std::make_unique<ui::ModuleFrame>(ui::ModuleIdentity{"Tone Editor", msg::kToneEditor, "Quilla.html"}, 0,
                                              test::BinDir(), views, &ui);
@@ -328,4 +328,207 @@ TEST_F(GuiTest, LaterStartsOpenNoOptionsAndConfigurationCanCancel) {
     auto* options = w.findChild<OptionsDialog*>();
     ASSERT_NE(options, nullptr);
     EXPECT_TRUE(options->cancelButton()->isEnabled());
+}
+
+// ---------------------------------------------------------------- module settings
+
+namespace {
+
+// A main key as the launcher's set-up leaves it; the Tone Editor's subkey only when asked.
+void PrepareMainKey(MemorySettingsStore& store, const std::filesystem::path& mainDir) {
+    store.createKey("");
+    store.writeText("", "Main Path", mainDir.string());
+    store.writeText("", "SDK Path", mainDir.string());
+}
+
+std::uint32_t Dword(const MemorySettingsStore& store, std::string_view name) {
+    const auto* v = store.find(kToneEditorKey, name);
+    EXPECT_NE(v, nullptr) << name;
+    if (!v || v->bytes.size() != 4) return 0;
+    return v->bytes[0] | v->bytes[1] << 8 | v->bytes[2] << 16 | static_cast<std::uint32_t>(v->bytes[3]) << 24;
+}
+
+const std::vector<std::string> kOutputs = {"Default output", "Card (hw:0,0)"};
+
+} // namespace
+
+TEST_F(GuiTest, FirstStartAsksForPreferencesThatCannotBeCancelledAndSaveEndsIt) {
+    test::TempDir dir;
+    MemorySettingsStore store;
+    PrepareMainKey(store, dir.path());
+    ToneEditorSettings settings;
+    auto f = MakeToneFrame(ui, &settings.tree);
+    ASSERT_TRUE(f->start(&store, quilla::ToneSettingsSpec(settings, kOutputs)));
+    EXPECT_TRUE(f->firstStart());
+    EXPECT_TRUE(std::filesystem::is_directory(dir / "Waves"));
+    EXPECT_TRUE(std::filesystem::is_directory(dir / "Tones"));
+    EXPECT_EQ(f->mainDirectory(), dir.path());
+    ui::PreferencesDialog* d = f->showPreferences();
+    ASSERT_NE(d, nullptr);
+    EXPECT_FALSE(d->cancelButton()->isEnabled());
+    EXPECT_EQ(d->windowTitle(), "Preferences");
+    auto* tonePath = qobject_cast<QLineEdit*>(d->control(3100));
+    ASSERT_NE(tonePath, nullptr);
+    EXPECT_EQ(tonePath->text().toStdString(), (dir / "Tones").string());
+    tonePath->setText(QString::fromStdString((dir / "Mine").string()));
+    d->saveButton()->click();
+    EXPECT_EQ(FieldString(settings.tonePath), (dir / "Mine").string());
+    ASSERT_NE(store.find(kToneEditorKey, "Tone Path"), nullptr);
+    EXPECT_FALSE(f->firstStart());
+    EXPECT_TRUE(ui.shown().empty());
+
+    // The next start finds the subkey: no first start, and Cancel can be used.
+    ToneEditorSettings again;
+    auto g = MakeToneFrame(ui);
+    ASSERT_TRUE(g->start(&store, quilla::ToneSettingsSpec(again, kOutputs)));
+    EXPECT_FALSE(g->firstStart());
+    EXPECT_EQ(FieldString(again.tonePath), (dir / "Mine").string());
+    EXPECT_TRUE(g->showPreferences()->cancelButton()->isEnabled());
+}
+
+TEST_F(GuiTest, WithoutMainPathTheFrameRefusesToStartAndWritesNothing) {
+    MemorySettingsStore store;
+    store.createKey("");
+    store.writeDword("", "WinPosX", 5); // a launcher that quit before its Options were saved
+    ToneEditorSettings settings;
+    auto f = MakeToneFrame(ui);
+    EXPECT_FALSE(f->start(&store, quilla::ToneSettingsSpec(settings, kOutputs)));
+    ASSERT_EQ(ui.shown().size(), 1u);
+    EXPECT_EQ(ui.shown()[0].text, "Serious error has occured. Please reinstall VELDIN!");
+    f->close();
+    EXPECT_FALSE(store.keyExists(kToneEditorKey));
+}
+
+TEST_F(GuiTest, WindowPlacementFollowsTheSettingsAndTheLauncher) {
+    test::TempDir dir;
+    MemorySettingsStore store;
+    PrepareMainKey(store, dir.path());
+    ToneEditorSettings saved;
+    saved.frame.winPosX = 40;
+    saved.frame.winPosY = 30;
+    saved.frame.winPosW = 640;
+    saved.frame.winPosH = 480;
+    saved.frame.winAlign = 0;
+    SaveSettings(store, kToneEditorKey, ToneEditorTable(), StorageOf(saved), ui, "Tone Editor");
+
+    ToneEditorSettings settings;
+    auto f = MakeToneFrame(ui);
+    ASSERT_TRUE(f->start(&store, quilla::ToneSettingsSpec(settings, kOutputs)));
+    EXPECT_EQ(f->pos(), QPoint(40, 30));
+    EXPECT_EQ(f->size(), QSize(640, 480));
+    bus::MessageBus::instance().send(f->link().window(), msg::EDM_LAUNCHER_MOVED, 100, 50);
+    EXPECT_EQ(f->pos(), QPoint(40, 30)) << "not aligned: stays";
+
+    // Aligned through the Appearance page: the flag counts at once, before any Save.
+    ui::PreferencesDialog* d = f->showPreferences();
+    qobject_cast<QCheckBox*>(d->control(3002))->setChecked(true);
+    EXPECT_EQ(settings.frame.winAlign, 1);
+    bus::MessageBus::instance().send(f->link().window(), msg::EDM_LAUNCHER_MOVED, 100, 50);
+    EXPECT_EQ(f->pos(), QPoint(100, 250));
+    d->cancelButton()->click();
+
+    // Closing keeps position and size (the size only with "Save size && position").
+    f->move(70, 80);
+    f->close();
+    EXPECT_EQ(Dword(store, "WinPosX"), 70u);
+    EXPECT_EQ(Dword(store, "WinPosY"), 80u);
+    EXPECT_EQ(Dword(store, "WinPosW"), 640u);
+}
+
+TEST_F(GuiTest, PreferencesPagesShowTheirControlsAndTheDeviceListFollowsNoSound) {
+    test::TempDir dir;
+    MemorySettingsStore store;
+    PrepareMainKey(store, dir.path());
+    ToneEditorSettings saved;
+    ASSERT_TRUE(SetToneEditorFirstStart(saved, dir.path()).ok());
+    saved.playingDevice = 1;
+    saved.frame.winTexture = 1;
+    SaveSettings(store, kToneEditorKey, ToneEditorTable(), StorageOf(saved), ui, "Tone Editor");
+    ToneEditorSettings settings;
+    auto f = MakeToneFrame(ui);
+    ASSERT_TRUE(f->start(&store, quilla::ToneSettingsSpec(settings, kOutputs)));
+    ui::PreferencesDialog* d = f->showPreferences();
+    QTabBar* tabs = d->tabs();
+    ASSERT_EQ(tabs->count(), 3);
+    EXPECT_EQ(tabs->tabText(2), "Sound && Conversion");
+    EXPECT_TRUE(d->control(3001)->isVisible());
+    EXPECT_FALSE(d->control(3100)->isVisible());
+    tabs->setCurrentIndex(2);
+    EXPECT_FALSE(d->control(3001)->isVisible());
+    EXPECT_TRUE(d->control(3201)->isVisible());
+    EXPECT_TRUE(d->control(3905)->isVisible());
+
+    auto* list = qobject_cast<QComboBox*>(d->control(3201));
+    EXPECT_EQ(list->count(), 2);
+    EXPECT_EQ(list->currentIndex(), 1);
+    auto* noSound = qobject_cast<QCheckBox*>(d->control(3200));
+    noSound->setChecked(true);
+    EXPECT_EQ(list->count(), 1);
+    EXPECT_EQ(list->currentText(), "No Sound");
+    EXPECT_FALSE(list->isEnabled());
+    qobject_cast<QCheckBox*>(d->control(3203))->setChecked(true);
+    d->saveButton()->click();
+    EXPECT_EQ(settings.noSound, 1);
+    EXPECT_EQ(settings.playingDevice, 1) << "No Sound keeps the chosen device";
+    EXPECT_EQ(settings.saveMrk, 1);
+
+    // Unchecked again, the devices come back with the saved one selected; a saved index
+    // beyond the list selects the first.
+    d = f->showPreferences();
+    list = qobject_cast<QComboBox*>(d->control(3201));
+    qobject_cast<QCheckBox*>(d->control(3200))->setChecked(false);
+    EXPECT_EQ(list->count(), 2);
+    EXPECT_EQ(list->currentIndex(), 1);
+    d->cancelButton()->click();
+    settings.playingDevice = 7;
+    settings.noSound = 0;
+    d = f->showPreferences();
+    EXPECT_EQ(qobject_cast<QComboBox*>(d->control(3201))->currentIndex(), 0);
+
+    // The texture goes at once with its check box.
+    const QBrush textured = f->mdiArea()->background();
+    qobject_cast<QCheckBox*>(d->control(3003))->setChecked(false);
+    EXPECT_EQ(settings.frame.winTexture, 0);
+    EXPECT_NE(f->mdiArea()->background(), textured);
+    d->cancelButton()->click();
+}
+
+TEST_F(GuiTest, TreeExpansionGoesOnToTheNextWindowAndIntoTheSettings) {
+    test::TempDir dir;
+    MemorySettingsStore store;
+    PrepareMainKey(store, dir.path());
+    ToneEditorSettings settings;
+    auto f = MakeToneFrame(ui, &settings.tree);
+    ASSERT_TRUE(f->start(&store, quilla::ToneSettingsSpec(settings, kOutputs)));
+    ASSERT_TRUE(f->openImage(test::DemoImage("demo.s55")));
+    QTreeWidget* tree = ActiveToneView(f.get())->tree();
+    QTreeWidgetItem* ram = tree->topLevelItem(0);
+    ram->setExpanded(true);
+    ram->child(0)->setExpanded(true);  // RAM A
+    ram->child(1)->setExpanded(false); // RAM B
+    f->runCommand(kClose);
+    ASSERT_TRUE(WaitFor([&] { return f->documentWindows().empty(); }));
+    EXPECT_EQ(settings.tree, (1u << 1) | (1u << 4));
+
+    ASSERT_TRUE(f->openImage(test::DemoImage("demo.s55")));
+    tree = ActiveToneView(f.get())->tree();
+    EXPECT_TRUE(tree->topLevelItem(0)->isExpanded());
+    EXPECT_TRUE(tree->topLevelItem(0)->child(0)->isExpanded());
+    EXPECT_FALSE(tree->topLevelItem(0)->child(1)->isExpanded());
+    f->close();
+    EXPECT_EQ(Dword(store, "Tree"), (1u << 1) | (1u << 4));
+}
+
+TEST_F(GuiTest, HelpWithoutItsPageSaysSo) {
+    test::TempDir dir;
+    MemorySettingsStore store;
+    PrepareMainKey(store, dir.path());
+    ToneEditorSettings settings;
+    auto f = MakeToneFrame(ui);
+    ASSERT_TRUE(f->start(&store, quilla::ToneSettingsSpec(settings, kOutputs)));
+    f->runCommand(kHelp);
+    ASSERT_EQ(ui.shown().size(), 1u);
+    EXPECT_EQ(ui.shown()[0].text,
+              "Couldn't start Help! Please check if .chm file is present in VELDIN working directory.");
+    EXPECT_EQ(ui.shown()[0].icon, Icon::Error);
 }

@@ -231,6 +231,13 @@ TEST_F(ModuleHostTest, MovesReachRunningModulesAndQuitClosesThem) {
     EXPECT_EQ(g_tone.closeEdCalls, 1);
     EXPECT_EQ(host.slotByCode(kToneEditor)->state, ModuleState::Closed);
     EXPECT_TRUE(host.slotByCode(kToneEditor)->buttonEnabled);
+
+    // A module that starts later hears at once where the launcher stands now.
+    host.launcherMoved(300, 120);
+    g_tone.moves.clear();
+    host.pressButton(kToneButton);
+    ASSERT_EQ(g_tone.moves.size(), 1u);
+    EXPECT_EQ(g_tone.moves[0], std::make_pair(300, 120));
 }
 
 TEST_F(ModuleHostTest, FloppyRequestIsAnsweredIdleUntilTheStagesExist) {

@@ -220,6 +220,29 @@ TEST(ToneSelection, GroupsSelectBanksAndClearThePanel) {
     EXPECT_FALSE(ed.selection().ref.isTone());
 }
 
+TEST(ToneTree, ExpansionMaskCarriesGroupsTheTreeLacks) {
+    // ROM (bit 0) and RAM B (bit 5) noted; an S-550 tree has no ROM groups.
+    auto s55 = EmptyImage(TemplateKind::S550);
+    ToneTree t;
+    t.build(ToneAreas::Read(s55));
+    t.presetExpansion(0b100001);
+    EXPECT_TRUE(t.item(t.findGroup(Group::RamB))->expanded);
+    EXPECT_FALSE(t.item(t.findGroup(Group::Ram))->expanded);
+    t.setExpanded(t.findGroup(Group::Ram), true);
+    t.build(ToneAreas::Read(s55)); // a rebuild keeps what the user did
+    EXPECT_TRUE(t.item(t.findGroup(Group::Ram))->expanded);
+    EXPECT_EQ(t.expansionMask(), 0b100011u) << "ROM stays noted though this disk has none";
+
+    // A fresh tree built with a preset comes up expanded as noted.
+    auto w30 = EmptyImage(TemplateKind::W30);
+    ToneTree u;
+    u.presetExpansion(0b100011);
+    u.build(ToneAreas::Read(w30));
+    EXPECT_TRUE(u.item(u.findGroup(Group::Rom))->expanded);
+    EXPECT_FALSE(u.item(u.findGroup(Group::RomA))->expanded);
+    EXPECT_EQ(u.expansionMask(), 0b100011u);
+}
+
 } // namespace
 } // namespace veldin::tone
 
