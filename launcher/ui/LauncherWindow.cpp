@@ -62,7 +62,12 @@ bool IsModuleButton(int id) { return id == kCdButton || id == kToneButton || id 
 
 // ---------------------------------------------------------------- buttons
 
-BitmapButton::BitmapButton(const ButtonInfo& info, QWidget* parent) : QWidget(parent), info_(info) {
+BitmapButton::BitmapButton(const ButtonInfo& info, QWidget* parent)
+    : QWidget(parent), info_(info), endpoint_([this](std::uint32_t message, bus::Param, bus::Param) -> bus::Param {
+          if (message != msg::LM_BUTTON_PRESS) return 0;
+          if (isEnabled() && clicked) clicked();
+          return 1;
+      }) {
     setObjectName(QStringLiteral("ctl%1").arg(info.id));
     setToolTip(Q(info.tooltip));
     setGeometry(info.x, info.y, kButtonWidth, kButtonHeight);
@@ -271,7 +276,9 @@ void LauncherWindow::closeEvent(QCloseEvent* e) {
 
 void LauncherWindow::keyReleaseEvent(QKeyEvent* e) {
     if (e->key() >= Qt::Key_F1 && e->key() <= Qt::Key_F5) {
-        pressFunctionKey(e->key() - Qt::Key_F1 + 1);
+        // The key acts as the click on its F-key button would.
+        if (BitmapButton* b = button(61 + (e->key() - Qt::Key_F1)))
+            bus::MessageBus::instance().send(b->handle(), msg::LM_BUTTON_PRESS, 0, 0);
     } else if (e->key() == Qt::Key_Escape) {
         if (!state_.busy()) requestClose();
     } else {

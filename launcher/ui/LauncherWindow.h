@@ -22,6 +22,8 @@ public:
     BitmapButton(const ButtonInfo& info, QWidget* parent);
     std::function<void()> clicked;
     void setLit(bool on) { lit_ = on, update(); }
+    // The button's own handle: LM_BUTTON_PRESS to it acts as a click.
+    bus::Handle handle() const { return endpoint_.handle(); }
 
 protected:
     void paintEvent(QPaintEvent*) override;
@@ -33,6 +35,7 @@ private:
     ButtonInfo info_;
     bool down_ = false;
     bool lit_ = false;
+    bus::Endpoint endpoint_;
 };
 
 class LauncherWindow final : public QWidget {
