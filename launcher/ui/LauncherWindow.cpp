@@ -175,6 +175,17 @@ void LauncherWindow::showOptions(bool firstRun) {
     if (!store_) return;
     auto* d = new OptionsDialog(*store_, settings_, ui_, firstRun, this);
     d->setAttribute(Qt::WA_DeleteOnClose);
+    if (firstRun) {
+        // Images named on the command line wait for the set-up: a module started before
+        // the settings exist could only say that VELDIN needs reinstalling.
+        settingUp_ = true;
+        connect(d, &QDialog::finished, this, [this] {
+            settingUp_ = false;
+            std::vector<OpenRequest> waiting;
+            waiting.swap(waitingOpens_);
+            for (const OpenRequest& r : waiting) openRequest(r);
+        });
+    }
     d->open();
 }
 
@@ -205,7 +216,10 @@ void LauncherWindow::serveConnection(QLocalSocket* socket) {
     });
 }
 
-void LauncherWindow::openRequest(const OpenRequest& r) { host_->openFromCommandLine(r.button, r.path); }
+void LauncherWindow::openRequest(const OpenRequest& r) {
+    if (settingUp_) waitingOpens_.push_back(r);
+    else host_->openFromCommandLine(r.button, r.path);
+}
 
 void LauncherWindow::syncButtons() {
     for (const auto& slot : host_->moduleSlots()) {

@@ -85,6 +85,8 @@ private:
     bool reallyClosing_ = false;
     SettingsStore* store_ = nullptr;
     LauncherSettings settings_;
+    bool settingUp_ = false; // the first run's Options dialog is open
+    std::vector<OpenRequest> waitingOpens_;
 };
 
 } // namespace veldin::launcher

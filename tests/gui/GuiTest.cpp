@@ -9,6 +9,7 @@
 #include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPointer>
 #include <QLibrary>
 #include <QProcess>
 #include <QPushButton>
@@ -103,9 +104,11 @@ class GuiTest : public ::testing::Test {
 protected:
     void TearDown() override {
         // No frame of one test may live on into the next.
-        if (auto* f = ToneFrame()) {
+        // A closed frame goes with the next deferred deletion; the module starts no
+        // second frame while its first still exists.
+        if (QPointer<ui::ModuleFrame> f = ToneFrame()) {
             f->close();
-            WaitFor([] { return ToneFrame() == nullptr; });
+            WaitFor([&] { return f.isNull(); });
         }
     }
     test::ScriptedUi ui;
@@ -534,4 +537,20 @@ TEST_F(GuiTest, HelpWithoutItsPageSaysSo) {
     EXPECT_EQ(ui.shown()[0].text,
               "Couldn't start Help! Please check if .chm file is present in VELDIN working directory.");
     EXPECT_EQ(ui.shown()[0].icon, Icon::Error);
+}
+
+TEST_F(GuiTest, FirstRunHoldsCommandLineImagesUntilTheOptionsAreDone) {
+    test::TempDir dir;
+    MemorySettingsStore store;
+    QtLibraryLoader loader(QString::fromStdString(test::BinDir().string()));
+    LauncherWindow w(ui, loader, 2);
+    w.start(&store, dir.path());
+    w.openRequest({kToneButton, test::DemoImage("demo.s55")});
+    EXPECT_EQ(w.host().slotByCode(msg::kToneEditor)->state, ModuleState::NotLoaded);
+    auto* options = w.findChild<OptionsDialog*>();
+    ASSERT_NE(options, nullptr);
+    options->findChild<QPushButton*>(QStringLiteral("ctl1"))->click();
+    EXPECT_EQ(w.host().slotByCode(msg::kToneEditor)->state, ModuleState::Running);
+    ASSERT_TRUE(WaitFor([] { return ActiveToneView(ToneFrame()) != nullptr; }));
+    w.host().closeAll();
 }
