@@ -356,15 +356,28 @@ std::uint32_t Dword(const MemorySettingsStore& store, std::string_view name) {
 
 const std::vector<std::string> kOutputs = {"Default output", "Card (hw:0,0)"};
 
-} // namespace
-
-TEST_F(GuiTest, FirstStartAsksForPreferencesThatCannotBeCancelledAndSaveEndsIt) {
+// A Tone Editor frame on settings in memory, below a main key as the launcher leaves it.
+class ToneSettingsTest : public GuiTest {
+protected:
+    ToneSettingsTest() { PrepareMainKey(store, dir.path()); }
+    std::unique_ptr<ui::ModuleFrame> started() {
+        auto f = MakeToneFrame(ui, &settings.tree);
+        EXPECT_TRUE(f->start(&store, quilla::ToneSettingsSpec(settings, kOutputs)));
+        return f;
+    }
+    // The subkey as an earlier run left it.
+    void saveEarlier(const ToneEditorSettings& s) {
+        SaveSettings(store, kToneEditorKey, ToneEditorTable(), StorageOf(s), ui, "Tone Editor");
+    }
     test::TempDir dir;
     MemorySettingsStore store;
-    PrepareMainKey(store, dir.path());
     ToneEditorSettings settings;
-    auto f = MakeToneFrame(ui, &settings.tree);
-    ASSERT_TRUE(f->start(&store, quilla::ToneSettingsSpec(settings, kOutputs)));
+};
+
+} // namespace
+
+TEST_F(ToneSettingsTest, FirstStartAsksForPreferencesThatCannotBeCancelledAndSaveEndsIt) {
+    auto f = started();
     EXPECT_TRUE(f->firstStart());
     EXPECT_TRUE(std::filesystem::is_directory(dir / "Waves"));
     EXPECT_TRUE(std::filesystem::is_directory(dir / "Tones"));
@@ -405,21 +418,15 @@ TEST_F(GuiTest, WithoutMainPathTheFrameRefusesToStartAndWritesNothing) {
     EXPECT_FALSE(store.keyExists(kToneEditorKey));
 }
 
-TEST_F(GuiTest, WindowPlacementFollowsTheSettingsAndTheLauncher) {
-    test::TempDir dir;
-    MemorySettingsStore store;
-    PrepareMainKey(store, dir.path());
+TEST_F(ToneSettingsTest, WindowPlacementFollowsTheSettingsAndTheLauncher) {
     ToneEditorSettings saved;
     saved.frame.winPosX = 40;
     saved.frame.winPosY = 30;
     saved.frame.winPosW = 640;
     saved.frame.winPosH = 480;
     saved.frame.winAlign = 0;
-    SaveSettings(store, kToneEditorKey, ToneEditorTable(), StorageOf(saved), ui, "Tone Editor");
-
-    ToneEditorSettings settings;
-    auto f = MakeToneFrame(ui);
-    ASSERT_TRUE(f->start(&store, quilla::ToneSettingsSpec(settings, kOutputs)));
+    saveEarlier(saved);
+    auto f = started();
     EXPECT_EQ(f->pos(), QPoint(40, 30));
     EXPECT_EQ(f->size(), QSize(640, 480));
     bus::MessageBus::instance().send(f->link().window(), msg::EDM_LAUNCHER_MOVED, 100, 50);
@@ -441,18 +448,13 @@ TEST_F(GuiTest, WindowPlacementFollowsTheSettingsAndTheLauncher) {
     EXPECT_EQ(Dword(store, "WinPosW"), 640u);
 }
 
-TEST_F(GuiTest, PreferencesPagesShowTheirControlsAndTheDeviceListFollowsNoSound) {
-    test::TempDir dir;
-    MemorySettingsStore store;
-    PrepareMainKey(store, dir.path());
+TEST_F(ToneSettingsTest, PreferencesPagesShowTheirControlsAndTheDeviceListFollowsNoSound) {
     ToneEditorSettings saved;
     ASSERT_TRUE(SetToneEditorFirstStart(saved, dir.path()).ok());
     saved.playingDevice = 1;
     saved.frame.winTexture = 1;
-    SaveSettings(store, kToneEditorKey, ToneEditorTable(), StorageOf(saved), ui, "Tone Editor");
-    ToneEditorSettings settings;
-    auto f = MakeToneFrame(ui);
-    ASSERT_TRUE(f->start(&store, quilla::ToneSettingsSpec(settings, kOutputs)));
+    saveEarlier(saved);
+    auto f = started();
     ui::PreferencesDialog* d = f->showPreferences();
     QTabBar* tabs = d->tabs();
     ASSERT_EQ(tabs->count(), 3);
@@ -499,13 +501,8 @@ TEST_F(GuiTest, PreferencesPagesShowTheirControlsAndTheDeviceListFollowsNoSound)
     d->cancelButton()->click();
 }
 
-TEST_F(GuiTest, TreeExpansionGoesOnToTheNextWindowAndIntoTheSettings) {
-    test::TempDir dir;
-    MemorySettingsStore store;
-    PrepareMainKey(store, dir.path());
-    ToneEditorSettings settings;
-    auto f = MakeToneFrame(ui, &settings.tree);
-    ASSERT_TRUE(f->start(&store, quilla::ToneSettingsSpec(settings, kOutputs)));
+TEST_F(ToneSettingsTest, TreeExpansionGoesOnToTheNextWindowAndIntoTheSettings) {
+    auto f = started();
     ASSERT_TRUE(f->openImage(test::DemoImage("demo.s55")));
     QTreeWidget* tree = ActiveToneView(f.get())->tree();
     QTreeWidgetItem* ram = tree->topLevelItem(0);
@@ -525,13 +522,8 @@ TEST_F(GuiTest, TreeExpansionGoesOnToTheNextWindowAndIntoTheSettings) {
     EXPECT_EQ(Dword(store, "Tree"), (1u << 1) | (1u << 4));
 }
 
-TEST_F(GuiTest, HelpWithoutItsPageSaysSo) {
-    test::TempDir dir;
-    MemorySettingsStore store;
-    PrepareMainKey(store, dir.path());
-    ToneEditorSettings settings;
-    auto f = MakeToneFrame(ui);
-    ASSERT_TRUE(f->start(&store, quilla::ToneSettingsSpec(settings, kOutputs)));
+TEST_F(ToneSettingsTest, HelpWithoutItsPageSaysSo) {
+    auto f = started();
     f->runCommand(kHelp);
     ASSERT_EQ(ui.shown().size(), 1u);
     EXPECT_EQ(ui.shown()[0].text,
