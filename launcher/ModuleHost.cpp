@@ -101,6 +101,7 @@ bus::Param ModuleHost::dispatch(std::uint32_t message, bus::Param wParam, bus::P
             s->window = 0;
             s->buttonEnabled = true;
             if (s->state == ModuleState::Running || s->state == ModuleState::Loaded) s->state = ModuleState::Closed;
+            if (moduleClosed) moduleClosed();
         }
         return 0;
     case LM_OPEN_IN_MODULE:

@@ -75,6 +75,8 @@ public:
     bus::Handle window() const { return endpoint_.handle(); }
     // Called after any slot changed (a module started, announced itself or closed).
     std::function<void()> changed;
+    // A module's frame closed: the launcher comes to the front again.
+    std::function<void()> moduleClosed;
 
     // A main button (54, 56, 57, 58): starts its module; ignored while busy.
     void pressButton(int button);

@@ -144,6 +144,10 @@ LauncherWindow::LauncherWindow(UserInteraction& ui, LibraryLoader& loader, int o
 
     host_ = std::make_unique<ModuleHost>(loader, ui_, osFamily);
     host_->changed = [this] { syncButtons(); };
+    host_->moduleClosed = [this] {
+        raise();
+        activateWindow();
+    };
     for (const ButtonInfo& b : Buttons()) {
         auto* button = new BitmapButton(b, this);
         const int id = b.id;
@@ -156,7 +160,10 @@ LauncherWindow::LauncherWindow(UserInteraction& ui, LibraryLoader& loader, int o
     syncButtons();
 }
 
-LauncherWindow::~LauncherWindow() { host_->changed = nullptr; }
+LauncherWindow::~LauncherWindow() {
+    host_->changed = nullptr;
+    host_->moduleClosed = nullptr;
+}
 
 void LauncherWindow::start(SettingsStore* store, const std::filesystem::path& installDir) {
     store_ = store;

@@ -153,8 +153,12 @@ TEST_F(ModuleHostTest, ButtonsAreIgnoredWhileBusy) {
 
 TEST_F(ModuleHostTest, ClosedMessageEnablesButtonAndRestartReloads) {
     ModuleHost host(loader, ui, 2);
+    int raised = 0;
+    host.moduleClosed = [&] { ++raised; };
     host.pressButton(kToneButton);
+    EXPECT_EQ(raised, 0);
     g_tone.frame.reset();
+    EXPECT_EQ(raised, 1) << "the launcher comes to the front";
     const ModuleSlot* s = host.slotByCode(kToneEditor);
     EXPECT_EQ(s->state, ModuleState::Closed);
     EXPECT_TRUE(s->buttonEnabled);
