@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QAction>
 #include <QLocalSocket>
+#include <QTabBar>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <cstdio>
@@ -43,7 +44,7 @@ bool HandToRunning(const QString& name, const std::vector<OpenRequest>& opens) {
 }
 
 // Saves the launcher and every module frame that is shown, and each frame's
-// preferences: FILE, FILE-tone-editor.png, FILE-tone-editor-preferences.png ...
+// preferences: FILE, FILE-tone-editor.png, FILE-tone-editor-preferences-1.png ...
 bool SaveScreenshots(LauncherWindow& w, const QString& file) {
     bool ok = w.grab().save(file);
     const QString stem = file.endsWith(QLatin1String(".png")) ? file.chopped(4) : file;
@@ -56,8 +57,14 @@ bool SaveScreenshots(LauncherWindow& w, const QString& file) {
             prefs->trigger();
             QApplication::processEvents();
             if (QWidget* d = top->findChild<QWidget*>(QStringLiteral("preferences"))) {
-                d->adjustSize();
-                ok = d->grab().save(stem + QLatin1Char('-') + name + QStringLiteral("-preferences.png")) && ok;
+                // One picture a page: FILE-tone-editor-preferences-1.png ...
+                auto* tabs = d->findChild<QTabBar*>(QStringLiteral("ctl3000"));
+                const int pages = tabs ? tabs->count() : 1;
+                for (int i = 0; i < pages; ++i) {
+                    if (tabs) tabs->setCurrentIndex(i);
+                    d->adjustSize();
+                    ok = d->grab().save(stem + QLatin1Char('-') + name + QStringLiteral("-preferences-%1.png").arg(i + 1)) && ok;
+                }
                 d->close();
             }
         }
