@@ -24,6 +24,7 @@
 #include "core/ModuleMessages.h"
 #include "core/UndoStore.h"
 #include "frame/FrameGeometry.h"
+#include "frame/ui/AboutDialog.h"
 #include "frame/ui/QtUserInteraction.h"
 
 namespace veldin::ui {
@@ -469,14 +470,9 @@ void ModuleFrame::sendImageTo(bus::Handle target) {
 }
 
 void ModuleFrame::about() {
-    QMessageBox box(this);
-    box.setWindowTitle(QStringLiteral("About"));
-    box.setIconPixmap(windowIcon().pixmap(32, 32));
-    box.setText(QStringLiteral("<b>%1 Module</b><br>Build: %2<br><br>VELDIN sound manager for the Roland "
-                               "S-50, S-330, S-550 and W-30<br><a href=\"https://veldin.example.org/\">"
-                               "veldin.example.org</a>")
-                    .arg(Q(identity_.programName), Q(BuiltFileVersion())));
-    box.exec();
+    AboutDialog d(windowIcon().pixmap(32, 32), Q(identity_.programName) + QStringLiteral(" Module"),
+                  Q(BuiltFileVersion()), this);
+    d.exec();
 }
 
 void ModuleFrame::runCommand(int id) {

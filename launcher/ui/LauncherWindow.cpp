@@ -4,13 +4,10 @@
 #include <QCloseEvent>
 #include <QDialog>
 #include <QDesktopServices>
-#include <QDialogButtonBox>
 #include <QFileInfo>
 #include <QProcess>
 #include <QUrl>
 #include <QFontDatabase>
-#include <QGroupBox>
-#include <QLabel>
 #include <QLocalSocket>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -18,11 +15,11 @@
 #include <QPainterPath>
 #include <QRegion>
 #include <QScreen>
-#include <QVBoxLayout>
 #include <QWindow>
 
 #include "core/FileVersion.h"
 #include "core/SingleInstance.h"
+#include "frame/ui/AboutDialog.h"
 #include "launcher/FloppyPanel.h"
 #include "launcher/InstanceMessages.h"
 #include "launcher/LauncherSettings.h"
@@ -331,25 +328,9 @@ void LauncherWindow::dropEvent(QDropEvent* e) {
 }
 
 void LauncherWindow::showAbout() {
-    QDialog d(this);
-    d.setWindowTitle(QStringLiteral("About"));
-    auto* layout = new QVBoxLayout(&d);
-    auto* box = new QGroupBox(QStringLiteral("VELDIN"), &d);
-    auto* inner = new QVBoxLayout(box);
-    auto* title = new QLabel(QStringLiteral("<b>VELDIN</b> — sound manager for the Roland S-50, S-330, S-550 and W-30"), box);
-    auto* buildRow = new QLabel(QStringLiteral("Build:"), box);
-    auto* version = new QLabel(Q(BuiltFileVersion()), box);
-    version->setObjectName(QStringLiteral("ctl1000"));
-    auto* link = new QLabel(QStringLiteral("<a href=\"https://veldin.example.org/\">https://veldin.example.org/</a>"), box);
-    link->setObjectName(QStringLiteral("ctl1003"));
-    link->setOpenExternalLinks(true);
-    for (QWidget* w : {static_cast<QWidget*>(title), static_cast<QWidget*>(buildRow), static_cast<QWidget*>(version),
-                       static_cast<QWidget*>(link)})
-        inner->addWidget(w);
-    layout->addWidget(box);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, &d);
-    connect(buttons, &QDialogButtonBox::rejected, &d, &QDialog::reject);
-    layout->addWidget(buttons);
+    // The launcher's picture: its own panel, small.
+    const QPixmap panel = grab().scaled(120, 40, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    ui::AboutDialog d(panel, QStringLiteral("VELDIN"), Q(BuiltFileVersion()), this);
     d.exec();
 }
 

@@ -27,6 +27,7 @@
 #include "core/SingleInstance.h"
 #include "launcher/LauncherSettings.h"
 #include "launcher/ui/OptionsDialog.h"
+#include "frame/ui/AboutDialog.h"
 #include "frame/ui/ModuleFrame.h"
 #include "launcher/ui/LauncherWindow.h"
 #include "launcher/ui/QtLibraryLoader.h"
@@ -545,4 +546,21 @@ TEST_F(GuiTest, FirstRunHoldsCommandLineImagesUntilTheOptionsAreDone) {
     EXPECT_EQ(w.host().slotByCode(msg::kToneEditor)->state, ModuleState::Running);
     ASSERT_TRUE(WaitFor([] { return ActiveToneView(ToneFrame()) != nullptr; }));
     w.host().closeAll();
+}
+
+TEST_F(GuiTest, AboutShowsBuildAndALinkThatLightsUnderTheMouse) {
+    ui::AboutDialog d(QPixmap(16, 16), QStringLiteral("Tone Editor Module"), QStringLiteral("1.2.3.4"), nullptr);
+    EXPECT_EQ(d.windowTitle(), "About");
+    EXPECT_EQ(d.findChild<QLabel*>(QStringLiteral("ctl1000"))->text(), "1.2.3.4");
+    auto* link = d.findChild<ui::LinkLabel*>(QStringLiteral("ctl1003"));
+    ASSERT_NE(link, nullptr);
+    EXPECT_EQ(link->text(), ui::kHomePage);
+    EXPECT_EQ(link->cursor().shape(), Qt::PointingHandCursor);
+    const QColor before = link->palette().color(QPalette::WindowText);
+    QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), QPointF(1, 1));
+    QApplication::sendEvent(link, &enter);
+    EXPECT_EQ(link->palette().color(QPalette::WindowText), QColor(0, 0, 255));
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(link, &leave);
+    EXPECT_EQ(link->palette().color(QPalette::WindowText), before);
 }
