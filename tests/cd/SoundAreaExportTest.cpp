@@ -198,12 +198,8 @@ TEST(WriteFileAtomically, ReplacesWholeOrFails) {
     EXPECT_EQ(FilesIn(dir.path()).size(), 2u);
 }
 
-TEST(Families, OptionsTemplatesAndExtensions) {
+TEST(Families, OptionsAreExactAndEveryTemplateIsBuilt) {
     ASSERT_NE(FindFamily("s330"), nullptr);
-    EXPECT_EQ(FindFamily("s330")->templateFile, "S330.dat");
-    EXPECT_EQ(FindFamily("w30")->extension, "sdk");
-    EXPECT_EQ(FindFamily("s50")->family, SamplerFamily::S50);
-    EXPECT_EQ(InfoOf(SamplerFamily::S550).filterText, "Roland S550 (*.s55)");
     EXPECT_EQ(FindFamily("S330"), nullptr);
     EXPECT_EQ(FindFamily("w30s"), nullptr);
     for (const auto& f : Families())
