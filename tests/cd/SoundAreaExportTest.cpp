@@ -112,18 +112,6 @@ TEST(SoundAreaExport, EveryFamilyKeepsItsTemplateAndTheAreaAsItIs) {
     }
 }
 
-TEST(SoundAreaExport, EighteenUnitsGiveTemplateAndParametersOnly) {
-    const SyntheticSound& s = SoundNamed("DRUMS - Parameters Only");
-    ASSERT_EQ(s.units, kParameterUnits);
-    MemoryDisc disc(Disc().iso);
-    test::TempDir dir;
-    ASSERT_TRUE(ExportSoundArea(disc, RecordOf(s), SamplerFamily::W30, veldin::test::BinDir(), dir / "p.sdk").ok());
-    const Bytes image = veldin::test::ReadFile(dir / "p.sdk");
-    EXPECT_EQ(image.size(), 64'512u + 9'216u);
-    const auto area = AreaOf(s);
-    EXPECT_TRUE(std::equal(area.begin(), area.end(), image.begin() + kSystemAreaSize));
-}
-
 TEST(SoundAreaExport, SamplesAreLittleEndianPackedToTwelveBits) {
     Bytes area(kParameterBytes, 0x5A);
     for (std::uint8_t b : {0x34, 0x12, 0xCD, 0xAB, 0x0F, 0x80, 0xFF, 0x7F})

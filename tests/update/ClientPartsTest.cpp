@@ -119,8 +119,6 @@ TEST(Url, SchemesAndNames) {
     EXPECT_EQ(SchemeOf("x/y"), "");
     EXPECT_EQ(FileNameOfUrl("http://h/update/veldin.ex_"), "veldin.ex_");
     EXPECT_EQ(FileNameOfUrl("http://h/a\\b.txt"), "b.txt");
-    EXPECT_EQ(JoinUrl("http://h/update", "veldin.ver"), "http://h/update/veldin.ver");
-    EXPECT_EQ(JoinUrl("http://h/update/", "veldin.ver"), "http://h/update/veldin.ver");
 }
 
 TEST(DownloadProgress, NeverAbove100AndNoDivisionByZero) {

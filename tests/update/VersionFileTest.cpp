@@ -136,18 +136,6 @@ TEST(Decision, NormalComparesWithTheInstalledVersion) {
     EXPECT_EQ(Decide(Normal(v), {true, std::nullopt}).why, "installed file carries no version");
 }
 
-TEST(Decision, KindsOtherThanNormal) {
-    const auto v = FileVersion::FromParts(1, 0, 0, 0);
-    for (std::uint32_t kind : {0u, 2u, 3u}) {
-        Entry e = Normal(v);
-        e.kind = kind;
-        EXPECT_TRUE(Decide(e, {true, FileVersion::FromParts(9, 0, 0, 0)}).fetch) << kind;
-    }
-    Entry unknown = Normal(v);
-    unknown.kind = 4;
-    EXPECT_FALSE(Decide(unknown, {false, std::nullopt}).fetch);
-}
-
 TEST(SafeName, OnlyPlainNames) {
     for (std::string_view ok : {"veldin.exe", "veldin.ex_", "libQuilla.so", "a", "x.y", "Read Me.txt"})
         EXPECT_TRUE(IsSafeFileName(ok)) << ok;
