@@ -160,18 +160,6 @@ TEST(CdTables, TheTablesAreFoundByName) {
     EXPECT_EQ(t->sounds.size(), Disc().sounds.size());
 }
 
-TEST(CdTables, AGroupMapValueOutsideTheSoundDirectoryIsRefused) {
-    Bytes iso = Disc().iso;
-    iso[kMapAt + 2] = static_cast<std::uint8_t>(Disc().sounds.size()); // group 2
-    const auto t = Load(iso);
-    ASSERT_TRUE(t.ok());
-    const auto bad = SoundsOfGroup(*t, 1);
-    ASSERT_FALSE(bad.ok());
-    EXPECT_EQ(bad.failure().text, text::kCdTablesDamaged);
-    EXPECT_TRUE(SoundsOfGroup(*t, 0).ok()); // the others still list
-    EXPECT_TRUE(SoundsOfGroup(*t, 2).ok());
-}
-
 TEST(CdTables, AGroupNeverRunsPastTheLoadedSoundDirectory) {
     // Every record slot of the two-unit directory carries the last group's number.
     Bytes iso = Disc().iso;

@@ -1,31 +1,17 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <sstream>
 
 #include "cd/RawSector.h"
 #include "cd/SyntheticDisc.h"
-#include "cli/Commands.h"
 #include "core/Geometry.h"
-#include "core/SamplePacking.h"
-#include "tests/support/TestSupport.h"
+#include "tests/cli/CliRun.h"
 
 namespace veldin::cli {
 namespace {
 
 namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
-
-struct CliRun {
-    int rc;
-    std::string out, err;
-};
-
-CliRun Cli(std::vector<std::string> args) {
-    std::ostringstream out, err;
-    const int rc = Main(args, out, err);
-    return {rc, out.str(), err.str()};
-}
 
 const cd::SyntheticDisc& Disc() {
     static const cd::SyntheticDisc disc = cd::BuildSyntheticDisc();
@@ -39,7 +25,7 @@ protected:
         test::WriteFile(raw, cd::ToRawImage(Disc().iso));
     }
     std::string Path(const std::string& name) const { return (dir / name).string(); }
-    CliRun Export(const std::string& source, const std::string& group, const std::string& sound,
+    CliResult Export(const std::string& source, const std::string& group, const std::string& sound,
                   const std::string& family, const std::string& out) {
         return Cli({"cd", "export", source, "--group", group, "--sound", sound, "--family", family, "--main-dir",
                     test::BinDir().string(), out});
@@ -93,28 +79,18 @@ TEST_F(CdCli, FullAreaExportOpensAsADiskImage) {
     EXPECT_NE(info.out.find("Sampler:    S550\n"), std::string::npos);
     EXPECT_NE(info.out.find("Title:      Grand Full\n"), std::string::npos);
 
-    // The tones read back from the image: names and the wave of bank A.
+    // The tone names as the image holds them (the waves: SoundAreaExportTest).
     const Bytes image = test::ReadFile(dir / "full.s55");
     EXPECT_EQ(std::string(image.begin() + 135 * 512, image.begin() + 135 * 512 + 8), "Grand  A");
     EXPECT_EQ(std::string(image.begin() + 135 * 512 + 128, image.begin() + 135 * 512 + 136), "Grand  B");
-    const auto& sound = Disc().sounds[0];
-    const std::size_t source = static_cast<std::size_t>(sound.firstUnit) * 512 + 9216;
-    std::vector<std::uint16_t> words(2);
-    UnpackSamples12(std::span(image).subspan(kWaveBankA, 3), words);
-    EXPECT_EQ(words[0], (Disc().iso[source] | Disc().iso[source + 1] << 8) & 0xFFF0);
-    EXPECT_EQ(words[1], (Disc().iso[source + 2] | Disc().iso[source + 3] << 8) & 0xFFF0);
 }
 
 TEST_F(CdCli, ExportAllNamesEachImageAfterItsListText) {
     const auto r =
         Cli({"cd", "export-all", raw.string(), "--family", "w30", "--main-dir", test::BinDir().string(), Path("out")});
     ASSERT_EQ(r.rc, 0) << r.err;
-    std::size_t files = 0;
-    for (const auto& e : fs::directory_iterator(dir / "out")) {
-        (void)e;
-        ++files;
-    }
-    EXPECT_EQ(files, Disc().sounds.size());
+    EXPECT_EQ(static_cast<std::size_t>(std::distance(fs::directory_iterator(dir / "out"), fs::directory_iterator())),
+              Disc().sounds.size());
     for (const auto& s : Disc().sounds) {
         const fs::path p = dir / "out" / (s.listText + ".sdk");
         ASSERT_TRUE(fs::exists(p)) << p;
@@ -173,12 +149,6 @@ TEST_F(CdCli, Refusals) {
     r = Export(iso.string(), "2", "2", "s550", Path("x.s55"));
     EXPECT_EQ(r.rc, 1);
     EXPECT_NE(r.err.find("group 2 has no sound 2 (it lists 1)"), std::string::npos) << r.err;
-
-    r = Cli({"cd", "export", iso.string(), "--group", "1", "--sound", "1", "--family", "s550", "--main-dir",
-             Path("no-templates"), Path("x.s55")});
-    EXPECT_EQ(r.rc, 1);
-    EXPECT_EQ(r.err, "veldin-cli: Can't copy temporary file!\n");
-    EXPECT_FALSE(fs::exists(dir / "x.s55"));
 }
 
 TEST_F(CdCli, DamagedGroupIsReportedAndTheOthersListed) {
@@ -219,17 +189,13 @@ TEST_F(CdCli, UsageErrors) {
     for (const auto& args : std::vector<std::vector<std::string>>{
              {"cd"},
              {"cd", "eject"},
-             {"cd", "list"},
              {"cd", "list", s, s},
-             {"cd", "list", s, "--bogus"},
              {"cd", "drives", s},
              {"cd", "export", s, "--group", "1", "--sound", "1", Path("x")},
              {"cd", "export", s, "--group", "1", "--sound", "1", "--family", "s700", Path("x")},
              {"cd", "export", s, "--group", "0", "--sound", "1", "--family", "s50", Path("x")},
-             {"cd", "export", s, "--group", "1x", "--sound", "1", "--family", "s50", Path("x")},
              {"cd", "export", s, "--sound", "1", "--family", "s50", Path("x")},
              {"cd", "export", s, "--group", "1", "--sound", "1", "--family", "s50"},
-             {"cd", "export", s, "--group", "1", "--sound", "1", "--family"},
              {"cd", "export-all", s, Path("x")},
          }) {
         const auto r = Cli(args);

@@ -1,24 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <sstream>
-
-#include "cli/Commands.h"
 #include "core/Geometry.h"
-#include "tests/support/TestSupport.h"
+#include "tests/cli/CliRun.h"
 
 namespace veldin::cli {
 namespace {
-
-struct Run {
-    int rc;
-    std::string out, err;
-};
-
-Run Cli(std::initializer_list<std::string> args) {
-    std::ostringstream out, err;
-    const int rc = Main(Args(args), out, err);
-    return {rc, out.str(), err.str()};
-}
 
 TEST(CliInfo, EveryDemoImage) {
     struct Expect {
@@ -89,11 +75,8 @@ TEST(CliHelp, EverywhereAndForEveryCommand) {
     }
 }
 
-TEST(CliText, LineBreaksForTheTerminal) {
+TEST(CliText, TerminalLineBreaksAndJsonEscapes) {
     EXPECT_EQ(TerminalText("a\n\rb\r\nc\rd\ne"), "a\nb\nc\nd\ne");
-}
-
-TEST(CliJson, EscapesControlAndHighBytes) {
     EXPECT_EQ(JsonEscape("a\"b\\c\x01\xC4"), "a\\\"b\\\\c\\u0001\xC3\x84");
 }
 

@@ -2,27 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <sstream>
 
-#include "cli/Commands.h"
-#include "core/Geometry.h"
-#include "tests/support/TestSupport.h"
+#include "tests/cli/CliRun.h"
 
 namespace veldin::cli {
 namespace {
 
 namespace fs = std::filesystem;
-
-struct Run {
-    int rc;
-    std::string out, err;
-};
-
-Run Cli(std::vector<std::string> args) {
-    std::ostringstream out, err;
-    const int rc = Main(Args(std::move(args)), out, err);
-    return {rc, out.str(), err.str()};
-}
 
 class FloppyCli : public ::testing::Test {
 protected:
@@ -52,13 +38,6 @@ TEST_F(FloppyCli, ReadWithTwoBadSectorsNamesThemAndCopiesTheRest) {
     }
     EXPECT_NE(r.out.find("┌──────────────┐"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("Image:      " + out.string()), std::string::npos);
-}
-
-TEST_F(FloppyCli, ACleanReadIsAByteCopy) {
-    const auto r = Cli({"floppy", "read", drive.string(), (dir / "a.s55").string(), "--fault", "5:fail=2"});
-    EXPECT_EQ(r.rc, kOk) << r.err;
-    EXPECT_TRUE(r.err.empty()) << r.err;
-    EXPECT_TRUE(test::ReadFile(dir / "a.s55") == source);
 }
 
 TEST_F(FloppyCli, ReadIntoADirectoryNamesTheImageAfterTheDisk) {
@@ -146,15 +125,11 @@ TEST_F(FloppyCli, UsageErrors) {
     for (const auto& args : std::vector<std::vector<std::string>>{
              {"floppy"},
              {"floppy", "dance", d},
-             {"floppy", "info"},
              {"floppy", "read", d},
-             {"floppy", "info", d, "extra"},
              {"floppy", "info", d, "--fault", "17:sometimes"},
-             {"floppy", "info", d, "--fault"},
              {"floppy", "info", d, "--retries", "-1"},
              {"floppy", "info", d, "--geometry", "80x2"},
              {"floppy", "info", d, "--slow-ms", "100000"},
-             {"floppy", "info", d, "--bogus"},
              {"floppy", "read", d, "x", "--formatter", "true"},
              {"floppy", "format", d, "--formatter", "a &&"},
              {"floppy", "info", "/dev/null", "--fault", "1:always"},

@@ -2,11 +2,7 @@
 // of different families, the refusal that names missing tones, and the changes.
 #include <gtest/gtest.h>
 
-#include <sstream>
-
-#include "cli/Commands.h"
-#include "core/Bytes.h"
-#include "tests/support/TestSupport.h"
+#include "tests/cli/CliRun.h"
 
 namespace veldin::cli {
 namespace {
@@ -16,44 +12,6 @@ using veldin::test::TempDir;
 using veldin::test::WriteFile;
 
 constexpr std::size_t kPatchArea = 126 * 512;
-
-struct Run {
-    int rc;
-    std::string out, err;
-};
-
-Run Cli(std::initializer_list<std::string> args) {
-    std::ostringstream out, err;
-    const int rc = Main(Args(args), out, err);
-    return {rc, out.str(), err.str()};
-}
-
-std::vector<std::uint8_t> MonoWav(std::size_t samples, int slope) {
-    std::vector<std::uint8_t> b(44 + samples * 2);
-    auto put = [&](std::size_t at, const char* id) { std::copy(id, id + 4, b.begin() + static_cast<long>(at)); };
-    put(0, "RIFF");
-    WriteLe32(static_cast<std::uint32_t>(b.size() - 8), std::span(b).subspan(4));
-    put(8, "WAVE");
-    put(12, "fmt ");
-    WriteLe32(16, std::span(b).subspan(16));
-    WriteLe16(1, std::span(b).subspan(20));
-    WriteLe16(1, std::span(b).subspan(22));
-    WriteLe32(30000, std::span(b).subspan(24));
-    WriteLe32(60000, std::span(b).subspan(28));
-    WriteLe16(2, std::span(b).subspan(32));
-    WriteLe16(16, std::span(b).subspan(34));
-    put(36, "data");
-    WriteLe32(static_cast<std::uint32_t>(samples * 2), std::span(b).subspan(40));
-    for (std::size_t i = 0; i < samples; ++i)
-        WriteLe16(static_cast<std::uint16_t>(i * static_cast<std::size_t>(slope)), std::span(b).subspan(44 + 2 * i));
-    return b;
-}
-
-std::vector<std::uint8_t> Empty(const std::string& templ) {
-    auto img = ReadFile(veldin::test::BinDir() / templ);
-    img.resize(737280, 0);
-    return img;
-}
 
 // A patch at `position` whose first keys play `layer1`, the next ones `layer2`.
 void WritePatch(const std::filesystem::path& image, int position, const std::string& name,
@@ -96,11 +54,11 @@ struct Move : ::testing::Test {
     std::string bin = veldin::test::BinDir().string();
 
     void SetUp() override {
-        WriteFile(dir / "src.sdk", Empty("W30.dat"));
-        WriteFile(dir / "dst.s55", Empty("S550.dat"));
-        WriteFile(dir / "KickDrum.wav", MonoWav(20000, 16));
-        WriteFile(dir / "SnareDrm.wav", MonoWav(30000, 32));
-        WriteFile(dir / "HiHatOpn.wav", MonoWav(10000, 48));
+        WriteFile(dir / "src.sdk", EmptyImage("W30.dat"));
+        WriteFile(dir / "dst.s55", EmptyImage("S550.dat"));
+        WriteFile(dir / "KickDrum.wav", Wav16(20000, 1, 30000, 16));
+        WriteFile(dir / "SnareDrm.wav", Wav16(30000, 1, 30000, 32));
+        WriteFile(dir / "HiHatOpn.wav", Wav16(10000, 1, 30000, 48));
     }
     void Import(const std::string& image, const std::string& wav, const std::string& bank) {
         const auto r = Cli({"tone", "import-wav", image, (dir / wav).string(), "--bank", bank, "--main-dir", bin});

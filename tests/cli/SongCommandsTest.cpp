@@ -1,26 +1,12 @@
 #include <gtest/gtest.h>
 
-#include <sstream>
-
-#include "cli/Commands.h"
 #include "core/Geometry.h"
 #include "core/ImageFile.h"
+#include "tests/cli/CliRun.h"
 #include "tests/midi/Builders.h"
-#include "tests/support/TestSupport.h"
 
 namespace veldin::cli {
 namespace {
-
-struct Run {
-    int rc;
-    std::string out, err;
-};
-
-Run Cli(std::initializer_list<std::string> args) {
-    std::ostringstream out, err;
-    const int rc = Main(Args(args), out, err);
-    return {rc, out.str(), err.str()};
-}
 
 test::Bytes SmallMidi() {
     test::TrackBuilder c;

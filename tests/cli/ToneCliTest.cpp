@@ -2,11 +2,7 @@
 // keys, writing back or with -o, and refusals that leave the image alone.
 #include <gtest/gtest.h>
 
-#include <sstream>
-
-#include "cli/Commands.h"
-#include "core/Bytes.h"
-#include "tests/support/TestSupport.h"
+#include "tests/cli/CliRun.h"
 
 namespace veldin::cli {
 namespace {
@@ -15,49 +11,13 @@ using veldin::test::ReadFile;
 using veldin::test::TempDir;
 using veldin::test::WriteFile;
 
-struct Run {
-    int rc;
-    std::string out, err;
-};
-
-Run Cli(std::initializer_list<std::string> args) {
-    std::ostringstream out, err;
-    const int rc = Main(Args(args), out, err);
-    return {rc, out.str(), err.str()};
-}
-
-std::vector<std::uint8_t> MonoWav(std::size_t samples, int channels = 1) {
-    std::vector<std::uint8_t> b(44 + samples * 2 * static_cast<std::size_t>(channels));
-    auto put = [&](std::size_t at, const char* id) { std::copy(id, id + 4, b.begin() + static_cast<long>(at)); };
-    put(0, "RIFF");
-    WriteLe32(static_cast<std::uint32_t>(b.size() - 8), std::span(b).subspan(4));
-    put(8, "WAVE");
-    put(12, "fmt ");
-    WriteLe32(16, std::span(b).subspan(16));
-    WriteLe16(1, std::span(b).subspan(20));
-    WriteLe16(static_cast<std::uint16_t>(channels), std::span(b).subspan(22));
-    WriteLe32(44100, std::span(b).subspan(24));
-    WriteLe32(44100u * 2u * static_cast<std::uint32_t>(channels), std::span(b).subspan(28));
-    WriteLe16(static_cast<std::uint16_t>(2 * channels), std::span(b).subspan(32));
-    WriteLe16(16, std::span(b).subspan(34));
-    put(36, "data");
-    WriteLe32(static_cast<std::uint32_t>(samples * 2 * static_cast<std::size_t>(channels)), std::span(b).subspan(40));
-    for (std::size_t i = 0; i < samples * static_cast<std::size_t>(channels); ++i)
-        WriteLe16(static_cast<std::uint16_t>(i * 16), std::span(b).subspan(44 + 2 * i));
-    return b;
-}
+std::vector<std::uint8_t> MonoWav(std::size_t samples, int channels = 1) { return Wav16(samples, channels, 44100, 16); }
 
 std::string Main() { return veldin::test::BinDir().string(); }
 
-std::vector<std::uint8_t> EmptyS550() {
-    auto img = ReadFile(veldin::test::BinDir() / "S550.dat");
-    img.resize(737280, 0);
-    return img;
-}
-
 TEST(CliTone, ImportListExportRoundTrip) {
     TempDir dir;
-    WriteFile(dir / "d.s55", EmptyS550());
+    WriteFile(dir / "d.s55", EmptyImage("S550.dat"));
     WriteFile(dir / "Front_Center.wav", MonoWav(20000));
     const std::string img = (dir / "d.s55").string();
     auto r = Cli({"tone", "import-wav", img, (dir / "Front_Center.wav").string(), "--bank", "A", "--main-dir", Main()});
@@ -127,7 +87,7 @@ TEST(CliTone, SaveLoadRenameSetDeleteWithOutputFile) {
 
 TEST(CliTone, RefusalsAndUsage) {
     TempDir dir;
-    WriteFile(dir / "d.s55", EmptyS550());
+    WriteFile(dir / "d.s55", EmptyImage("S550.dat"));
     WriteFile(dir / "st.wav", MonoWav(100, 2));
     WriteFile(dir / "bad.wav", std::vector<std::uint8_t>(50, 'x'));
     const std::string img = (dir / "d.s55").string();

@@ -32,10 +32,7 @@ TEST(DecodeMemo, SoundMemoIsInterleaved) {
     EXPECT_EQ(memo.samplerName, "S550");
     EXPECT_EQ(memo.kindName, "Sound");
     EXPECT_EQ(memo.name, "MY PIANOS   ");
-    EXPECT_EQ(memo.memoLines[0], "GRAND 1     ");
-    EXPECT_EQ(memo.memoLines[1], "line two    ");
-    EXPECT_EQ(memo.memoLines[2], "third       ");
-    EXPECT_EQ(memo.memoLines[3], "FOURTH LINE!");
+    EXPECT_EQ(memo.memoLines, (std::array<std::string, 4>{"GRAND 1     ", "line two    ", "third       ", "FOURTH LINE!"}));
     EXPECT_EQ(memo.title, "MY PIANOS GRAND 1 line two third FOURTH LINE!");
 }
 
@@ -50,13 +47,6 @@ TEST(DecodeMemo, ControlAndHighBytesBecomeBlanksInTheCallersBuffer) {
     EXPECT_EQ(memo.name, "A           ");
     EXPECT_EQ(memo.memoLines[3], std::string(12, ' '));
     EXPECT_EQ(memo.title, "A");
-}
-
-TEST(DecodeMemo, AllBlankGivesEmptyTitle) {
-    Sector s{};
-    const auto memo = DecodeMemo(RowOf("Sound", "S330"), s);
-    EXPECT_EQ(memo.name, std::string(12, ' '));
-    EXPECT_EQ(memo.title, "");
 }
 
 TEST(DecodeMemo, SystemLinesAt32_64_96) {
@@ -107,25 +97,16 @@ TEST(EncodeMemo, SoundMemoWritesOnlyItsFields) {
     s.fill(0x55);
     const auto& row = RowOf("Sound", "S550");
     DiskMemo memo = DecodeMemo(row, s);
-    memo.name = "NEW NAME";
+    memo.name = "NEW\x01\xFFNAME"; // unprintable characters become blanks
     memo.memoLines = {"one", "two", "three", "a line longer than twelve"};
     ASSERT_TRUE(EncodeMemo(memo, row, s));
     for (int i = 0; i < 51; ++i) EXPECT_EQ(s[i], 0x55);
     for (int i = 111; i < 512; ++i) EXPECT_EQ(s[i], 0x55);
     const auto back = DecodeMemo(row, s);
-    EXPECT_EQ(back.name, "NEW NAME    ");
+    EXPECT_EQ(back.name, "NEW  NAME   ");
     EXPECT_EQ(back.memoLines[0], "one         ");
     EXPECT_EQ(back.memoLines[2], "three       ");
     EXPECT_EQ(back.memoLines[3], "a line longe");
-}
-
-TEST(EncodeMemo, UnprintableCharactersBecomeBlanks) {
-    Sector s{};
-    const auto& row = RowOf("Sound", "S330");
-    DiskMemo memo = DecodeMemo(row, s);
-    memo.name = "A\x01\xFF" "B";
-    ASSERT_TRUE(EncodeMemo(memo, row, s));
-    EXPECT_EQ(DecodeMemo(row, s).name, "A  B        ");
 }
 
 TEST(EncodeMemo, SystemLinesKeepTheSlotEndByte) {
@@ -157,13 +138,6 @@ TEST(EncodeMemo, SongLabelAndMissingMemoAreNotWritten) {
     memo.kind = DiskMemo::Sound; // a memo of the wrong form for the row
     EXPECT_FALSE(EncodeMemo(memo, RowOf("System", "W-30"), s));
     EXPECT_EQ(s, before);
-}
-
-TEST(CentreInField, CentresAndCuts) {
-    EXPECT_EQ(CentreInField("ab", 6), "  ab  ");
-    EXPECT_EQ(CentreInField("abc", 6), " abc  ");
-    EXPECT_EQ(CentreInField("", 3), "   ");
-    EXPECT_EQ(CentreInField("abcdefgh", 4), "abcd");
 }
 
 } // namespace

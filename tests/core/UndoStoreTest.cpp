@@ -59,9 +59,22 @@ protected:
     int userFile = os::kNoHandle;
 };
 
-TEST_F(UndoStoreTest, StartMakesWorkingCopySessionAndFirstDirectoryName) {
-    auto store = start();
-    ASSERT_TRUE(store);
+// Most tests begin with a store running.
+class StartedStore : public UndoStoreTest {
+protected:
+    void SetUp() override {
+        UndoStoreTest::SetUp();
+        if (!HasFatalFailure()) store = start();
+        ASSERT_TRUE(store);
+    }
+    void TearDown() override {
+        store.reset();
+        UndoStoreTest::TearDown();
+    }
+    std::unique_ptr<UndoStore> store;
+};
+
+TEST_F(StartedStore, StartMakesWorkingCopySessionAndFirstDirectoryName) {
     const auto& s = store->state();
     EXPECT_EQ(s.tempDirectory, w.temp / HexName(MinStdRandom().next()));
     EXPECT_EQ(s.tempDirectory.filename(), "veldin.4f984842"); // the first name of every run
@@ -76,21 +89,6 @@ TEST_F(UndoStoreTest, StartMakesWorkingCopySessionAndFirstDirectoryName) {
     const auto stored = DecodeUndoState(test::ReadFile(session));
     ASSERT_TRUE(stored);
     EXPECT_EQ(*stored, s);
-
-    store->close();
-    EXPECT_FALSE(std::filesystem::exists(s.tempDirectory));
-    EXPECT_TRUE(w.sessionFiles().empty());
-    EXPECT_EQ(test::ReadFile(userPath), original);
-}
-
-TEST_F(UndoStoreTest, StartTakesTheNextNameWhenOneExists) {
-    MinStdRandom names;
-    const auto first = HexName(names.next());
-    std::filesystem::create_directory(w.temp / first);
-    auto store = start();
-    ASSERT_TRUE(store);
-    EXPECT_EQ(store->state().tempDirectory.filename(), HexName(names.next()));
-    EXPECT_TRUE(std::filesystem::exists(w.temp / first)); // someone else's, left alone
 }
 
 TEST_F(UndoStoreTest, StartGivesUpAfterABoundedSearch) {
@@ -101,7 +99,7 @@ TEST_F(UndoStoreTest, StartGivesUpAfterABoundedSearch) {
     EXPECT_EQ(store.failure().text, text::kCantCreateTempDirectory);
     EXPECT_TRUE(w.sessionFiles().empty());
 
-    // One name fewer taken: the last attempt succeeds.
+    // One name fewer taken: the last attempt succeeds, and the others' folders stay.
     test::TestWorkspace fresh;
     MinStdRandom again;
     for (int i = 0; i + 1 < UndoStore::kDirectoryAttempts; ++i)
@@ -109,6 +107,7 @@ TEST_F(UndoStoreTest, StartGivesUpAfterABoundedSearch) {
     auto ok = UndoStore::Start(fresh.ws, userFile);
     ASSERT_TRUE(ok.ok());
     EXPECT_EQ((*ok)->state().tempDirectory.filename(), HexName(again.next()));
+    EXPECT_EQ(test::TestWorkspace::Entries(fresh.temp.path()).size(), static_cast<std::size_t>(UndoStore::kDirectoryAttempts));
 }
 
 TEST_F(UndoStoreTest, UnwritableTemporaryFolderFailsAtOnce) {
@@ -119,9 +118,7 @@ TEST_F(UndoStoreTest, UnwritableTemporaryFolderFailsAtOnce) {
     EXPECT_EQ(w.random.state(), MinStdRandom().next()); // one name tried, not 64
 }
 
-TEST_F(UndoStoreTest, RecordUndoRedo) {
-    auto store = start();
-    ASSERT_TRUE(store);
+TEST_F(StartedStore, RecordUndoRedo) {
     const Bytes a = Pattern(300, 1), b = Pattern(40, 9);
     ASSERT_TRUE(store->record({.code = 1105, .returnedBlock = 1, .parameter = 7, .blocks = {{1000, a}, {70000, b}}}).ok());
     const Bytes after = With(With(original, 1000, a), 70000, b);
@@ -155,9 +152,7 @@ TEST_F(UndoStoreTest, RecordUndoRedo) {
     EXPECT_EQ(workingCopy(*store), original);
 }
 
-TEST_F(UndoStoreTest, StepFileHasTheDocumentedLayout) {
-    auto store = start();
-    ASSERT_TRUE(store);
+TEST_F(StartedStore, StepFileHasTheDocumentedLayout) {
     const Bytes a = {1, 2, 3};
     ASSERT_TRUE(store->record({.code = 530, .returnedBlock = 0, .parameter = 0x01020304, .blocks = {{10, a}}}).ok());
     const Bytes step = test::ReadFile(store->stepPath(1));
@@ -168,9 +163,7 @@ TEST_F(UndoStoreTest, StepFileHasTheDocumentedLayout) {
     EXPECT_EQ(step, expected);
 }
 
-TEST_F(UndoStoreTest, AbandonedStepsAreNotRedoneAndTheirNumbersAreReused) {
-    auto store = start();
-    ASSERT_TRUE(store);
+TEST_F(StartedStore, AbandonedStepsAreNotRedoneAndTheirNumbersAreReused) {
     for (std::uint8_t i = 1; i <= 3; ++i) ASSERT_TRUE(store->record({.code = i, .blocks = {{100u * i, Pattern(10, i)}}}).ok());
     ASSERT_TRUE(store->back().ok());
     ASSERT_TRUE(store->back().ok());
@@ -193,9 +186,7 @@ TEST_F(UndoStoreTest, AbandonedStepsAreNotRedoneAndTheirNumbersAreReused) {
     EXPECT_EQ(workingCopy(*store), With(original, 100, Pattern(10, 1)));
 }
 
-TEST_F(UndoStoreTest, OverlappingBlocksUndoToTheImageBeforeTheStep) {
-    auto store = start();
-    ASSERT_TRUE(store);
+TEST_F(StartedStore, OverlappingBlocksUndoToTheImageBeforeTheStep) {
     const Bytes a = Pattern(100, 3), b = Pattern(100, 200);
     // Block 1 overlaps the second half of block 0.
     ASSERT_TRUE(store->record({.code = 1, .returnedBlock = 0, .blocks = {{2000, a}, {2050, b}}}).ok());
@@ -213,9 +204,7 @@ TEST_F(UndoStoreTest, OverlappingBlocksUndoToTheImageBeforeTheStep) {
     EXPECT_EQ(workingCopy(*store), after);
 }
 
-TEST_F(UndoStoreTest, ReturnedBlockThatNamesNoBlockIsHandedBackItself) {
-    auto store = start();
-    ASSERT_TRUE(store);
+TEST_F(StartedStore, ReturnedBlockThatNamesNoBlockIsHandedBackItself) {
     ASSERT_TRUE(store->record({.code = 1300, .returnedBlock = 17, .parameter = 3, .blocks = {{0, Pattern(4, 0)}}}).ok());
     for (auto r : {store->back(), store->forward()}) {
         ASSERT_TRUE(r.ok());
@@ -225,9 +214,7 @@ TEST_F(UndoStoreTest, ReturnedBlockThatNamesNoBlockIsHandedBackItself) {
     }
 }
 
-TEST_F(UndoStoreTest, PeekReadsStepOneWhenNothingIsApplied) {
-    auto store = start();
-    ASSERT_TRUE(store);
+TEST_F(StartedStore, PeekReadsStepOneWhenNothingIsApplied) {
     EXPECT_EQ(store->peek(0, StepSide::New).failure().text, text::kCantOpenStep); // no step yet
 
     const Bytes a = Pattern(64, 5);
@@ -250,9 +237,7 @@ TEST_F(UndoStoreTest, PeekReadsStepOneWhenNothingIsApplied) {
     EXPECT_EQ(store->state().currentStep, 0u);
 }
 
-TEST_F(UndoStoreTest, BlocksOutsideTheImageAreRefused) {
-    auto store = start();
-    ASSERT_TRUE(store);
+TEST_F(StartedStore, BlocksOutsideTheImageAreRefused) {
     const Bytes a = Pattern(2, 0);
     for (std::uint32_t offset : {737279u, 737280u, 0xFFFFFFFFu}) {
         auto s = store->record({.code = 1, .blocks = {{0, a}, {offset, a}}});
@@ -263,9 +248,7 @@ TEST_F(UndoStoreTest, BlocksOutsideTheImageAreRefused) {
     EXPECT_EQ(store->state().currentStep, 1u);
 }
 
-TEST_F(UndoStoreTest, MissingOrCorruptStepFilesChangeNothing) {
-    auto store = start();
-    ASSERT_TRUE(store);
+TEST_F(StartedStore, MissingOrCorruptStepFilesChangeNothing) {
     ASSERT_TRUE(store->record({.code = 1, .blocks = {{10, Pattern(50, 1)}, {900, Pattern(50, 2)}}}).ok());
     const Bytes good = test::ReadFile(store->stepPath(1));
     const Bytes after = workingCopy(*store);
@@ -306,9 +289,7 @@ TEST_F(UndoStoreTest, MissingOrCorruptStepFilesChangeNothing) {
     EXPECT_EQ(store->state().currentStep, 0u);
 }
 
-TEST_F(UndoStoreTest, RenamesOfStepsStayInsideTheDirectoryAndCloseRemovesThem) {
-    auto store = start();
-    ASSERT_TRUE(store);
+TEST_F(StartedStore, RenamesOfStepsStayInsideTheDirectoryAndCloseRemovesThem) {
     for (std::uint8_t i = 0; i < 3; ++i) ASSERT_TRUE(store->record({.code = i, .blocks = {{i, Pattern(1, i)}}}).ok());
     EXPECT_EQ(test::TestWorkspace::Entries(store->state().tempDirectory),
               (std::vector<std::string>{"1.stp", "2.stp", "3.stp", "image.stp"}));
