@@ -31,12 +31,9 @@ TEST(SummaryText, SoundMemoInACodePage437Box) {
                                  Row("Brass       ") + "\r\n" + Row("            ") + "\r\n" + Row("Choir       ") +
                                  "\r\n" + kBottom;
     EXPECT_EQ(SummaryText(SoundMemo()), expected);
-}
-
-TEST(SummaryText, AnEmptyNameIsTwelveBlanks) {
-    auto memo = SoundMemo();
-    memo.name.clear();
-    EXPECT_NE(SummaryText(memo).find(Row(std::string(12, ' '))), std::string::npos);
+    auto unnamed = SoundMemo();
+    unnamed.name.clear();
+    EXPECT_NE(SummaryText(unnamed).find(Row(std::string(12, ' '))), std::string::npos);
 }
 
 TEST(SummaryText, CounterEndsTheFirstLine) {
@@ -97,25 +94,13 @@ TEST(Cp437ToUtf8, MatchesIconv) {
 }
 
 TEST(CaptionTables, TheMenuListsItselfThePreparedStagesDoNot) {
-    const auto& menu = CaptionsFor(FloppyStage::Menu);
-    EXPECT_EQ(menu.captions[0], "Read");
-    EXPECT_EQ(CaptionListing(menu), "F1:Read floppy to diskimage file\r\n"
+    EXPECT_EQ(CaptionListing(CaptionsFor(FloppyStage::Menu)), "F1:Read floppy to diskimage file\r\n"
                                     "F2:Write diskimage file to floppy\r\n"
                                     "F3:Format floppy\r\n"
                                     "F4:Exit\r\n"
                                     "F5:\r\n");
-    struct Case {
-        FloppyStage stage;
-        std::string_view f1, f2;
-    };
-    for (auto c : {Case{FloppyStage::ReadPrepared, "Read", "Cancel"}, Case{FloppyStage::WritePrepared, "Ovrwrite", "Cancel"},
-                   Case{FloppyStage::FormatPrepared, "Format", "Cancel"}, Case{FloppyStage::Running, "Stop", ""}}) {
-        const auto& t = CaptionsFor(c.stage);
-        EXPECT_EQ(t.captions[0], c.f1);
-        EXPECT_EQ(t.captions[1], c.f2);
-        EXPECT_TRUE(t.captions[4].empty());
-        EXPECT_EQ(CaptionListing(t), "");
-    }
+    for (auto stage : {FloppyStage::ReadPrepared, FloppyStage::WritePrepared, FloppyStage::FormatPrepared, FloppyStage::Running})
+        EXPECT_EQ(CaptionListing(CaptionsFor(stage)), "") << static_cast<int>(stage);
 }
 
 } // namespace

@@ -140,4 +140,11 @@ Bytes SongBuilder::build() const {
     return song;
 }
 
+Bytes SongOfSectors(std::size_t sectors, std::string_view name) {
+    Bytes song = SongBuilder().name(name).build();
+    song.resize(sectors * 512, 0xFF);
+    for (int i = 0; i < 4; ++i) song[36 + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(sectors >> (8 * i));
+    return song;
+}
+
 } // namespace veldin::test

@@ -25,7 +25,6 @@ public:
     TrackBuilder& sysex(std::uint32_t d, const Bytes& dataWithF7);
     TrackBuilder& end(std::uint32_t d = 0) { return meta(d, 0x2F, {}); }
     Bytes chunk() const; // "MTrk" + length + events
-    const Bytes& events() const { return events_; }
 
 private:
     Bytes events_;
@@ -65,6 +64,9 @@ private:
     bool hasTempo_ = true;
     std::vector<Bytes> extra_;
 };
+
+// A song of `sectors` sectors with a valid header, filled with FFh.
+Bytes SongOfSectors(std::size_t sectors, std::string_view name = "MY SONG");
 
 // Track blocks as slots: each sector's slots, filling sectors of 84 and giving the last
 // its count.

@@ -110,13 +110,6 @@ std::string Runs(const std::vector<std::uint16_t>& clusters) {
     return s.str();
 }
 
-test::Bytes SongOfSectors(std::size_t sectors, std::string_view name) {
-    test::Bytes song = test::SongBuilder().name(name).build();
-    song.resize(sectors * 512, 0xFF);
-    for (int i = 0; i < 4; ++i) song[36 + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(sectors >> (8 * i));
-    return song;
-}
-
 TEST(IndependentReaders, MtoolsListsEverySongWithItsSizeAndChain) {
     if (!Have("command -v mdir") || !Have("command -v mshowfat")) GTEST_SKIP() << "mtools is not installed (scripts/deps.sh)";
     const auto empty = test::ReadFile(test::DemoImage("demo.sng"));
@@ -124,7 +117,7 @@ TEST(IndependentReaders, MtoolsListsEverySongWithItsSizeAndChain) {
     auto volume = SongVolume::load_fat_area(image, SongDisk(empty), std::nullopt).value();
     test::ScriptedUi ui;
     const auto store = [&](std::size_t sectors, std::string_view name) {
-        auto p = volume.insert_song_file(image, SongOfSectors(sectors, name), volume.listSongs(ui).freeBytes);
+        auto p = volume.insert_song_file(image, test::SongOfSectors(sectors, name), volume.listSongs(ui).freeBytes);
         ASSERT_TRUE(p.ok());
     };
     store(4, "A");  // clusters 4-5

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "midi/MidiTexts.h"
+#include "midi/MidiToSong.h"
 #include "midi/Song.h"
 #include "midi/SongToMidi.h"
 #include "tests/midi/Builders.h"
@@ -174,16 +175,23 @@ TEST(SongToMidi, RefusesWhatIsNotASongOrClaimsMoreThanItHolds) {
     EXPECT_FALSE(is_song(song));
 }
 
-TEST(SongToMidi, WritesItsLogWhenGivenAFolder) {
+TEST(SongToMidi, BothDirectionsWriteTheirLogWhenGivenAFolder) {
     test::TempDir dir;
     test::ScriptedUi ui;
     SongToMidiOptions o;
     o.logDir = dir.path();
-    Convert(SongBuilder().track(0, {Note(0, 0, 60, 1, 1)}).build(), ui, o);
-    const auto log = test::ReadFile(dir / "ConversionLog-Song2MIDI.txt");
-    const std::string text(log.begin(), log.end());
-    EXPECT_NE(text.find("Conversion started..."), std::string::npos);
-    EXPECT_NE(text.find("Conversion finished !"), std::string::npos);
+    const auto midi = Convert(SongBuilder().track(0, {Note(0, 0, 60, 1, 1)}).build(), ui, o);
+    MidiToSongOptions back;
+    back.logDir = dir.path();
+    back.fileName = "song.mid";
+    ASSERT_TRUE(midi2song(midi, ui, back).ok());
+    for (const auto& [file, first] : {std::pair{"ConversionLog-Song2MIDI.txt", "Conversion started..."},
+                                      std::pair{"midi2song.txt", "VELDIN v2 Conversion Log\n\r"}}) {
+        const auto log = test::ReadFile(dir / file);
+        const std::string text(log.begin(), log.end());
+        EXPECT_NE(text.find(first), std::string::npos) << file;
+        EXPECT_NE(text.find("Conversion finished !"), std::string::npos) << file;
+    }
 }
 
 TEST(SongToMidi, TempoInMicrosecondsRoundsTiesToEvenAndStaysIn24Bits) {

@@ -18,20 +18,13 @@ namespace veldin::midi {
 namespace {
 
 using test::Bytes;
+using test::SongOfSectors;
 
 std::vector<std::uint8_t> EmptySongDisk() { return test::ReadFile(test::DemoImage("demo.sng")); }
 
 DiskDefinition SongDiskRow() {
     const auto img = EmptySongDisk();
     return ClassifyImage(std::span(img).first(kHeaderSize));
-}
-
-// A song of `sectors` sectors with a valid header.
-Bytes SongOfSectors(std::size_t sectors, std::string_view name = "MY SONG") {
-    Bytes song = test::SongBuilder().name(name).build();
-    song.resize(sectors * 512, 0xFF);
-    for (int i = 0; i < 4; ++i) song[36 + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(sectors >> (8 * i));
-    return song;
 }
 
 // FAT area helpers for hand-made chains.
@@ -185,14 +178,6 @@ TEST(AllocateClusters, RunsStartOnFreePairsAndNeverPassTheVolume) {
     EXPECT_FALSE(AllocateClusters(nearlyFull, 1, 714));
 }
 
-TEST(SongVolume, EmptyDiskListsNothingAndAllTheSpace) {
-    Volume v;
-    const SongList l = v.list();
-    EXPECT_TRUE(l.rows.empty());
-    EXPECT_EQ(l.freeText(), "64 positions & 728064 bytes free");
-    EXPECT_EQ(l.label, "SONG DISK  ");
-}
-
 TEST(SongVolume, LoadRefusesAFatThatIsNotThere) {
     for (std::uint16_t first : {0xFF8, 0xFF0, 0x000}) {
         auto img = EmptySongDisk();
@@ -213,6 +198,9 @@ TEST(SongVolume, LoadCreatesTheFatLog) {
 
 TEST(SongVolume, FirstSongGoesToPosition2AsSong63InClusters4On) {
     Volume v;
+    EXPECT_TRUE(v.list().rows.empty());
+    EXPECT_EQ(v.list().freeText(), "64 positions & 728064 bytes free");
+    EXPECT_EQ(v.list().label, "SONG DISK  ");
     const Bytes song = SongOfSectors(5, "FIRST");
     EXPECT_EQ(v.store(song), 2);
     const auto& img = v.image.bytes();
@@ -247,7 +235,7 @@ TEST(SongVolume, FirstSongGoesToPosition2AsSong63InClusters4On) {
     EXPECT_EQ(*back, expected);
 }
 
-TEST(SongVolume, StoreRefusals) {
+TEST(SongVolume, StoreRefusalsChangeNothing) {
     Volume v;
     const auto before = v.image.bytes();
     Bytes notSong = SongOfSectors(4);
@@ -260,17 +248,12 @@ TEST(SongVolume, StoreRefusals) {
     EXPECT_EQ(r.failure().text, text::kNoFreeSpace);
     EXPECT_EQ(v.image.bytes(), before);
     EXPECT_EQ(v.image.steps(), 0u);
-}
-
-TEST(SongVolume, AVolumeWithoutClustersOrPositionsRefusesAndChangesNothing) {
     // Clusters: the byte count allows a song that the clusters no longer hold.
-    Volume v;
     ASSERT_EQ(v.store(SongOfSectors(2 * 700)), 2); // 700 clusters
-    const auto before = v.image.bytes();
-    auto r = v.volume.insert_song_file(v.image, SongOfSectors(2 * 12), 1'000'000);
-    ASSERT_FALSE(r.ok());
+    const auto stored = v.image.bytes();
+    r = v.volume.insert_song_file(v.image, SongOfSectors(2 * 12), 1'000'000);
     EXPECT_EQ(r.failure().text, text::kNoFreeSpace);
-    EXPECT_EQ(v.image.bytes(), before);
+    EXPECT_EQ(v.image.bytes(), stored);
     // Positions: all 64 taken.
     Volume full;
     for (int i = 0; i < 64; ++i) ASSERT_EQ(full.store(SongOfSectors(4)), 2 + i);
@@ -347,57 +330,6 @@ TEST(SongVolume, RenameWritesDirectoryAndSongHeaderAndLabelIsTenCharacters) {
     EXPECT_EQ(v.list().label, "MY SONGS O ");
 }
 
-// The view follows do, undo and redo through the refresh events alone.
-TEST(SongVolume, RefreshEventsKeepTheListInStepWithUndoAndRedo) {
-    Volume v;
-    SongList view = v.list();
-    const auto apply = [&](std::int32_t code, StepDirection d, std::int32_t parameter, const std::vector<std::uint8_t>& block) {
-        for (const auto& e : RefreshEvents(code, d, parameter, block)) ApplyRefresh(view, e);
-    };
-    const auto fatNow = [&] { return std::vector<std::uint8_t>(v.volume.fatArea().begin(), v.volume.fatArea().end()); };
-    const auto undo = [&] {
-        const StepResult r = v.image.undo();
-        ASSERT_TRUE(v.volume.reload(v.image).ok());
-        apply(r.code, StepDirection::Undo, r.parameter, r.block);
-    };
-    const auto redo = [&] {
-        const StepResult r = v.image.redo();
-        ASSERT_TRUE(v.volume.reload(v.image).ok());
-        apply(r.code, StepDirection::Redo, r.parameter, r.block);
-    };
-    const auto matches = [&] {
-        const SongList fresh = v.list();
-        EXPECT_EQ(view.rows, fresh.rows);
-        EXPECT_EQ(view.freePositions, fresh.freePositions);
-        EXPECT_EQ(view.freeBytes, fresh.freeBytes);
-        EXPECT_EQ(view.label, fresh.label);
-    };
-    ASSERT_EQ(v.store(SongOfSectors(6, "ONE")), 2);
-    apply(kOpStore, StepDirection::Do, 2, fatNow());
-    ASSERT_EQ(v.store(SongOfSectors(4, "TWO")), 3);
-    apply(kOpStore, StepDirection::Do, 3, fatNow());
-    matches();
-    ASSERT_TRUE(v.volume.delete_song_file(v.image, 2).ok());
-    apply(kOpDelete, StepDirection::Do, 2, fatNow());
-    matches();
-    ASSERT_TRUE(v.volume.renameSong(v.image, 3, "RENAMED").ok());
-    apply(kOpRename, StepDirection::Do, 3, std::vector<std::uint8_t>(PaddedName("RENAMED", 27, 28)));
-    ASSERT_TRUE(v.volume.setLabel(v.image, "LABEL").ok());
-    apply(kOpLabel, StepDirection::Do, 0, std::vector<std::uint8_t>(PaddedName("LABEL", 10, 11)));
-    matches();
-    for (int i = 0; i < 5; ++i) {
-        undo();
-        matches();
-    }
-    EXPECT_TRUE(view.rows.empty());
-    for (int i = 0; i < 5; ++i) {
-        redo();
-        matches();
-    }
-    EXPECT_EQ(view.rows.size(), 1u);
-    EXPECT_EQ(view.label, "LABEL      ");
-}
-
 TEST(SongVolume, CorruptSongsAreReportedAndSkippedInTheList) {
     auto img = EmptySongDisk();
     FatArea fat{};
@@ -415,15 +347,10 @@ TEST(SongVolume, CorruptSongsAreReportedAndSkippedInTheList) {
     EXPECT_EQ(ui.shown()[0].title, "MIDI Editor");
 }
 
-} // namespace
-} // namespace veldin::midi
-
-namespace veldin::midi {
-namespace {
-
-// The same volume on a real document: the store's undo and redo hand back what the
-// refresh needs, and the volume follows the working copy.
-TEST(DocumentSongImage, StoreUndoRedoThroughTheUndoStore) {
+// Every change kind on a real document: the view follows do, undo and redo through the
+// refresh events alone, the store hands back each step's code, and nothing reaches the
+// user's file before Save.
+TEST(DocumentSongImage, EveryChangeKindUndoesAndRedoesThroughTheRefreshEvents) {
     test::TempDir dir;
     const auto path = dir / "disk.sng";
     test::WriteFile(path, EmptySongDisk());
@@ -434,33 +361,44 @@ TEST(DocumentSongImage, StoreUndoRedoThroughTheUndoStore) {
     auto volume = SongVolume::load_fat_area(image, (*doc)->definition(), std::nullopt).value();
     test::ScriptedUi ui;
     SongList view = volume.listSongs(ui);
-    ASSERT_TRUE(volume.insert_song_file(image, SongOfSectors(6, "STORED"), view.freeBytes).ok());
-    ASSERT_TRUE(volume.renameSong(image, 2, "RENAMED").ok());
-    EXPECT_TRUE((*doc)->isModified());
-
-    for (int i = 0; i < 2; ++i) {
-        auto r = image.undo();
+    const auto apply = [&](std::int32_t code, StepDirection d, std::int32_t parameter, const std::vector<std::uint8_t>& block) {
+        for (const auto& e : RefreshEvents(code, d, parameter, block)) ApplyRefresh(view, e);
+    };
+    const auto fatNow = [&] { return std::vector<std::uint8_t>(volume.fatArea().begin(), volume.fatArea().end()); };
+    const auto matches = [&] {
+        const SongList fresh = volume.listSongs(ui);
+        EXPECT_EQ(view.rows, fresh.rows);
+        EXPECT_EQ(std::tuple(view.freePositions, view.freeBytes, view.label),
+                  std::tuple(fresh.freePositions, fresh.freeBytes, fresh.label));
+    };
+    ASSERT_TRUE(volume.insert_song_file(image, SongOfSectors(6, "ONE"), view.freeBytes).ok());
+    apply(kOpStore, StepDirection::Do, 2, fatNow());
+    ASSERT_TRUE(volume.insert_song_file(image, SongOfSectors(4, "TWO"), view.freeBytes).ok());
+    apply(kOpStore, StepDirection::Do, 3, fatNow());
+    ASSERT_TRUE(volume.delete_song_file(image, 2).ok());
+    apply(kOpDelete, StepDirection::Do, 2, fatNow());
+    matches();
+    ASSERT_TRUE(volume.renameSong(image, 3, "RENAMED").ok());
+    apply(kOpRename, StepDirection::Do, 3, std::vector<std::uint8_t>(PaddedName("RENAMED", 27, 28)));
+    ASSERT_TRUE(volume.setLabel(image, "LABEL").ok());
+    apply(kOpLabel, StepDirection::Do, 0, std::vector<std::uint8_t>(PaddedName("LABEL", 10, 11)));
+    matches();
+    const std::int32_t codes[] = {kOpStore, kOpStore, kOpDelete, kOpRename, kOpLabel};
+    const auto step = [&](StepDirection d, std::int32_t code) {
+        auto r = d == StepDirection::Undo ? image.undo() : image.redo();
         ASSERT_TRUE(r.ok());
+        EXPECT_EQ(r->code, code);
         ASSERT_TRUE(volume.reload(image).ok());
-        for (const auto& e : RefreshEvents(r->code, StepDirection::Undo, r->parameter, r->block)) ApplyRefresh(view, e);
-    }
+        apply(r->code, d, r->parameter, r->block);
+        matches();
+    };
+    for (int i = 4; i >= 0; --i) step(StepDirection::Undo, codes[i]);
     EXPECT_TRUE(view.rows.empty());
     EXPECT_EQ(view.freeText(), "64 positions & 728064 bytes free");
-    auto redo = image.redo();
-    ASSERT_TRUE(redo.ok());
-    EXPECT_EQ(redo->code, kOpStore);
-    ASSERT_TRUE(volume.reload(image).ok());
-    for (const auto& e : RefreshEvents(redo->code, StepDirection::Redo, redo->parameter, redo->block)) ApplyRefresh(view, e);
-    redo = image.redo();
-    ASSERT_TRUE(redo.ok());
-    EXPECT_EQ(redo->code, kOpRename);
-    for (const auto& e : RefreshEvents(redo->code, StepDirection::Redo, redo->parameter, redo->block)) ApplyRefresh(view, e);
-    ASSERT_TRUE(volume.reload(image).ok());
-    const SongList fresh = volume.listSongs(ui);
-    EXPECT_EQ(view.rows, fresh.rows);
-    ASSERT_EQ(fresh.rows.size(), 1u);
-    EXPECT_EQ(fresh.rows[0].name.substr(0, 7), "RENAMED");
-    // Nothing reached the user's file before Save.
+    for (std::int32_t code : codes) step(StepDirection::Redo, code);
+    ASSERT_EQ(view.rows.size(), 1u);
+    EXPECT_EQ(view.rows[0].name.substr(0, 7), "RENAMED");
+    EXPECT_EQ(view.label, "LABEL      ");
     EXPECT_EQ(test::ReadFile(path), EmptySongDisk());
     ASSERT_TRUE((*doc)->save().ok());
     EXPECT_NE(test::ReadFile(path), EmptySongDisk());

@@ -113,6 +113,13 @@ TEST(ParsePatchFile, RefusesDamagedFiles) {
     WriteLe32(1, std::span(fewer).subspan(4)); // bytes beyond N entries are ignored
     ASSERT_TRUE(ParsePatchFile(fewer).ok());
     EXPECT_EQ(ParsePatchFile(fewer)->entries.size(), 1u);
+    // Loading a refused file changes nothing.
+    auto dst = EmptyImage(TemplateKind::S550);
+    PatchEditor ed(dst);
+    const auto before = dst.image();
+    ScriptedMapper mapper;
+    EXPECT_EQ(ed.loadPatch(hugeN, mapper).failure().text, shortText);
+    EXPECT_EQ(dst.image(), before);
 }
 
 TEST(LoadPatch, SwapsZeroAndFiveOnceInBothKeyMaps) {
@@ -144,59 +151,34 @@ TEST(LoadPatch, SwapsZeroAndFiveOnceInBothKeyMaps) {
     EXPECT_EQ(ed.areas().toneName(loaded.keyMap2()[0]), "Strings ");
 }
 
-struct Fingerprint : ::testing::Test {
+TEST(Fingerprint, ComparedBytesIgnoredBytesAndWildcards) {
     tone::ToneRecord target = tone::test::MakeRecord({"Tone", 4, 1, 3, 2});
-    ToneEntry entry() const {
-        ToneEntry e{4, {}};
-        std::copy_n(target.bytes().begin(), 16, e.fingerprint.begin());
-        return e;
+    ToneEntry e{4, {}};
+    std::copy_n(target.bytes().begin(), 16, e.fingerprint.begin());
+    EXPECT_TRUE(Matches(e, target));
+    struct Case {
+        std::size_t at;
+        std::uint8_t value;
+        bool matches;
+    };
+    // Name (0-7), output (8), sourceTone (9, ignored), subtone flag (10), rate (11), orig key
+    // (12), wave bank by its class only (13: A and B are both below 2), top (14), count (15).
+    for (const Case c : {Case{0, 'X', false}, Case{7, 1, false}, Case{8, 1, false}, Case{9, 17, true}, Case{10, 1, false},
+                         Case{11, 1, false},
+                         Case{11, 0xFF, false}, Case{12, 61, false}, Case{13, 0, true}, Case{13, 2, false},
+                         Case{14, 4, false}, Case{15, 3, false}}) {
+        ToneEntry changed = e;
+        changed.fingerprint[c.at] = c.value;
+        EXPECT_EQ(Matches(changed, target), c.matches) << "byte " << c.at << " = " << int{c.value};
     }
-};
-
-TEST_F(Fingerprint, EqualBytesMatchAndSourceToneIsIgnored) {
-    ToneEntry e = entry();
-    EXPECT_TRUE(Matches(e, target));
-    e.fingerprint[9] = 17; // sourceTone
-    EXPECT_TRUE(Matches(e, target));
-}
-
-TEST_F(Fingerprint, RateShiftFFhOnTheTargetMatchesAnyRate) {
-    ToneEntry e = entry();
-    e.fingerprint[11] = 1;
-    EXPECT_FALSE(Matches(e, target)); // 0 against 1
+    // Rate FFh on the target matches any rate; a free target matches nothing.
+    ToneEntry otherRate = e;
+    otherRate.fingerprint[11] = 1;
     target.setRateShift(0xFF);
-    EXPECT_TRUE(Matches(e, target));
-    // Only the target's wildcard counts, not the file's.
-    target.setRateShift(0);
-    e.fingerprint[11] = 0xFF;
-    EXPECT_FALSE(Matches(e, target));
-}
-
-TEST_F(Fingerprint, SubtoneEntryDoesNotMatchAnOriginal) {
-    ToneEntry e = entry();
-    e.fingerprint[10] = 1;
-    EXPECT_FALSE(Matches(e, target));
-}
-
-TEST_F(Fingerprint, WaveBankOnlyByItsClass) {
-    ToneEntry e = entry();
-    e.fingerprint[13] = 0; // bank A against bank B: both below 2
-    EXPECT_TRUE(Matches(e, target));
-    e.fingerprint[13] = 2;
-    EXPECT_FALSE(Matches(e, target));
-}
-
-TEST_F(Fingerprint, EachComparedFieldAndTheFreePosition) {
-    for (std::size_t at : {0u, 7u, 8u, 12u, 14u, 15u}) {
-        ToneEntry e = entry();
-        e.fingerprint[at] ^= 1;
-        EXPECT_FALSE(Matches(e, target)) << "byte " << at;
-    }
-    const ToneEntry e = entry();
+    EXPECT_TRUE(Matches(otherRate, target));
     target.setSegmentCount(0);
-    ToneEntry freeEntry = e;
-    freeEntry.fingerprint[15] = 0;
-    EXPECT_FALSE(Matches(freeEntry, target));
+    e.fingerprint[15] = 0;
+    EXPECT_FALSE(Matches(e, target));
 }
 
 TEST(LoadPatch, SubtoneAndOriginalOfOneNameAreTold) {
@@ -312,52 +294,27 @@ TEST(MapDialog, AskingMapperTakesThePreselectionAndCancelsWithoutOne) {
     EXPECT_EQ(mapper.mapMissingTone(d).answer, Answer::Cancel);
 }
 
-TEST(LoadPatch, GoesToTheLastFreePositionThenRefusesWhenNoneIsFree) {
+TEST(LoadPatch, EachLoadTakesTheFirstFreePositionThenRefuses) {
     auto src = Source();
     const auto file = SavedFile(src, 0);
     auto dst = EmptyImage(TemplateKind::S50);
     Put(dst, {"Piano", 0, 0, 0, 2});
     Put(dst, {"Strings", 5, 0, 2, 3});
-    for (int k = 0; k < 7; ++k) PutPatch(dst, k, MakePatch("Full", {0}));
+    for (int k = 0; k < 8; ++k)
+        if (k != 3) PutPatch(dst, k, MakePatch("Full", {0}));
+    PutPatch(dst, 7, MakePatch("Free", {0}, {}, 0));
     PatchEditor ed(dst);
     ScriptedMapper mapper;
-    auto r = ed.loadPatch(file, mapper);
-    ASSERT_TRUE(r.ok());
-    EXPECT_EQ(r->position, 7);
+    EXPECT_EQ(ed.loadPatch(file, mapper)->position, 3);
+    EXPECT_EQ(ed.loadPatch(file, mapper)->position, 7);
     EXPECT_EQ(PatchAt(dst, 7).rawName().substr(0, 3), "Duo");
+    EXPECT_NE(ed.tree().findPatch(7), kNoItem);
     EXPECT_EQ(ed.selection().freePositions, 0);
 
     const auto before = dst.image();
     auto full = ed.loadPatch(file, mapper);
     ASSERT_FALSE(full.ok());
     EXPECT_EQ(full.failure().text, text::kNoFreePatchPosition);
-    EXPECT_EQ(dst.image(), before);
-}
-
-TEST(LoadPatch, TwoLoadsGoToTwoPositions) {
-    auto src = Source();
-    const auto file = SavedFile(src, 0);
-    auto dst = EmptyImage(TemplateKind::S550);
-    Put(dst, {"Piano", 0, 0, 0, 2});
-    Put(dst, {"Strings", 5, 0, 2, 3});
-    PutPatch(dst, 0, MakePatch("Taken", {0}));
-    PatchEditor ed(dst);
-    ScriptedMapper mapper;
-    EXPECT_EQ(ed.loadPatch(file, mapper)->position, 1);
-    EXPECT_EQ(ed.loadPatch(file, mapper)->position, 2);
-    EXPECT_EQ(ed.selection().freePositions, 13);
-    EXPECT_NE(ed.tree().findPatch(2), kNoItem);
-}
-
-TEST(LoadPatch, RefusedFileChangesNothing) {
-    auto dst = EmptyImage(TemplateKind::S550);
-    PatchEditor ed(dst);
-    const auto before = dst.image();
-    ScriptedMapper mapper;
-    const std::vector<std::uint8_t> bad = {'R', 'P', 'A', 'T', 1, 0, 0, 0};
-    auto r = ed.loadPatch(bad, mapper);
-    ASSERT_FALSE(r.ok());
-    EXPECT_EQ(r.failure().text, text::kPatchFileShort);
     EXPECT_EQ(dst.image(), before);
 }
 

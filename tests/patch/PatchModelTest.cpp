@@ -21,61 +21,11 @@ std::vector<std::string> Labels(const PatchTree& t, ItemId parent) {
     return out;
 }
 
-TEST(PatchRecord, FieldsAtTheirOffsets) {
-    PatchBytes b{};
-    for (std::size_t i = 0; i < b.size(); ++i) b[i] = static_cast<std::uint8_t>(i);
-    const PatchRecord r(b);
-    EXPECT_EQ(r.benderRange(), 12);
-    EXPECT_EQ(r.atSense(), 14);
-    EXPECT_EQ(r.keyMode(), 15);
-    EXPECT_EQ(r.vswThreshold(), 16);
-    EXPECT_EQ(r.keyMap1()[0], 17);
-    EXPECT_EQ(r.keyMap1()[108], 125);
-    EXPECT_EQ(r.keyMap2()[0], 126);
-    EXPECT_EQ(r.keyMap2()[108], 234);
-    EXPECT_EQ(r.patchLevel(), 237);
-    EXPECT_EQ(r.uniDetune(), 239);
-    EXPECT_EQ(r.vmixRatio(), 240);
-    EXPECT_EQ(r.atAssign(), 241);
-    EXPECT_EQ(r.keyAssign(), 242);
-    EXPECT_EQ(r.patchOutput(), 243);
-}
-
-TEST(PatchRecord, NameKeepsTwelveCharactersAndFillsWithZeroBytes) {
-    PatchRecord r = test::MakePatch("x", {0});
-    r.setName("ABCDEFGHIJKLMNOP");
-    EXPECT_EQ(r.rawName(), "ABCDEFGHIJKL");
-    r.setName("Pad");
-    EXPECT_EQ(r.rawName(), std::string("Pad\0\0\0\0\0\0\0\0\0", 12));
-    EXPECT_EQ(r.displayName(), "Pad         ");
-    EXPECT_EQ(r.bytes()[13], 0xA5); // the byte after the name is not the name's
-}
-
-TEST(PatchRecord, PresentNeedsAToneAndALevel) {
-    EXPECT_TRUE(MakePatch("a", {3}).isPresent());
-    EXPECT_TRUE(MakePatch("a", {}, {127}).isPresent());
-    EXPECT_FALSE(MakePatch("a", {3}, {}, 0).isPresent());        // level 0: free
-    EXPECT_FALSE(MakePatch("a", {128, 200, 255}, {128}).isPresent()); // names no tone
-}
-
-TEST(PatchRecord, TonesInOrderOfFirstAppearance) {
-    EXPECT_EQ(MakePatch("a", {3, 3, 5}, {5, 7}).tones(), (std::vector<std::uint8_t>{3, 5, 7}));
+TEST(PatchRecord, TonesInOrderOfFirstAppearanceAndPresence) {
     EXPECT_EQ(MakePatch("a", {9, 128, 2}, {2, 1, 9}).tones(), (std::vector<std::uint8_t>{9, 2, 1}));
-    EXPECT_TRUE(MakePatch("a", {}, {}).tones().empty());
-}
-
-TEST(PatchRef, ValuesOfPatchesToneItemsAndTheRoot) {
-    EXPECT_EQ(PatchRef::Patch(0).value, 0x00FF0000u);
-    EXPECT_EQ(PatchRef::Patch(3).value, 0x03FF0300u);
-    EXPECT_EQ(PatchRef::Patch(31).value, 0x1FFF1F00u);
-    EXPECT_TRUE(PatchRef::Patch(3).isPatch());
-    EXPECT_EQ(PatchRef::Patch(3).position(), 3);
-    EXPECT_EQ(PatchRef::Patch(3).offset(), 768u);
-    EXPECT_TRUE(PatchRef::Tone(5).isTone());
-    EXPECT_FALSE(PatchRef::Tone(5).isPatch());
-    EXPECT_TRUE(kRootRef.isRoot());
-    EXPECT_FALSE(kRootRef.isPatch());
-    EXPECT_FALSE(kRootRef.isTone());
+    EXPECT_TRUE(MakePatch("a", {}, {127}).isPresent());
+    EXPECT_FALSE(MakePatch("a", {3}, {}, 0).isPresent());           // level 0: free
+    EXPECT_FALSE(MakePatch("a", {128, 200, 255}, {128}).isPresent()); // names no tone
 }
 
 struct S550WithPatches : ::testing::Test {
@@ -108,6 +58,8 @@ TEST_F(S550WithPatches, TreeListsPresentPatchesWithTheirTones) {
     EXPECT_EQ(t.item(t.item(grand)->children[2])->icon, IconKind::Tone);
     EXPECT_EQ(t.findPatch(4), kNoItem); // level 0
     EXPECT_EQ(t.findPatch(6), kNoItem); // no tone named
+    EXPECT_EQ(std::tuple(ed.selection().freePositions, ed.selection().firstFreePosition), std::tuple(13, 1));
+    EXPECT_EQ(ed.selection().status, "Patch positions free: 13");
 }
 
 TEST_F(S550WithPatches, ToneBeyondTheAreasHasNoName) {
@@ -120,45 +72,31 @@ TEST_F(S550WithPatches, ToneBeyondTheAreasHasNoName) {
     EXPECT_TRUE(ed.areas().toneRecord(31).has_value());
 }
 
-TEST_F(S550WithPatches, FreePositionsAndStatusText) {
-    const PatchEditor ed(doc);
-    EXPECT_EQ(ed.selection().freePositions, 13);
-    EXPECT_EQ(ed.selection().firstFreePosition, 1);
-    EXPECT_EQ(ed.selection().status, "Patch positions free: 13");
-}
-
 TEST_F(S550WithPatches, PanelOfAPatchAndOfTheRoot) {
+    // Each field set at its offset in the record, as files and images hold it.
     PatchRecord r = MakePatch("Third", {3});
     r.setByte(12, 2);   // bender range
     r.setByte(14, 9);   // AT sense
-    r.setKeyMode(3);    // V-SW
+    r.setByte(15, 3);   // key mode V-SW
     r.setByte(16, 77);  // V-SW threshold
     r.setByte(239, 11); // uni-detune
     r.setByte(240, 22); // V-mix ratio
     r.setByte(241, 4);  // AT assign
     r.setByte(242, 1);  // Fix
     r.setByte(243, 6);  // output
+    r.setByte(237, 90); // level
     PutPatch(doc, 2, r);
     PatchEditor ed(doc);
     ASSERT_TRUE(ed.selectPatch(2));
-    const PanelTexts& p = ed.selection().panel;
-    EXPECT_EQ(p[kLineNumber], "Patch Number: 3");
-    EXPECT_EQ(p[kLineKeyMode], "Key Mode: V-SW");
-    EXPECT_EQ(p[kLineKeyAssign], "Key Assign: Fix");
-    EXPECT_EQ(p[kLineBenderRange], "B.Range: 2");
-    EXPECT_EQ(p[kLineOut], "Out: 6");
-    EXPECT_EQ(p[kLineUniDetune], "Uni-Detune: 11");
-    EXPECT_EQ(p[kLineVswThreshold], "V-SW Tresh: 77");
-    EXPECT_EQ(p[kLineVmixRatio], "V-Mix Ratio: 22");
-    EXPECT_EQ(p[kLineAtAssign], "AT Assign: 4");
-    EXPECT_EQ(p[kLineAtSense], "AT Sense: 9");
-    EXPECT_EQ(p[kLineVolume], "Volume: 100");
+    EXPECT_EQ(ed.selection().panel,
+              (PanelTexts{"Patch Number: 3", "Key Mode: V-SW", "Key Assign: Fix", "B.Range: 2", "Out: 6", "Uni-Detune: 11",
+                          "V-SW Tresh: 77", "V-Mix Ratio: 22", "AT Assign: 4", "AT Sense: 9", "Volume: 90"}));
 
     // A tone item leaves the panel as it is; the root clears it.
     ed.select(ed.tree().item(ed.tree().findPatch(2))->children[0]);
     EXPECT_EQ(ed.selection().panel[kLineNumber], "Patch Number: 3");
     ed.select(ed.tree().root());
-    for (const auto& line : ed.selection().panel) EXPECT_EQ(line, "");
+    EXPECT_EQ(ed.selection().panel, PanelTexts{});
 }
 
 TEST(PatchAreasPerFamily, PositionsOfEachFamilyAndTheSecondToneArea) {
@@ -181,15 +119,11 @@ TEST(PatchAreasPerFamily, PositionsOfEachFamilyAndTheSecondToneArea) {
     const PatchEditor ed(w30);
     EXPECT_EQ(Labels(ed.tree(), ed.tree().findPatch(15)), (std::vector<std::string>{"RomTone ", "RamTone "}));
     EXPECT_EQ(ed.selection().firstFreePosition, 0);
-}
 
-TEST(PatchAreasPerFamily, AllPositionsInUseHaveNoFirstFree) {
-    auto doc = EmptyImage(TemplateKind::S50);
-    for (int k = 0; k < 8; ++k) PutPatch(doc, k, MakePatch("P", {0}));
-    const PatchEditor ed(doc);
-    EXPECT_EQ(ed.selection().freePositions, 0);
-    EXPECT_EQ(ed.selection().firstFreePosition, 0xFF);
-    EXPECT_EQ(ed.selection().status, "Patch positions free: 0");
+    auto full = EmptyImage(TemplateKind::S50);
+    for (int k = 0; k < 8; ++k) PutPatch(full, k, MakePatch("P", {0}));
+    const PatchEditor fullEd(full);
+    EXPECT_EQ(std::tuple(fullEd.selection().freePositions, fullEd.selection().firstFreePosition), std::tuple(0, 0xFF));
 }
 
 } // namespace

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "core/Messages.h"
-#include "core/ModuleSettings.h"
 #include "platform/QtSettingsStore.h"
 #include "tests/support/TestSupport.h"
 
@@ -33,31 +31,6 @@ TEST(QtSettingsStore, TypesRoundTripThroughTheFile) {
     EXPECT_EQ(store.read("Tone Editor", "Tree", RegType::Binary), (std::vector<std::uint8_t>{0, 1, 0xFE, 0xFF}));
     EXPECT_FALSE(store.read("Tone Editor", "Missing", RegType::Binary).has_value());
     EXPECT_FALSE(store.read("", "Main Path", RegType::Binary).has_value()); // a text is no byte array
-}
-
-TEST(QtSettingsStore, ModuleSettingsThroughTheEngine) {
-    test::TempDir dir;
-    QtSettingsStore store((dir / "VELDIN.conf").string());
-    const std::uint8_t main[] = {'/', 'm'};
-    store.write("", "Main Path", RegType::Sz, main);
-    test::ScriptedUi ui;
-    CommonSettings common;
-    MidiEditorSettings s;
-    ASSERT_EQ(LoadSettings(store, kMidiEditorKey, MidiEditorTable(), StorageOf(s), common, ui, text::kTitleMidiEditor),
-              LoadOutcome::FirstStart);
-    s.frame.winPosW = 800;
-    s.rolandSongName = 1;
-    SetFieldString(s.songPath, "/songs");
-    SaveSettings(store, kMidiEditorKey, MidiEditorTable(), StorageOf(s), ui, text::kTitleMidiEditor);
-    MidiEditorSettings back;
-    ASSERT_EQ(LoadSettings(store, kMidiEditorKey, MidiEditorTable(), StorageOf(back), common, ui,
-                           text::kTitleMidiEditor),
-              LoadOutcome::Loaded);
-    EXPECT_TRUE(ui.shown().empty());
-    EXPECT_EQ(back.frame.winPosW, 800u);
-    EXPECT_EQ(back.rolandSongName, 1);
-    EXPECT_EQ(FieldString(back.songPath), "/songs");
-    EXPECT_EQ(common.sdkPath, "/m");
 }
 
 } // namespace

@@ -33,6 +33,11 @@ ToneRecord RecordAt(const MemoryDocument& doc, std::uint32_t areaOffset, int pos
     return ToneRecord::FromBytes(std::span(doc.image()).subspan(areaOffset + static_cast<std::uint32_t>(position) * 128, 128));
 }
 
+// Source tone, subtone flag, wave bank, segment top and count.
+std::tuple<int, int, int, int, int> Placing(const ToneRecord& r) {
+    return {r.sourceTone(), r.isSubtone(), r.waveBank(), r.segmentTop(), r.segmentCount()};
+}
+
 TEST(ToneFileExtract, OriginalWithSubtonesAndItsSubtoneForm) {
     auto doc = ImageWithThreeSegmentTone();
     const auto areas = ToneAreas::Read(doc);
@@ -112,15 +117,10 @@ TEST_F(ImportCase, WholeToneGoesToFreePositionsAboveTheHighestOriginal) {
 
     const ToneRecord orig = RecordAt(doc, kRamArea, 2);
     EXPECT_EQ(orig.rawName().substr(0, 3), "NEW");
-    EXPECT_EQ(orig.sourceTone(), 2);
-    EXPECT_EQ(orig.segmentTop(), 5);
-    EXPECT_EQ(orig.waveBank(), 0);
-    EXPECT_EQ(orig.isSubtone(), 0);
+    EXPECT_EQ(Placing(orig), std::tuple(2, 0, 0, 5, 3));
     for (int pos : {3, 5}) {
         const ToneRecord s = RecordAt(doc, kRamArea, pos);
-        EXPECT_EQ(s.sourceTone(), 2);
-        EXPECT_EQ(s.isSubtone(), 1);
-        EXPECT_EQ(s.segmentTop(), 5);
+        EXPECT_EQ(Placing(s), std::tuple(2, 1, 0, 5, 3));
         EXPECT_TRUE(std::equal(s.bytes().begin(), s.bytes().begin() + 16, doc.image().begin() + kRamList + pos * 16));
     }
     EXPECT_EQ(doc.image()[0x12000 + 5 * 18432], 0x5A);
@@ -209,11 +209,7 @@ TEST_F(ImportCase, SubtoneImportPlaysTheSelectedOriginalsSegments) {
     const auto before = doc.image();
     ASSERT_TRUE(ed.importToneFile(f.bytes(), ed.target()));
     const ToneRecord s = RecordAt(doc, kRamArea, 2);
-    EXPECT_EQ(s.sourceTone(), 1);
-    EXPECT_EQ(s.isSubtone(), 1);
-    EXPECT_EQ(s.waveBank(), 1);
-    EXPECT_EQ(s.segmentTop(), 4);
-    EXPECT_EQ(s.segmentCount(), 2);
+    EXPECT_EQ(Placing(s), std::tuple(1, 1, 1, 4, 2));
     EXPECT_EQ(s.rateShift(), 0);
     EXPECT_EQ(RecordAt(doc, kRamArea, 3).isUsed(), false); // only the first record
     // No wave written.
@@ -248,11 +244,7 @@ TEST(ToneImportRom, SubtoneIntoARomBank) {
     ToneFile f;
     f.records.push_back(test::MakeRecord({"INROM", 3, 0, 4, 2}));
     ASSERT_TRUE(ed.importToneFile(f.bytes(), ed.target()));
-    const auto rom = ToneAreas::Read(doc).rom()->record(1);
-    EXPECT_EQ(rom.waveBank(), 3);
-    EXPECT_EQ(rom.segmentCount(), 22);
-    EXPECT_EQ(rom.sourceTone(), 0);
-    EXPECT_EQ(rom.isSubtone(), 1);
+    EXPECT_EQ(Placing(ToneAreas::Read(doc).rom()->record(1)), std::tuple(0, 1, 3, 0, 22));
     const ItemId id = ed.tree().findValue(ToneRef::Make(0, Area::Rom, 1));
     ASSERT_NE(id, kNoItem);
     EXPECT_EQ(ed.tree().item(ed.tree().item(id)->parent)->group, Group::RomB);
@@ -356,23 +348,6 @@ TEST(ToneChangeDetails, RefusesFreeRecordsAndKeepsUntouchedBytes) {
     EXPECT_EQ(ed.selection().panel[kLineVolume], "Volume: 100");
 }
 
-TEST(ToneRefresh, EventsForEveryCommandAndDirection) {
-    const ToneRef t{0x01010080u};
-    const ToneRef p{0x01010000u};
-    using D = StepDirection;
-    EXPECT_EQ(RefreshEvents(kCmdImport, D::Do, t, p), (std::vector<RefreshEvent>{{Kind::AddTone, t, p}}));
-    EXPECT_EQ(RefreshEvents(kCmdImport, D::Redo, t, p), (std::vector<RefreshEvent>{{Kind::AddTone, t, p}}));
-    EXPECT_EQ(RefreshEvents(kCmdImport, D::Undo, t, p), (std::vector<RefreshEvent>{{Kind::RemoveTone, t, p}}));
-    EXPECT_EQ(RefreshEvents(kCmdDelete, D::Do, t, p), (std::vector<RefreshEvent>{{Kind::RemoveTone, t, p}}));
-    EXPECT_EQ(RefreshEvents(kCmdDelete, D::Undo, t, p), (std::vector<RefreshEvent>{{Kind::AddTone, t, p}}));
-    for (D d : {D::Do, D::Undo, D::Redo}) {
-        EXPECT_EQ(RefreshEvents(kCmdRename, d, t, p).at(0).kind, Kind::Relabel);
-        EXPECT_EQ(RefreshEvents(kCmdChange, d, t, p).at(0).kind, Kind::Panel);
-        EXPECT_EQ(RefreshEvents(kCmdMemo, d, t, p).at(0).kind, Kind::Memo);
-    }
-    EXPECT_TRUE(RefreshEvents(1300, D::Do, t, p).empty());
-}
-
 TEST(ToneFileTransfer, BetweenFamiliesKeepsRecordAndWave) {
     auto w30 = ImageWithThreeSegmentTone(TemplateKind::W30);
     ToneEditor from(w30);
@@ -397,16 +372,10 @@ TEST(ToneFileTransfer, BetweenFamiliesKeepsRecordAndWave) {
     }
 }
 
-} // namespace
-} // namespace veldin::tone
-
-namespace veldin::tone {
-namespace {
-
 TEST(ToneDelete, WavePastItsBankIsNeitherReadNorZeroed) {
-    auto doc = test::EmptyImage(data::TemplateKind::S550);
-    test::Put(doc, {"BROKEN", 0, 0, 17, 3}); // segments 17-19: two of them are bank B's
-    test::Put(doc, {"BROKEN-S", 1, 0, 17, 3, true, 0});
+    auto doc = EmptyImage(TemplateKind::S550);
+    Put(doc, {"BROKEN", 0, 0, 17, 3}); // segments 17-19: two of them are bank B's
+    Put(doc, {"BROKEN-S", 1, 0, 17, 3, true, 0});
     test::FillWave(doc, 1, 0, 2, 9);
     ToneEditor ed(doc);
     const auto ref = ToneRef::Make(0, Area::Ram, 0);

@@ -58,6 +58,4 @@ void FillWave(MemoryDocument& doc, int bank, int top, int count, int seed) {
     (void)doc.record(op);
 }
 
-std::vector<std::uint8_t> Snapshot(const MemoryDocument& doc) { return doc.image(); }
-
 } // namespace veldin::tone::test

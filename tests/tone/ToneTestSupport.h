@@ -37,7 +37,4 @@ void Put(MemoryDocument& doc, const Placed& p, Area area = Area::Ram);
 // samples whose values depend on `seed`.
 void FillWave(MemoryDocument& doc, int bank, int top, int count, int seed);
 
-// A copy of the image with one change written straight into it (for "nothing changed").
-std::vector<std::uint8_t> Snapshot(const MemoryDocument& doc);
-
 } // namespace veldin::tone::test

@@ -118,9 +118,7 @@ TEST_F(WaveExport, SubtoneIsCutToItsPoints) {
     EXPECT_EQ(w.samples.front(), all[1000]);
     EXPECT_EQ(w.samples.back(), all[4999]);
     ASSERT_EQ(w.tones.size(), 1u);
-    EXPECT_EQ(w.tones[0].start, 0u);
-    EXPECT_EQ(w.tones[0].loop, 2000u);
-    EXPECT_EQ(w.tones[0].end, 4000u);
+    EXPECT_EQ(std::tuple(w.tones[0].start, w.tones[0].loop, w.tones[0].end), std::tuple(0u, 2000u, 4000u));
     EXPECT_NE(w.mrk.find("\tMarker\r\n"), std::string::npos);
     EXPECT_NE(w.mrk.find("\tMarker2\r\n"), std::string::npos);
     EXPECT_EQ(w.mrk.find("\tMarker3\r\n"), std::string::npos);
@@ -200,17 +198,6 @@ TEST_F(WaveExport, RefusalsChangeNothing) {
     EXPECT_EQ(far->samples.size(), 288u);
     EXPECT_FALSE(PointsInsideWave(test::MakeRecord({"FAR", 7, 0, 0, 1, true, 0, 12000, 12100, 90000})));
     EXPECT_TRUE(PointsInsideWave(test::MakeRecord({"OK", 7, 0, 0, 1, true, 0, 0, 0, 12288})));
-}
-
-TEST(WaveExportSettings, FirstStartWritesRegionsWithoutMrk) {
-    ToneEditorSettings s; // the defaults of a first start
-    const auto o = ExportOptionsFrom(s);
-    EXPECT_TRUE(o.regions);
-    EXPECT_FALSE(o.mrk);
-    s.saveRegion = 0;
-    s.saveMrk = 1;
-    EXPECT_FALSE(ExportOptionsFrom(s).regions);
-    EXPECT_TRUE(ExportOptionsFrom(s).mrk);
 }
 
 TEST(WaveLabel, TrimsAndReplaces) {

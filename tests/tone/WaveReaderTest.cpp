@@ -7,7 +7,6 @@
 #include <filesystem>
 #include <optional>
 
-#include "core/Bytes.h"
 #include "core/SamplePacking.h"
 #include "tests/support/TestSupport.h"
 #include "tests/tone/ToneTestSupport.h"
@@ -20,25 +19,17 @@ namespace {
 
 namespace fs = std::filesystem;
 using veldin::test::ReadFile;
+using veldin::test::ScriptedUi;
 using veldin::test::TempDir;
 using veldin::test::WriteFile;
 
 std::optional<std::string> Capture(const std::string& command) {
-#if defined(_WIN32)
-    std::FILE* p = _popen(command.c_str(), "rb");
-#else
     std::FILE* p = popen(command.c_str(), "r");
-#endif
     if (!p) return std::nullopt;
     std::string out;
     char buf[4096];
     for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) out.append(buf, n);
-#if defined(_WIN32)
-    const int rc = _pclose(p);
-#else
-    const int rc = pclose(p);
-#endif
-    if (rc != 0) return std::nullopt;
+    if (pclose(p) != 0) return std::nullopt;
     return out;
 }
 
@@ -62,16 +53,6 @@ std::vector<std::uint16_t> Unpacked(const ToneFile& f) {
     UnpackSamples12(f.wave, w);
     return w;
 }
-
-class Answer1 final : public UserInteraction {
-public:
-    explicit Answer1(Answer a) : a_(a) {}
-    void message(std::string_view, std::string_view, Icon) override {}
-    Answer ask(std::string_view, std::string_view, Buttons, Icon) override { return a_; }
-
-private:
-    Answer a_;
-};
 
 TEST(IndependentReaders, ExportedWaveAsSndfileAndSoxSeeIt) {
     if (!Have("sndfile-info") || !Have("sox")) GTEST_SKIP() << "sndfile-info or sox is not installed (scripts/deps.sh)";
@@ -107,26 +88,6 @@ TEST(IndependentReaders, ExportedWaveAsSndfileAndSoxSeeIt) {
     for (std::size_t i = 0; i < s->size(); ++i) ASSERT_EQ(static_cast<std::uint16_t>((*s)[i]), w->samples[i]) << i;
 }
 
-TEST(IndependentReaders, LabelsReadByAPlainRiffWalk) {
-    // libsndfile stops listing an "adtl" list after its first "ltxt" sub-chunk, so the
-    // label texts are checked by walking the sub-chunks here.
-    auto doc = test::EmptyImage(data::TemplateKind::S550);
-    test::Put(doc, {"PIANO", 0, 0, 0, 1, false, 0, 0, 10, 100});
-    const WaveExportOptions o{true, false};
-    auto w = BuildToneWave(doc, ToneAreas::Read(doc), ToneRef::Make(0, Area::Ram, 0), o);
-    ASSERT_TRUE(w);
-    const auto b = WaveFileBytes(*w, o);
-    std::vector<std::string> labels;
-    for (std::size_t at = 36; at + 8 <= b.size(); at += 8 + ReadLe32(std::span(b).subspan(at + 4, 4))) {
-        if (std::string(b.begin() + static_cast<long>(at), b.begin() + static_cast<long>(at) + 4) != "LIST") continue;
-        const std::size_t end = at + 8 + ReadLe32(std::span(b).subspan(at + 4, 4));
-        for (std::size_t s = at + 12; s + 8 <= end; s += 8 + ReadLe32(std::span(b).subspan(s + 4, 4)))
-            if (std::string(b.begin() + static_cast<long>(s), b.begin() + static_cast<long>(s) + 4) == "labl")
-                labels.emplace_back(reinterpret_cast<const char*>(b.data() + s + 12));
-    }
-    EXPECT_EQ(labels, (std::vector<std::string>{"PIANO", "PIANO_rgn"}));
-}
-
 struct DebianSound {
     const char* path;
     int channels;
@@ -160,7 +121,8 @@ TEST_F(DebianSounds, ConvertedSamplesAgreeWithSox) {
         const std::size_t frames = sox->size() / static_cast<std::size_t>(f.channels);
         for (Answer a : {Answer::Yes, Answer::No}) {
             if (f.channels == 1 && a == Answer::No) continue;
-            Answer1 ui(a);
+            ScriptedUi ui;
+            ui.answer(a);
             auto t = ConvertWave(wav, fs::path(f.path).filename().string(), tpl, ui, nullptr);
             ASSERT_TRUE(t) << t.failure().text;
             EXPECT_EQ(t->records[0].endPoint(), frames);
@@ -181,7 +143,7 @@ TEST_F(DebianSounds, BrokenPopIsReadWithinItsBytes) {
     // RIFF size 36 (wrong), 3,985 bytes of 8-bit data, the file ends without a pad byte.
     const auto wav = ReadFile(root_ / "usr/share/games/circuslinux/data/sounds/pop.wav");
     ASSERT_EQ(wav.size(), 4029u);
-    Answer1 ui(Answer::Yes);
+    ScriptedUi ui;
     auto t = ConvertWave(wav, "pop.wav", *LoadTemplate(veldin::test::BinDir()), ui, nullptr);
     ASSERT_TRUE(t) << t.failure().text;
     EXPECT_EQ(t->records[0].endPoint(), 3985u);
@@ -195,7 +157,7 @@ TEST_F(DebianSounds, FrontCenterThroughAnImageAndBack) {
     ToneEditor ed(doc);
     ASSERT_TRUE(ed.selectGroup(Group::RamA));
     const fs::path src = root_ / "usr/share/sounds/alsa/Front_Center.wav";
-    Answer1 ui(Answer::Yes);
+    ScriptedUi ui;
     auto t = WaveToToneFile(ReadFile(src), "Front_Center.wav", {veldin::test::BinDir()}, ui);
     ASSERT_TRUE(t);
     ASSERT_TRUE(ed.importToneFile(*t, ed.target()));
@@ -206,10 +168,10 @@ TEST_F(DebianSounds, FrontCenterThroughAnImageAndBack) {
     auto w = BuildToneWave(doc, ed.areas(), ToneRef::Make(0, Area::Ram, 0), o);
     ASSERT_TRUE(w);
     WriteFile(dir / "out.wav", WaveFileBytes(*w, o));
-    EXPECT_EQ(Capture("soxi -r " + Quote(dir / "out.wav")), "30000\n");
-    EXPECT_EQ(Capture("soxi -c " + Quote(dir / "out.wav")), "1\n");
-    EXPECT_EQ(Capture("soxi -b " + Quote(dir / "out.wav")), "16\n");
-    EXPECT_EQ(Capture("soxi -s " + Quote(dir / "out.wav")), std::to_string(r.segmentCount() * 12288) + "\n");
+    const std::pair<std::string, std::string> expected[] = {
+        {"-r", "30000"}, {"-c", "1"}, {"-b", "16"}, {"-s", std::to_string(r.segmentCount() * 12288)}};
+    for (const auto& [option, value] : expected)
+        EXPECT_EQ(Capture("soxi " + option + " " + Quote(dir / "out.wav")), value + "\n") << option;
 }
 
 } // namespace
