@@ -12,7 +12,8 @@ for image in build/bin/demo/demo.s55 build/bin/demo/demo.sdk build/bin/demo/demo
   build/bin/veldin-cli info "$image"
 done
 
-# veldin itself: the launcher opens demo.s55 in the Tone Editor, saves both windows as
+# veldin itself: the launcher opens demo.s55 in the Tone Editor, saves its windows (and the
+# Tone Editor's preferences pages) as
 # PNG files and ends. Without --screenshot (and with a display) it stays open.
 mkdir -p build/screenshots
 QT_QPA_PLATFORM=offscreen timeout 60 build/bin/veldin --screenshot build/screenshots/launcher.png -oT build/bin/demo/demo.s55
