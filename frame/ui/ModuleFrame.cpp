@@ -206,21 +206,9 @@ void ModuleFrame::applyTexture() {
 
 PreferencesDialog* ModuleFrame::showPreferences() {
     if (auto* open = findChild<PreferencesDialog*>(); open && open->isVisible()) return open;
-    std::vector<PageSpec> pages = settings_.pages;
-    std::span<std::byte> storage = settings_.storage;
-    if (pages.empty()) {
-        // A frame without module settings still has its own page.
-        static const PageBinding kOwn[] = {
-            {3900, ControlKind::Static, 0, 0},
-            {3001, ControlKind::CheckBox, offsetof(FrameSettings, winPos), 1},
-            {3002, ControlKind::CheckBox, offsetof(FrameSettings, winAlign), 1},
-            {3003, ControlKind::CheckBox, offsetof(FrameSettings, winTexture), 1},
-            {0, ControlKind::Static, 0, 0},
-        };
-        pages.push_back(AppearancePage(kOwn));
-        storage = StorageOf(*frameSettings_);
-    }
-    auto* d = new PreferencesDialog(std::move(pages), storage, firstStart_, this);
+    // A frame started without module settings (tools, tests) has nothing to show.
+    if (settings_.pages.empty()) return nullptr;
+    auto* d = new PreferencesDialog(settings_.pages, settings_.storage, firstStart_, this);
     d->setAttribute(Qt::WA_DeleteOnClose);
     d->appearanceChanged = [this] { applyTexture(); };
     d->saved = [this] {

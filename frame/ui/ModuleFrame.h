@@ -96,6 +96,7 @@ public:
     const FrameSettings& frameSettings() const { return *frameSettings_; }
     const std::filesystem::path& mainDirectory() const { return mainDirectory_; }
     // The preferences dialog, window-modal; at the first start it cannot be cancelled.
+    // Null without module settings.
     PreferencesDialog* showPreferences();
     void openHelp();
 

@@ -88,6 +88,7 @@ PreferencesDialog::PreferencesDialog(std::vector<PageSpec> pages, std::span<std:
         tabs_->addTab(Q(pages_[p].name));
         auto* page = new QWidget(area);
         page->setObjectName(QStringLiteral("page%1").arg(p));
+        pageWidgets_.push_back(page);
         auto* pageLayout = new QVBoxLayout(page);
         pageLayout->setContentsMargins(4, 8, 4, 4);
         QGridLayout* grid = nullptr;
@@ -190,7 +191,7 @@ PreferencesDialog::PreferencesDialog(std::vector<PageSpec> pages, std::span<std:
     showValues();
     for (std::size_t p = 0; p < pages_.size(); ++p) {
         ShowPage(*controls_, pages_[p].bindings, p == 0);
-        if (QWidget* page = findChild<QWidget*>(QStringLiteral("page%1").arg(p))) page->setVisible(p == 0);
+        pageWidgets_[p]->setVisible(p == 0);
     }
 }
 
@@ -212,11 +213,12 @@ void PreferencesDialog::showValues() {
 
 void PreferencesDialog::selectPage(int index) {
     if (index < 0 || index >= static_cast<int>(pages_.size()) || index == current_) return;
-    ShowPage(*controls_, pages_[static_cast<std::size_t>(current_)].bindings, false);
-    if (QWidget* old = findChild<QWidget*>(QStringLiteral("page%1").arg(current_))) old->hide();
+    const auto old = static_cast<std::size_t>(current_), now = static_cast<std::size_t>(index);
+    ShowPage(*controls_, pages_[old].bindings, false);
+    pageWidgets_[old]->hide();
     current_ = index;
-    if (QWidget* now = findChild<QWidget*>(QStringLiteral("page%1").arg(current_))) now->show();
-    ShowPage(*controls_, pages_[static_cast<std::size_t>(current_)].bindings, true);
+    pageWidgets_[now]->show();
+    ShowPage(*controls_, pages_[now].bindings, true);
 }
 
 void PreferencesDialog::commit() {

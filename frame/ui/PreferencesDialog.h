@@ -65,6 +65,7 @@ private:
     std::vector<PageSpec> pages_;
     std::span<std::byte> storage_;
     std::unique_ptr<Controls> controls_;
+    std::vector<QWidget*> pageWidgets_; // one a page, in tab order
     QTabBar* tabs_ = nullptr;
     QPushButton* save_ = nullptr;
     QPushButton* cancel_ = nullptr;
