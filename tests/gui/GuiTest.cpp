@@ -23,7 +23,7 @@
 #include "core/MemorySettingsStore.h"
 #include "core/ModuleSettings.h"
 #include "platform/QtSettingsStore.h"
-#include "quilla/TonePreferences.h"
+#include "tone/ui/TonePreferences.h"
 #include "core/SingleInstance.h"
 #include "launcher/LauncherSettings.h"
 #include "launcher/ui/OptionsDialog.h"
@@ -31,7 +31,7 @@
 #include "frame/ui/ModuleFrame.h"
 #include "launcher/ui/LauncherWindow.h"
 #include "launcher/ui/QtLibraryLoader.h"
-#include "quilla/ToneView.h"
+#include "tone/ui/ToneView.h"
 #include "tests/support/TestSupport.h"
 
 using namespace veldin;

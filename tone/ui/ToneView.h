@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "frame/ui/ModuleFrame.h"
-#include "quilla/CoreToneDocument.h"
+#include "tone/ui/CoreToneDocument.h"
 #include "tone/ToneEditor.h"
 
 class QLabel;

@@ -1,4 +1,4 @@
-#include "quilla/CoreToneDocument.h"
+#include "tone/ui/CoreToneDocument.h"
 
 #include <array>
 

@@ -1,4 +1,4 @@
-#include "quilla/TonePreferences.h"
+#include "tone/ui/TonePreferences.h"
 
 #include <QCheckBox>
 #include <QComboBox>

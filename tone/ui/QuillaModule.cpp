@@ -11,8 +11,8 @@
 #include "frame/ui/ModuleFrame.h"
 #include "platform/AudioOutputs.h"
 #include "platform/QtSettingsStore.h"
-#include "quilla/TonePreferences.h"
-#include "quilla/ToneView.h"
+#include "tone/ui/TonePreferences.h"
+#include "tone/ui/ToneView.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "quilla/ToneView.h"
+#include "tone/ui/ToneView.h"
 
 #include <QGroupBox>
 #include <QHeaderView>
