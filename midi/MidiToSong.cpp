@@ -69,15 +69,18 @@ std::uint32_t ReadBe32(std::span<const std::uint8_t> b) {
 // The events of a chunk up to its end or its end-of-track event. A data byte in status
 // position reuses the running status, which every channel message sets. System
 // messages other than F0h (and F7h escapes) carry nothing convertible and are passed over.
-std::vector<MidiEvent> ReadEvents(std::span<const std::uint8_t> chunk, float coefficient) {
+// Times are rescaled from the file's absolute times, never delta by delta: rounding each
+// delta on its own adds up, and tracks that end together in the file would end up to
+// many quarter notes apart in the song.
+std::vector<MidiEvent> ReadEvents(std::span<const std::uint8_t> chunk, std::uint16_t division) {
     Reader r(chunk);
     std::vector<MidiEvent> events;
-    std::uint64_t now = 0;
+    std::uint64_t raw = 0;
     int running = -1;
     while (!r.atEnd()) {
         MidiEvent e;
-        now += RescaleDelta(r.vlq(), coefficient);
-        e.time = now;
+        raw += r.vlq();
+        e.time = RescaleTime(raw, division);
         std::uint8_t b = r.byte();
         if (b < 0x80) {
             if (running < 0) throw ParseError{};
@@ -496,9 +499,9 @@ MidiToSongOptions MidiToSongOptionsFrom(const MidiEditorSettings& settings, cons
     return o;
 }
 
-std::uint64_t RescaleDelta(std::uint32_t raw, float coefficient) {
-    if (raw == 0) return 0;
-    return static_cast<std::uint64_t>(std::nearbyint(static_cast<double>(raw) / static_cast<double>(coefficient)));
+std::uint64_t RescaleTime(std::uint64_t raw, std::uint16_t division) {
+    if (division == 0) return 0;
+    return static_cast<std::uint64_t>(std::nearbyint(static_cast<double>(raw) * 96.0 / static_cast<double>(division)));
 }
 
 SignatureOutcome ConvertTimeSignature(std::uint8_t numerator, std::uint8_t exponent, W30TimeSignature& out) {
@@ -538,6 +541,9 @@ Result<std::vector<std::uint8_t>> midi2song(std::span<const std::uint8_t> midi, 
     if (((midi[8] << 8) | midi[9]) != 1) return Refuse(log, text::kNotFormat1);
     Context c;
     c.division = static_cast<std::uint16_t>((midi[12] << 8) | midi[13]);
+    // A division with the top bit set counts SMPTE frames, not parts of a quarter note:
+    // read as ticks, every event would land on tick 0.
+    if (c.division & 0x8000) return Refuse(log, text::kBadResolution);
     if (c.division < 48 || c.division > 960 || c.division % 24 != 0)
         ui.message(text::kBadResolution, text::kTitleMidiEditor, Icon::Warning);
     if (c.division == 0) return Refuse(log, text::kMidiParseError);
@@ -556,7 +562,7 @@ Result<std::vector<std::uint8_t>> midi2song(std::span<const std::uint8_t> midi, 
     log.writeLine("");
     try {
         for (const Chunk& ch : *chunks) {
-            c.events.push_back(ReadEvents(ch.data, c.coefficient));
+            c.events.push_back(ReadEvents(ch.data, c.division));
             stopnote_clock(c.events.back(), log);
         }
     } catch (const ParseError&) {

@@ -13,7 +13,9 @@
 namespace veldin::midi {
 namespace {
 
-constexpr std::size_t kMaxPendingNotes = 256;
+// A message longer than this is stored as chunks of 42 slots, each as full as it goes;
+// a full chunk followed at delta 0 by another F0h slot is the same message.
+constexpr std::size_t kSysexChunk = 250;
 
 // The output of one pass: pass 1 only counts, pass 2 writes.
 class Out {
@@ -309,9 +311,11 @@ Result<std::uint32_t> Converter::trackBlock(std::uint32_t first, Out& out) {
         if (running != status) out.byte(status);
         running = status;
     };
+    // Every note-off due at or before an event's time goes before that event: a repeated
+    // key then reads "on, off, on" and the new note keeps sounding.
     const auto flush = [&](bool all) {
         std::size_t n = 0;
-        while (n < queue.size() && (all || queue[n].tick < time)) {
+        while (n < queue.size() && (all || queue[n].tick <= time)) {
             event(out, queue[n].tick, last);
             putStatus(queue[n].status);
             out.byte(queue[n].key);
@@ -351,26 +355,37 @@ Result<std::uint32_t> Converter::trackBlock(std::uint32_t first, Out& out) {
         const std::uint8_t kind = status & 0xF0;
         if (status == kSlotSysex) {
             // Data from byte 2 on, through the following slots and on into the next sector
-            // of this track, up to the first byte with the top bit set.
+            // of this track, up to the first byte with the top bit set; a full chunk goes on
+            // in the next F0h slot of delta 0.
             std::vector<std::uint8_t> data;
-            std::uint32_t ds = s;
-            std::size_t at = kSectorHeader + 6 * static_cast<std::size_t>(slot) + 2;
-            std::uint32_t lastSector = s, lastSlot = slot;
             for (;;) {
-                if (at >= kSongSector) {
-                    if (ds + 1 < sectors_ && typeOf(ds + 1) == type) {
-                        ++ds;
-                        at = kSectorHeader;
-                        continue;
+                std::uint32_t ds = s;
+                std::size_t at = kSectorHeader + 6 * static_cast<std::size_t>(slot) + 2;
+                std::uint32_t lastSector = s, lastSlot = slot;
+                std::size_t piece = 0;
+                for (;;) {
+                    if (at >= kSongSector) {
+                        if (ds + 1 < sectors_ && typeOf(ds + 1) == type) {
+                            ++ds;
+                            at = kSectorHeader;
+                            continue;
+                        }
+                        break;
                     }
-                    break;
+                    const std::uint8_t b = sector(ds)[at];
+                    if (b & 0x80) break;
+                    data.push_back(b);
+                    ++piece;
+                    lastSector = ds;
+                    lastSlot = static_cast<std::uint32_t>((at - kSectorHeader) / 6);
+                    ++at;
                 }
-                const std::uint8_t b = sector(ds)[at];
-                if (b & 0x80) break;
-                data.push_back(b);
-                lastSector = ds;
-                lastSlot = static_cast<std::uint32_t>((at - kSectorHeader) / 6);
-                ++at;
+                s = lastSector;
+                slot = lastSlot;
+                more = nextSlot();
+                if (piece != kSysexChunk || !more) break;
+                const auto n = sector(s).subspan(kSectorHeader + 6 * static_cast<std::size_t>(slot), 6);
+                if (n[0] != kSlotSysex || n[1] != 0) break;
             }
             event(out, time, last);
             out.byte(0xF0);
@@ -378,9 +393,6 @@ Result<std::uint32_t> Converter::trackBlock(std::uint32_t first, Out& out) {
             out.bytes(data);
             out.byte(0xF7);
             running = -1;
-            s = lastSector;
-            slot = lastSlot;
-            more = nextSlot();
             continue;
         }
         if (kind < 0x90 || kind == 0xF0) return Fail(text::kUnknownMidiEvent);
@@ -390,7 +402,8 @@ Result<std::uint32_t> Converter::trackBlock(std::uint32_t first, Out& out) {
         switch (kind) {
         case 0x90:
             out.byte(e[3] & 0x7F);
-            if (queue.size() < kMaxPendingNotes) {
+            // The queue grows as needed: no note is left without its end.
+            {
                 const Pending p{time + ReadLe16(e.subspan(4, 2)), status, static_cast<std::uint8_t>(e[2] & 0x7F)};
                 const auto pos = std::upper_bound(queue.begin(), queue.end(), p.tick,
                                                   [](std::uint64_t t, const Pending& q) { return t < q.tick; });

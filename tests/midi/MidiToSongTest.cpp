@@ -46,12 +46,17 @@ std::vector<std::array<std::uint8_t, 6>> Slots(const Bytes& song, std::uint8_t t
 std::uint32_t HeaderSectors(const Bytes& song) { return ReadLe32(std::span(song).subspan(36, 4)); }
 int HeaderMeasures(const Bytes& song) { return (song[43] << 8) | song[44]; }
 
-TEST(MidiToSong, DeltasAreRescaledOneByOneWithTiesToEven) {
-    EXPECT_EQ(RescaleDelta(240, 5.0f), 48u);
-    EXPECT_EQ(RescaleDelta(38, 5.0f), 8u);
-    EXPECT_EQ(RescaleDelta(25, 10.0f), 2u);
-    EXPECT_EQ(RescaleDelta(35, 10.0f), 4u);
-    EXPECT_EQ(RescaleDelta(0x0FFFFFFF, 0.5f), 0x1FFFFFFEu);
+TEST(MidiToSong, AbsoluteTimesAreRescaledWithTiesToEven) {
+    struct Case {
+        std::uint64_t raw;
+        std::uint16_t division;
+        std::uint64_t ticks;
+    };
+    for (const Case& c : {Case{240, 480, 48}, Case{38, 480, 8}, Case{380, 480, 76}, Case{25, 960, 2}, Case{35, 960, 4},
+                          Case{0x0FFFFFFF, 48, 0x1FFFFFFE}, Case{7, 0, 0}}) {
+        SCOPED_TRACE(c.raw);
+        EXPECT_EQ(RescaleTime(c.raw, c.division), c.ticks);
+    }
 }
 
 TEST(MidiToSong, TimeSignaturesInW30Form) {

@@ -1,0 +1,186 @@
+// What MIDI -> song -> MIDI must keep: notes that sound as long as in the file, tracks
+// that stay together, every note ended, system exclusive messages whole.
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "midi/MidiTexts.h"
+#include "midi/MidiToSong.h"
+#include "midi/Song.h"
+#include "midi/SongToMidi.h"
+#include "tests/midi/Builders.h"
+#include "tests/support/TestSupport.h"
+
+namespace veldin::midi {
+namespace {
+
+using test::Bytes;
+using test::TrackBuilder;
+
+struct Event {
+    std::uint64_t tick = 0;
+    std::uint8_t status = 0;
+    Bytes data; // channel data bytes, or the sysex bytes without F0h (F7h included)
+};
+
+// The events of every track chunk of a MIDI file, at absolute ticks; meta events left out.
+std::vector<std::vector<Event>> Tracks(const Bytes& midi) {
+    std::vector<std::vector<Event>> tracks;
+    std::size_t at = 14;
+    while (at + 8 <= midi.size()) {
+        const std::size_t len = (std::size_t{midi[at + 4]} << 24) | (std::size_t{midi[at + 5]} << 16) |
+                                (std::size_t{midi[at + 6]} << 8) | midi[at + 7];
+        std::size_t p = at + 8;
+        const std::size_t end = p + len;
+        const auto vlq = [&] {
+            std::uint64_t v = 0;
+            while (midi.at(p) & 0x80) v = (v << 7) | (midi[p++] & 0x7F);
+            return (v << 7) | midi[p++];
+        };
+        std::vector<Event> events;
+        std::uint64_t now = 0;
+        std::uint8_t running = 0;
+        while (p < end) {
+            now += vlq();
+            Event e{now, midi.at(p), {}};
+            if (e.status < 0x80) e.status = running;
+            else ++p;
+            if (e.status == 0xFF) {
+                ++p;
+                p += static_cast<std::size_t>(vlq());
+                continue;
+            }
+            std::size_t n = 0;
+            if (e.status == 0xF0) n = static_cast<std::size_t>(vlq());
+            else {
+                running = e.status;
+                n = (e.status & 0xE0) == 0xC0 ? 1 : 2;
+            }
+            e.data.assign(midi.begin() + static_cast<std::ptrdiff_t>(p), midi.begin() + static_cast<std::ptrdiff_t>(p + n));
+            p += n;
+            events.push_back(e);
+        }
+        tracks.push_back(events);
+        at = end;
+    }
+    return tracks;
+}
+
+Bytes RoundTrip(const Bytes& midi) {
+    test::ScriptedUi ui;
+    MidiToSongOptions o;
+    o.fileName = "trip.mid";
+    auto song = midi2song(midi, ui, o);
+    EXPECT_TRUE(song.ok()) << (song ? "" : song.failure().text);
+    if (!song) return {};
+    auto back = song_to_midi(*song, ui, {});
+    EXPECT_TRUE(back.ok());
+    return back ? *back : Bytes{};
+}
+
+bool IsOff(const Event& e) { return (e.status & 0xF0) == 0x80 || ((e.status & 0xF0) == 0x90 && e.data[1] == 0); }
+
+TEST(RoundTrip, ARepeatedKeyKeepsSoundingUntilItsOwnEnd) {
+    // Three quarter notes on one key, each starting where the previous ends.
+    TrackBuilder t;
+    t.event(0, {0x90, 60, 100}).event(96, {0x80, 60, 0}).event(0, {0x90, 60, 90}).event(96, {0x80, 60, 0});
+    t.event(0, {0x90, 60, 80}).event(96, {0x80, 60, 0}).end();
+    const auto tracks = Tracks(RoundTrip(test::Smf(1, 96, {TrackBuilder().end(), t})));
+    ASSERT_EQ(tracks.size(), 2u);
+    // A synthesiser plays one voice per key: a note lasts from its note-on to the next
+    // note-on or note-off of the key.
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> heard;
+    bool sounding = false;
+    std::uint64_t since = 0;
+    for (const Event& e : tracks[1]) {
+        if (sounding) heard.emplace_back(since, e.tick);
+        sounding = !IsOff(e);
+        since = e.tick;
+    }
+    EXPECT_EQ(heard, (std::vector<std::pair<std::uint64_t, std::uint64_t>>{{0, 96}, {96, 192}, {192, 288}}));
+}
+
+TEST(RoundTrip, TracksThatEndTogetherInTheFileEndTogether) {
+    // At 480 per quarter a delta of 38 is 7.6 ticks: rounded one by one, ten of them
+    // would make 80 ticks where the file has 76.
+    TrackBuilder many, one;
+    for (std::uint8_t i = 0; i < 10; ++i) many.event(38, {0xB0, 7, i});
+    many.end();
+    one.event(380, {0xB1, 7, 1}).end();
+    const auto tracks = Tracks(RoundTrip(test::Smf(1, 480, {TrackBuilder().end(), many, one})));
+    ASSERT_EQ(tracks.size(), 3u);
+    ASSERT_EQ(tracks[1].size(), 10u);
+    ASSERT_EQ(tracks[2].size(), 1u);
+    EXPECT_EQ(tracks[1].back().tick, 76u);
+    EXPECT_EQ(tracks[2].back().tick, 76u);
+    EXPECT_EQ(tracks[1][4].tick, 38u); // 190 x 96 / 480
+}
+
+TEST(RoundTrip, ThreeHundredNotesSoundingAtOnceAllEnd) {
+    std::vector<test::Slot> slots;
+    for (int i = 0; i < 300; ++i)
+        slots.push_back(test::Note(static_cast<std::uint8_t>(i % 16), 0, static_cast<std::uint8_t>(30 + i / 16), 100,
+                                   static_cast<std::uint16_t>(1000 + i)));
+    test::ScriptedUi ui;
+    auto midi = song_to_midi(test::SongBuilder().track(0, slots).build(), ui, {});
+    ASSERT_TRUE(midi.ok());
+    const auto tracks = Tracks(*midi);
+    ASSERT_EQ(tracks.size(), 2u);
+    std::map<std::pair<int, int>, std::uint64_t> offs;
+    for (const Event& e : tracks[1])
+        if (IsOff(e)) offs[{e.status & 0x0F, e.data[0]}] = e.tick;
+    ASSERT_EQ(offs.size(), 300u);
+    for (int i = 0; i < 300; ++i) EXPECT_EQ((offs[{i % 16, 30 + i / 16}]), 1000u + static_cast<std::uint64_t>(i)) << i;
+}
+
+TEST(RoundTrip, SystemExclusiveMessagesComeBackByteForByte) {
+    const auto message = [](std::size_t n, std::uint8_t seed) {
+        Bytes m(n);
+        for (std::size_t i = 0; i < n; ++i) m[i] = static_cast<std::uint8_t>((i * 7 + seed) % 128);
+        m.push_back(0xF7);
+        return m;
+    };
+    // 250 bytes fill one chunk exactly; 1000 bytes are four chunks over two sectors.
+    const std::vector<Bytes> dumps{message(3, 1), message(250, 2), message(251, 3), message(300, 4), message(1000, 5),
+                                   message(249, 6)};
+    TrackBuilder t;
+    t.event(0, {0xC0, 5});
+    // The 300-byte dump follows the 251-byte one at the same tick.
+    for (std::size_t i = 0; i < dumps.size(); ++i) t.sysex(i == 3 ? 0 : 10, dumps[i]);
+    t.end();
+    const auto tracks = Tracks(RoundTrip(test::Smf(1, 96, {TrackBuilder().end(), t})));
+    ASSERT_EQ(tracks.size(), 2u);
+    std::vector<Bytes> back;
+    for (const Event& e : tracks[1])
+        if (e.status == 0xF0) back.push_back(e.data);
+    EXPECT_EQ(back, dumps);
+}
+
+TEST(RoundTrip, ALongDumpAcrossASectorBoundaryStaysWhole) {
+    TrackBuilder t;
+    for (int i = 0; i < 60; ++i) t.event(1, {0xB0, 7, static_cast<std::uint8_t>(i)});
+    Bytes dump(700, 0x11);
+    dump.push_back(0xF7);
+    t.sysex(1, dump).event(1, {0xB0, 7, 1}).end();
+    const auto tracks = Tracks(RoundTrip(test::Smf(1, 96, {TrackBuilder().end(), t})));
+    ASSERT_EQ(tracks.size(), 2u);
+    ASSERT_EQ(tracks[1].size(), 62u);
+    EXPECT_EQ(tracks[1][60].data, dump);
+    EXPECT_EQ(tracks[1][60].tick, 61u);
+    EXPECT_EQ(tracks[1][61].tick, 62u);
+}
+
+TEST(RoundTrip, SmpteDivisionIsRefused) {
+    TrackBuilder t;
+    t.event(100, {0x90, 60, 100}).event(100, {0x80, 60, 0}).end();
+    for (std::uint16_t division : {0xE728, 0xE250, 0x8060}) {
+        SCOPED_TRACE(division);
+        test::ScriptedUi ui;
+        auto r = midi2song(test::Smf(1, division, {TrackBuilder().end(), t}), ui, {});
+        ASSERT_FALSE(r.ok());
+        EXPECT_EQ(r.failure().text, text::kBadResolution);
+    }
+}
+
+} // namespace
+} // namespace veldin::midi
