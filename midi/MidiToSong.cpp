@@ -380,7 +380,10 @@ Parse Converter::parse_MainMTrk(int pass) {
 }
 
 Parse Converter::parse_MTrk(int pass, std::size_t t) {
-    log_.writeLine("--- function: parse_MTrk --- ");
+    log_.write("--- function: parse_MTrk --- ");
+    log_.write(" - ");
+    log_.writeHex4(static_cast<std::uint32_t>(t));
+    log_.writeLine("");
     if (options_.status) {
         char buf[64];
         std::snprintf(buf, sizeof buf, std::string(text::kStatusPassTrack).c_str(), pass, static_cast<int>(t));
@@ -467,13 +470,17 @@ Parse Converter::parse_MTrk(int pass, std::size_t t) {
     return Parse::Ok;
 }
 
-std::optional<std::vector<Chunk>> ReadChunks(std::span<const std::uint8_t> midi, std::size_t start, std::size_t count) {
+std::optional<std::vector<Chunk>> ReadChunks(std::span<const std::uint8_t> midi, std::size_t start, std::size_t count,
+                                             LogWriter& log) {
     std::vector<Chunk> chunks;
     std::size_t at = start;
     for (std::size_t i = 0; i < count; ++i) {
-        if (at > midi.size() || midi.size() - at < 8) return std::nullopt;
+        const bool header = at <= midi.size() && midi.size() - at >= 8;
+        if (!header || !(midi[at] == 'M' && midi[at + 1] == 'T' && midi[at + 2] == 'r' && midi[at + 3] == 'k')) {
+            log.writeLine("MTrk expected >> exit ");
+            return std::nullopt;
+        }
         const auto h = midi.subspan(at, 8);
-        if (!(h[0] == 'M' && h[1] == 'T' && h[2] == 'r' && h[3] == 'k')) return std::nullopt;
         const std::uint32_t length = ReadBe32(h.subspan(4, 4));
         if (length > midi.size() - at - 8) return std::nullopt;
         chunks.push_back({midi.subspan(at + 8, length), std::size_t{length} + 8});
@@ -533,6 +540,8 @@ Result<std::vector<std::uint8_t>> midi2song(std::span<const std::uint8_t> midi, 
         log.write(text::kLogBanner);
         log.writeLine(text::kLogStarted);
     }
+    log.write("--- function: perform_loadmidi --- \n\r");
+    log.writeLine("Allocate memory for MIDI file");
     log.write("--- function: midi2song --- \n\r");
     if (options.status) options.status(text::kStatusInitializing);
     if (midi.size() < 14 || !(midi[0] == 'M' && midi[1] == 'T' && midi[2] == 'h' && midi[3] == 'd'))
@@ -551,11 +560,14 @@ Result<std::vector<std::uint8_t>> midi2song(std::span<const std::uint8_t> midi, 
     log.write("BPQN (Beats Per Quarter Note) = ");
     log.writeHex8(c.division / 24u);
     log.writeLine("");
+    log.write("Coefficient = ");
+    log.writeFormatted("%f", static_cast<double>(c.coefficient));
+    log.writeLine("");
     const std::size_t declared = static_cast<std::size_t>((midi[10] << 8) | midi[11]);
     const std::size_t count = std::min(declared, kMaxChunks);
     const std::uint32_t headerLength = ReadBe32(midi.subspan(4, 4));
     if (count == 0 || headerLength < 6 || headerLength > midi.size() - 8) return Refuse(log, text::kMidiParseError);
-    const auto chunks = ReadChunks(midi, 8 + std::size_t{headerLength}, count);
+    const auto chunks = ReadChunks(midi, 8 + std::size_t{headerLength}, count, log);
     if (!chunks) return Refuse(log, text::kMidiParseError);
     log.write("Tracks to parse ");
     log.writeHex8(static_cast<std::uint32_t>(count - 1));
@@ -585,6 +597,7 @@ Result<std::vector<std::uint8_t>> midi2song(std::span<const std::uint8_t> midi, 
     const std::uint32_t sectors = c.sectors;
     // A conductor of no length and no song track make no song a volume would take.
     if (static_cast<std::size_t>(sectors) * kSongSector < kMinSongSize) return Refuse(log, text::kMidiParseError);
+    log.writeLine("Allocate memory for Roland song");
     p = conv.parse_MainMTrk(2);
     if (p != Parse::Ok) return Refuse(log, text::kMidiParseError);
     for (std::size_t t = 0; t + 1 < chunks->size(); ++t) conv.parse_MTrk(2, t);
@@ -600,6 +613,12 @@ Result<std::vector<std::uint8_t>> midi2song(std::span<const std::uint8_t> midi, 
     if (song.size() != static_cast<std::size_t>(sectors) * kSongSector) return Refuse(log, text::kMidiParseError);
     if (options.status) options.status(text::kStatusConverted);
     log.write("--- function: midi2song end --- \n\r");
+    // The log closes after the store, which it brackets.
+    if (options.store) {
+        log.writeLine("--- invoke: write_song ---");
+        options.store(song);
+        log.writeLine("--- exit: write_song ---");
+    }
     log.writeLine(text::kLogFinished);
     return song;
 }

@@ -36,6 +36,9 @@ struct MidiToSongOptions {
     SongNamePrompt* prompt = nullptr; // asked when songName is Prompt
     std::optional<std::filesystem::path> logDir; // "midi2song.txt" when "Log conversion" is on
     std::function<void(std::string_view)> status; // the module's status line
+    // write_song: stores the converted song (and reports its own outcome) while the log
+    // is still open, between "--- invoke: write_song ---" and "--- exit: write_song ---".
+    std::function<void(std::span<const std::uint8_t>)> store;
 };
 
 // The options as the MIDI Editor's preferences set them: "Roland Song Name" (a value out of

@@ -2,6 +2,7 @@
 // that stay together, every note ended, system exclusive messages whole.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <map>
 
 #include "midi/MidiTexts.h"
@@ -180,6 +181,77 @@ TEST(RoundTrip, SmpteDivisionIsRefused) {
         ASSERT_FALSE(r.ok());
         EXPECT_EQ(r.failure().text, text::kBadResolution);
     }
+}
+
+// Each text must follow the one before it in the log.
+void ExpectInOrder(const std::filesystem::path& log, const std::vector<std::string>& texts) {
+    const auto bytes = test::ReadFile(log);
+    const std::string text(bytes.begin(), bytes.end());
+    std::size_t at = 0;
+    for (const std::string& t : texts) {
+        const std::size_t found = text.find(t, at);
+        ASSERT_NE(found, std::string::npos) << "'" << t << "' after offset " << at << " in " << log;
+        at = found + t.size();
+    }
+}
+
+TEST(RoundTrip, BothLogsCarryTheirTextsInOrder) {
+    test::TempDir dir;
+    std::vector<test::Slot> slots(83, test::Channel(0xB0, 0, 7, 100));
+    slots.push_back({{0xF0, 0, 1, 2, 3, 4}});
+    slots.push_back({{5, 6, 7, 8, 9, 0xFF}});
+    slots.push_back(test::Note(0, 5, 60, 100, 10));
+    const Bytes song = test::SongBuilder()
+                           .measures({{96, 0x80, 1}, {96, 0x80, 1}})
+                           .track(2, slots)
+                           .tempoBlock({test::TempoSlot(200, 100)})
+                           .build();
+    test::ScriptedUi ui;
+    SongToMidiOptions o;
+    o.logDir = dir.path();
+    auto midi = song_to_midi(song, ui, o);
+    ASSERT_TRUE(midi.ok());
+    ExpectInOrder(dir / "ConversionLog-Song2MIDI.txt",
+                  {"Conversion started...", "--- parse_song ---", "Extracting Track Names:", "Found Tempo block",
+                   "Song Name = TEST SONG", "================== PASS 1 ==================", " HEADER block",
+                   " TRACKNAME => TEST SONG", " COPYRIGHT => Converted with VELDIN MIDI Editor", " TIMESIGNATURE",
+                   " KEYSIGNATURE", " TEMPO", "Length in sectors = ", " MEASURE block", " TEMPO", " ENDOFTRACK",
+                   " TRACK block", "   Track Nr.:0002", " TRACKNAME", "[", "] ,6b events:00000000", "* end of cycle *",
+                   " SYSEX", "calc_sysex()", "Event is spanning over more sectors, Sect:", " posit=", " new posit=",
+                   "calc_sysex() ret", "eax=0000000A", "ecx=00000002", "* end of cycle *", "Next Sector:",
+                   "Length in sectors = ", "\n\r================== PASS 2 ==================", " TRACK block",
+                   "=====================\n\rConversion finished !"});
+
+    MidiToSongOptions back;
+    back.logDir = dir.path();
+    back.fileName = "song.mid";
+    int stored = 0;
+    std::size_t storedSize = 0;
+    back.store = [&](std::span<const std::uint8_t> s) {
+        ++stored;
+        storedSize = s.size();
+    };
+    auto converted = midi2song(*midi, ui, back);
+    ASSERT_TRUE(converted.ok());
+    EXPECT_EQ(stored, 1);
+    EXPECT_EQ(storedSize, converted->size());
+    ExpectInOrder(dir / "midi2song.txt",
+                  {"VELDIN v2 Conversion Log\n\r", "=====================\n\rConversion started...",
+                   "--- function: perform_loadmidi --- \n\r", "Allocate memory for MIDI file",
+                   "--- function: midi2song --- \n\r", "BPQN (Beats Per Quarter Note) = 00000004",
+                   "Coefficient = 1.0", "Tracks to parse 00000001", "--- function: parse_MTrk ---  - 0000",
+                   "ME_TRACKNAME    ", "ME_CONTROL    ", "ME_SYSEX      ", "NOTEON     ", "NOTEOFF    ",
+                   "--- function: parse_MainMTrk --- ", "ME_TIMESIGNATURE", "found main measure", "ME_TEMPO        ",
+                   "Main Tempo", "END_OF_TRACK", "Lenght of measures = ", "Lenght of tempo = ",
+                   "Allocate memory for Roland song", "Lenght of tracks = ", "--- function: midi2song end --- \n\r",
+                   "--- invoke: write_song ---", "--- exit: write_song ---",
+                   "=====================\n\rConversion finished !"});
+    // A file without its track chunk says so before the failure.
+    Bytes cut = *midi;
+    cut[14] = 'X';
+    EXPECT_FALSE(midi2song(cut, ui, back).ok());
+    ExpectInOrder(dir / "midi2song.txt", {"MTrk expected >> exit ", "ERROR !!!", "--- label:midi_exit ---",
+                                          "Error occured while parsing MIDI file!"});
 }
 
 } // namespace
