@@ -15,7 +15,6 @@ namespace veldin::midi {
 namespace {
 
 constexpr std::size_t kMaxChunks = 17; // conductor and 16 song tracks
-constexpr int kSysexChunk = 250;        // data bytes in 42 slots: 4 + 41 x 6
 constexpr std::uint16_t kNoteDurationCap = 0xFFFF;
 
 struct ParseError {};
@@ -185,7 +184,8 @@ public:
     }
 
     // A track or tempo event: a delta above 255 goes first into wait slots of 256-tick units.
-    void event(std::span<std::uint8_t> slots, std::uint64_t delta) {
+    // The slots of a system exclusive message may go on into the next sector.
+    void event(std::span<std::uint8_t> slots, std::uint64_t delta, bool acrossSectors = false) {
         while (delta > 255) {
             const std::uint64_t units = std::min<std::uint64_t>(delta / 256, 0xFFFF);
             const std::array<std::uint8_t, 6> wait{kSlotWait, 0, static_cast<std::uint8_t>(units),
@@ -194,7 +194,11 @@ public:
             delta -= units * 256;
         }
         slots[1] = static_cast<std::uint8_t>(delta);
-        put(slots, delta);
+        if (!acrossSectors) {
+            put(slots, delta);
+            return;
+        }
+        for (std::size_t i = 0; i < slots.size(); i += slotSize_) put(slots.subspan(i, slotSize_), i == 0 ? delta : 0);
     }
 
     // The last sector of a track or tempo block carries the slots it uses.
@@ -411,18 +415,15 @@ Parse Converter::parse_MTrk(int pass, std::size_t t) {
             auto data = e.data;
             const auto end = std::find_if(data.begin(), data.end(), [](std::uint8_t b) { return (b & 0x80) != 0; });
             data = data.first(static_cast<std::size_t>(end - data.begin()));
-            std::uint64_t delta = now - last;
-            std::size_t at = 0;
-            do {
-                const std::size_t n = std::min<std::size_t>(kSysexChunk, data.size() - at);
-                const std::size_t slots = n <= 4 ? 1 : 1 + (n - 4 + 5) / 6;
-                std::vector<std::uint8_t> group(slots * 6, 0xFF);
-                group[0] = kSlotSysex;
-                std::copy_n(data.begin() + static_cast<std::ptrdiff_t>(at), n, group.begin() + 2);
-                w.event(group, delta);
-                delta = 0;
-                at += n;
-            } while (at < data.size());
+            // One message, however long: bytes 2-5 of its F0h slot, then all six bytes of
+            // the following slots, on into the next sector of the track after its header.
+            // Cut into pieces it would come back as several messages.
+            const std::size_t n = data.size();
+            const std::size_t slots = n <= 4 ? 1 : 1 + (n - 4 + 5) / 6;
+            std::vector<std::uint8_t> group(slots * 6, 0xFF);
+            group[0] = kSlotSysex;
+            std::copy(data.begin(), data.end(), group.begin() + 2);
+            w.event(group, now - last, true);
             last = now;
             continue;
         }

@@ -13,9 +13,6 @@
 namespace veldin::midi {
 namespace {
 
-// A message longer than this is stored as chunks of 42 slots, each as full as it goes;
-// a full chunk followed at delta 0 by another F0h slot is the same message.
-constexpr std::size_t kSysexChunk = 250;
 
 // The output of one pass: pass 1 only counts, pass 2 writes.
 class Out {
@@ -428,17 +425,15 @@ Result<std::uint32_t> Converter::trackBlock(std::uint32_t first, Out& out) {
         const std::uint8_t kind = status & 0xF0;
         if (status == kSlotSysex) {
             // Data from byte 2 on, through the following slots and on into the next sector
-            // of this track, up to the first byte with the top bit set; a full chunk goes on
-            // in the next F0h slot of delta 0.
+            // of this track, up to the first byte with the top bit set.
             logMeta(0xF0);
             log_.writeLine("calc_sysex()");
             std::vector<std::uint8_t> data;
             const std::uint32_t startSlots = counter - 1; // the F0h slot is counted
-            for (;;) {
+            {
                 std::uint32_t ds = s;
                 std::size_t at = kSectorHeader + 6 * static_cast<std::size_t>(slot) + 2;
                 std::uint32_t lastSector = s, lastSlot = slot;
-                std::size_t piece = 0;
                 for (;;) {
                     if (at >= kSongSector) {
                         if (ds + 1 < sectors_ && typeOf(ds + 1) == type) {
@@ -460,19 +455,14 @@ Result<std::uint32_t> Converter::trackBlock(std::uint32_t first, Out& out) {
                     data.push_back(b);
                     log_.writeHex4(b);
                     log_.write(" ");
-                    ++piece;
                     lastSector = ds;
                     lastSlot = static_cast<std::uint32_t>((at - kSectorHeader) / 6);
                     ++at;
                 }
+                counter += (lastSector - s) * kSlotsPerSector + lastSlot - slot;
                 s = lastSector;
-                counter += lastSlot >= slot ? lastSlot - slot : lastSlot + kSlotsPerSector - slot;
                 slot = lastSlot;
                 more = nextSlot();
-                if (piece != kSysexChunk || !more) break;
-                const auto n = sector(s).subspan(kSectorHeader + 6 * static_cast<std::size_t>(slot), 6);
-                if (n[0] != kSlotSysex || n[1] != 0) break;
-                ++counter;
             }
             event(out, time, last);
             out.byte(0xF0);

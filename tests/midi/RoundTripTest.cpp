@@ -141,13 +141,13 @@ TEST(RoundTrip, SystemExclusiveMessagesComeBackByteForByte) {
         m.push_back(0xF7);
         return m;
     };
-    // 250 bytes fill one chunk exactly; 1000 bytes are four chunks over two sectors.
+    // 250 bytes fill 42 slots exactly; 1000 bytes go on over a sector's end.
     const std::vector<Bytes> dumps{message(3, 1), message(250, 2), message(251, 3), message(300, 4), message(1000, 5),
                                    message(249, 6)};
     TrackBuilder t;
     t.event(0, {0xC0, 5});
-    // The 300-byte dump follows the 251-byte one at the same tick.
-    for (std::size_t i = 0; i < dumps.size(); ++i) t.sysex(i == 3 ? 0 : 10, dumps[i]);
+    // Each of the 251-byte and 300-byte dumps follows the one before at the same tick.
+    for (std::size_t i = 0; i < dumps.size(); ++i) t.sysex(i == 2 || i == 3 ? 0 : 10, dumps[i]);
     t.end();
     const auto tracks = Tracks(RoundTrip(test::Smf(1, 96, {TrackBuilder().end(), t})));
     ASSERT_EQ(tracks.size(), 2u);
@@ -169,6 +169,28 @@ TEST(RoundTrip, ALongDumpAcrossASectorBoundaryStaysWhole) {
     EXPECT_EQ(tracks[1][60].data, dump);
     EXPECT_EQ(tracks[1][60].tick, 61u);
     EXPECT_EQ(tracks[1][61].tick, 62u);
+}
+
+TEST(RoundTrip, AMessageGoesOnAfterTheNextSectorsHeader) {
+    TrackBuilder t;
+    for (int i = 0; i < 80; ++i) t.event(0, {0xB0, 7, 1});
+    Bytes dump(100);
+    for (std::size_t i = 0; i < dump.size(); ++i) dump[i] = static_cast<std::uint8_t>(i);
+    dump.push_back(0xF7);
+    t.sysex(0, dump).end();
+    test::ScriptedUi ui;
+    auto song = midi2song(test::Smf(1, 96, {TrackBuilder().end(), t}), ui, {});
+    ASSERT_TRUE(song.ok());
+    // Sectors: two header, two of track 0, one tempo (no time passes: no measure).
+    ASSERT_EQ(song->size(), 5u * 512u);
+    const std::size_t first = 2 * 512, second = 3 * 512;
+    EXPECT_EQ(Bytes(song->begin() + first + 8 + 80 * 6, song->begin() + first + 8 + 80 * 6 + 6),
+              (Bytes{0xF0, 0, 0, 1, 2, 3}));
+    EXPECT_EQ((*song)[second + 1], 0);
+    EXPECT_EQ((*song)[second + 7], 13u); // 16 data slots in all, 3 of them in the first sector
+    EXPECT_EQ((*song)[second + 8], 22); // 4 + 3 x 6 bytes before the sector's end
+    EXPECT_EQ((*song)[second + 8 + 13 * 6 - 1], 99); // 78 bytes fill the 13 slots
+    EXPECT_EQ((*song)[second + 8 + 13 * 6], 0xFF);
 }
 
 TEST(RoundTrip, SmpteDivisionIsRefused) {
