@@ -157,20 +157,6 @@ TEST(RoundTrip, SystemExclusiveMessagesComeBackByteForByte) {
     EXPECT_EQ(back, dumps);
 }
 
-TEST(RoundTrip, ALongDumpAcrossASectorBoundaryStaysWhole) {
-    TrackBuilder t;
-    for (int i = 0; i < 60; ++i) t.event(1, {0xB0, 7, static_cast<std::uint8_t>(i)});
-    Bytes dump(700, 0x11);
-    dump.push_back(0xF7);
-    t.sysex(1, dump).event(1, {0xB0, 7, 1}).end();
-    const auto tracks = Tracks(RoundTrip(test::Smf(1, 96, {TrackBuilder().end(), t})));
-    ASSERT_EQ(tracks.size(), 2u);
-    ASSERT_EQ(tracks[1].size(), 62u);
-    EXPECT_EQ(tracks[1][60].data, dump);
-    EXPECT_EQ(tracks[1][60].tick, 61u);
-    EXPECT_EQ(tracks[1][61].tick, 62u);
-}
-
 TEST(RoundTrip, AMessageGoesOnAfterTheNextSectorsHeader) {
     TrackBuilder t;
     for (int i = 0; i < 80; ++i) t.event(0, {0xB0, 7, 1});
