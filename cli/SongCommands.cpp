@@ -225,9 +225,11 @@ int SongFromMidiCommand(const Options& o, std::ostream& out, std::ostream& err, 
     if (d->list.freePositions <= 0 || d->list.freeBytes <= 0) return Refuse(err, Fail(text::kNoFreeSpace));
     auto bytes = ReadWhole(file);
     if (!bytes) return Refuse(err, bytes.failure());
+    int rc = kOk;
+    options.store = [&](std::span<const std::uint8_t> song) { rc = StoreSong(*d, song, o, out, err); };
     auto song = midi2song(*bytes, ui, options);
     if (!song) return Refuse(err, song.failure());
-    return StoreSong(*d, *song, o, out, err);
+    return rc;
 }
 
 } // namespace

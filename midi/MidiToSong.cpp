@@ -15,7 +15,6 @@ namespace veldin::midi {
 namespace {
 
 constexpr std::size_t kMaxChunks = 17; // conductor and 16 song tracks
-constexpr int kSysexChunk = 250;        // data bytes in 42 slots: 4 + 41 x 6
 constexpr std::uint16_t kNoteDurationCap = 0xFFFF;
 
 struct ParseError {};
@@ -69,15 +68,18 @@ std::uint32_t ReadBe32(std::span<const std::uint8_t> b) {
 // The events of a chunk up to its end or its end-of-track event. A data byte in status
 // position reuses the running status, which every channel message sets. System
 // messages other than F0h (and F7h escapes) carry nothing convertible and are passed over.
-std::vector<MidiEvent> ReadEvents(std::span<const std::uint8_t> chunk, float coefficient) {
+// Times are rescaled from the file's absolute times, never delta by delta: rounding each
+// delta on its own adds up, and tracks that end together in the file would end up to
+// many quarter notes apart in the song.
+std::vector<MidiEvent> ReadEvents(std::span<const std::uint8_t> chunk, std::uint16_t division) {
     Reader r(chunk);
     std::vector<MidiEvent> events;
-    std::uint64_t now = 0;
+    std::uint64_t raw = 0;
     int running = -1;
     while (!r.atEnd()) {
         MidiEvent e;
-        now += RescaleDelta(r.vlq(), coefficient);
-        e.time = now;
+        raw += r.vlq();
+        e.time = RescaleTime(raw, division);
         std::uint8_t b = r.byte();
         if (b < 0x80) {
             if (running < 0) throw ParseError{};
@@ -182,7 +184,8 @@ public:
     }
 
     // A track or tempo event: a delta above 255 goes first into wait slots of 256-tick units.
-    void event(std::span<std::uint8_t> slots, std::uint64_t delta) {
+    // The slots of a system exclusive message may go on into the next sector.
+    void event(std::span<std::uint8_t> slots, std::uint64_t delta, bool acrossSectors = false) {
         while (delta > 255) {
             const std::uint64_t units = std::min<std::uint64_t>(delta / 256, 0xFFFF);
             const std::array<std::uint8_t, 6> wait{kSlotWait, 0, static_cast<std::uint8_t>(units),
@@ -191,7 +194,11 @@ public:
             delta -= units * 256;
         }
         slots[1] = static_cast<std::uint8_t>(delta);
-        put(slots, delta);
+        if (!acrossSectors) {
+            put(slots, delta);
+            return;
+        }
+        for (std::size_t i = 0; i < slots.size(); i += slotSize_) put(slots.subspan(i, slotSize_), i == 0 ? delta : 0);
     }
 
     // The last sector of a track or tempo block carries the slots it uses.
@@ -377,7 +384,10 @@ Parse Converter::parse_MainMTrk(int pass) {
 }
 
 Parse Converter::parse_MTrk(int pass, std::size_t t) {
-    log_.writeLine("--- function: parse_MTrk --- ");
+    log_.write("--- function: parse_MTrk --- ");
+    log_.write(" - ");
+    log_.writeHex4(static_cast<std::uint32_t>(t));
+    log_.writeLine("");
     if (options_.status) {
         char buf[64];
         std::snprintf(buf, sizeof buf, std::string(text::kStatusPassTrack).c_str(), pass, static_cast<int>(t));
@@ -405,18 +415,15 @@ Parse Converter::parse_MTrk(int pass, std::size_t t) {
             auto data = e.data;
             const auto end = std::find_if(data.begin(), data.end(), [](std::uint8_t b) { return (b & 0x80) != 0; });
             data = data.first(static_cast<std::size_t>(end - data.begin()));
-            std::uint64_t delta = now - last;
-            std::size_t at = 0;
-            do {
-                const std::size_t n = std::min<std::size_t>(kSysexChunk, data.size() - at);
-                const std::size_t slots = n <= 4 ? 1 : 1 + (n - 4 + 5) / 6;
-                std::vector<std::uint8_t> group(slots * 6, 0xFF);
-                group[0] = kSlotSysex;
-                std::copy_n(data.begin() + static_cast<std::ptrdiff_t>(at), n, group.begin() + 2);
-                w.event(group, delta);
-                delta = 0;
-                at += n;
-            } while (at < data.size());
+            // One message, however long: bytes 2-5 of its F0h slot, then all six bytes of
+            // the following slots, on into the next sector of the track after its header.
+            // Cut into pieces it would come back as several messages.
+            const std::size_t n = data.size();
+            const std::size_t slots = n <= 4 ? 1 : 1 + (n - 4 + 5) / 6;
+            std::vector<std::uint8_t> group(slots * 6, 0xFF);
+            group[0] = kSlotSysex;
+            std::copy(data.begin(), data.end(), group.begin() + 2);
+            w.event(group, now - last, true);
             last = now;
             continue;
         }
@@ -464,13 +471,17 @@ Parse Converter::parse_MTrk(int pass, std::size_t t) {
     return Parse::Ok;
 }
 
-std::optional<std::vector<Chunk>> ReadChunks(std::span<const std::uint8_t> midi, std::size_t start, std::size_t count) {
+std::optional<std::vector<Chunk>> ReadChunks(std::span<const std::uint8_t> midi, std::size_t start, std::size_t count,
+                                             LogWriter& log) {
     std::vector<Chunk> chunks;
     std::size_t at = start;
     for (std::size_t i = 0; i < count; ++i) {
-        if (at > midi.size() || midi.size() - at < 8) return std::nullopt;
+        const bool header = at <= midi.size() && midi.size() - at >= 8;
+        if (!header || !(midi[at] == 'M' && midi[at + 1] == 'T' && midi[at + 2] == 'r' && midi[at + 3] == 'k')) {
+            log.writeLine("MTrk expected >> exit ");
+            return std::nullopt;
+        }
         const auto h = midi.subspan(at, 8);
-        if (!(h[0] == 'M' && h[1] == 'T' && h[2] == 'r' && h[3] == 'k')) return std::nullopt;
         const std::uint32_t length = ReadBe32(h.subspan(4, 4));
         if (length > midi.size() - at - 8) return std::nullopt;
         chunks.push_back({midi.subspan(at + 8, length), std::size_t{length} + 8});
@@ -496,9 +507,9 @@ MidiToSongOptions MidiToSongOptionsFrom(const MidiEditorSettings& settings, cons
     return o;
 }
 
-std::uint64_t RescaleDelta(std::uint32_t raw, float coefficient) {
-    if (raw == 0) return 0;
-    return static_cast<std::uint64_t>(std::nearbyint(static_cast<double>(raw) / static_cast<double>(coefficient)));
+std::uint64_t RescaleTime(std::uint64_t raw, std::uint16_t division) {
+    if (division == 0) return 0;
+    return static_cast<std::uint64_t>(std::nearbyint(static_cast<double>(raw) * 96.0 / static_cast<double>(division)));
 }
 
 SignatureOutcome ConvertTimeSignature(std::uint8_t numerator, std::uint8_t exponent, W30TimeSignature& out) {
@@ -530,6 +541,8 @@ Result<std::vector<std::uint8_t>> midi2song(std::span<const std::uint8_t> midi, 
         log.write(text::kLogBanner);
         log.writeLine(text::kLogStarted);
     }
+    log.write("--- function: perform_loadmidi --- \n\r");
+    log.writeLine("Allocate memory for MIDI file");
     log.write("--- function: midi2song --- \n\r");
     if (options.status) options.status(text::kStatusInitializing);
     if (midi.size() < 14 || !(midi[0] == 'M' && midi[1] == 'T' && midi[2] == 'h' && midi[3] == 'd'))
@@ -538,6 +551,9 @@ Result<std::vector<std::uint8_t>> midi2song(std::span<const std::uint8_t> midi, 
     if (((midi[8] << 8) | midi[9]) != 1) return Refuse(log, text::kNotFormat1);
     Context c;
     c.division = static_cast<std::uint16_t>((midi[12] << 8) | midi[13]);
+    // A division with the top bit set counts SMPTE frames, not parts of a quarter note:
+    // read as ticks, every event would land on tick 0.
+    if (c.division & 0x8000) return Refuse(log, text::kBadResolution);
     if (c.division < 48 || c.division > 960 || c.division % 24 != 0)
         ui.message(text::kBadResolution, text::kTitleMidiEditor, Icon::Warning);
     if (c.division == 0) return Refuse(log, text::kMidiParseError);
@@ -545,18 +561,21 @@ Result<std::vector<std::uint8_t>> midi2song(std::span<const std::uint8_t> midi, 
     log.write("BPQN (Beats Per Quarter Note) = ");
     log.writeHex8(c.division / 24u);
     log.writeLine("");
+    log.write("Coefficient = ");
+    log.writeFormatted("%f", static_cast<double>(c.coefficient));
+    log.writeLine("");
     const std::size_t declared = static_cast<std::size_t>((midi[10] << 8) | midi[11]);
     const std::size_t count = std::min(declared, kMaxChunks);
     const std::uint32_t headerLength = ReadBe32(midi.subspan(4, 4));
     if (count == 0 || headerLength < 6 || headerLength > midi.size() - 8) return Refuse(log, text::kMidiParseError);
-    const auto chunks = ReadChunks(midi, 8 + std::size_t{headerLength}, count);
+    const auto chunks = ReadChunks(midi, 8 + std::size_t{headerLength}, count, log);
     if (!chunks) return Refuse(log, text::kMidiParseError);
     log.write("Tracks to parse ");
     log.writeHex8(static_cast<std::uint32_t>(count - 1));
     log.writeLine("");
     try {
         for (const Chunk& ch : *chunks) {
-            c.events.push_back(ReadEvents(ch.data, c.coefficient));
+            c.events.push_back(ReadEvents(ch.data, c.division));
             stopnote_clock(c.events.back(), log);
         }
     } catch (const ParseError&) {
@@ -579,6 +598,7 @@ Result<std::vector<std::uint8_t>> midi2song(std::span<const std::uint8_t> midi, 
     const std::uint32_t sectors = c.sectors;
     // A conductor of no length and no song track make no song a volume would take.
     if (static_cast<std::size_t>(sectors) * kSongSector < kMinSongSize) return Refuse(log, text::kMidiParseError);
+    log.writeLine("Allocate memory for Roland song");
     p = conv.parse_MainMTrk(2);
     if (p != Parse::Ok) return Refuse(log, text::kMidiParseError);
     for (std::size_t t = 0; t + 1 < chunks->size(); ++t) conv.parse_MTrk(2, t);
@@ -594,6 +614,12 @@ Result<std::vector<std::uint8_t>> midi2song(std::span<const std::uint8_t> midi, 
     if (song.size() != static_cast<std::size_t>(sectors) * kSongSector) return Refuse(log, text::kMidiParseError);
     if (options.status) options.status(text::kStatusConverted);
     log.write("--- function: midi2song end --- \n\r");
+    // The log closes after the store, which it brackets.
+    if (options.store) {
+        log.writeLine("--- invoke: write_song ---");
+        options.store(song);
+        log.writeLine("--- exit: write_song ---");
+    }
     log.writeLine(text::kLogFinished);
     return song;
 }

@@ -1,8 +1,8 @@
 #pragma once
 // A Standard MIDI File of format 1 as a W-30 song: the first track is the conductor
 // (song name, time signatures, tempi), each further track up to 16 becomes one song
-// track. Delta times are rescaled one by one from the file's division to 96 ticks per
-// quarter note, rounding to the nearest tick with ties to even.
+// track. Absolute times are rescaled from the file's division to 96 ticks per quarter
+// note, rounding to the nearest tick with ties to even.
 
 #include <cstdint>
 #include <filesystem>
@@ -36,6 +36,9 @@ struct MidiToSongOptions {
     SongNamePrompt* prompt = nullptr; // asked when songName is Prompt
     std::optional<std::filesystem::path> logDir; // "midi2song.txt" when "Log conversion" is on
     std::function<void(std::string_view)> status; // the module's status line
+    // write_song: stores the converted song (and reports its own outcome) while the log
+    // is still open, between "--- invoke: write_song ---" and "--- exit: write_song ---".
+    std::function<void(std::span<const std::uint8_t>)> store;
 };
 
 // The options as the MIDI Editor's preferences set them: "Roland Song Name" (a value out of
@@ -47,9 +50,8 @@ MidiToSongOptions MidiToSongOptionsFrom(const MidiEditorSettings& settings, cons
 Result<std::vector<std::uint8_t>> midi2song(std::span<const std::uint8_t> midi, UserInteraction& ui,
                                             const MidiToSongOptions& options);
 
-// One delta time at the song's resolution: raw / (division / 96 in single precision),
-// to the nearest integer, ties to even.
-std::uint64_t RescaleDelta(std::uint32_t raw, float coefficient);
+// An absolute time at the song's resolution: round(raw x 96 / division), ties to even.
+std::uint64_t RescaleTime(std::uint64_t raw, std::uint16_t division);
 
 struct W30TimeSignature {
     std::uint8_t beatTicks = 0;

@@ -13,7 +13,6 @@
 namespace veldin::midi {
 namespace {
 
-constexpr std::size_t kMaxPendingNotes = 256;
 
 // The output of one pass: pass 1 only counts, pass 2 writes.
 class Out {
@@ -83,6 +82,35 @@ MidiTimeSignature FromEntry(std::uint8_t b, std::uint16_t m) {
     return t;
 }
 
+// The log's name of a meta-event type or status byte.
+std::string_view EventName(std::uint8_t index) {
+    switch (index) {
+    case 0x00: return " TRACKSEQUENCE";
+    case 0x01: return " TEXT";
+    case 0x02: return " COPYRIGHT";
+    case 0x03: return " TRACKNAME";
+    case 0x04: return " INSTRUMENT";
+    case 0x05: return " LYRIC";
+    case 0x06: return " MARKER";
+    case 0x07: return " CUEPOINT";
+    case 0x08: return " NOTEOFF";
+    case 0x09: return " NOTEON";
+    case 0x0A: return " AFTERTOUCH";
+    case 0x0B: return " CONTROL";
+    case 0x0C: return " PROGRAM";
+    case 0x0D: return " CAFTERTOUCH";
+    case 0x0E: return " PITCHWHEEL";
+    case 0x2F: return " ENDOFTRACK";
+    case 0x51: return " TEMPO";
+    case 0x58: return " TIMESIGNATURE";
+    case 0x59: return " KEYSIGNATURE";
+    case 0x7F: return " SEQUENCERSPEC";
+    case 0xF0: return " SYSEX";
+    case 0xF7: return " SYSEXEND";
+    default: return " UNKNOWN";
+    }
+}
+
 struct Pending {
     std::uint64_t tick;
     std::uint8_t status;
@@ -107,6 +135,7 @@ private:
     Result<std::uint32_t> trackBlock(std::uint32_t first, Out& out);
     void closeConductor(Out& out);
     void event(Out& out, std::uint64_t tick, std::uint64_t& last);
+    void logMeta(std::uint8_t type, std::string_view text = {});
 
     // Tempo block reading, resumed where the previous fetch stopped.
     struct TempoCursor {
@@ -173,8 +202,14 @@ Status Converter::parse_song() {
     for (std::uint32_t s = 0; s < sectors_; ++s) {
         if (typeOf(s) != kBlockTempo) continue;
         tempoSector_ = s;
+        std::uint32_t count = 1;
+        while (s + count < sectors_ && typeOf(s + count) == kBlockTempo) ++count;
         log_.write("Found Tempo block ");
         log_.writeHex8(s);
+        log_.write(" ");
+        log_.writeHex8(count);
+        log_.write(" ");
+        log_.writeHex8(slotsIn(s));
         log_.writeLine("");
         break;
     }
@@ -183,6 +218,15 @@ Status Converter::parse_song() {
     timeSig_ = FromEntry(header_.timeSignature.beatTicks, header_.timeSignature.measureTicks);
     tempo_ = MicrosecondsPerQuarter(header_.tempo);
     return {};
+}
+
+void Converter::logMeta(std::uint8_t type, std::string_view text) {
+    log_.write(EventName(type));
+    if (!text.empty()) {
+        log_.write(" => ");
+        log_.write(text);
+    }
+    log_.writeLine("");
 }
 
 void Converter::event(Out& out, std::uint64_t tick, std::uint64_t& last) {
@@ -202,20 +246,25 @@ std::uint32_t Converter::headerBlock(std::uint32_t first, Out& out) {
     out.bytes(std::array<std::uint8_t, 2>{0xFF, 0x03});
     out.vlq(header_.name.size());
     out.text(header_.name);
+    logMeta(0x03, header_.name);
     out.vlq(0);
     out.bytes(std::array<std::uint8_t, 2>{0xFF, 0x02});
     out.vlq(note.size());
     out.text(note);
+    logMeta(0x02, note);
     out.vlq(0);
     out.bytes(std::array<std::uint8_t, 3>{0xFF, 0x58, 0x04});
     out.bytes(timeSig_.bytes);
+    logMeta(0x58);
     out.vlq(0);
     out.bytes(std::array<std::uint8_t, 5>{0xFF, 0x59, 0x02, 0x00, 0x00});
+    logMeta(0x59);
     out.vlq(0);
     out.bytes(std::array<std::uint8_t, 3>{0xFF, 0x51, 0x03});
     out.byte(static_cast<std::uint8_t>(tempo_ >> 16));
     out.byte(static_cast<std::uint8_t>(tempo_ >> 8));
     out.byte(static_cast<std::uint8_t>(tempo_));
+    logMeta(0x51);
     conductorLast_ = 0;
     return used;
 }
@@ -224,6 +273,7 @@ void Converter::closeConductor(Out& out) {
     if (!conductorStart_) return;
     out.vlq(0);
     out.bytes(std::array<std::uint8_t, 3>{0xFF, 0x2F, 0x00});
+    logMeta(0x2F);
     out.patchBe32(*conductorStart_, static_cast<std::uint32_t>(out.size() - *conductorStart_ - 4));
     conductorStart_.reset();
 }
@@ -271,6 +321,7 @@ std::uint32_t Converter::measureBlock(std::uint32_t first, Out& out) {
                 event(out, time, conductorLast_);
                 out.bytes(std::array<std::uint8_t, 3>{0xFF, 0x58, 0x04});
                 out.bytes(sig.bytes);
+                logMeta(0x58);
                 timeSig_ = sig;
             }
             while (change.found && change.tick < time + sig.measureTicks) {
@@ -279,6 +330,7 @@ std::uint32_t Converter::measureBlock(std::uint32_t first, Out& out) {
                 out.byte(static_cast<std::uint8_t>(change.tempo >> 16));
                 out.byte(static_cast<std::uint8_t>(change.tempo >> 8));
                 out.byte(static_cast<std::uint8_t>(change.tempo));
+                logMeta(0x51);
                 tempo_ = change.tempo;
                 change = nextTempo(cursor, tempo_);
             }
@@ -291,6 +343,9 @@ std::uint32_t Converter::measureBlock(std::uint32_t first, Out& out) {
 Result<std::uint32_t> Converter::trackBlock(std::uint32_t first, Out& out) {
     const std::uint8_t type = typeOf(first);
     log_.writeLine(" TRACK block");
+    log_.write("   Track Nr.:");
+    log_.writeHex4(type);
+    log_.writeLine("");
     ++tracks_;
     out.text("MTrk");
     const std::size_t start = out.size();
@@ -300,6 +355,7 @@ Result<std::uint32_t> Converter::trackBlock(std::uint32_t first, Out& out) {
     out.bytes(std::array<std::uint8_t, 2>{0xFF, 0x03});
     out.vlq(name.size());
     out.text(name);
+    logMeta(0x03, name);
 
     std::vector<Pending> queue;
     std::uint64_t time = 0;
@@ -309,9 +365,11 @@ Result<std::uint32_t> Converter::trackBlock(std::uint32_t first, Out& out) {
         if (running != status) out.byte(status);
         running = status;
     };
+    // Every note-off due at or before an event's time goes before that event: a repeated
+    // key then reads "on, off, on" and the new note keeps sounding.
     const auto flush = [&](bool all) {
         std::size_t n = 0;
-        while (n < queue.size() && (all || queue[n].tick < time)) {
+        while (n < queue.size() && (all || queue[n].tick <= time)) {
             event(out, queue[n].tick, last);
             putStatus(queue[n].status);
             out.byte(queue[n].key);
@@ -325,12 +383,21 @@ Result<std::uint32_t> Converter::trackBlock(std::uint32_t first, Out& out) {
     // the same track.
     std::uint32_t s = first;
     std::uint32_t slot = 0;
+    std::uint32_t counter = 0;
     const auto nextSlot = [&]() {
         ++slot;
         while (slot >= slotsIn(s)) {
+            if (s + 1 < sectors_) {
+                log_.write("Next Sector:");
+                log_.writeHex4(typeOf(s + 1));
+                log_.writeLine("");
+            }
             if (slotsIn(s) == kSlotsPerSector && s + 1 < sectors_ && typeOf(s + 1) == type) {
                 ++s;
                 slot = 0;
+                log_.write("Jump to next sector:");
+                log_.writeHex8(s);
+                log_.writeLine("");
             } else {
                 return false;
             }
@@ -341,10 +408,17 @@ Result<std::uint32_t> Converter::trackBlock(std::uint32_t first, Out& out) {
     while (more) {
         const auto e = sector(s).subspan(kSectorHeader + 6 * static_cast<std::size_t>(slot), 6);
         const std::uint8_t status = e[0];
+        log_.write("[");
+        log_.writeHex8(static_cast<std::uint32_t>(s * kSongSector + kSectorHeader + 6 * slot));
+        log_.write("]");
+        log_.write(" ,6b events:");
+        log_.writeHex8(counter++);
+        log_.writeLine("");
         if (status == kSlotWait) time += static_cast<std::uint64_t>(ReadLe16(e.subspan(2, 2))) * 256;
         else if (status != kSlotFiller) time += e[1];
         flush(false);
         if (status == kSlotWait || status == kSlotFiller || status == kSlotIgnored) {
+            log_.writeLine("* end of cycle *");
             more = nextSlot();
             continue;
         }
@@ -352,25 +426,43 @@ Result<std::uint32_t> Converter::trackBlock(std::uint32_t first, Out& out) {
         if (status == kSlotSysex) {
             // Data from byte 2 on, through the following slots and on into the next sector
             // of this track, up to the first byte with the top bit set.
+            logMeta(0xF0);
+            log_.writeLine("calc_sysex()");
             std::vector<std::uint8_t> data;
-            std::uint32_t ds = s;
-            std::size_t at = kSectorHeader + 6 * static_cast<std::size_t>(slot) + 2;
-            std::uint32_t lastSector = s, lastSlot = slot;
-            for (;;) {
-                if (at >= kSongSector) {
-                    if (ds + 1 < sectors_ && typeOf(ds + 1) == type) {
-                        ++ds;
-                        at = kSectorHeader;
-                        continue;
+            const std::uint32_t startSlots = counter - 1; // the F0h slot is counted
+            {
+                std::uint32_t ds = s;
+                std::size_t at = kSectorHeader + 6 * static_cast<std::size_t>(slot) + 2;
+                std::uint32_t lastSector = s, lastSlot = slot;
+                for (;;) {
+                    if (at >= kSongSector) {
+                        if (ds + 1 < sectors_ && typeOf(ds + 1) == type) {
+                            log_.write("Event is spanning over more sectors, Sect:");
+                            log_.writeHex8(ds + 1);
+                            log_.write(" posit=");
+                            log_.writeHex8(static_cast<std::uint32_t>(ds * kSongSector + at));
+                            ++ds;
+                            at = kSectorHeader;
+                            log_.write(" new posit=");
+                            log_.writeHex8(static_cast<std::uint32_t>(ds * kSongSector + at));
+                            log_.writeLine("");
+                            continue;
+                        }
+                        break;
                     }
-                    break;
+                    const std::uint8_t b = sector(ds)[at];
+                    if (b & 0x80) break;
+                    data.push_back(b);
+                    log_.writeHex4(b);
+                    log_.write(" ");
+                    lastSector = ds;
+                    lastSlot = static_cast<std::uint32_t>((at - kSectorHeader) / 6);
+                    ++at;
                 }
-                const std::uint8_t b = sector(ds)[at];
-                if (b & 0x80) break;
-                data.push_back(b);
-                lastSector = ds;
-                lastSlot = static_cast<std::uint32_t>((at - kSectorHeader) / 6);
-                ++at;
+                counter += (lastSector - s) * kSlotsPerSector + lastSlot - slot;
+                s = lastSector;
+                slot = lastSlot;
+                more = nextSlot();
             }
             event(out, time, last);
             out.byte(0xF0);
@@ -378,9 +470,14 @@ Result<std::uint32_t> Converter::trackBlock(std::uint32_t first, Out& out) {
             out.bytes(data);
             out.byte(0xF7);
             running = -1;
-            s = lastSector;
-            slot = lastSlot;
-            more = nextSlot();
+            log_.writeLine("");
+            log_.writeLine("calc_sysex() ret");
+            log_.write("eax=");
+            log_.writeHex8(static_cast<std::uint32_t>(data.size() + 1));
+            log_.write(" ecx=");
+            log_.writeHex8(counter - startSlots);
+            log_.writeLine("");
+            log_.writeLine("* end of cycle *");
             continue;
         }
         if (kind < 0x90 || kind == 0xF0) return Fail(text::kUnknownMidiEvent);
@@ -390,7 +487,8 @@ Result<std::uint32_t> Converter::trackBlock(std::uint32_t first, Out& out) {
         switch (kind) {
         case 0x90:
             out.byte(e[3] & 0x7F);
-            if (queue.size() < kMaxPendingNotes) {
+            // The queue grows as needed: no note is left without its end.
+            {
                 const Pending p{time + ReadLe16(e.subspan(4, 2)), status, static_cast<std::uint8_t>(e[2] & 0x7F)};
                 const auto pos = std::upper_bound(queue.begin(), queue.end(), p.tick,
                                                   [](std::uint64_t t, const Pending& q) { return t < q.tick; });
@@ -402,11 +500,13 @@ Result<std::uint32_t> Converter::trackBlock(std::uint32_t first, Out& out) {
         case 0xE0: out.byte(e[3] & 0x7F); break;
         default: break; // 0xC0, 0xD0: one data byte
         }
+        log_.writeLine("* end of cycle *");
         more = nextSlot();
     }
     flush(true);
     out.vlq(0);
     out.bytes(std::array<std::uint8_t, 3>{0xFF, 0x2F, 0x00});
+    logMeta(0x2F);
     out.patchBe32(start, static_cast<std::uint32_t>(out.size() - start - 4));
     // The sectors of this block: up to the last one read, and at least the first.
     std::uint32_t used = 1;
@@ -431,15 +531,21 @@ Result<std::size_t> Converter::pass(std::vector<std::uint8_t>* buffer) {
         if (failure) return sectors_;
         log_.write("\r\n");
         log_.writeHex4(type);
+        const auto left = [&](std::uint32_t used) {
+            log_.write("Length in sectors = ");
+            log_.writeHex8(sectors_ - std::min(sectors_, s + used));
+            log_.writeLine("");
+            return used;
+        };
         if (type == kBlockMeasure) {
             const std::uint32_t used = measureBlock(s, out);
             closeConductor(out);
-            return used;
+            return left(used);
         }
         closeConductor(out);
         if (type == kBlockHeader) {
             log_.writeLine(" HEADER block");
-            return headerBlock(s, out);
+            return left(headerBlock(s, out));
         }
         if (type == kBlockTempo) return 1;
         if (type <= 0x0F) {
@@ -448,10 +554,7 @@ Result<std::size_t> Converter::pass(std::vector<std::uint8_t>* buffer) {
                 failure = used.failure();
                 return sectors_;
             }
-            log_.write("Length in sectors = ");
-            log_.writeHex8(sectors_ - s - *used);
-            log_.writeLine("");
-            return *used;
+            return left(*used);
         }
         ui_.message(text::kUnknownTrackType, text::kTitleMidiEditor, Icon::Warning);
         return 1;

@@ -46,12 +46,17 @@ std::vector<std::array<std::uint8_t, 6>> Slots(const Bytes& song, std::uint8_t t
 std::uint32_t HeaderSectors(const Bytes& song) { return ReadLe32(std::span(song).subspan(36, 4)); }
 int HeaderMeasures(const Bytes& song) { return (song[43] << 8) | song[44]; }
 
-TEST(MidiToSong, DeltasAreRescaledOneByOneWithTiesToEven) {
-    EXPECT_EQ(RescaleDelta(240, 5.0f), 48u);
-    EXPECT_EQ(RescaleDelta(38, 5.0f), 8u);
-    EXPECT_EQ(RescaleDelta(25, 10.0f), 2u);
-    EXPECT_EQ(RescaleDelta(35, 10.0f), 4u);
-    EXPECT_EQ(RescaleDelta(0x0FFFFFFF, 0.5f), 0x1FFFFFFEu);
+TEST(MidiToSong, AbsoluteTimesAreRescaledWithTiesToEven) {
+    struct Case {
+        std::uint64_t raw;
+        std::uint16_t division;
+        std::uint64_t ticks;
+    };
+    for (const Case& c : {Case{240, 480, 48}, Case{38, 480, 8}, Case{380, 480, 76}, Case{25, 960, 2}, Case{35, 960, 4},
+                          Case{0x0FFFFFFF, 48, 0x1FFFFFFE}, Case{7, 0, 0}}) {
+        SCOPED_TRACE(c.raw);
+        EXPECT_EQ(RescaleTime(c.raw, c.division), c.ticks);
+    }
 }
 
 TEST(MidiToSong, TimeSignaturesInW30Form) {
@@ -110,7 +115,7 @@ TEST(MidiToSong, HeaderAndBlocksAgreeWithWhatIsWritten) {
     EXPECT_EQ(tempo[1], (std::array<std::uint8_t, 6>{0xF9, 128, 0x28, 0x01, 0, 0}));
 }
 
-TEST(MidiToSong, LongDeltasGetWaitSlotsAndLongSysexGetsChunks) {
+TEST(MidiToSong, LongDeltasGetWaitSlotsAndLongSysexStaysOneMessage) {
     TrackBuilder t;
     Bytes data(300);
     for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<std::uint8_t>(i % 128);
@@ -119,13 +124,13 @@ TEST(MidiToSong, LongDeltasGetWaitSlotsAndLongSysexGetsChunks) {
     test::ScriptedUi ui;
     const Bytes song = ToSong(test::Smf(1, 96, {Conductor().end(), t}), ui);
     const auto s = Slots(song, 0);
-    ASSERT_EQ(s.size(), 2u + 42u + 9u);
+    ASSERT_EQ(s.size(), 2u + 51u); // 4 + 50 x 6 bytes hold 300
     EXPECT_EQ(s[0], (std::array<std::uint8_t, 6>{0xFE, 0, 1, 0, 0, 0}));
     EXPECT_EQ(s[1], (std::array<std::uint8_t, 6>{0x90, 44, 64, 1, 1, 0}));
     EXPECT_EQ(s[2], (std::array<std::uint8_t, 6>{0xF0, 1, 0, 1, 2, 3}));
     EXPECT_EQ(s[2 + 41], (std::array<std::uint8_t, 6>{244 % 128, 245 % 128, 246 % 128, 247 % 128, 248 % 128, 249 % 128}));
-    EXPECT_EQ(s[44], (std::array<std::uint8_t, 6>{0xF0, 0, 250 % 128, 251 % 128, 252 % 128, 253 % 128}));
-    EXPECT_EQ(s[52], (std::array<std::uint8_t, 6>{296 % 128, 297 % 128, 298 % 128, 299 % 128, 0xFF, 0xFF}));
+    EXPECT_EQ(s[44], (std::array<std::uint8_t, 6>{250 % 128, 251 % 128, 252 % 128, 253 % 128, 254 % 128, 255 % 128}));
+    EXPECT_EQ(s[52], (std::array<std::uint8_t, 6>{298 % 128, 299 % 128, 0xFF, 0xFF, 0xFF, 0xFF}));
 }
 
 TEST(MidiToSong, ProgramsOfTracks9To16LeaveTheVolumesAlone) {

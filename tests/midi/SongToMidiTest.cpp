@@ -83,7 +83,7 @@ TEST(SongToMidi, NoteOffsComeBeforeLaterEventsWithRunningStatus) {
         {"zero duration", {Note(0, 0, 60, 100, 0), Channel(0xB0, 1, 7, 100)},
          {0, 0x90, 60, 100, 0, 60, 0, 1, 0xB0, 7, 100, 0, 0xFF, 0x2F, 0}},
         {"same key when the first ends", {Note(0, 0, 60, 100, 10), Note(0, 10, 60, 90, 10)},
-         {0, 0x90, 60, 100, 10, 60, 90, 0, 60, 0, 10, 60, 0, 0, 0xFF, 0x2F, 0}},
+         {0, 0x90, 60, 100, 10, 60, 0, 0, 60, 90, 10, 60, 0, 0, 0xFF, 0x2F, 0}},
         {"status repeated after a flushed note-off",
          {Note(0, 0, 60, 100, 5), Channel(0xB0, 1, 7, 100), Channel(0xB0, 10, 10, 64)},
          {0, 0x90, 60, 100, 1, 0xB0, 7, 100, 4, 0x90, 60, 0, 6, 0xB0, 10, 64, 0, 0xFF, 0x2F, 0}},

@@ -4,13 +4,12 @@
 Usage: roundtrip_check.py ORIGINAL.mid CONVERTED.mid [ORIGINAL CONVERTED ...]
 
 The original is read with mido; what the song should hold is worked out from it here,
-at 96 ticks per quarter note (every delta rescaled on its own, ties to even). The
+at 96 ticks per quarter note (absolute times rescaled, ties to even). The
 converted file must be read by mido strictly and by midicsv, the two must agree on every
 event, and its notes, channel messages, system exclusive messages, tempi and time
 signatures must be those expected. Prints one line per failure; exit status 1 if any.
 """
 import multiprocessing
-import struct
 import subprocess
 import sys
 
@@ -19,16 +18,12 @@ import mido
 MAX_SONG_TRACKS = 16
 
 
-def coefficient(division):
-    # division / 96 in single precision
-    return struct.unpack('f', struct.pack('f', division / 96.0))[0]
-
-
-def rescaled(track, coef):
-    now = 0
+def rescaled(track, division):
+    # absolute times, so that tracks ending together in the file end together
+    raw = 0
     for msg in track:
-        now += 0 if msg.time == 0 else round(msg.time / coef)
-        yield now, msg
+        raw += msg.time
+        yield round(raw * 96 / division), msg
 
 
 def is_end(msg, channel, note):
@@ -150,7 +145,7 @@ def check(original_path, converted_path):
         problems.append('not format 1 at 96 ticks per quarter')
     if mido_events(converted) != midicsv_events(converted_path):
         problems.append('mido and midicsv disagree')
-    coef = coefficient(original.ticks_per_beat)
+    coef = original.ticks_per_beat
     song_tracks = original.tracks[1:1 + MAX_SONG_TRACKS]
     if len(converted.tracks) != 1 + len(song_tracks):
         problems.append('tracks: %d, expected %d' % (len(converted.tracks), 1 + len(song_tracks)))
