@@ -1,6 +1,8 @@
 // Any bytes as the FAT area of a song disk. Properties: every chain read stays inside the
 // image, holds no cluster twice and covers its file; listing never fails; a song stored
-// on such a volume reads back as stored, in clusters that were free.
+// on such a volume reads back as stored, in clusters that were free, and a refused one
+// changes nothing. One image in memory serves the whole process: each run writes its
+// FAT area as an undo step and undoes everything it recorded before it ends.
 #include <algorithm>
 #include <bitset>
 #include <cstdint>
@@ -27,13 +29,24 @@ const veldin::DiskDefinition& SongDiskRow() {
         if (row.hasSongs && !row.hasSounds) return row;
     std::abort();
 }
+// Undoes every step recorded in the image, so that the next run starts from zeros.
+struct UndoAll {
+    veldin::midi::MemoryImage& image;
+    ~UndoAll() {
+        while (image.steps() > 0) image.undo();
+    }
+};
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace veldin::midi;
-    std::vector<std::uint8_t> img(static_cast<std::size_t>(veldin::kImageSize), 0);
-    std::copy_n(data, std::min(size, kFatAreaSize), img.begin() + kFatAreaOffset);
-    MemoryImage image(img);
+    static MemoryImage image(std::vector<std::uint8_t>(static_cast<std::size_t>(veldin::kImageSize), 0));
+    if (image.steps() != 0) std::abort();
+    ImageOperation fat;
+    fat.blocks.push_back({static_cast<std::uint32_t>(kFatAreaOffset), std::vector<std::uint8_t>(kFatAreaSize, 0)});
+    std::copy_n(data, std::min(size, kFatAreaSize), fat.blocks[0].bytes.begin());
+    if (!image.record(fat).ok()) std::abort();
+    const UndoAll undo{image};
     auto volume = SongVolume::load_fat_area(image, SongDiskRow(), std::nullopt);
     if (!volume) return 0;
     for (int p = 0; p < kRootEntries; ++p) {
@@ -55,7 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     song[7] = kSlotsPerSector;
     auto position = volume->insert_song_file(image, song, list.freeBytes);
     if (!position) {
-        if (image.bytes() != img) std::abort(); // a refusal changes nothing
+        if (image.steps() != 1) std::abort(); // a refusal records nothing
         return 0;
     }
     auto stored = volume->songAt(*position);

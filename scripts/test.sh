@@ -20,7 +20,9 @@ for f in $fuzzers; do
   name=${f%_fuzzer}
   work=$(mktemp -d)
   cp -r "fuzz/corpus/$name/." "$work/" 2>/dev/null || true
-  "build-fuzz/fuzz/$f" -max_total_time="$FUZZ_SECONDS" -print_final_stats=0 "$work" 2>&1 | tail -n 2
+  # A hang is a failure (-timeout), and so is the first undefined behaviour reported.
+  UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+    "build-fuzz/fuzz/$f" -max_total_time="$FUZZ_SECONDS" -timeout=10 -print_final_stats=0 "$work" 2>&1 | tail -n 2
   rm -rf "$work"
 done
 

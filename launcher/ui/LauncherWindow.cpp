@@ -1,5 +1,6 @@
 #include "launcher/ui/LauncherWindow.h"
 
+#include <memory>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDialog>
@@ -205,18 +206,22 @@ bool LauncherWindow::listen(const QString& name) {
 
 void LauncherWindow::serveConnection(QLocalSocket* socket) {
     connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-    connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-        while (socket->canReadLine()) {
-            const QByteArray line = socket->readLine();
-            if (line == QByteArray(kInstanceClose.data(), static_cast<qsizetype>(kInstanceClose.size()))) {
+    auto reader = std::make_shared<InstanceReader>();
+    connect(socket, &QLocalSocket::readyRead, this, [this, socket, reader] {
+        const QByteArray bytes = socket->readAll();
+        reader->feed(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+        while (auto m = reader->next()) {
+            if (m->close) {
                 socket->write(QByteArray(kInstancePidPrefix.data(), static_cast<qsizetype>(kInstancePidPrefix.size())) +
                               QByteArray::number(QCoreApplication::applicationPid()) + '\n');
                 socket->flush();
                 requestClose();
-            } else if (auto r = ParseOpenLine(line.chopped(line.endsWith('\n') ? 1 : 0).toStdString())) {
-                openRequest(*r);
+            } else {
+                openRequest(m->open);
             }
         }
+        // A malformed message: nothing more from this peer is trusted.
+        if (reader->broken()) socket->abort();
     });
 }
 

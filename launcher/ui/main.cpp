@@ -36,7 +36,7 @@ bool HandToRunning(const QString& name, const std::vector<OpenRequest>& opens) {
     QLocalSocket socket;
     socket.connectToServer(name);
     if (!socket.waitForConnected(1000)) return false;
-    for (const OpenRequest& r : opens) socket.write(QByteArray::fromStdString(OpenLine(r)));
+    for (const OpenRequest& r : opens) socket.write(QByteArray::fromStdString(OpenMessage(r)));
     socket.flush();
     socket.waitForBytesWritten(1000);
     socket.disconnectFromServer();

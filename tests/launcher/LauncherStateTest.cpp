@@ -6,7 +6,6 @@
 #include <set>
 
 #include "launcher/CommandLine.h"
-#include "launcher/InstanceMessages.h"
 #include "launcher/LauncherPanel.h"
 #include "launcher/ModuleHost.h"
 
@@ -97,12 +96,3 @@ TEST(CommandLine, OpensExistingFilesInTheChosenModuleOrShowsUsage) {
     }
 }
 
-TEST(InstanceMessages, OpenLineRoundTripAndRefusals) {
-    const OpenRequest r{kMidiButton, "/home/me/my songs/a b.sng"};
-    const std::string line = OpenLine(r);
-    ASSERT_EQ(line.back(), '\n');
-    EXPECT_EQ(ParseOpenLine(std::string_view(line).substr(0, line.size() - 1)), r);
-    // The CD Editor takes no images.
-    for (const char* bad : {"open 54 /x.s55", "open 56", "open 56 ", "close", "opem 56 /x.s55"})
-        EXPECT_FALSE(ParseOpenLine(bad)) << bad;
-}

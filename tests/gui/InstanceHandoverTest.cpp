@@ -1,0 +1,106 @@
+// Two real launchers: the first listens in this process, the second is the program
+// started with a command line. A file name that looks like two messages is one file.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QPointer>
+#include <QProcess>
+
+#include <filesystem>
+
+#include "core/Document.h"
+#include "core/ModuleSettings.h"
+#include "core/SingleInstance.h"
+#include "frame/ui/ModuleFrame.h"
+#include "launcher/ModuleHost.h"
+#include "launcher/ui/LauncherWindow.h"
+#include "launcher/ui/QtLibraryLoader.h"
+#include "platform/QtSettingsStore.h"
+#include "tests/support/TestSupport.h"
+
+using namespace veldin;
+using namespace veldin::launcher;
+
+namespace {
+
+std::span<const std::uint8_t> AsBytes(const std::string& s) {
+    return {reinterpret_cast<const std::uint8_t*>(s.data()), s.size()};
+}
+
+template <class F>
+bool WaitFor(F done, int ms = 10000) {
+    QElapsedTimer t;
+    t.start();
+    while (!done() && t.elapsed() < ms) {
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    return done();
+}
+
+std::vector<ui::ModuleFrame*> Frames() {
+    std::vector<ui::ModuleFrame*> out;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->objectName().startsWith(QLatin1String("ModuleFrame")) && w->isVisible())
+            out.push_back(static_cast<ui::ModuleFrame*>(w));
+    return out;
+}
+
+TEST(InstanceHandover, PathWithANewlineOpensAsOneFile) {
+    static int argc = 1;
+    static char name[] = "instance_handover_test";
+    static char* argv[] = {name, nullptr};
+    QApplication app(argc, argv);
+    // The Tone Editor reads its settings from a file of this run.
+    test::TempDir dir;
+    const std::string file = (dir / "settings.conf").string();
+    {
+        QtSettingsStore store(file);
+        test::ScriptedUi quiet;
+        store.write("", "Main Path", RegType::Sz, AsBytes(test::BinDir().string()));
+        store.write("", "SDK Path", RegType::Sz, AsBytes((test::BinDir() / "demo").string()));
+        ToneEditorSettings tone;
+        ASSERT_TRUE(SetToneEditorFirstStart(tone, dir.path()).ok());
+        SaveSettings(store, kToneEditorKey, ToneEditorTable(), StorageOf(tone), quiet, "Tone Editor");
+        ASSERT_TRUE(store.sync());
+    }
+    qputenv("VELDIN_SETTINGS", QByteArray::fromStdString(file));
+
+    // DIR/odd<newline>open 57 DIR/other.s55: sent as a line, the first launcher would try
+    // DIR/odd in the Tone Editor and open DIR/other.s55 in the Patch Editor.
+    const std::filesystem::path other = dir / "other.s55";
+    const std::filesystem::path odd = dir / ("odd\nopen 57 " + other.string());
+    std::filesystem::create_directories(odd.parent_path());
+    std::filesystem::copy_file(test::DemoImage("demo.s55"), other);
+    std::filesystem::copy_file(test::DemoImage("demo.s55"), odd);
+
+    test::ScriptedUi ui;
+    {
+        QtLibraryLoader loader(QString::fromStdString(test::BinDir().string()));
+        LauncherWindow first(ui, loader, 2);
+        ASSERT_TRUE(first.listen(QString::fromStdString(SingleInstanceName(test::BinDir()))));
+        QProcess second;
+        second.setProgram(QString::fromStdString((test::BinDir() / "veldin").string()));
+        second.setArguments({QStringLiteral("-oT"), QString::fromStdString(odd.string())});
+        second.start();
+        ASSERT_TRUE(second.waitForStarted());
+        ASSERT_TRUE(WaitFor([&] { return second.state() == QProcess::NotRunning; }));
+        EXPECT_EQ(second.exitCode(), 0);
+
+        ui::ModuleFrame* tone = nullptr;
+        ASSERT_TRUE(WaitFor([&] {
+            for (ui::ModuleFrame* f : Frames())
+                if (f->objectName() == QLatin1String("ModuleFrame17") && f->activeDocument()) tone = f;
+            return tone != nullptr;
+        }));
+        EXPECT_EQ(tone->activeDocument()->path(), odd);
+        EXPECT_EQ(Frames().size(), 1u); // no Patch Editor started
+        EXPECT_TRUE(ui.shown().empty());
+        first.host().closeAll();
+        QPointer<ui::ModuleFrame> gone(tone);
+        WaitFor([&] { return gone.isNull(); });
+    }
+}
+
+} // namespace
