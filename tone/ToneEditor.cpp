@@ -117,6 +117,7 @@ Status ToneEditor::importToneFile(const ToneFile& file, const ImportTarget& targ
     if (!area) return Fail(text::kImportHere);
 
     if (file.segments != 0 && !toneSelected && ramBank) {
+        if (!RecordsMatchHeader(file)) return Fail(text::kNotRton);
         const std::size_t tones = file.records.size();
         if (mem.freePositions < static_cast<int>(tones)) return Fail(text::kNoFreePositions);
         // Waves are placed above the highest original; gaps below are not reused, so
