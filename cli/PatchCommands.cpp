@@ -2,6 +2,7 @@
 // Changes go the way the Patch Editor goes: the image is opened as a document, the
 // change is recorded through its undo store, then the image is saved (or, with -o OUT,
 // written to OUT and the image left as it was).
+#include "core/FileRead.h"
 #include "cli/PatchCommands.h"
 
 #include <algorithm>
@@ -173,9 +174,9 @@ public:
 };
 
 std::optional<std::vector<std::uint8_t>> ReadWhole(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    if (!in) return std::nullopt;
-    return std::vector<std::uint8_t>{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    auto bytes = ReadFileBytes(p);
+    if (!bytes) return std::nullopt;
+    return std::move(bytes).value();
 }
 
 // ---- patches --------------------------------------------------------------

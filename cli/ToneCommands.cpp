@@ -3,6 +3,7 @@
 // Commands that only read take the image file as it is on disk. Commands that change it
 // open it as a document, as the Tone Editor does: the change is one undo step on the
 // working copy, then Save (or Save As for -o OUT) writes the file, atomically.
+#include "core/FileRead.h"
 #include "cli/ToneCommands.h"
 
 #include <algorithm>
@@ -139,9 +140,9 @@ std::optional<Options> Parse(const Args& args, std::initializer_list<std::string
 }
 
 std::optional<std::vector<std::uint8_t>> ReadWhole(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    if (!in) return std::nullopt;
-    return std::vector<std::uint8_t>{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    auto bytes = ReadFileBytes(p);
+    if (!bytes) return std::nullopt;
+    return std::move(bytes).value();
 }
 
 bool WritePlain(const fs::path& p, std::span<const std::uint8_t> bytes) {
