@@ -342,6 +342,20 @@ TEST(ToneDelete, SubtoneAloneAndUndoPutsItUnderItsOriginal) {
     EXPECT_EQ(ed.tree().item(ed.tree().item(id)->parent)->value, ToneRef::Make(0, Area::Ram, 0));
 }
 
+TEST(ToneDelete, ASubtoneWithoutOriginalIsDeletedByItsValue) {
+    auto doc = EmptyImage(TemplateKind::S550);
+    Put(doc, {"ORPHAN", 3, 0, 0, 3, true, 7});
+    ToneEditor ed(doc);
+    const ToneRef orphan = ToneRef::Make(7, Area::Ram, 3);
+    ASSERT_EQ(ed.tree().findValue(orphan), kNoItem);
+    EXPECT_EQ(ComputeBankMemory(ed.areas(), 0).freePositions, 31);
+    ASSERT_TRUE(ed.deleteTone(orphan));
+    EXPECT_FALSE(RecordAt(doc, kRamArea, 3).isUsed());
+    EXPECT_EQ(ComputeBankMemory(ed.areas(), 0).freePositions, 32);
+    // A free position is not a tone.
+    EXPECT_FALSE(ed.deleteTone(orphan));
+}
+
 TEST(ToneRename, StoresZeroPaddedNameAndRelabels) {
     auto doc = ImageWithThreeSegmentTone();
     ToneEditor ed(doc);
