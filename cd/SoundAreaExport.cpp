@@ -1,4 +1,3 @@
-#include "core/FileRead.h"
 #include "cd/SoundAreaExport.h"
 
 #include <algorithm>
@@ -7,6 +6,7 @@
 #include <random>
 #include <string>
 
+#include "core/FileRead.h"
 #include "cd/CdMessages.h"
 #include "core/Bytes.h"
 #include "core/Messages.h"

@@ -3,7 +3,6 @@
 // Commands that only read take the image file as it is on disk. Commands that change it
 // open it as a document, as the Tone Editor does: the change is one undo step on the
 // working copy, then Save (or Save As for -o OUT) writes the file, atomically.
-#include "core/FileRead.h"
 #include "cli/ToneCommands.h"
 
 #include <algorithm>
@@ -18,6 +17,7 @@
 #include <ostream>
 #include <sstream>
 
+#include "core/FileRead.h"
 #include "core/Document.h"
 #include "core/ImageFile.h"
 #include "core/Messages.h"

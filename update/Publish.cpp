@@ -1,4 +1,3 @@
-#include "core/FileRead.h"
 #include "update/Publish.h"
 
 #include <algorithm>
@@ -6,6 +5,7 @@
 #include <limits>
 #include <set>
 
+#include "core/FileRead.h"
 #include "update/AtomicWrite.h"
 #include "update/PackedFile.h"
 #include "update/SafeName.h"
