@@ -6,6 +6,7 @@
 #include <random>
 #include <string>
 
+#include "core/FileRead.h"
 #include "cd/CdMessages.h"
 #include "core/Bytes.h"
 #include "core/Messages.h"
@@ -24,10 +25,10 @@ constexpr std::array<FamilyInfo, 4> kFamilies{{
 bool ReadWholeFile(const std::filesystem::path& path, std::vector<std::uint8_t>& out) {
     std::error_code ec;
     if (!std::filesystem::is_regular_file(path, ec)) return false;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
+    auto bytes = ReadFileBytes(path);
+    if (!bytes) return false;
+    out = std::move(bytes).value();
+    return true;
 }
 
 std::filesystem::path TemporaryBeside(const std::filesystem::path& target) {

@@ -12,6 +12,7 @@
 #include <optional>
 #include <ostream>
 
+#include "core/FileRead.h"
 #include "core/Document.h"
 #include "core/ImageFile.h"
 #include "core/Messages.h"
@@ -164,18 +165,18 @@ std::optional<std::uint8_t> FindTargetTone(const PatchAreas& areas, const std::s
 // when a missing tone has neither.
 class CliMapper final : public ToneMapper {
 public:
-    std::map<std::string, std::uint8_t> mapped; // trimmed missing name -> target number
+    std::map<std::string, std::uint8_t> mapped; // missing tone's label -> target number
     MapChoice mapMissingTone(const MissingToneDialog& d) override {
-        const auto it = mapped.find(Trimmed(d.missingName));
+        const auto it = mapped.find(EntryLabel(d.missingNumber, d.missingName));
         if (it != mapped.end()) return {Answer::Yes, it->second};
         return {Answer::No, 0};
     }
 };
 
 std::optional<std::vector<std::uint8_t>> ReadWhole(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    if (!in) return std::nullopt;
-    return std::vector<std::uint8_t>{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    auto bytes = ReadFileBytes(p);
+    if (!bytes) return std::nullopt;
+    return std::move(bytes).value();
 }
 
 // ---- patches --------------------------------------------------------------
@@ -296,11 +297,19 @@ int LoadPatch(const Options& o, std::ostream& out, std::ostream& err) {
         if (eq == std::string::npos || eq == 0) return UsageError(err, "patch load", "--map takes NAME=TONE");
         const auto target = FindTargetTone(ed.areas(), m.substr(eq + 1));
         if (!target) return UsageError(err, "patch load", "no tone '" + m.substr(eq + 1) + "' in this image");
-        mapper.mapped[Trimmed(m.substr(0, eq))] = *target;
+        const std::string name = Trimmed(m.substr(0, eq));
+        // A name the patch does not use would be ignored silently: most likely a typo.
+        const bool used = std::any_of(file->entries.begin(), file->entries.end(), [&](const ToneEntry& e) {
+            return e.number < kFirstNoTone && EntryLabel(e.number, e.displayName()) == name;
+        });
+        if (!used) return UsageError(err, "patch load", "this patch uses no tone named '" + name + "'");
+        mapper.mapped[name] = *target;
     }
     std::vector<std::string> unmapped;
-    for (const auto& e : MissingTones(*file, ed.areas()))
-        if (!mapper.mapped.count(Trimmed(e.displayName()))) unmapped.push_back(Trimmed(e.displayName()));
+    for (const auto& e : MissingTones(*file, ed.areas())) {
+        const std::string label = EntryLabel(e.number, e.displayName());
+        if (!mapper.mapped.count(label)) unmapped.push_back(label);
+    }
     if (!unmapped.empty() && !o.keepMissing) {
         err << "veldin-cli: tones of this patch are not on the image:";
         for (const auto& n : unmapped) err << " '" << n << '\'';

@@ -7,6 +7,7 @@
 #include <optional>
 #include <ostream>
 
+#include "core/FileRead.h"
 #include "cli/Commands.h"
 #include "cli/SongCommands.h"
 #include "core/Document.h"
@@ -96,10 +97,8 @@ std::optional<std::filesystem::path> LogDir(const Options& o) {
 }
 
 Result<std::vector<std::uint8_t>> ReadWhole(const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    if (!in) return Fail(text::kCantOpenSpecified);
-    std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (bytes.empty()) return Fail(text::kCantOpenSpecified);
+    auto bytes = ReadFileBytes(p, text::kCantOpenSpecified);
+    if (bytes && bytes->empty()) return Fail(text::kCantOpenSpecified);
     return bytes;
 }
 
@@ -335,9 +334,8 @@ int RunNewWithSongDisks(const Args& args, std::ostream& out, std::ostream& err) 
     if (o.bad || !family || *family != "w30song") return RunNew(args, out, err);
     if (o.positional.size() != 1) return UsageError(err, "new", "expects one OUT");
     const std::filesystem::path target = o.positional[0];
-    std::vector<std::uint8_t> image;
-    std::ifstream in(MainDir(o) / "W30S.dat", std::ios::binary);
-    if (in) image.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    auto templateBytes = ReadFileBytes(MainDir(o) / "W30S.dat");
+    std::vector<std::uint8_t> image = templateBytes ? std::move(templateBytes).value() : std::vector<std::uint8_t>{};
     if (image.size() != static_cast<std::size_t>(kSystemAreaSize)) return Refuse(err, Fail(text::kNoTemplate));
     image.resize(image.size() + 0xA4400, 0);
     // Written as Save writes: a temporary file beside the target, flushed, renamed over it.

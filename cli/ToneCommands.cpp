@@ -6,6 +6,7 @@
 #include "cli/ToneCommands.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -16,6 +17,7 @@
 #include <ostream>
 #include <sstream>
 
+#include "core/FileRead.h"
 #include "core/Document.h"
 #include "core/ImageFile.h"
 #include "core/Messages.h"
@@ -45,10 +47,10 @@ const std::string_view kToneHelp =
     "Usage: veldin-cli tone SUBCOMMAND IMAGE ...\n"
     "\n"
     "  veldin-cli tone export-wav IMAGE TONE OUT.wav [--no-regions] [--mrk] [--smpl]\n"
-    "  veldin-cli tone import-wav IMAGE WAV (--bank A|B | --onto TONE) [--stereo left|both]\n"
+    "  veldin-cli tone import-wav IMAGE WAV (--bank A|B|romA|romB | --onto TONE) [--stereo left|both]\n"
     "                             [--resample] [--log] [--main-dir DIR] [-o OUT]\n"
     "  veldin-cli tone save IMAGE TONE OUT.ton|OUT.ston\n"
-    "  veldin-cli tone load IMAGE FILE (--bank A|B | --onto TONE) [-o OUT]\n"
+    "  veldin-cli tone load IMAGE FILE (--bank A|B|romA|romB | --onto TONE) [-o OUT]\n"
     "  veldin-cli tone delete IMAGE TONE [-o OUT]\n"
     "  veldin-cli tone rename IMAGE TONE NAME [-o OUT]\n"
     "  veldin-cli tone set IMAGE TONE FIELD=VALUE... [-o OUT]\n"
@@ -139,9 +141,9 @@ std::optional<Options> Parse(const Args& args, std::initializer_list<std::string
 }
 
 std::optional<std::vector<std::uint8_t>> ReadWhole(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    if (!in) return std::nullopt;
-    return std::vector<std::uint8_t>{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    auto bytes = ReadFileBytes(p);
+    if (!bytes) return std::nullopt;
+    return std::move(bytes).value();
 }
 
 bool WritePlain(const fs::path& p, std::span<const std::uint8_t> bytes) {
@@ -255,12 +257,24 @@ bool SelectTarget(ToneEditor& ed, const Options& o, std::string& problem) {
         auto ref = FindTone(ed, *onto, problem);
         return ref && ed.selectTone(*ref);
     }
-    if (*bank != "A" && *bank != "B" && *bank != "a" && *bank != "b") {
-        problem = "--bank takes A or B";
+    // A and B are the banks of the tone area ("RAM"); romA and romB those of the second
+    // tone area ("ROM") of W-30 disks.
+    static constexpr std::array<std::pair<std::string_view, Group>, 8> kBanks{{{"A", Group::RamA},
+                                                                               {"a", Group::RamA},
+                                                                               {"B", Group::RamB},
+                                                                               {"b", Group::RamB},
+                                                                               {"romA", Group::RomA},
+                                                                               {"roma", Group::RomA},
+                                                                               {"romB", Group::RomB},
+                                                                               {"romb", Group::RomB}}};
+    const auto it = std::find_if(kBanks.begin(), kBanks.end(), [&](const auto& b) { return b.first == *bank; });
+    if (it == kBanks.end()) {
+        problem = "--bank takes A, B, romA or romB";
         return false;
     }
-    const bool ok = ed.selectGroup((*bank == "A" || *bank == "a") ? Group::RamA : Group::RamB);
-    if (!ok) problem = "this image has no tone area";
+    const bool ok = ed.selectGroup(it->second);
+    if (!ok) problem = it->second == Group::RamA || it->second == Group::RamB ? "this image has no tone area"
+                                                                              : "this image has no second tone area";
     return ok;
 }
 
@@ -429,8 +443,7 @@ int DeleteTone(const Options& o, std::ostream& err) {
     auto ref = FindTone(ed, o.positional[1], problem);
     if (!ref) return UsageError(err, "tone delete", problem);
     // A tone that the tree does not show (a subtone without original) is still deleted.
-    if (!ed.selectTone(*ref)) return UsageError(err, "tone delete", "the tone is not shown in the tree");
-    if (auto st = ed.deleteSelectedConfirmed(); !st) return Refuse(err, st.failure());
+    if (auto st = ed.deleteTone(*ref); !st) return Refuse(err, st.failure());
     return SaveAndClose(*img, o, err);
 }
 

@@ -2,6 +2,7 @@
 #include <iostream>
 #include <ostream>
 
+#include "core/FileRead.h"
 #include "cli/Commands.h"
 #include "update/AtomicWrite.h"
 #include "update/ConsoleRun.h"
@@ -55,10 +56,10 @@ UpdateArgs ParseUpdateArgs(const Args& args) {
     return r;
 }
 
-std::optional<std::vector<std::uint8_t>> ReadWhole(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    return std::vector<std::uint8_t>{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+std::optional<std::vector<std::uint8_t>> ReadWhole(const std::string& p) {
+    auto bytes = ReadFileBytes(p);
+    if (!bytes) return std::nullopt;
+    return std::move(bytes).value();
 }
 
 } // namespace

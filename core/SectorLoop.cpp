@@ -34,13 +34,14 @@ template <class Transfer>
 Result<LoopReport> RunLoop(std::int64_t first, std::int64_t count, const LoopContext& ctx, SectorProgress* progress,
                            Transfer&& transfer) {
     const int fullAttempts = AttemptsPerSector(ctx.control.ioRepeat);
-    // One count for the whole call: a sector that succeeds does not restore it, so the
-    // failed attempts of several sectors draw on it until a retry or a skip restores it.
-    int attempts = fullAttempts;
     LoopReport report;
     for (std::int64_t i = 0; i < count; ++i) {
         const auto sector = static_cast<std::uint32_t>(first + i);
         const auto index = static_cast<std::size_t>(i);
+        // Every sector gets the full count: a count shared across the call would let a few
+        // weak sectors use it up and declare a readable sector bad (and, with auto-ignore,
+        // leave its bytes out silently). Retry starts a fresh count.
+        int attempts = fullAttempts;
         for (;;) {
             if (transfer(sector, index)) break;
             if (--attempts > 0) continue;

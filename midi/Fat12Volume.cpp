@@ -22,11 +22,10 @@ bool IsSongFile(std::span<const std::uint8_t> e) {
     return e[0] != 0xE5 && e[11] == 0x20 && e[8] == 'D' && e[9] == 'A' && e[10] == 'T';
 }
 
-bool IsInUse(std::span<const std::uint8_t> e) {
-    const std::uint8_t attribute = e[11];
-    return e[0] != 0xE5 && ReadLe32(e.subspan(28, 4)) != 0 && ReadLe16(e.subspan(26, 2)) != 0 &&
-           attribute != 0x00 && attribute != 0x40 && attribute != 0x80;
-}
+// Only a never-used (first byte 00h) or deleted (E5h) entry is free. Anything else may be
+// a directory, a file without the archive bit or one of size 0 made by another tool, and
+// storing a song there would lose it.
+bool IsInUse(std::span<const std::uint8_t> e) { return e[0] != 0x00 && e[0] != 0xE5; }
 
 } // namespace
 

@@ -105,6 +105,7 @@ std::optional<std::uint8_t> FindTone(const ToneEntry& entry, const PatchAreas& a
 
 MissingToneDialog MakeMissingToneDialog(const ToneEntry& entry, const PatchAreas& areas) {
     MissingToneDialog d;
+    d.missingNumber = entry.number;
     d.missingName = entry.displayName();
     d.message = std::string(text::kMapMessageBefore) + d.missingName + std::string(text::kMapMessageAfter);
     d.ram = Listed(areas.tones().ram(), 0);
@@ -120,6 +121,14 @@ MapChoice AskingToneMapper::mapMissingTone(const MissingToneDialog& dialog) {
     if (a != Answer::Yes || !dialog.preselected) return {Answer::Cancel, 0};
     const auto& list = dialog.romShown ? dialog.rom : dialog.ram;
     return {Answer::Yes, list[*dialog.preselected].number};
+}
+
+std::string EntryLabel(std::uint32_t number, std::string_view displayName) {
+    const auto last = displayName.find_last_not_of(' ');
+    if (last != std::string_view::npos) return std::string(displayName.substr(0, last + 1));
+    if (number >= static_cast<std::uint32_t>(kSecondAreaBase))
+        return "rom:" + std::to_string(number - static_cast<std::uint32_t>(kSecondAreaBase));
+    return "ram:" + std::to_string(number);
 }
 
 std::vector<ToneEntry> MissingTones(const PatchFile& file, const PatchAreas& areas) {

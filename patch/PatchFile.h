@@ -64,6 +64,7 @@ struct ListedTone {
 };
 
 struct MissingToneDialog {
+    std::uint32_t missingNumber = 0; // the tone's number in the file's key maps
     std::string missingName;
     std::string message;
     std::vector<ListedTone> ram; // records of the tone area whose segmentCount is not 0
@@ -99,6 +100,11 @@ public:
 private:
     UserInteraction& ui_;
 };
+
+// How a tone of a patch file is named to the user: its name, or for a tone that sat on a
+// free position of the source (an empty fingerprint) its number there, "ram:N" or
+// "rom:N", so that it can still be told apart and mapped.
+std::string EntryLabel(std::uint32_t number, std::string_view displayName);
 
 // The entries that no record of the target matches (to be mapped, kept or refused).
 std::vector<ToneEntry> MissingTones(const PatchFile& file, const PatchAreas& areas);

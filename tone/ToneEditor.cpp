@@ -117,6 +117,7 @@ Status ToneEditor::importToneFile(const ToneFile& file, const ImportTarget& targ
     if (!area) return Fail(text::kImportHere);
 
     if (file.segments != 0 && !toneSelected && ramBank) {
+        if (!RecordsMatchHeader(file)) return Fail(text::kNotRton);
         const std::size_t tones = file.records.size();
         if (mem.freePositions < static_cast<int>(tones)) return Fail(text::kNoFreePositions);
         // Waves are placed above the highest original; gaps below are not reused, so
@@ -171,19 +172,24 @@ Status ToneEditor::deleteSelected(UserInteraction& ui) {
 
 Status ToneEditor::deleteSelectedConfirmed() {
     if (!sel_.ref.isTone()) return {};
-    auto x = ExtractToneFile(doc_, areas_, sel_.ref);
+    return deleteTone(sel_.ref);
+}
+
+Status ToneEditor::deleteTone(ToneRef ref) {
+    const auto found = areas_.find(ref);
+    if (!ref.isTone() || !found || !found->isUsed()) return Fail(text::kCantChange);
+    auto x = ExtractToneFile(doc_, areas_, ref);
     if (!x && x.failure().text == text::kWaveOutsideBank) {
         // Its records go; the segments it claims belong partly to another bank and stay.
         Extracted records;
-        records.positions = CoveredPositions(areas_, sel_.ref);
+        records.positions = CoveredPositions(areas_, ref);
         records.file.records.resize(records.positions.size());
         x = std::move(records);
     }
     if (!x) return x.failure();
     for (auto& r : x->file.records) r.bytes().fill(0);
     std::fill(x->file.wave.begin(), x->file.wave.end(), std::uint8_t{0});
-    return applyToneFile(kCmdDelete, sel_.ref, parentValue(tree_.findValue(sel_.ref)), x->positions, x->waveOffset,
-                         x->file);
+    return applyToneFile(kCmdDelete, ref, parentValue(tree_.findValue(ref)), x->positions, x->waveOffset, x->file);
 }
 
 Status ToneEditor::rename(ItemId id, std::string_view newText) {

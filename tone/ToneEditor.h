@@ -69,6 +69,9 @@ public:
     Status deleteSelected(UserInteraction& ui);
     // Zeroes the selected tone without asking (the command-line tool asks nothing).
     Status deleteSelectedConfirmed();
+    // Deletes a tone by its value, also one the tree does not show (a subtone whose
+    // original is gone), which could otherwise never be removed.
+    Status deleteTone(ToneRef ref);
     Status rename(ItemId id, std::string_view newText);
     Status changeToneDetails(int command, ToneRef ref, ToneRef parent, const std::optional<ToneRecord>& record);
 

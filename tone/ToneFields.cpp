@@ -1,14 +1,18 @@
 #include "tone/ToneFields.h"
 
+#include <algorithm>
 #include <array>
 
 namespace veldin::tone {
 namespace {
 
 using K = FieldKind;
+constexpr std::size_t kStartOffset = 16;
+constexpr std::size_t kLoopOffset = 22;
 
-constexpr std::array<ToneField, 34> kFields{{
+constexpr std::array<ToneField, 35> kFields{{
     {"output", 8, K::Unsigned8, 0, 7},
+    {"rateShift", 11, K::Unsigned8, 0, 1}, // 30,000 or 15,000 Hz
     {"origKey", 12, K::Unsigned8, 0, 127},
     {"startPoint", 16, K::Point24, 0, 0},
     {"endPoint", 19, K::Point24, 0, 0},
@@ -71,8 +75,25 @@ Status SetField(ToneRecord& r, const ToneField& f, std::int64_t value) {
     if (f.kind == K::Point24) {
         const std::int64_t length = static_cast<std::int64_t>(r.segmentCount()) * 12288;
         if (value < 0 || value > length) return Fail(kValueOutOfRange);
-        WriteBe24(static_cast<std::uint32_t>(value), std::span(r.bytes()).subspan(f.offset, 3));
-        if (r.endPoint() >= r.loopPoint()) r.setLoopLength(r.endPoint() - r.loopPoint());
+        // As the parameter dialog keeps them: Start <= Loop <= End <= wave length. A Start
+        // past End stops at End and pulls Loop up with it; Loop stays between Start and
+        // End; a lowered End pulls Loop and Start down to it.
+        const auto v = static_cast<std::uint32_t>(value);
+        std::uint32_t start = r.startPoint(), loop = r.loopPoint(), end = r.endPoint();
+        if (f.offset == kStartOffset) {
+            start = std::min(v, end);
+            loop = std::max(loop, start);
+        } else if (f.offset == kLoopOffset) {
+            loop = std::clamp(v, std::min(start, end), end);
+        } else {
+            end = v;
+            loop = std::min(loop, end);
+            start = std::min(start, end);
+        }
+        r.setStartPoint(start);
+        r.setLoopPoint(loop);
+        r.setEndPoint(end);
+        r.setLoopLength(end - loop);
         return {};
     }
     if (value < f.min || value > f.max) return Fail(kValueOutOfRange);

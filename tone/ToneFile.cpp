@@ -11,6 +11,15 @@ bool HasRtonMagic(std::span<const std::uint8_t> bytes) {
     return bytes.size() >= 4 && std::memcmp(bytes.data(), "RTON", 4) == 0;
 }
 
+bool RecordsMatchHeader(const ToneFile& f) {
+    for (std::size_t i = 0; i < f.records.size(); ++i) {
+        const ToneRecord& r = f.records[i];
+        if ((r.isSubtone() != 0) != (i != 0)) return false;
+        if (r.segmentCount() == 0 || r.segmentCount() > f.segments) return false;
+    }
+    return true;
+}
+
 Result<ToneFile> ParseToneFile(std::span<const std::uint8_t> bytes) {
     if (!HasRtonMagic(bytes)) return Fail(text::kNotRton);
     if (bytes.size() < kToneFileHeader) return Fail(text::kToneFileShort);

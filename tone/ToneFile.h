@@ -33,6 +33,11 @@ struct ToneFile {
 // (or without any record) is refused without reading past its end.
 bool HasRtonMagic(std::span<const std::uint8_t> bytes);
 Result<ToneFile> ParseToneFile(std::span<const std::uint8_t> bytes);
+// A file with wave holds one original and then its subtones, each playing 1 to S of its
+// S segments. A first record marked as a subtone, a record of 0 segments (a free position
+// once stored) or one claiming more than S would break the bank's accounting when stored
+// whole: negative free memory, records the tree never shows, positions never freed.
+bool RecordsMatchHeader(const ToneFile& f);
 
 // The selected tone as a file, with the positions (as position x 128) of the records it
 // covers and the image offset of its wave (none for a file without wave).

@@ -5,6 +5,7 @@
 #include <limits>
 #include <set>
 
+#include "core/FileRead.h"
 #include "update/AtomicWrite.h"
 #include "update/PackedFile.h"
 #include "update/SafeName.h"
@@ -15,11 +16,9 @@ namespace fs = std::filesystem;
 namespace {
 
 std::optional<std::vector<std::uint8_t>> ReadAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (in.bad()) return std::nullopt;
-    return bytes;
+    auto bytes = ReadFileBytes(path);
+    if (!bytes) return std::nullopt;
+    return std::move(bytes).value();
 }
 
 bool EndsWithNoCase(std::string_view s, std::string_view tail) {

@@ -147,6 +147,33 @@ TEST_F(Move, MissingTonesAreNamedThenMappedOrKept) {
     EXPECT_EQ(kept[kPatchArea + 256 + 18], 1);
 }
 
+TEST_F(Move, ATonePlayedFromAFreePositionIsNamedByItAndUnusedMapsAreRefused) {
+    Import(src, "KickDrum.wav", "A");
+    WritePatch(src, 0, "Gap", {0, 5, 37}, {}); // 5 and rom 5 hold no tone on the source
+    CarryTone("KickDrum", "A");
+    auto r = Cli({"patch", "save", src, "Gap", (dir / "gap.pat").string()});
+    ASSERT_EQ(r.rc, 0) << r.err;
+
+    const auto before = ReadFile(dst);
+    r = Cli({"patch", "load", dst, (dir / "gap.pat").string(), "--main-dir", main});
+    EXPECT_EQ(r.rc, 1);
+    EXPECT_NE(r.err.find("'ram:5' 'rom:5'"), std::string::npos) << r.err;
+    for (const char* unused : {"Nope=KickDrum", "ram:6=KickDrum"}) {
+        SCOPED_TRACE(unused);
+        r = Cli({"patch", "load", dst, (dir / "gap.pat").string(), "--map", unused, "--keep-missing", "--main-dir", main});
+        EXPECT_EQ(r.rc, 2);
+        EXPECT_NE(r.err.find("this patch uses no tone named"), std::string::npos) << r.err;
+        EXPECT_EQ(ReadFile(dst), before);
+    }
+    WriteFile(dst, before);
+    r = Cli({"patch", "load", dst, (dir / "gap.pat").string(), "--map", "ram:5=KickDrum", "--map", "rom:5=KickDrum",
+             "--main-dir", main});
+    ASSERT_EQ(r.rc, 0) << r.err;
+    EXPECT_EQ(KeyMapToneNames(dst, 0)[0], "KickDrum");
+    EXPECT_EQ(KeyMapToneNames(dst, 0)[1], "KickDrum");
+    EXPECT_EQ(KeyMapToneNames(dst, 0)[2], "KickDrum");
+}
+
 TEST_F(Move, DeleteRenameAndRefusals) {
     Import(dst, "HiHatOpn.wav", "A");
     WritePatch(dst, 2, "Hats", {0}, {});

@@ -85,6 +85,25 @@ TEST(CliTone, SaveLoadRenameSetDeleteWithOutputFile) {
     EXPECT_NE(r.out.find("\"position\":2,"), std::string::npos);
 }
 
+TEST(CliTone, BankReachesTheRomGroupsOfW30Disks) {
+    TempDir dir;
+    WriteFile(dir / "d.w30", EmptyImage("W30.dat"));
+    WriteFile(dir / "d.s55", EmptyImage("S550.dat"));
+    const std::string w30 = (dir / "d.w30").string(), s55 = (dir / "d.s55").string();
+    const std::string ston = (dir / "t.ston").string();
+    ASSERT_EQ(Cli({"tone", "save", veldin::test::DemoImage("demo.s55").string(), "ram:0", ston}).rc, 0);
+    auto r = Cli({"tone", "load", w30, ston, "--bank", "romB"});
+    ASSERT_EQ(r.rc, 0) << r.err;
+    r = Cli({"tones", w30, "--json"});
+    EXPECT_NE(r.out.find("\"area\":\"rom\""), std::string::npos) << r.out;
+    const auto before = ReadFile(dir / "d.s55");
+    r = Cli({"tone", "load", s55, ston, "--bank", "romA"});
+    EXPECT_EQ(r.rc, 2);
+    EXPECT_NE(r.err.find("no second tone area"), std::string::npos) << r.err;
+    EXPECT_EQ(Cli({"tone", "load", s55, ston, "--bank", "C"}).rc, 2);
+    EXPECT_EQ(ReadFile(dir / "d.s55"), before);
+}
+
 TEST(CliTone, RefusalsAndUsage) {
     TempDir dir;
     WriteFile(dir / "d.s55", EmptyImage("S550.dat"));

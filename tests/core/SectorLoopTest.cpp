@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <numeric>
+#include <tuple>
 
 #include "core/Messages.h"
 #include "core/SectorLoop.h"
@@ -111,19 +112,25 @@ TEST_F(SectorLoopTest, IgnoreSkipsAndTheNextSectorGetsFreshAttempts) {
     EXPECT_EQ(reads(10), 0u);
 }
 
-TEST_F(SectorLoopTest, OneAttemptCountServesTheWholeCall) {
-    // Sector 3 uses one attempt of the three and succeeds without restoring it, so sector
-    // 4 reaches the question after two failures.
-    driveWith({{3, SectorFault::Kind::FailTimes, 1}, {4, SectorFault::Kind::FailTimes, 2}});
-    auto device = open();
-    ui.answer(Answer::Retry);
-    auto r = ReadSectors(*device, 0, 8, buffer, context);
-    ASSERT_TRUE(r.ok());
-    EXPECT_TRUE(r->completed());
-    EXPECT_EQ(reads(3), 2u);
-    EXPECT_EQ(reads(4), 3u);
-    ASSERT_EQ(ui.texts(), std::vector<std::string>{"Invalid Sector - 4"});
-    EXPECT_TRUE(SameSector(buffer, 4, source, 4));
+TEST_F(SectorLoopTest, EverySectorGetsItsOwnAttempts) {
+    // Weak sectors before a sector that reads on its last attempt do not use up its count,
+    // with or without auto-ignore: nothing is asked and nothing is skipped.
+    for (bool autoIgnore : {false, true}) {
+        SCOPED_TRACE(autoIgnore);
+        driveWith({{2, SectorFault::Kind::FailTimes, 2},
+                   {3, SectorFault::Kind::FailTimes, 1},
+                   {4, SectorFault::Kind::FailTimes, 2}});
+        auto device = open();
+        control.autoIgnore.store(autoIgnore);
+        auto r = ReadSectors(*device, 0, 8, buffer, context);
+        ASSERT_TRUE(r.ok());
+        EXPECT_TRUE(r->completed());
+        EXPECT_TRUE(r->skipped.empty());
+        EXPECT_EQ(std::tuple(reads(2), reads(3), reads(4)), std::tuple(3u, 2u, 3u));
+        EXPECT_TRUE(ui.shown().empty());
+        for (std::size_t i = 2; i <= 4; ++i) EXPECT_TRUE(SameSector(buffer, i, source, i));
+        control.autoIgnore.store(false);
+    }
 }
 
 TEST_F(SectorLoopTest, AutoIgnoreThenRetryRetriesOnceMoreAndSkipsLaterSectorsSilently) {

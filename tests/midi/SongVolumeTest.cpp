@@ -150,9 +150,26 @@ TEST(ClusterBitmap, MarksStartsLinksAndUsedEntriesAndFindsTheFreePosition) {
     EXPECT_EQ(bm.freePosition, 4);
     for (int c : {2, 3, 30, 40, 41}) EXPECT_TRUE(bm.used.test(static_cast<std::size_t>(c))) << c;
     for (int c : {4, 5, 29, 31, 42, 714}) EXPECT_FALSE(bm.used.test(static_cast<std::size_t>(c))) << c;
-    // An entry with size 0 is not in use.
-    PutSongEntry(fat, 2, 40, 0);
-    EXPECT_EQ(make_cluster_bitmap(fat).freePosition, 2);
+    // Only never-used (00h) and deleted (E5h) entries are free; entries made by other tools
+    // (size 0, no archive bit, a directory) keep their position and their start cluster.
+    struct Row {
+        std::uint8_t first, attribute;
+        std::uint32_t size;
+        int freePosition;
+        bool startUsed;
+    } rows[] = {
+        {'S', 0x20, 0, 4, true},    {'S', 0x00, 1000, 4, true}, {'S', 0x10, 0, 4, true},
+        {'S', 0x40, 1000, 4, true}, {0xE5, 0x20, 2048, 2, false}, {0x00, 0x20, 2048, 2, false},
+    };
+    for (const Row& r : rows) {
+        FatArea f = fat;
+        PutSongEntry(f, 2, 60, r.size);
+        f[kRootDir + 64] = r.first;
+        f[kRootDir + 64 + 11] = r.attribute;
+        const ClusterBitmap b = make_cluster_bitmap(f);
+        EXPECT_EQ(b.freePosition, r.freePosition) << int(r.first) << "/" << int(r.attribute);
+        EXPECT_EQ(b.used.test(60), r.startUsed) << int(r.first) << "/" << int(r.attribute);
+    }
 }
 
 TEST(AllocateClusters, RunsStartOnFreePairsAndNeverPassTheVolume) {

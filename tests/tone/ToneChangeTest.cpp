@@ -144,6 +144,42 @@ TEST_F(ImportCase, WholeToneGoesToFreePositionsAboveTheHighestOriginal) {
     EXPECT_NE(ed.tree().findValue(ToneRef::Make(2, Area::Ram, 2)), kNoItem);
 }
 
+TEST_F(ImportCase, FilesWhoseRecordsContradictTheHeaderAreRefusedAndChangeNothing) {
+    ToneEditor ed(doc);
+    ASSERT_TRUE(ed.selectGroup(Group::RamA));
+    const auto before = doc.image();
+    struct Row {
+        const char* what;
+        int record;
+        int segmentCount; // -1: as made
+        int isSubtone;    // -1: as made
+    } rows[] = {
+        {"subtone claims more than the header", 1, 5, -1},
+        {"original claims more than the header", 0, 4, -1},
+        {"first record is a subtone", 0, -1, 1},
+        {"original of 0 segments", 0, 0, -1},
+        {"subtone of 0 segments", 2, 0, -1},
+        {"second original", 1, -1, 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        ToneFile f = TonFile(3, 3);
+        ToneRecord& r = f.records[static_cast<std::size_t>(row.record)];
+        if (row.segmentCount >= 0) r.setSegmentCount(static_cast<std::uint8_t>(row.segmentCount));
+        if (row.isSubtone >= 0) r.setIsSubtone(static_cast<std::uint8_t>(row.isSubtone));
+        EXPECT_FALSE(RecordsMatchHeader(f));
+        auto st = ed.importToneFile(f.bytes(), ed.target());
+        ASSERT_FALSE(st);
+        EXPECT_EQ(st.failure().text, text::kNotRton);
+        EXPECT_EQ(doc.image(), before);
+    }
+    // A subtone playing fewer segments than the file holds is consistent.
+    ToneFile shorter = TonFile(3, 2);
+    shorter.records[1].setSegmentCount(2);
+    EXPECT_TRUE(RecordsMatchHeader(shorter));
+    EXPECT_TRUE(ed.importToneFile(shorter.bytes(), ed.target()));
+}
+
 TEST_F(ImportCase, WholeToneRefusals) {
     // Fill every position but 3 and 5.
     for (int p = 1; p < 32; ++p)
@@ -304,6 +340,20 @@ TEST(ToneDelete, SubtoneAloneAndUndoPutsItUnderItsOriginal) {
     const ItemId id = ed.tree().findValue(ToneRef::Make(0, Area::Ram, 6));
     ASSERT_NE(id, kNoItem);
     EXPECT_EQ(ed.tree().item(ed.tree().item(id)->parent)->value, ToneRef::Make(0, Area::Ram, 0));
+}
+
+TEST(ToneDelete, ASubtoneWithoutOriginalIsDeletedByItsValue) {
+    auto doc = EmptyImage(TemplateKind::S550);
+    Put(doc, {"ORPHAN", 3, 0, 0, 3, true, 7});
+    ToneEditor ed(doc);
+    const ToneRef orphan = ToneRef::Make(7, Area::Ram, 3);
+    ASSERT_EQ(ed.tree().findValue(orphan), kNoItem);
+    EXPECT_EQ(ComputeBankMemory(ed.areas(), 0).freePositions, 31);
+    ASSERT_TRUE(ed.deleteTone(orphan));
+    EXPECT_FALSE(RecordAt(doc, kRamArea, 3).isUsed());
+    EXPECT_EQ(ComputeBankMemory(ed.areas(), 0).freePositions, 32);
+    // A free position is not a tone.
+    EXPECT_FALSE(ed.deleteTone(orphan));
 }
 
 TEST(ToneRename, StoresZeroPaddedNameAndRelabels) {

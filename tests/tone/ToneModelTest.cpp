@@ -206,9 +206,44 @@ TEST(ToneFields, RangesAndPointsAgainstTheWave) {
     EXPECT_EQ(r.loopLength(), 24576u - 100u);
     EXPECT_FALSE(SetField(r, *FindToneField("loopPoint"), 24577));
     EXPECT_EQ(r.loopPoint(), 100u);
-    for (const char* placing : {"segmentCount", "segmentTop", "waveBank", "sourceTone", "isSubtone", "rateShift"})
+    for (const char* placing : {"segmentCount", "segmentTop", "waveBank", "sourceTone", "isSubtone"})
         EXPECT_EQ(FindToneField(placing), nullptr) << placing;
     EXPECT_EQ(r.bytes()[73], 0xA5);
+    const ToneField* rate = FindToneField("rateShift");
+    ASSERT_NE(rate, nullptr);
+    EXPECT_TRUE(SetField(r, *rate, 1));
+    EXPECT_EQ(r.rateShift(), 1);
+    EXPECT_FALSE(SetField(r, *rate, 2));
+}
+
+TEST(ToneFields, PointsKeepStartLoopEndInOrderAndLoopLengthFollows) {
+    // Start 1000, loop 2000, end 3000 on a wave of 24,576 samples; the sets run in order.
+    struct Row {
+        std::vector<std::pair<const char*, std::int64_t>> sets;
+        std::uint32_t start, loop, end;
+    } rows[] = {
+        {{{"loopPoint", 30000}}, 1000, 2000, 3000}, // beyond the wave: refused, unchanged
+        {{{"loopPoint", 20000}, {"endPoint", 100}}, 100, 100, 100},
+        {{{"loopPoint", 500}}, 1000, 1000, 3000},
+        {{{"loopPoint", 9000}}, 1000, 3000, 3000},
+        {{{"startPoint", 2500}}, 2500, 2500, 3000},
+        {{{"startPoint", 5000}}, 3000, 3000, 3000},
+        {{{"endPoint", 1500}}, 1000, 1500, 1500},
+        {{{"endPoint", 24576}, {"loopPoint", 20000}}, 1000, 20000, 24576},
+    };
+    for (const Row& row : rows) {
+        ToneRecord r = test::MakeRecord({"T", 0, 0, 0, 2, false, 0, 1000, 2000, 3000});
+        std::string trace;
+        for (const auto& [name, value] : row.sets) {
+            trace += std::string(name) + "=" + std::to_string(value) + " ";
+            (void)SetField(r, *FindToneField(name), value);
+        }
+        SCOPED_TRACE(trace);
+        EXPECT_EQ(std::tuple(r.startPoint(), r.loopPoint(), r.endPoint()), std::tuple(row.start, row.loop, row.end));
+        if (row.sets.size() > 1 || row.sets[0].second <= 24576) {
+            EXPECT_EQ(r.loopLength(), row.end - row.loop);
+        }
+    }
 }
 
 } // namespace
