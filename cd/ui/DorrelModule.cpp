@@ -25,7 +25,8 @@ extern "C" __attribute__((visibility("default"))) int StartEd(veldin::bus::Handl
     veldin::dorrel::DiscEditorDialog dialog(launcher, QCoreApplication::applicationDirPath().toStdString(), &store,
                                             ui);
     g_dialog = &dialog;
-    if (dialog.start()) dialog.exec();
+    // CloseEd may come while the drives are listed, before the dialog runs.
+    if (dialog.start() && !dialog.closedByLauncher()) dialog.exec();
     g_dialog = nullptr;
     const bool endProcess = dialog.closedByLauncher() || launcher == 0;
     store.sync();
