@@ -1,0 +1,446 @@
+#include "cd/ui/DiscEditorDialogs.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QEventLoop>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMoveEvent>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QStyle>
+#include <QThread>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include "cd/CdMessages.h"
+#include "core/FileVersion.h"
+#include "core/Messages.h"
+#include "core/ModuleMessages.h"
+#include "frame/ui/AboutDialog.h"
+#include "platform/CdDrive.h"
+#include "platform/DiscImageFile.h"
+
+namespace veldin::dorrel {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+QString Q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+
+constexpr std::string_view kTitle = text::kTitleDiscEditor;
+
+// The wait dialog ignores Escape and the close box: it ends with its job.
+class WaitDialog final : public QDialog {
+public:
+    explicit WaitDialog(QWidget* owner) : QDialog(owner) {
+        setWindowTitle(QStringLiteral("Please Wait..."));
+        auto* icon = new QLabel(this);
+        icon->setPixmap(style()->standardIcon(QStyle::SP_DriveCDIcon).pixmap(32, 32));
+        icon->setAccessibleName(QStringLiteral("CD-ROM"));
+        auto* texts = new QVBoxLayout;
+        texts->addWidget(new QLabel(QStringLiteral("Please wait..."), this));
+        texts->addWidget(new QLabel(QStringLiteral("Accessing CD-ROM"), this));
+        auto* row = new QHBoxLayout(this);
+        row->addWidget(icon);
+        row->addLayout(texts);
+        setWindowFlag(Qt::WindowCloseButtonHint, false);
+    }
+
+protected:
+    void reject() override {}
+};
+
+} // namespace
+
+void RunWaiting(QWidget* owner, const std::function<void()>& job, bool blockOwner) {
+    WaitDialog wait(owner);
+    wait.setWindowModality(blockOwner ? Qt::WindowModal : Qt::NonModal);
+    QEventLoop loop;
+    QThread* thread = QThread::create(job);
+    QObject::connect(thread, &QThread::finished, &loop, &QEventLoop::quit);
+    wait.show();
+    thread->start();
+    loop.exec();
+    thread->wait();
+    delete thread;
+}
+
+Choosers StandardChoosers() {
+    Choosers c;
+    c.saveAs = [](QWidget* parent, const fs::path& dir, const QString& suggested, cd::SamplerFamily& family) {
+        QStringList filters;
+        for (const auto& f : cd::Families()) filters << Q(f.filterText);
+        QFileDialog d(parent, QStringLiteral("Save As..."), QString::fromStdString(dir.string()));
+        d.setAcceptMode(QFileDialog::AcceptSave);
+        d.setNameFilters(filters);
+        d.setDefaultSuffix(QStringLiteral("sdk"));
+        d.selectFile(suggested + QStringLiteral(".sdk"));
+        // The suffix follows the chosen family.
+        QObject::connect(&d, &QFileDialog::filterSelected, &d, [&d, filters](const QString& f) {
+            d.setDefaultSuffix(Q(cd::Families()[static_cast<std::size_t>(filters.indexOf(f))].extension));
+        });
+        if (d.exec() != QDialog::Accepted || d.selectedFiles().isEmpty()) return fs::path{};
+        const auto index = filters.indexOf(d.selectedNameFilter());
+        family = cd::Families()[static_cast<std::size_t>(index < 0 ? 0 : index)].family;
+        return fs::path(d.selectedFiles().front().toStdString());
+    };
+    c.discImage = [](QWidget* parent, const fs::path& dir) {
+        const QString f = QFileDialog::getOpenFileName(parent, QStringLiteral("Disc image file"),
+                                                       QString::fromStdString(dir.string()),
+                                                       QStringLiteral("Disc images (*.iso *.bin *.img);;All files (*)"));
+        return fs::path(f.toStdString());
+    };
+    return c;
+}
+
+// ---- export dialog --------------------------------------------------------------------
+
+ExportDialog::ExportDialog(cd::DiscSource& disc, fs::path mainDir, fs::path imageDir, UserInteraction& ui,
+                           Choosers choosers, QWidget* parent)
+    : QDialog(parent), disc_(disc), mainDir_(std::move(mainDir)), imageDir_(std::move(imageDir)), ui_(ui),
+      choosers_(std::move(choosers)) {
+    setWindowTitle(QStringLiteral("Roland CD-ROM Export"));
+    auto* info = new QGroupBox(QStringLiteral("CD Informations"), this);
+    auto* infoLayout = new QVBoxLayout(info);
+    for (std::size_t i = 0; i < cd::kDescriptionLines; ++i) {
+        lines_[i] = new QLabel(info);
+        lines_[i]->setAccessibleName(QStringLiteral("Description line %1").arg(i + 1));
+        lines_[i]->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        infoLayout->addWidget(lines_[i]);
+    }
+    auto* groupBox = new QGroupBox(QStringLiteral("Instrument Group"), this);
+    groups_ = new QComboBox(groupBox);
+    groups_->setAccessibleName(QStringLiteral("Instrument Group"));
+    groups_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    (new QVBoxLayout(groupBox))->addWidget(groups_);
+    auto* soundBox = new QGroupBox(QStringLiteral("Sound Areas"), this);
+    sounds_ = new QListWidget(soundBox);
+    sounds_->setAccessibleName(QStringLiteral("Sound Areas"));
+    sounds_->setMinimumWidth(fontMetrics().horizontalAdvance(QLatin1Char('M')) * 36);
+    (new QVBoxLayout(soundBox))->addWidget(sounds_);
+    auto* progressBox = new QGroupBox(QStringLiteral("Progress"), this);
+    progress_ = new QProgressBar(progressBox);
+    progress_->setAccessibleName(QStringLiteral("Progress"));
+    progress_->setValue(0);
+    cancel_ = new QPushButton(QStringLiteral("Cancel"), progressBox);
+    cancel_->setEnabled(false);
+    auto* progressRow = new QHBoxLayout(progressBox);
+    progressRow->addWidget(progress_, 1);
+    progressRow->addWidget(cancel_);
+    export_ = new QPushButton(QStringLiteral("Export"), this);
+    export_->setDefault(true);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(export_);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(info);
+    layout->addWidget(groupBox);
+    layout->addWidget(soundBox, 1);
+    layout->addWidget(progressBox);
+    layout->addLayout(buttons);
+
+    connect(groups_, &QComboBox::currentIndexChanged, this, [this](int i) { fillSounds(i); });
+    connect(export_, &QPushButton::clicked, this, [this] { exportSelected(); });
+    connect(cancel_, &QPushButton::clicked, this, [this] {
+        if (running_) running_->cancel();
+    });
+}
+
+bool ExportDialog::load() {
+    std::optional<Result<cd::CdTables>> loaded;
+    RunWaiting(this, [&] { loaded.emplace(cd::LoadTables(disc_)); });
+    if (!*loaded) {
+        ui_.report(loaded->failure(), kTitle);
+        return false;
+    }
+    tables_ = std::move(loaded->value());
+    for (std::size_t i = 0; i < cd::kDescriptionLines; ++i) lines_[i]->setText(Q(tables_.header.description[i]));
+    const QSignalBlocker block(groups_);
+    for (const auto& g : tables_.groups) groups_->addItem(Q(g.text()));
+    if (!tables_.groups.empty()) groups_->setCurrentIndex(0);
+    fillSounds(tables_.groups.empty() ? -1 : 0);
+    return true;
+}
+
+void ExportDialog::fillSounds(int group) {
+    sounds_->clear();
+    if (group < 0) return;
+    auto list = cd::SoundsOfGroup(tables_, static_cast<std::size_t>(group));
+    if (!list) {
+        ui_.report(list.failure(), kTitle);
+        return;
+    }
+    for (std::size_t index : *list) {
+        auto* item = new QListWidgetItem(Q(tables_.sounds[index].text()), sounds_);
+        item->setData(Qt::UserRole, static_cast<qulonglong>(index));
+    }
+    if (sounds_->count() > 0) sounds_->setCurrentRow(0);
+}
+
+void ExportDialog::exportSelected() {
+    QListWidgetItem* item = sounds_->currentItem();
+    if (!item || running_) return;
+    const cd::SoundRecord sound = tables_.sounds[item->data(Qt::UserRole).toULongLong()];
+    export_->setEnabled(false);
+    cd::SamplerFamily family = cd::SamplerFamily::W30;
+    const fs::path target =
+        choosers_.saveAs(this, imageDir_, QString::fromStdString(cd::FileNameOf(item->text().toStdString())), family);
+    if (target.empty()) {
+        export_->setEnabled(true);
+        return;
+    }
+    // The progress counts blocks of 2,048 bytes: area length / 4.
+    progress_->setRange(0, static_cast<int>(std::max<std::uint32_t>(1, (sound.units + 3) / 4)));
+    progress_->setValue(0);
+    cd::CancellableDisc disc(disc_);
+    running_ = &disc;
+    groups_->setEnabled(false);
+    sounds_->setEnabled(false);
+    cancel_->setEnabled(true);
+    Status result;
+    QPointer<QProgressBar> bar = progress_;
+    RunWaiting(
+        this,
+        [&] {
+            result = cd::ExportSoundArea(disc, sound, family, mainDir_, target,
+                                         [bar](std::uint64_t done, std::uint64_t) {
+                                             QMetaObject::invokeMethod(
+                                                 bar, [bar, done] {
+                                                     if (bar) bar->setValue(static_cast<int>(done));
+                                                 },
+                                                 Qt::QueuedConnection);
+                                         });
+        },
+        false);
+    running_ = nullptr;
+    QCoreApplication::processEvents(); // the last progress steps
+    cancel_->setEnabled(false);
+    groups_->setEnabled(true);
+    sounds_->setEnabled(true);
+    if (!result && !disc.cancelled()) ui_.report(result.failure(), kTitle);
+    if (disc.cancelled()) progress_->setValue(0);
+    export_->setEnabled(true);
+}
+
+void ExportDialog::reject() {
+    // Closing while an area is read cancels it first; the dialog closes once it ended.
+    if (running_) {
+        running_->cancel();
+        return;
+    }
+    QDialog::reject();
+}
+
+// ---- main dialog ------------------------------------------------------------------------
+
+DiscEditorDialog::DiscEditorDialog(bus::Handle launcher, fs::path mainDir, SettingsStore* store, UserInteraction& ui,
+                                   Choosers choosers, QWidget* parent)
+    : QDialog(parent), mainDir_(std::move(mainDir)), imageDir_(mainDir_), store_(store), ui_(ui),
+      choosers_(std::move(choosers)) {
+    setWindowTitle(Q(kTitle));
+    setWindowIcon(style()->standardIcon(QStyle::SP_DriveCDIcon));
+    auto* box = new QGroupBox(QStringLiteral("Select Drive"), this);
+    cdRom_ = new QRadioButton(Q(text::kSourceCdRom), box);
+    cdRom_->setChecked(true);
+    imageFile_ = new QRadioButton(QStringLiteral("Disc image file"), box);
+    auto* kinds = new QButtonGroup(this);
+    kinds->addButton(cdRom_, 1);
+    kinds->addButton(imageFile_, 2);
+    drives_ = new QComboBox(box);
+    drives_->setAccessibleName(QStringLiteral("CD-ROM drive"));
+    drives_->setMinimumContentsLength(16);
+    imagePath_ = new QLineEdit(box);
+    imagePath_->setReadOnly(true);
+    imagePath_->setAccessibleName(QStringLiteral("Disc image file"));
+    imagePath_->setMinimumWidth(fontMetrics().horizontalAdvance(QLatin1Char('M')) * 24);
+    browse_ = new QPushButton(QStringLiteral("Browse..."), box);
+    browse_->setAccessibleName(QStringLiteral("Choose a disc image file"));
+    auto* grid = new QGridLayout(box);
+    grid->addWidget(cdRom_, 0, 0);
+    grid->addWidget(drives_, 0, 1, 1, 2);
+    grid->addWidget(imageFile_, 1, 0);
+    grid->addWidget(imagePath_, 1, 1);
+    grid->addWidget(browse_, 1, 2);
+
+    auto makeButton = [this](const char* text) {
+        auto* b = new QPushButton(QString::fromLatin1(text), this);
+        b->setObjectName(QString::fromLatin1(text));
+        b->setAutoDefault(false);
+        return b;
+    };
+    apply_ = makeButton("Apply");
+    build_ = makeButton("Build");
+    build_->setEnabled(false);
+    build_->setToolTip(QStringLiteral("Not available"));
+    about_ = makeButton("About");
+    help_ = makeButton("Help");
+    export_ = makeButton("Export");
+    auto* buttons = new QVBoxLayout;
+    for (auto* b : {apply_, build_, about_, help_, export_}) buttons->addWidget(b);
+    buttons->addStretch();
+    auto* layout = new QHBoxLayout(this);
+    layout->addWidget(box, 1);
+    layout->addLayout(buttons);
+
+    bus::FrameEvents events;
+    events.close = [this] { reject(); };
+    link_ = std::make_unique<bus::FrameLink>(msg::kCdEditor, launcher, std::move(events));
+
+    connect(apply_, &QPushButton::clicked, this, [this] { ping(); apply(); });
+    connect(export_, &QPushButton::clicked, this, [this] { ping(); exportFromSource(); });
+    connect(about_, &QPushButton::clicked, this, [this] { ping(); about(); });
+    connect(help_, &QPushButton::clicked, this, [this] { ping(); help(); });
+    connect(browse_, &QPushButton::clicked, this, [this] { ping(); browseImage(); });
+    connect(kinds, &QButtonGroup::idClicked, this, [this] { ping(); updateSource(); });
+    connect(drives_, &QComboBox::activated, this, [this] { apply_->setEnabled(cdRom_->isChecked()); });
+}
+
+DiscEditorDialog::~DiscEditorDialog() { link_->sayClosed(); }
+
+QPushButton* DiscEditorDialog::button(const char* name) const {
+    return findChild<QPushButton*>(QString::fromLatin1(name));
+}
+
+bool DiscEditorDialog::start() {
+    link_->announce();
+    cd::ResetDriveChoice(settings_);
+    if (store_) {
+        CommonSettings common;
+        const auto outcome = LoadSettings(*store_, kDiscEditorKey, DiscEditorTable(), StorageOf(settings_), common, ui_,
+                                          kTitle);
+        if (outcome == LoadOutcome::Fatal) return false;
+        if (!common.mainPath.empty()) mainDir_ = common.mainPath;
+        imageDir_ = common.sdkPath.empty() ? mainDir_ : fs::path(common.sdkPath);
+    }
+    chosenAtOpening_ = cd::DriveChosen(settings_);
+    apply_->setEnabled(!chosenAtOpening_);
+    export_->setEnabled(chosenAtOpening_);
+    // Always centred on the screen; the stored position is only written.
+    adjustSize();
+    if (QScreen* s = QGuiApplication::primaryScreen()) move(s->availableGeometry().center() - rect().center());
+    placed_ = true;
+    listDrives();
+    updateSource();
+    return true;
+}
+
+void DiscEditorDialog::ping() {
+    bus::MessageBus::instance().send(link_->launcher(), msg::LM_MODULE_PING, msg::kCdEditor, msg::kHandshake);
+}
+
+void DiscEditorDialog::listDrives() {
+    std::vector<std::string> found;
+    RunWaiting(this, [&found] {
+        for (const auto& p : platform::ListCdDrives()) found.push_back(p.string());
+    });
+    drives_->clear();
+    for (const auto& d : found) drives_->addItem(QString::fromStdString(d));
+    const cd::DriveListState st = cd::PlaceDrives(found, settings_);
+    drives_->setCurrentIndex(st.selected);
+    apply_->setEnabled(st.applyEnabled);
+    export_->setEnabled(st.exportEnabled);
+}
+
+void DiscEditorDialog::updateSource() {
+    const bool drive = cdRom_->isChecked();
+    drives_->setEnabled(drive);
+    imagePath_->setEnabled(!drive);
+    browse_->setEnabled(!drive);
+    if (drive) {
+        apply_->setEnabled(!cd::DriveChosen(settings_) ||
+                           drives_->currentText().toStdString() != FieldString(std::span<const char>(settings_.name)));
+        export_->setEnabled(cd::DriveChosen(settings_) && drives_->count() > 0);
+    } else {
+        apply_->setEnabled(false);
+        export_->setEnabled(!imagePath_->text().isEmpty());
+    }
+}
+
+void DiscEditorDialog::apply() {
+    if (!cdRom_->isChecked() || drives_->currentIndex() < 0) return;
+    cd::ApplyDrive(settings_, drives_->currentText().toStdString());
+    if (store_) SaveSettings(*store_, kDiscEditorKey, DiscEditorTable(), StorageOf(settings_), ui_, kTitle);
+    export_->setEnabled(true);
+    apply_->setEnabled(false);
+}
+
+void DiscEditorDialog::browseImage() {
+    const fs::path start = imagePath_->text().isEmpty() ? imageDir_ : fs::path(imagePath_->text().toStdString()).parent_path();
+    const fs::path chosen = choosers_.discImage(this, start);
+    if (chosen.empty()) return;
+    imagePath_->setText(QString::fromStdString(chosen.string()));
+    updateSource();
+}
+
+void DiscEditorDialog::exportFromSource() {
+    export_->setEnabled(false);
+    std::unique_ptr<cd::DiscSource> disc;
+    if (cdRom_->isChecked()) {
+        if (!cd::DriveChosen(settings_)) {
+            ui_.message(text::kNoDriveChosen, kTitle, Icon::Warning);
+            export_->setEnabled(true);
+            return;
+        }
+        auto drive = platform::CdDrive::open(FieldString(std::span<const char>(settings_.name)));
+        if (!drive) {
+            ui_.report(drive.failure(), kTitle);
+            export_->setEnabled(true);
+            return;
+        }
+        disc = std::move(drive).value();
+    } else {
+        auto image = platform::DiscImageFile::open(imagePath_->text().toStdString());
+        if (!image) {
+            ui_.report(image.failure(), kTitle);
+            export_->setEnabled(true);
+            return;
+        }
+        disc = std::move(image).value();
+    }
+    ExportDialog dialog(*disc, mainDir_, imageDir_, ui_, choosers_, this);
+    exportDialog_ = &dialog;
+    if (dialog.load()) dialog.exec();
+    exportDialog_ = nullptr;
+    export_->setEnabled(true);
+}
+
+void DiscEditorDialog::about() {
+    ui::AboutDialog d(windowIcon().pixmap(32, 32), QStringLiteral("CD Editor module"), Q(BuiltFileVersion()), this);
+    d.exec();
+}
+
+void DiscEditorDialog::help() {
+    // The help pages lie in the main directory beside the programs.
+    const QString file = QString::fromStdString((mainDir_ / "dorrel.html").string());
+    if (!QFileInfo::exists(file) || !QDesktopServices::openUrl(QUrl::fromLocalFile(file)))
+        ui_.message("Couldn't start Help! Please check if .chm file is present in VELDIN working directory.", kTitle,
+                    Icon::Error);
+}
+
+void DiscEditorDialog::moveEvent(QMoveEvent* e) {
+    QDialog::moveEvent(e);
+    if (!placed_) return;
+    settings_.winPosX = static_cast<std::uint32_t>(std::max(0, pos().x()));
+    settings_.winPosY = static_cast<std::uint32_t>(std::max(0, pos().y()));
+    // Only the position: the drive choice is written by Apply.
+    if (store_) SaveSettings(*store_, kDiscEditorKey, DiscEditorTable().first(2), StorageOf(settings_), ui_, kTitle);
+}
+
+void DiscEditorDialog::done(int r) {
+    if (!chosenAtOpening_ && store_)
+        SaveSettings(*store_, kDiscEditorKey, DiscEditorTable(), StorageOf(settings_), ui_, kTitle);
+    QDialog::done(r);
+}
+
+} // namespace veldin::dorrel

@@ -1,0 +1,350 @@
+// The Disc Editor's dialogs on the offscreen platform with synthetic discs as ISO and raw
+// images: the lists, an export byte for byte as veldin-cli writes it, Cancel, refused
+// discs, the main dialog's source choice, and the real module library.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLibrary>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProcess>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QThread>
+#include <QTimer>
+#include <chrono>
+#include <thread>
+
+#include "bus/MessageBus.h"
+#include "cd/CdMessages.h"
+#include "cd/RawSector.h"
+#include "cd/SyntheticDisc.h"
+#include "cd/ui/DiscEditorDialogs.h"
+#include "core/ModuleMessages.h"
+#include "platform/DiscImageFile.h"
+#include "platform/QtSettingsStore.h"
+#include "tests/support/TestSupport.h"
+
+using namespace veldin;
+using namespace veldin::dorrel;
+namespace fs = std::filesystem;
+
+namespace {
+
+class AppEnvironment final : public ::testing::Environment {
+public:
+    void SetUp() override {
+        static int argc = 1;
+        static char name[] = "disc_editor_test";
+        static char* argv[] = {name, nullptr};
+        app_ = std::make_unique<QApplication>(argc, argv);
+    }
+    void TearDown() override { app_.reset(); }
+
+private:
+    std::unique_ptr<QApplication> app_;
+};
+[[maybe_unused]] ::testing::Environment* const g_env = ::testing::AddGlobalTestEnvironment(new AppEnvironment);
+
+struct Discs {
+    test::TempDir dir;
+    cd::SyntheticDisc synth = cd::BuildSyntheticDisc();
+    fs::path iso = dir / "disc.iso";
+    fs::path raw = dir / "disc.bin";
+    Discs() {
+        test::WriteFile(iso, synth.iso);
+        test::WriteFile(raw, cd::ToRawImage(synth.iso));
+    }
+};
+
+// The save dialog answered by the test: a path (empty = Cancel) and a family.
+Choosers Answering(fs::path target, cd::SamplerFamily family, fs::path image = {}) {
+    Choosers c;
+    c.saveAs = [target, family](QWidget*, const fs::path&, const QString&, cd::SamplerFamily& f) {
+        f = family;
+        return target;
+    };
+    c.discImage = [image](QWidget*, const fs::path&) { return image; };
+    return c;
+}
+
+std::unique_ptr<cd::DiscSource> Open(const fs::path& p) {
+    auto image = platform::DiscImageFile::open(p);
+    EXPECT_TRUE(image.ok());
+    return image ? std::move(image).value() : nullptr;
+}
+
+TEST(DiscEditor, ListsGroupsAndSoundsOfIsoAndRawImages) {
+    Discs d;
+    for (const fs::path& path : {d.iso, d.raw}) {
+        SCOPED_TRACE(path.string());
+        auto disc = Open(path);
+        test::ScriptedUi ui;
+        ExportDialog dialog(*disc, test::BinDir(), d.dir.path(), ui, Answering({}, cd::SamplerFamily::W30), nullptr);
+        ASSERT_TRUE(dialog.load());
+        for (int i = 0; i < 4; ++i) EXPECT_EQ(dialog.line(i)->text().toStdString(), d.synth.description[i]);
+        ASSERT_EQ(dialog.groups()->count(), static_cast<int>(d.synth.groups.size()));
+        for (std::size_t g = 0; g < d.synth.groups.size(); ++g) {
+            EXPECT_EQ(dialog.groups()->itemText(static_cast<int>(g)).toStdString(), d.synth.groups[g].listText);
+            dialog.groups()->setCurrentIndex(static_cast<int>(g));
+            // The records of a group follow one another from its first one.
+            std::vector<std::string> expected, shown;
+            const auto& sounds = d.synth.sounds;
+            for (std::size_t r = d.synth.groups[g].firstRecord;
+                 r < sounds.size() && sounds[r].group == sounds[d.synth.groups[g].firstRecord].group; ++r)
+                expected.push_back(sounds[r].listText);
+            for (int i = 0; i < dialog.sounds()->count(); ++i) shown.push_back(dialog.sounds()->item(i)->text().toStdString());
+            EXPECT_EQ(shown, expected) << "group " << g;
+        }
+        EXPECT_TRUE(ui.shown().empty());
+    }
+}
+
+TEST(DiscEditor, AOneSoundGroupFollowedByAnotherGroupsRecordListsOneSound) {
+    Discs d;
+    auto disc = Open(d.iso);
+    test::ScriptedUi ui;
+    ExportDialog dialog(*disc, test::BinDir(), d.dir.path(), ui, Answering({}, cd::SamplerFamily::W30), nullptr);
+    ASSERT_TRUE(dialog.load());
+    int oneSoundGroups = 0;
+    for (std::size_t g = 0; g < d.synth.groups.size(); ++g) {
+        const std::size_t first = d.synth.groups[g].firstRecord;
+        const bool followedByOther = first + 1 < d.synth.sounds.size() &&
+                                     d.synth.sounds[first + 1].group != d.synth.sounds[first].group;
+        if (!followedByOther) continue;
+        ++oneSoundGroups;
+        dialog.groups()->setCurrentIndex(static_cast<int>(g));
+        EXPECT_EQ(dialog.sounds()->count(), 1) << "group " << g;
+    }
+    EXPECT_GE(oneSoundGroups, 1);
+}
+
+TEST(DiscEditor, ExportIsByteIdenticalToTheCommandLine) {
+    Discs d;
+    const struct {
+        fs::path source;
+        cd::SamplerFamily family;
+        const char* option;
+    } cases[] = {{d.iso, cd::SamplerFamily::S550, "s550"}, {d.raw, cd::SamplerFamily::W30, "w30"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.option);
+        const fs::path mine = d.dir / (std::string("gui-") + c.option + ".img");
+        const fs::path cli = d.dir / (std::string("cli-") + c.option + ".img");
+        auto disc = Open(c.source);
+        test::ScriptedUi ui;
+        ExportDialog dialog(*disc, test::BinDir(), d.dir.path(), ui, Answering(mine, c.family), nullptr);
+        ASSERT_TRUE(dialog.load());
+        dialog.groups()->setCurrentIndex(0);
+        dialog.sounds()->setCurrentRow(0);
+        dialog.exportSelected();
+        EXPECT_TRUE(ui.shown().empty()) << (ui.shown().empty() ? "" : ui.shown()[0].text);
+        EXPECT_EQ(dialog.progress()->value(), dialog.progress()->maximum());
+        EXPECT_TRUE(dialog.exportButton()->isEnabled());
+        QProcess p;
+        p.start(QString::fromStdString((test::BinDir() / "veldin-cli").string()),
+                {"cd", "export", QString::fromStdString(c.source.string()), "--group", "1", "--sound", "1", "--family",
+                 c.option, QString::fromStdString(cli.string())});
+        ASSERT_TRUE(p.waitForFinished(60000));
+        ASSERT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+        const auto a = test::ReadFile(mine), b = test::ReadFile(cli);
+        EXPECT_FALSE(a.empty());
+        EXPECT_TRUE(a == b);
+    }
+}
+
+// Reads slowly, so that Cancel falls in the middle of an area.
+class SlowDisc final : public cd::DiscSource {
+public:
+    explicit SlowDisc(cd::DiscSource& inner) : inner_(inner) {}
+    std::uint64_t blockCount() override { return inner_.blockCount(); }
+    Status readBlocks(std::uint64_t first, std::span<std::uint8_t> out) override {
+        std::this_thread::sleep_for(std::chrono::milliseconds(15));
+        return inner_.readBlocks(first, out);
+    }
+
+private:
+    cd::DiscSource& inner_;
+};
+
+TEST(DiscEditor, CancelMidExportLeavesNoFile) {
+    Discs d;
+    auto file = Open(d.iso);
+    SlowDisc disc(*file);
+    const fs::path target = d.dir / "cancelled.s55";
+    test::ScriptedUi ui;
+    ExportDialog dialog(disc, test::BinDir(), d.dir.path(), ui, Answering(target, cd::SamplerFamily::S550), nullptr);
+    ASSERT_TRUE(dialog.load());
+    // The full-size area: the longest of the disc.
+    int group = -1, row = -1;
+    std::uint32_t longest = 0;
+    for (int g = 0; g < dialog.groups()->count(); ++g) {
+        dialog.groups()->setCurrentIndex(g);
+        for (int i = 0; i < dialog.sounds()->count(); ++i) {
+            const auto& s = d.synth.sounds[dialog.sounds()->item(i)->data(Qt::UserRole).toULongLong()];
+            if (s.units > longest) longest = s.units, group = g, row = i;
+        }
+    }
+    ASSERT_EQ(longest, cd::kMaxAreaUnits);
+    dialog.groups()->setCurrentIndex(group);
+    dialog.sounds()->setCurrentRow(row);
+    bool cancelWasUsable = false;
+    QTimer::singleShot(60, &dialog, [&] {
+        cancelWasUsable = dialog.cancelButton()->isEnabled() && !dialog.exportButton()->isEnabled();
+        dialog.cancelButton()->click();
+    });
+    dialog.exportSelected();
+    EXPECT_TRUE(cancelWasUsable);
+    EXPECT_FALSE(fs::exists(target));
+    EXPECT_TRUE(ui.shown().empty()) << "a cancel is not a failure to report";
+    for (const auto& e : fs::directory_iterator(d.dir.path()))
+        EXPECT_TRUE(e.path() == d.iso || e.path() == d.raw) << e.path();
+    EXPECT_FALSE(dialog.cancelButton()->isEnabled());
+    EXPECT_TRUE(dialog.exportButton()->isEnabled());
+}
+
+TEST(DiscEditor, RefusesDiscsThatAreNotRolandCds) {
+    Discs d;
+    struct Case {
+        const char* what;
+        std::size_t byte;
+        std::string text;
+    };
+    const Case cases[] = {
+        {"one character of the signature", 2, std::string(text::kNotRolandCd)},
+        {"last character of the signature", 15, std::string(text::kNotRolandCd)},
+    };
+    for (const auto& c : cases) {
+        auto bytes = d.synth.iso;
+        bytes[c.byte] ^= 0x20;
+        const fs::path p = d.dir / "bad.iso";
+        test::WriteFile(p, bytes);
+        auto disc = Open(p);
+        test::ScriptedUi ui;
+        ExportDialog dialog(*disc, test::BinDir(), d.dir.path(), ui, Answering({}, cd::SamplerFamily::W30), nullptr);
+        EXPECT_FALSE(dialog.load()) << c.what;
+        ASSERT_EQ(ui.shown().size(), 1u) << c.what;
+        EXPECT_EQ(ui.shown()[0].text, c.text);
+        EXPECT_EQ(ui.shown()[0].title, "Disc Editor");
+        EXPECT_EQ(ui.shown()[0].icon, Icon::Information);
+    }
+}
+
+TEST(DiscEditor, MainDialogAsksForADriveAndOpensImages) {
+    Discs d;
+    test::ScriptedUi ui;
+    DiscEditorDialog dialog(0, test::BinDir(), nullptr, ui, Answering({}, cd::SamplerFamily::W30, d.raw));
+    ASSERT_TRUE(dialog.start());
+    EXPECT_FALSE(dialog.button("Build")->isEnabled());
+    // No drive was ever applied: Export warns and reads nothing.
+    dialog.exportFromSource();
+    ASSERT_EQ(ui.shown().size(), 1u);
+    EXPECT_EQ(ui.shown()[0].text, text::kNoDriveChosen);
+    EXPECT_EQ(ui.shown()[0].icon, Icon::Warning);
+    ui.clear();
+
+    dialog.imageFile()->click();
+    EXPECT_FALSE(dialog.button("Export")->isEnabled()) << "no image chosen yet";
+    for (auto* b : dialog.findChildren<QPushButton*>())
+        if (b->text() == "Browse...") b->click();
+    EXPECT_EQ(dialog.imagePath()->text().toStdString(), d.raw.string());
+    ASSERT_TRUE(dialog.button("Export")->isEnabled());
+    int groups = -1;
+    // Once the export dialog is up (its tables were read in the wait dialog), close it.
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &dialog, [&] {
+        ExportDialog* e = dialog.exportDialog();
+        if (!e || !e->isVisible()) return;
+        groups = e->groups()->count();
+        e->close();
+    });
+    poll.start(10);
+    dialog.exportFromSource();
+    EXPECT_EQ(groups, static_cast<int>(d.synth.groups.size()));
+    EXPECT_TRUE(ui.shown().empty());
+    EXPECT_TRUE(dialog.button("Export")->isEnabled());
+}
+
+TEST(DiscEditor, EveryControlHasANameOrText) {
+    Discs d;
+    auto disc = Open(d.iso);
+    test::ScriptedUi ui;
+    ExportDialog exportDialog(*disc, test::BinDir(), d.dir.path(), ui, Answering({}, cd::SamplerFamily::W30), nullptr);
+    ASSERT_TRUE(exportDialog.load());
+    DiscEditorDialog main(0, test::BinDir(), nullptr, ui);
+    for (QWidget* w : {static_cast<QWidget*>(&exportDialog), static_cast<QWidget*>(&main)})
+        for (QWidget* c : w->findChildren<QWidget*>()) {
+            const bool control = qobject_cast<QAbstractButton*>(c) || qobject_cast<QComboBox*>(c) ||
+                                 qobject_cast<QListWidget*>(c) || qobject_cast<QLineEdit*>(c) ||
+                                 qobject_cast<QProgressBar*>(c);
+            if (!control) continue;
+            const auto* b = qobject_cast<QAbstractButton*>(c);
+            EXPECT_TRUE(!c->accessibleName().isEmpty() || (b && !b->text().isEmpty())) << c->metaObject()->className();
+        }
+    // A picture of the export dialog with its groups and sounds.
+    const fs::path shots = fs::path(VELDIN_BUILD_DIR) / "screenshots";
+    fs::create_directories(shots);
+    exportDialog.show();
+    QApplication::processEvents();
+    EXPECT_TRUE(exportDialog.grab().save(QString::fromStdString((shots / "disc-editor-export.png").string())));
+}
+
+// The real library as the launcher starts it: hello with code 68, a ping before each
+// command, closed at the end; CloseEd ends the modal dialog.
+TEST(DiscEditor, ModuleLibraryTalksToTheLauncher) {
+    test::TempDir dir;
+    const std::string file = (dir / "settings.conf").string();
+    {
+        QtSettingsStore store(file);
+        const std::string main = test::BinDir().string();
+        store.write("", "Main Path", RegType::Sz,
+                    std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(main.data()), main.size()));
+        ASSERT_TRUE(store.sync());
+    }
+    qputenv("VELDIN_SETTINGS", QByteArray::fromStdString(file));
+    std::vector<std::pair<std::uint32_t, bus::Param>> heard;
+    bus::Handle dialog = 0;
+    bus::Endpoint launcher([&](std::uint32_t m, bus::Param w, bus::Param l) -> bus::Param {
+        heard.emplace_back(m, w);
+        if (m == msg::LM_MODULE_HELLO) dialog = static_cast<bus::Handle>(l);
+        (void)l;
+        return 0;
+    });
+    QLibrary lib(QString::fromStdString((test::BinDir() / "libDorrel.so").string()));
+    ASSERT_TRUE(lib.load()) << lib.errorString().toStdString();
+    using StartEdFn = int (*)(bus::Handle, int);
+    using CloseEdFn = int (*)(bus::Handle);
+    auto startEd = reinterpret_cast<StartEdFn>(lib.resolve("StartEd"));
+    auto closeEd = reinterpret_cast<CloseEdFn>(lib.resolve("CloseEd"));
+    ASSERT_TRUE(startEd && closeEd);
+    bool aboutPinged = false;
+    // Once the drives are listed (the wait dialog has gone) the main dialog is on top.
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        QWidget* top = QApplication::activeModalWidget();
+        if (!top || top->windowTitle() != "Disc Editor") return;
+        poll.stop();
+        // Build is there and disabled; Apply sends a ping first.
+        const auto before = heard.size();
+        for (auto* b : top->findChildren<QPushButton*>())
+            if (b->text() == "Apply") b->click();
+        aboutPinged = heard.size() > before && heard[before].first == msg::LM_MODULE_PING &&
+                      heard[before].second == msg::kCdEditor;
+        closeEd(launcher.handle());
+    });
+    poll.start(10);
+    EXPECT_EQ(startEd(launcher.handle(), 2), 1);
+    EXPECT_TRUE(aboutPinged);
+    ASSERT_FALSE(heard.empty());
+    EXPECT_EQ(heard.front().first, msg::LM_MODULE_HELLO);
+    EXPECT_EQ(heard.front().second, msg::kCdEditor);
+    EXPECT_NE(dialog, 0u);
+    EXPECT_EQ(heard.back().first, msg::LM_MODULE_CLOSED);
+    EXPECT_EQ(heard.back().second, msg::kCdEditor);
+    EXPECT_EQ(closeEd(launcher.handle()), 0) << "nothing left to close";
+    qunsetenv("VELDIN_SETTINGS");
+}
+
+} // namespace
