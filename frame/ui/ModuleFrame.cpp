@@ -437,8 +437,8 @@ void ModuleFrame::undoRedo(bool undo) {
     if (!doc) return;
     auto r = undo ? doc->undo() : doc->redo();
     if (!r.ok()) ui_->report(r.failure(), identity_.programName);
-    // The view re-reads the image after a step; its editing comes with its commands.
-    if (DocumentWindow* w = activeWindow(); w && w->view()) w->view()->update();
+    // The view follows the step it is handed back (which tree item, panel or memo).
+    if (DocumentWindow* w = activeWindow(); w && w->view() && r.ok()) w->view()->stepDone(r.value(), undo);
     updateCommands();
 }
 
@@ -506,7 +506,12 @@ void ModuleFrame::runCommand(int id) {
     case kPreferences: showPreferences(); break;
     case kHelp: openHelp(); break;
     case kAbout: about(); break;
-    default: break; // the module's own commands come with its editing
+    default:
+        // Delete, the tone commands and the like belong to the active document's view.
+        if (DocumentWindow* w = activeWindow(); w && w->view() && action(id) && action(id)->isEnabled())
+            w->view()->runCommand(id);
+        updateCommands();
+        break;
     }
 }
 
@@ -532,6 +537,19 @@ void ModuleFrame::dragEnterEvent(QDragEnterEvent* e) {
 void ModuleFrame::dropEvent(QDropEvent* e) {
     const QList<QUrl> urls = e->mimeData()->urls();
     if (!urls.isEmpty() && urls.first().isLocalFile()) openImage(urls.first().toLocalFile().toStdString());
+}
+
+std::optional<FileChoice> ChooseFileWithDialog(QWidget* parent, const FileRequest& request) {
+    QFileDialog d(parent, request.title, request.directory);
+    d.setNameFilters(request.filters);
+    d.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    d.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    if (request.save) {
+        d.setDefaultSuffix(request.defaultSuffix);
+        d.selectFile(request.proposedName);
+    }
+    if (d.exec() != QDialog::Accepted || d.selectedFiles().isEmpty()) return std::nullopt;
+    return FileChoice{d.selectedFiles().first(), static_cast<int>(request.filters.indexOf(d.selectedNameFilter()))};
 }
 
 // ---------------------------------------------------------------- tool bar images

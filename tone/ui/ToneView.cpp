@@ -8,7 +8,14 @@
 #include <QPainterPath>
 #include <QPushButton>
 #include <QResizeEvent>
+#include <QKeyEvent>
 #include <cmath>
+#include <cstring>
+#include <fstream>
+
+#include "tone/ToneFile.h"
+#include "tone/WaveExport.h"
+#include "tone/WaveImport.h"
 
 #include "tone/ToneTexts.h"
 
@@ -18,6 +25,24 @@ namespace {
 QString Q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 constexpr int kInfoIds[tone::kPanelLines] = {54, 55, 56, 57, 58, 59, 60, 61, 62, 63, 64, 65};
 constexpr int kRoleId = Qt::UserRole + 1;
+constexpr int kRoleRef = Qt::UserRole + 2;
+using namespace veldin::frame;
+
+std::optional<std::vector<std::uint8_t>> ReadWhole(const QString& path) {
+    std::ifstream in(std::filesystem::path(path.toStdString()), std::ios::binary);
+    if (!in) return std::nullopt;
+    return std::vector<std::uint8_t>{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+bool WriteWhole(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    return static_cast<bool>(out);
+}
+
+QString PathField(const char* field) {
+    return QString::fromStdString(std::string(field, strnlen(field, kSettingsPathSize)));
+}
 } // namespace
 
 QIcon TreeIcon(tone::IconKind kind, bool bank) {
@@ -66,8 +91,10 @@ QIcon TreeIcon(tone::IconKind kind, bool bank) {
     return QIcon(pm);
 }
 
-ToneView::ToneView(Document& doc, ui::ModuleFrame& frame, QWidget* parent, std::uint32_t* expansion)
+ToneView::ToneView(Document& doc, ui::ModuleFrame& frame, QWidget* parent, std::uint32_t* expansion,
+                   const ToneEditorSettings* settings)
     : ui::DocumentView(parent), doc_(doc), frame_(frame), toneDoc_(doc), expansion_(expansion) {
+    if (settings) settings_ = settings;
     setObjectName(QStringLiteral("toneView"));
     QFont small = font();
     small.setPixelSize(11);
@@ -118,6 +145,9 @@ ToneView::ToneView(Document& doc, ui::ModuleFrame& frame, QWidget* parent, std::
     tree_->setIconSize(QSize(16, 16));
     tree_->setStyleSheet(QStringLiteral("QTreeWidget { background: white; }"));
     connect(tree_, &QTreeWidget::itemSelectionChanged, this, [this] { selectionChanged(); });
+    tree_->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
+    connect(tree_, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* it) { labelEdited(it); });
+    tree_->installEventFilter(this);
     tree_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(tree_, &QTreeWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { frame_.contextMenu()->popup(tree_->viewport()->mapToGlobal(at)); });
@@ -139,6 +169,9 @@ QTreeWidgetItem* ToneView::makeItem(tone::ItemId id) {
     auto* it = new QTreeWidgetItem;
     it->setText(0, Q(item->label));
     it->setData(0, kRoleId, id);
+    it->setData(0, kRoleRef, static_cast<qulonglong>(item->value.value));
+    // A tone's label is its name: editing it renames the tone.
+    if (item->value.isTone()) it->setFlags(it->flags() | Qt::ItemIsEditable);
     const bool bank = item->group && *item->group != tone::Group::Rom && *item->group != tone::Group::Ram;
     it->setIcon(0, TreeIcon(item->icon, bank));
     for (tone::ItemId child : item->children) it->addChild(makeItem(child));
@@ -187,6 +220,220 @@ void ToneView::documentClosing() {
 
 void ToneView::resizeEvent(QResizeEvent* e) {
     if (tree_) tree_->setGeometry(114, 2, e->size().width() - 114, e->size().height() - 2);
+}
+
+std::set<int> ToneView::selectionCommands() const {
+    if (!tree_) return {};
+    const tone::ToneSelection& sel = editor_->selection();
+    std::set<int> on;
+    if (sel.bank >= 0) on.insert({kLoadTone, kLoadWave});
+    if (sel.ref.isTone()) {
+        on.insert({kDelete, kSaveTone});
+        // The second tone area's tones have no wave in the image.
+        if (sel.ref.area() == tone::Area::Ram) on.insert(kSaveWave);
+    }
+    return on;
+}
+
+bool ToneView::runCommand(int id) {
+    if (!tree_) return false;
+    switch (id) {
+    case kDelete: deleteTone(); return true;
+    case kLoadTone: loadTone(); return true;
+    case kSaveTone: saveTone(); return true;
+    case kLoadWave: loadWave(); return true;
+    case kSaveWave: saveWave(); return true;
+    default: return false;
+    }
+}
+
+void ToneView::report(const Failure& f) { frame_.interaction().report(f, veldin::text::kTitleToneEditor); }
+
+QString ToneView::toneDirectory() const {
+    const QString d = PathField(settings_->tonePath);
+    return d.isEmpty() ? QString::fromStdString(frame_.mainDirectory().string()) : d;
+}
+
+QString ToneView::waveDirectory() const {
+    const QString d = PathField(settings_->wavePath);
+    return d.isEmpty() ? QString::fromStdString(frame_.mainDirectory().string()) : d;
+}
+
+void ToneView::deleteTone() {
+    editor_->clearEvents();
+    if (auto st = editor_->deleteSelected(frame_.interaction()); !st) report(st.failure());
+    followEvents();
+}
+
+void ToneView::loadTone() {
+    const tone::ImportTarget target = editor_->target();
+    ui::FileRequest req;
+    req.title = QStringLiteral("Load...");
+    req.directory = toneDirectory();
+    req.filters = {QStringLiteral("Roland tone/subtone (*.ton *.ston)"), QStringLiteral("All files (*.*)")};
+    const auto choice = frame_.chooseFile(req);
+    if (!choice) return;
+    const auto bytes = ReadWhole(choice->path);
+    if (!bytes) return report(Fail(tone::text::kCantOpenFile, Icon::None));
+    editor_->clearEvents();
+    if (auto st = editor_->importToneFile(*bytes, target); !st) report(st.failure());
+    followEvents();
+}
+
+void ToneView::saveTone() {
+    const tone::ToneRef ref = editor_->selection().ref;
+    if (!ref.isTone()) return;
+    auto x = tone::ExtractToneFile(toneDoc_, editor_->areas(), ref);
+    if (!x) return report(x.failure());
+    const std::vector<tone::SaveKind> kinds = tone::SaveFilters(x->file);
+    ui::FileRequest req;
+    req.save = true;
+    req.title = QStringLiteral("Save...");
+    req.directory = toneDirectory();
+    req.proposedName = Q(tone::ProposedFileName(x->file.records.front()));
+    req.defaultSuffix = kinds.front() == tone::SaveKind::Tone ? QStringLiteral("ton") : QStringLiteral("ston");
+    for (tone::SaveKind k : kinds) req.filters << Q(k == tone::SaveKind::Tone ? tone::kToneFilter : tone::kSubtoneFilter);
+    const auto choice = frame_.chooseFile(req);
+    if (!choice) return;
+    const std::size_t index = choice->filter >= 0 && static_cast<std::size_t>(choice->filter) < kinds.size()
+                                  ? static_cast<std::size_t>(choice->filter)
+                                  : 0;
+    // A file that cannot be written is said so: the user would otherwise believe the tone saved.
+    if (!WriteWhole(choice->path.toStdString(), tone::SaveToneBytes(x->file, kinds[index])))
+        report(Fail(veldin::text::kCantCreateFile));
+}
+
+void ToneView::loadWave() {
+    const tone::ImportTarget target = editor_->target();
+    ui::FileRequest req;
+    req.title = QStringLiteral("Load...");
+    req.directory = waveDirectory();
+    req.filters = {QStringLiteral("Wave File (*.wav)"), QStringLiteral("All files (*.*)")};
+    const auto choice = frame_.chooseFile(req);
+    if (!choice) return;
+    const auto bytes = ReadWhole(choice->path);
+    if (!bytes) return report(Fail(tone::text::kCantOpenFile, Icon::None));
+    const std::string name = std::filesystem::path(choice->path.toStdString()).filename().string();
+    auto file = tone::WaveToToneFile(*bytes, name, tone::ImportOptionsFrom(*settings_, frame_.mainDirectory()),
+                                     frame_.interaction());
+    if (!file) return report(file.failure());
+    editor_->clearEvents();
+    if (auto st = editor_->importToneFile(*file, target); !st) report(st.failure());
+    followEvents();
+}
+
+void ToneView::saveWave() {
+    const tone::ToneRef ref = editor_->selection().ref;
+    if (!ref.isTone() || ref.area() != tone::Area::Ram) return;
+    const tone::WaveExportOptions options = tone::ExportOptionsFrom(*settings_);
+    auto wave = tone::BuildToneWave(toneDoc_, editor_->areas(), ref, options);
+    if (!wave) return report(wave.failure());
+    ui::FileRequest req;
+    req.save = true;
+    req.title = QStringLiteral("Save...");
+    req.directory = waveDirectory();
+    req.proposedName = Q(tone::ProposedFileName(*editor_->areas().find(ref)));
+    req.defaultSuffix = QStringLiteral("wav");
+    req.filters = {QStringLiteral("Wave File (*.wav)")};
+    const auto choice = frame_.chooseFile(req);
+    if (!choice) return;
+    const std::filesystem::path out = choice->path.toStdString();
+    if (!WriteWhole(out, tone::WaveFileBytes(*wave, options))) return report(Fail(veldin::text::kCantCreateFile));
+    // The marker file is a companion; one that cannot be written is left out.
+    if (options.mrk)
+        WriteWhole(tone::MrkPathFor(out),
+                   std::span(reinterpret_cast<const std::uint8_t*>(wave->mrk.data()), wave->mrk.size()));
+}
+
+void ToneView::labelEdited(QTreeWidgetItem* it) {
+    if (filling_) return;
+    const tone::ItemId id = it->data(0, kRoleId).toInt();
+    const tone::TreeItem* item = editor_->tree().item(id);
+    if (!item || it->text(0) == Q(item->label)) return;
+    editor_->clearEvents();
+    const QByteArray text = it->text(0).toLatin1();
+    if (auto st = editor_->rename(id, std::string_view(text.constData(), static_cast<std::size_t>(text.size()))); !st) {
+        report(st.failure());
+        filling_ = true;
+        it->setText(0, Q(item->label)); // the label stays as it was
+        filling_ = false;
+        return;
+    }
+    // The label becomes the stored name (blank-padded to eight characters).
+    followEvents();
+    frame_.updateCommands();
+}
+
+QTreeWidgetItem* ToneView::widgetItemOf(tone::ItemId id) const {
+    for (QTreeWidgetItemIterator walk(tree_); *walk; ++walk)
+        if ((*walk)->data(0, kRoleId).toInt() == id) return *walk;
+    return nullptr;
+}
+
+QTreeWidgetItem* ToneView::widgetItemOfTone(tone::ToneRef ref) const {
+    for (QTreeWidgetItemIterator walk(tree_); *walk; ++walk)
+        if ((*walk)->data(0, kRoleRef).toULongLong() == ref.value) return *walk;
+    return nullptr;
+}
+
+void ToneView::followEvents() {
+    using Kind = tone::RefreshEvent::Kind;
+    const tone::ToneTree& t = editor_->tree();
+    filling_ = true;
+    for (const tone::RefreshEvent& e : editor_->lastEvents()) {
+        switch (e.kind) {
+        case Kind::AddTone: {
+            const tone::ItemId id = t.findValue(e.ref);
+            const tone::TreeItem* item = t.item(id);
+            if (!item || widgetItemOf(id)) break;
+            const std::vector<tone::ItemId>& siblings = item->parent == tone::kNoItem ? t.roots() : t.item(item->parent)->children;
+            const int index = static_cast<int>(std::find(siblings.begin(), siblings.end(), id) - siblings.begin());
+            if (QTreeWidgetItem* parent = widgetItemOf(item->parent)) {
+                parent->insertChild(index, makeItem(id));
+                parent->setExpanded(true);
+            }
+            break;
+        }
+        case Kind::RemoveTone:
+            delete widgetItemOfTone(e.ref);
+            break;
+        case Kind::Relabel:
+            if (QTreeWidgetItem* it = widgetItemOfTone(e.ref)) {
+                if (const tone::TreeItem* item = t.item(it->data(0, kRoleId).toInt())) it->setText(0, Q(item->label));
+            }
+            break;
+        case Kind::Panel: break;
+        case Kind::Memo:
+            if (memoText_) memoText_->setText(Q(MemoBoxText(doc_)));
+            break;
+        }
+    }
+    if (QTreeWidgetItem* selected = widgetItemOf(t.selected())) {
+        tree_->setCurrentItem(selected);
+        tree_->scrollToItem(selected);
+    }
+    filling_ = false;
+    showPanel();
+}
+
+void ToneView::stepDone(const StepResult& step, bool undo) {
+    if (!tree_) return;
+    editor_->clearEvents();
+    editor_->afterStep(tone::StepResult{static_cast<int>(step.code), step.parameter, step.returnedValue},
+                       undo ? tone::StepDirection::Undo : tone::StepDirection::Redo);
+    followEvents();
+    if (memoText_ && step.code == tone::kCmdMemo) memoText_->setText(Q(MemoBoxText(doc_)));
+}
+
+bool ToneView::eventFilter(QObject* watched, QEvent* e) {
+    // The Delete key in the tree is Edit -> Delete, when that is enabled (a label being
+    // edited has the keys to itself: its line edit is another widget).
+    if (watched == tree_ && e->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(e)->key() == Qt::Key_Delete &&
+        static_cast<QKeyEvent*>(e)->modifiers() == Qt::NoModifier) {
+        if (QAction* a = frame_.action(kDelete); a && a->isEnabled()) frame_.runCommand(kDelete);
+        return true;
+    }
+    return ui::DocumentView::eventFilter(watched, e);
 }
 
 } // namespace veldin::quilla
