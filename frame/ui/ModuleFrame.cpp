@@ -286,7 +286,11 @@ void ModuleFrame::buildToolBar() {
 }
 
 void ModuleFrame::buildStatusBar() {
-    static const int widths[] = {150, 60, 190};
+    // The parts are as wide as the longest text each shows (the memory figures, the
+    // octave), never narrower than the classic widths.
+    const QFontMetrics fm(font());
+    const int widths[] = {std::max(150, fm.horizontalAdvance(QStringLiteral("00 positions & 0000000 bytes free")) + 10),
+                          std::max(60, fm.horizontalAdvance(QStringLiteral("Octave: 0")) + 10), 190};
     for (int i = 0; i < 4; ++i) {
         auto* part = new QLabel(this);
         part->setObjectName(QStringLiteral("statusPart%1").arg(i));
@@ -378,8 +382,22 @@ bool ModuleFrame::addDocument(Result<std::unique_ptr<Document>> opened) {
     connect(w, &QObject::destroyed, this, [this] { QMetaObject::invokeMethod(this, [this] { updateCommands(); }, Qt::QueuedConnection); });
     sub->showMaximized();
     mdi_->setActiveSubWindow(sub);
+    fitDocument(w);
     updateCommands();
     return true;
+}
+
+void ModuleFrame::fitDocument(DocumentWindow* w) {
+    // A frame smaller than a document window's view (with menus, tool bar and status
+    // bar around it) grows so that everything shows, as far as the screen allows.
+    if (!w->view()) return;
+    const QSize view = w->view()->minimumSizeHint();
+    const int chromeH = menuBar()->sizeHint().height() + findChild<QToolBar*>()->sizeHint().height() +
+                        statusBar()->sizeHint().height() + 8;
+    QSize want(std::max({width(), view.width() + 8, statusBar()->sizeHint().width()}),
+               std::max(height(), view.height() + chromeH));
+    if (QScreen* s = screen()) want = want.boundedTo(s->availableGeometry().size());
+    if (want != size()) resize(want);
 }
 
 bool ModuleFrame::openImage(const std::filesystem::path& path) {

@@ -166,6 +166,7 @@ private:
     void buildStatusBar();
     void updateWindowList();
     bool addDocument(Result<std::unique_ptr<Document>> opened);
+    void fitDocument(DocumentWindow* w);
     void commandNew();
     void commandOpen();
     void commandSaveAs();

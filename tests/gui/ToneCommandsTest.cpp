@@ -7,6 +7,8 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QScreen>
+#include <QStatusBar>
 #include <QTreeWidget>
 #include <cmath>
 #include <cstring>
@@ -380,6 +382,44 @@ TEST_F(ToneCommandsTest, CancelledChooserDoesNothing) {
     EXPECT_EQ(requests.size(), 4u);
     EXPECT_TRUE(ui.shown().empty());
     EXPECT_FALSE(frame->action(kUndo)->isEnabled());
+}
+
+TEST_F(ToneCommandsTest, NoTextIsCutAtAnyFontSizeAndTheFrameShowsTheWholePanel) {
+    const QFont original = QApplication::font();
+    int n = 0;
+    for (int points : {8, 11, 16, 22}) {
+        SCOPED_TRACE(points);
+        QFont f = original;
+        f.setPointSize(points);
+        QApplication::setFont(f);
+        SetUp(); // a frame made with this font
+        frame->show();
+        auto* v = open("demo.sdk", "f" + std::to_string(n++) + ".sdk");
+        ASSERT_NE(v, nullptr);
+        QApplication::processEvents();
+        const QFontMetrics fm(v->font());
+        // Every tone's panel, and the memory figures in the status bar.
+        for (QTreeWidgetItemIterator walk(v->tree()); *walk; ++walk) {
+            v->tree()->setCurrentItem(*walk);
+            for (QLabel* l : v->findChildren<QLabel*>()) {
+                if (l->wordWrap() || l->text().isEmpty()) continue;
+                EXPECT_LE(fm.horizontalAdvance(l->text()), l->contentsRect().width()) << l->text().toStdString();
+                EXPECT_LE(fm.height(), l->contentsRect().height()) << l->text().toStdString();
+            }
+            QLabel* figures = frame->statusPart(0);
+            EXPECT_LE(figures->fontMetrics().horizontalAdvance(figures->text()), figures->contentsRect().width());
+        }
+        // The memo text fits its box, and the window shows the panel down to its last line.
+        EXPECT_LE(v->memoText()->heightForWidth(v->memoText()->width()), v->memoText()->height());
+        // (as far as the screen allows: the largest font needs more than its height)
+        EXPECT_TRUE(v->height() >= v->minimumSizeHint().height() ||
+                    frame->height() >= frame->screen()->availableGeometry().height())
+            << v->height() << " < " << v->minimumSizeHint().height();
+        EXPECT_TRUE(frame->statusBar()->isVisible());
+        EXPECT_GE(frame->height(), frame->statusBar()->geometry().bottom());
+        frame.reset();
+    }
+    QApplication::setFont(original);
 }
 
 } // namespace

@@ -96,51 +96,45 @@ ToneView::ToneView(Document& doc, ui::ModuleFrame& frame, QWidget* parent, std::
     : ui::DocumentView(parent), doc_(doc), frame_(frame), toneDoc_(doc), expansion_(expansion) {
     if (settings) settings_ = settings;
     setObjectName(QStringLiteral("toneView"));
-    QFont small = font();
-    small.setPixelSize(11);
-    setFont(small);
     const DiskDefinition& def = doc.definition();
     diskLine_ = new QLabel(QStringLiteral(" Disk: ") + Q(def.samplerName), this);
     diskLine_->setObjectName(QStringLiteral("diskLine"));
-    diskLine_->setGeometry(2, 2, 110, 16);
     // Shown as plain text, so an "&" of the kind name stays a literal character.
     typeLine_ = new QLabel(QStringLiteral(" Type: ") + Q(def.kindName), this);
     typeLine_->setObjectName(QStringLiteral("typeLine"));
     typeLine_->setTextFormat(Qt::PlainText);
-    typeLine_->setGeometry(2, 20, 110, 16);
     for (QLabel* l : {diskLine_, typeLine_}) l->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    if (!def.hasSounds) return;
+    diskLine_->setAccessibleName(QStringLiteral("Disk"));
+    typeLine_->setAccessibleName(QStringLiteral("Type"));
+    if (!def.hasSounds) {
+        layoutPanel();
+        return;
+    }
 
     memoBox_ = new QGroupBox(QStringLiteral("Roland Memo"), this);
     memoBox_->setObjectName(QStringLiteral("ctl500"));
-    memoBox_->setGeometry(2, 38, 110, 98);
     memoBox_->setStyleSheet(QStringLiteral(
         "QGroupBox { border: 1px solid #9aa3ad; border-radius: 3px; margin-top: 7px; }"
         "QGroupBox::title { subcontrol-origin: margin; left: 6px; padding: 0 2px; }"));
     memoText_ = new QLabel(Q(MemoBoxText(doc)), this);
     memoText_->setObjectName(QStringLiteral("ctl50"));
-    memoText_->setGeometry(13, 55, 88, 74);
     memoText_->setWordWrap(true);
     memoText_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     memoText_->setTextFormat(Qt::PlainText);
+    memoText_->setAccessibleName(QStringLiteral("Roland Memo"));
     editMemo_ = new QPushButton(QStringLiteral("Edit Memo"), this);
     editMemo_->setObjectName(QStringLiteral("ctl530"));
-    editMemo_->setGeometry(2, 139, 110, 21);
     editMemo_->setEnabled(false); // the memo editor comes with the editing commands
     for (int i = 0; i < tone::kPanelLines; ++i) {
         auto* l = new QLabel(this);
         l->setObjectName(QStringLiteral("ctl%1").arg(kInfoIds[i]));
         l->setTextFormat(Qt::PlainText);
-        // Key and output share one row; every other line has a row of its own.
-        int row = i <= tone::kLineKey ? i : i - 1;
-        int x = 2, w = 110;
-        if (i == tone::kLineKey) w = 65;
-        if (i == tone::kLineOut) x = 69, w = 43;
-        l->setGeometry(x, 162 + 18 * row, w, 16);
+        l->setAccessibleName(QStringLiteral("Tone info line %1").arg(i + 1));
         info_[static_cast<std::size_t>(i)] = l;
     }
     tree_ = new QTreeWidget(this);
     tree_->setObjectName(QStringLiteral("toneTree"));
+    tree_->setAccessibleName(QStringLiteral("Tone tree"));
     tree_->setHeaderHidden(true);
     tree_->setIconSize(QSize(16, 16));
     tree_->setStyleSheet(QStringLiteral("QTreeWidget { background: white; }"));
@@ -157,6 +151,7 @@ ToneView::ToneView(Document& doc, ui::ModuleFrame& frame, QWidget* parent, std::
     connect(tree_, &QTreeWidget::itemExpanded, this, [noteExpansion](QTreeWidgetItem* it) { noteExpansion(it, true); });
     connect(tree_, &QTreeWidget::itemCollapsed, this, [noteExpansion](QTreeWidgetItem* it) { noteExpansion(it, false); });
     frame_.statusPart(1)->setText(QStringLiteral("Octave: %1").arg(4));
+    layoutPanel();
     editor_ = std::make_unique<tone::ToneEditor>(toneDoc_);
     if (expansion_) editor_->tree().presetExpansion(*expansion_);
     rebuildTree();
@@ -218,8 +213,67 @@ void ToneView::documentClosing() {
     frame_.statusPart(1)->clear();
 }
 
+void ToneView::showMemo() {
+    if (!memoText_) return;
+    memoText_->setText(Q(MemoBoxText(doc_)));
+    layoutPanel();
+}
+
+void ToneView::layoutPanel() {
+    // The panel keeps its arrangement (disk and type lines, memo box, button, info rows)
+    // but is as wide as its widest possible text and its rows as high as the font: at
+    // 110 x 16 pixels a larger font cut "Frequency: 30000Hz" and "Loopmode: Fordward".
+    const QFontMetrics fm(font());
+    const int rowH = std::max(16, fm.height() + 4);
+    int textW = 0;
+    for (QLabel* l : {diskLine_, typeLine_}) textW = std::max(textW, fm.horizontalAdvance(l->text()) + 6);
+    for (const char* sample : {"Tone Number: 255", "Subtone of 255", "Lenght: 99.9 s", "Frequency: 30000Hz",
+                               "Start: 9999999", "Loop: 9999999", "End: 9999999", "Loopmode: Fordward",
+                               "Loopmode: One-Shot", "Volume: 127", "Position: 255", "Roland Memo  "})
+        textW = std::max(textW, fm.horizontalAdvance(QLatin1String(sample)) + 4);
+    const int keyW = std::max(65, fm.horizontalAdvance(QStringLiteral("Key: G#-8")) + 4);
+    const int outW = std::max(43, fm.horizontalAdvance(QStringLiteral("Out: 8")) + 4);
+    panelWidth_ = std::max({110, textW, keyW + 4 + outW});
+    if (editMemo_) panelWidth_ = std::max(panelWidth_, editMemo_->sizeHint().width());
+    const int w = panelWidth_;
+    int y = 2;
+    diskLine_->setGeometry(2, y, w, rowH);
+    y += rowH + 2;
+    typeLine_->setGeometry(2, y, w, rowH);
+    y += rowH + 2;
+    if (!memoBox_) {
+        panelBottom_ = y;
+        return;
+    }
+    const int top = fm.height() + 6; // the box's caption
+    const int memoW = w - 22;
+    const int memoH = std::max(74, memoText_->heightForWidth(memoW));
+    memoBox_->setGeometry(2, y, w, top + memoH + 8);
+    memoText_->setGeometry(13, y + top, memoW, memoH);
+    y += top + memoH + 8 + 3;
+    const int buttonH = std::max(21, editMemo_->sizeHint().height());
+    editMemo_->setGeometry(2, y, w, buttonH);
+    y += buttonH + 2;
+    for (int i = 0; i < tone::kPanelLines; ++i) {
+        // Key and output share one row; every other line has a row of its own.
+        const int row = i <= tone::kLineKey ? i : i - 1;
+        int x = 2, lw = w;
+        if (i == tone::kLineKey) lw = w - outW - 4;
+        if (i == tone::kLineOut) x = 2 + w - outW, lw = outW;
+        info_[static_cast<std::size_t>(i)]->setGeometry(x, y + (rowH + 2) * row, lw, rowH);
+    }
+    panelBottom_ = y + (rowH + 2) * (tone::kPanelLines - 1);
+    if (tree_) tree_->setGeometry(w + 4, 2, width() - w - 4, height() - 2);
+}
+
+QSize ToneView::minimumSizeHint() const {
+    // The whole panel and a tree wide enough for a bank's label and a tone name.
+    return QSize(panelWidth_ + (tree_ ? 4 + fontMetrics().horizontalAdvance(QStringLiteral("WWWWWWWW")) + 60 : 2),
+                 panelBottom_ + 2);
+}
+
 void ToneView::resizeEvent(QResizeEvent* e) {
-    if (tree_) tree_->setGeometry(114, 2, e->size().width() - 114, e->size().height() - 2);
+    if (tree_) tree_->setGeometry(panelWidth_ + 4, 2, e->size().width() - panelWidth_ - 4, e->size().height() - 2);
 }
 
 std::set<int> ToneView::selectionCommands() const {
@@ -403,9 +457,7 @@ void ToneView::followEvents() {
             }
             break;
         case Kind::Panel: break;
-        case Kind::Memo:
-            if (memoText_) memoText_->setText(Q(MemoBoxText(doc_)));
-            break;
+        case Kind::Memo: showMemo(); break;
         }
     }
     if (QTreeWidgetItem* selected = widgetItemOf(t.selected())) {
@@ -422,7 +474,7 @@ void ToneView::stepDone(const StepResult& step, bool undo) {
     editor_->afterStep(tone::StepResult{static_cast<int>(step.code), step.parameter, step.returnedValue},
                        undo ? tone::StepDirection::Undo : tone::StepDirection::Redo);
     followEvents();
-    if (memoText_ && step.code == tone::kCmdMemo) memoText_->setText(Q(MemoBoxText(doc_)));
+    if (step.code == tone::kCmdMemo) showMemo();
 }
 
 bool ToneView::eventFilter(QObject* watched, QEvent* e) {

@@ -28,6 +28,8 @@ public:
              const ToneEditorSettings* settings = nullptr);
     ~ToneView() override;
 
+    // The whole panel beside a usable tree.
+    QSize minimumSizeHint() const override;
     std::set<int> selectionCommands() const override;
     bool runCommand(int id) override;
     void stepDone(const StepResult& step, bool undo) override;
@@ -46,6 +48,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
+    void layoutPanel();
+    void showMemo();
     void deleteTone();
     void loadTone();
     void saveTone();
@@ -75,6 +79,8 @@ private:
     std::array<QLabel*, tone::kPanelLines> info_{};
     QTreeWidget* tree_ = nullptr;
     bool filling_ = false;
+    int panelWidth_ = 110;
+    int panelBottom_ = 0;
     std::uint32_t* expansion_ = nullptr;
     ToneEditorSettings defaults_;
     const ToneEditorSettings* settings_ = &defaults_; // read at each command: preferences may change
