@@ -294,6 +294,8 @@ void ModuleFrame::buildStatusBar() {
     for (int i = 0; i < 4; ++i) {
         auto* part = new QLabel(this);
         part->setObjectName(QStringLiteral("statusPart%1").arg(i));
+        static const char* const names[] = {"Free memory", "Octave", "Status", "Messages"};
+        part->setAccessibleName(QLatin1String(names[i]));
         part->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         if (i < 3) {
             part->setMinimumWidth(widths[i]);

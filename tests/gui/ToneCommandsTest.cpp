@@ -3,7 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QAction>
+#include <QAbstractButton>
+#include <QGroupBox>
+#include <QMenuBar>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -14,6 +18,8 @@
 #include <cstring>
 
 #include "core/ModuleMessages.h"
+#include "launcher/LauncherPanel.h"
+#include "launcher/ui/LauncherWindow.h"
 #include "frame/ui/ModuleFrame.h"
 #include "tone/ToneTexts.h"
 #include "tone/ui/ToneView.h"
@@ -420,6 +426,47 @@ TEST_F(ToneCommandsTest, NoTextIsCutAtAnyFontSizeAndTheFrameShowsTheWholePanel) 
         frame.reset();
     }
     QApplication::setFont(original);
+}
+
+TEST_F(ToneCommandsTest, EveryControlHasAnAccessibleNameAndTheLauncherButtonsCanBePressed) {
+    frame->show();
+    auto* v = open("demo.s55", "a.s55");
+    ASSERT_NE(v, nullptr);
+    QApplication::processEvents();
+    for (QWidget* w : frame->findChildren<QWidget*>()) {
+        if (!w->isVisible()) continue;
+        const bool control = qobject_cast<QAbstractButton*>(w) || qobject_cast<QAbstractItemView*>(w) ||
+                             qobject_cast<QLabel*>(w) || qobject_cast<QGroupBox*>(w);
+        if (!control) continue;
+        QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+        ASSERT_NE(a, nullptr);
+        EXPECT_FALSE(a->text(QAccessible::Name).isEmpty()) << w->metaObject()->className() << " "
+                                                           << w->objectName().toStdString();
+    }
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(v->tree())->text(QAccessible::Name), QStringLiteral("Tone tree"));
+    for (QAction* menu : frame->menuBar()->actions())
+        for (QAction* a : menu->menu()->actions())
+            if (!a->isSeparator()) {
+                EXPECT_FALSE(a->text().isEmpty());
+            }
+
+    // The launcher's drawn buttons: named by their face, pressed through their action.
+    for (const launcher::ButtonInfo& info : launcher::Buttons()) {
+        launcher::BitmapButton b(info, nullptr);
+        int clicks = 0;
+        b.clicked = [&] { ++clicks; };
+        QAccessibleInterface* a = QAccessible::queryAccessibleInterface(&b);
+        ASSERT_NE(a, nullptr);
+        EXPECT_EQ(a->role(), QAccessible::Button);
+        EXPECT_EQ(a->text(QAccessible::Name).toStdString(), info.label);
+        EXPECT_FALSE(info.label.empty());
+        ASSERT_NE(a->actionInterface(), nullptr);
+        a->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        EXPECT_EQ(clicks, 1);
+        b.setEnabled(false);
+        a->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        EXPECT_EQ(clicks, 1) << "a disabled button does nothing";
+    }
 }
 
 } // namespace
