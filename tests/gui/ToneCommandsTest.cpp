@@ -10,6 +10,8 @@
 #include <QMenuBar>
 #include <QApplication>
 #include <QKeyEvent>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QLabel>
 #include <QScreen>
 #include <QStatusBar>
@@ -18,6 +20,8 @@
 #include <cstring>
 
 #include "core/ModuleMessages.h"
+#include "frame/MemoEdit.h"
+#include "frame/ui/MemoDialog.h"
 #include "launcher/LauncherPanel.h"
 #include "launcher/ui/LauncherWindow.h"
 #include "frame/ui/ModuleFrame.h"
@@ -467,6 +471,81 @@ TEST_F(ToneCommandsTest, EveryControlHasAnAccessibleNameAndTheLauncherButtonsCan
         a->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
         EXPECT_EQ(clicks, 1) << "a disabled button does nothing";
     }
+}
+
+TEST_F(ToneCommandsTest, MemoEditorCentresEachFieldAsOneUndoStep) {
+    auto* v = open("demo.s55", "a.s55");
+    ASSERT_NE(v, nullptr);
+    ASSERT_TRUE(v->editMemoButton()->isEnabled());
+    const QString shown = v->memoText()->text();
+    ui::MemoDialog* d = v->editMemo();
+    EXPECT_EQ(d->windowTitle(), QStringLiteral("MEMO Editor"));
+    for (int i = 0; i < 8; ++i) EXPECT_EQ(d->field(i)->isEnabled(), i < 5) << i;
+    EXPECT_EQ(d->field(0)->text(), QStringLiteral("VELDIN DEMO "));
+    struct Case {
+        int field;
+        const char* typed;
+        const char* stored;
+    };
+    const Case cases[] = {
+        {0, "ABC", "    ABC     "},
+        {1, "ABCDEFGHIJKL", "ABCDEFGHIJKL"},
+        {2, "", "            "},
+        {3, "AB", "     AB     "},
+    };
+    for (const Case& c : cases) d->field(c.field)->setText(QLatin1String(c.typed));
+    d->findChild<QPushButton*>(QStringLiteral("ctl1"))->click();
+    const frame::MemoFields now = frame::CurrentMemo(*frame->activeDocument());
+    for (const Case& c : cases) EXPECT_EQ(now.memo[static_cast<std::size_t>(c.field)], c.stored) << c.typed;
+    EXPECT_TRUE(v->memoText()->text().startsWith(QStringLiteral("    ABC      ABCDEFGHIJKL")))
+        << v->memoText()->text().toStdString();
+    run(kUndo);
+    EXPECT_EQ(v->memoText()->text(), shown);
+    run(kRedo);
+    EXPECT_TRUE(v->memoText()->text().startsWith(QStringLiteral("    ABC ")));
+    EXPECT_FALSE(frame->action(kRedo)->isEnabled());
+}
+
+TEST_F(ToneCommandsTest, SystemDiskMemoWritesOnlyTheThreeSystemLines) {
+    // A W-30 system disk: its key in the header, its three lines in sector 0.
+    std::vector<std::uint8_t> image(737280, 0);
+    std::memcpy(&image[4], "W-30", 4);
+    image[12] = 0x01;
+    std::memcpy(&image[32], "OLD FIRST LINE", 14);
+    test::WriteFile(dir / "s.sys", image);
+    ASSERT_TRUE(frame->openImage(dir / "s.sys"));
+    ASSERT_TRUE(frame->activeDocument()->definition().isSystem);
+    auto* v = dynamic_cast<quilla::ToneView*>(frame->activeWindow()->view());
+    ASSERT_NE(v, nullptr);
+    ASSERT_NE(v->editMemoButton(), nullptr);
+    ui::MemoDialog* d = v->editMemo();
+    for (int i = 0; i < 8; ++i) EXPECT_EQ(d->field(i)->isEnabled(), i >= 5) << i;
+    EXPECT_EQ(d->field(5)->text().trimmed(), QStringLiteral("OLD FIRST LINE"));
+    EXPECT_EQ(d->field(5)->maxLength(), 31);
+    d->field(5)->setText(QStringLiteral("W-30"));
+    d->field(7)->setText(QString(31, QLatin1Char('z')));
+    d->apply();
+    run(kSave);
+    const auto after = test::ReadFile(dir / "s.sys");
+    for (std::size_t i = 0; i < after.size(); ++i) {
+        const bool line = i >= 32 && i < 128 && i % 32 != 31;
+        if (!line) {
+            ASSERT_EQ(after[i], image[i]) << "offset " << i;
+        }
+    }
+    // 31 characters: 13 blanks before, 14 after.
+    EXPECT_EQ(std::string(after.begin() + 32, after.begin() + 63), std::string(13, ' ') + "W-30" + std::string(14, ' '));
+    EXPECT_EQ(std::string(after.begin() + 64, after.begin() + 95), std::string(31, ' '));
+    EXPECT_EQ(std::string(after.begin() + 96, after.begin() + 127), std::string(31, 'z'));
+}
+
+TEST_F(ToneCommandsTest, SongImageShowsOnlyTheDiskAndTypeLines) {
+    auto* v = open("demo.sng", "a.sng");
+    ASSERT_NE(v, nullptr);
+    EXPECT_EQ(v->tree(), nullptr);
+    EXPECT_EQ(v->editMemoButton(), nullptr);
+    EXPECT_EQ(v->findChildren<QLabel*>().size(), 2);
+    EXPECT_EQ(v->findChildren<QLabel*>()[1]->text(), QStringLiteral(" Type: Song"));
 }
 
 } // namespace

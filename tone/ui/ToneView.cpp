@@ -13,6 +13,7 @@
 #include <cstring>
 #include <fstream>
 
+#include "frame/ui/MemoDialog.h"
 #include "tone/ToneFile.h"
 #include "tone/WaveExport.h"
 #include "tone/WaveImport.h"
@@ -124,7 +125,9 @@ ToneView::ToneView(Document& doc, ui::ModuleFrame& frame, QWidget* parent, std::
     memoText_->setAccessibleName(QStringLiteral("Roland Memo"));
     editMemo_ = new QPushButton(QStringLiteral("Edit Memo"), this);
     editMemo_->setObjectName(QStringLiteral("ctl530"));
-    editMemo_->setEnabled(false); // the memo editor comes with the editing commands
+    // A disk without a memo sector has nothing the editor could write.
+    editMemo_->setEnabled(def.memoSector >= 0);
+    connect(editMemo_, &QPushButton::clicked, this, [this] { editMemo(); });
     for (int i = 0; i < tone::kPanelLines; ++i) {
         auto* l = new QLabel(this);
         l->setObjectName(QStringLiteral("ctl%1").arg(kInfoIds[i]));
@@ -211,6 +214,17 @@ void ToneView::documentClosing() {
     if (expansion_ && editor_ && tree_) *expansion_ = editor_->tree().expansionMask();
     frame_.statusPart(0)->clear();
     frame_.statusPart(1)->clear();
+}
+
+ui::MemoDialog* ToneView::editMemo() {
+    auto* d = new ui::MemoDialog(doc_, frame_.interaction(), std::string(veldin::text::kTitleToneEditor), this);
+    d->setAttribute(Qt::WA_DeleteOnClose);
+    connect(d, &QDialog::accepted, this, [this] {
+        showMemo();
+        frame_.updateCommands();
+    });
+    d->open();
+    return d;
 }
 
 void ToneView::showMemo() {

@@ -15,6 +15,10 @@ class QLabel;
 class QGroupBox;
 class QPushButton;
 
+namespace veldin::ui {
+class MemoDialog;
+}
+
 namespace veldin::quilla {
 
 class ToneView final : public ui::DocumentView {
@@ -34,6 +38,8 @@ public:
     bool runCommand(int id) override;
     void stepDone(const StepResult& step, bool undo) override;
     QLabel* memoText() const { return memoText_; }
+    // Opens the memo editor (window-modal) and returns it.
+    ui::MemoDialog* editMemo();
     QPushButton* editMemoButton() const { return editMemo_; }
 
     QTreeWidget* tree() const { return tree_; }
