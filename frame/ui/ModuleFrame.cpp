@@ -197,7 +197,7 @@ bool ModuleFrame::start(SettingsStore* store, ModuleSettingsSpec spec) {
 
 void ModuleFrame::launcherMoved(int x, int y) {
     int toX = 0, toY = 0;
-    if (AlignedPosition(*frameSettings_, x, y, toX, toY)) move(toX, toY);
+    if (AlignedPosition(*frameSettings_, x, y, toX, toY)) keepOnScreen(QPoint(toX, toY));
 }
 
 void ModuleFrame::applyTexture() {
@@ -398,8 +398,23 @@ void ModuleFrame::fitDocument(DocumentWindow* w) {
                         statusBar()->sizeHint().height() + 8;
     QSize want(std::max({width(), view.width() + 8, statusBar()->sizeHint().width()}),
                std::max(height(), view.height() + chromeH));
-    if (QScreen* s = screen()) want = want.boundedTo(s->availableGeometry().size());
-    if (want != size()) resize(want);
+    if (want == size()) return;
+    QScreen* s = screen();
+    const QRect avail = s ? s->availableGeometry() : QRect(QPoint(0, 0), want);
+    want = want.boundedTo(avail.size());
+    resize(want);
+    keepOnScreen(pos());
+}
+
+void ModuleFrame::keepOnScreen(QPoint at) {
+    // A frame placed below the launcher must not reach past the screen's edge.
+    QScreen* s = screen();
+    if (!s) return;
+    const QRect avail = s->availableGeometry();
+    QRect placed(at, frameGeometry().size().boundedTo(avail.size()));
+    if (placed.bottom() > avail.bottom()) placed.moveBottom(avail.bottom());
+    if (placed.right() > avail.right()) placed.moveRight(avail.right());
+    if (placed.topLeft() != pos()) move(placed.topLeft());
 }
 
 bool ModuleFrame::openImage(const std::filesystem::path& path) {

@@ -167,6 +167,7 @@ private:
     void updateWindowList();
     bool addDocument(Result<std::unique_ptr<Document>> opened);
     void fitDocument(DocumentWindow* w);
+    void keepOnScreen(QPoint at);
     void commandNew();
     void commandOpen();
     void commandSaveAs();
