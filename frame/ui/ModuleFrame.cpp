@@ -18,6 +18,7 @@
 #include <QShortcut>
 #include <QStatusBar>
 #include <QToolBar>
+#include <QToolButton>
 #include <QUrl>
 
 #include "core/FileVersion.h"
@@ -262,6 +263,8 @@ void ModuleFrame::buildMenus() {
             actions_[e.id] = a;
         }
     }
+    if (auto* more = menuBar()->findChild<QToolButton*>(QStringLiteral("qt_menubar_ext_button")))
+        more->setAccessibleName(QStringLiteral("More menus"));
     contextMenu_ = new QMenu(this);
     for (int id : ContextMenuCommands()) {
         if (id == kSeparator) contextMenu_->addSeparator();
@@ -283,6 +286,9 @@ void ModuleFrame::buildToolBar() {
         a->setIcon(ToolIcon(ToolBarImage(id)));
         bar->addAction(a);
     }
+    // The bar's own button for the commands that do not fit is nameless to screen readers.
+    if (auto* more = bar->findChild<QToolButton*>(QStringLiteral("qt_toolbar_ext_button")))
+        more->setAccessibleName(QStringLiteral("More commands"));
 }
 
 void ModuleFrame::buildStatusBar() {
