@@ -185,7 +185,7 @@ TEST_F(ToneCommandsTest, StereoAnswerDecidesBetweenOneToneAndToneWithSubtone) {
         Answer answer;
         int subtones;
     };
-    for (const Case c : {Case{Answer::Yes, 0}, Case{Answer::No, 1}}) {
+    for (const Case c : {Case{Answer::Yes, 0}, Case{Answer::No, 1}, Case{Answer::Cancel, -1}}) {
         SCOPED_TRACE(c.subtones);
         ui.clear();
         const std::string name = "s" + std::to_string(c.subtones) + ".s55";
@@ -198,6 +198,11 @@ TEST_F(ToneCommandsTest, StereoAnswerDecidesBetweenOneToneAndToneWithSubtone) {
         run(kLoadWave);
         ASSERT_EQ(ui.shown().size(), 1u);
         EXPECT_EQ(ui.shown()[0].text, tone::text::kStereoQuestion);
+        if (c.subtones < 0) { // Cancel: nothing imported, nothing said
+            EXPECT_EQ(Item(v->tree(), {"RAM", "B"})->childCount(), 1);
+            EXPECT_FALSE(frame->action(kUndo)->isEnabled());
+            continue;
+        }
         QTreeWidgetItem* bank = Item(v->tree(), {"RAM", "B"});
         ASSERT_EQ(bank->childCount(), 2);
         QTreeWidgetItem* tone = Trimmed(bank->child(0)) == QLatin1String("SAW C3") ? bank->child(1) : bank->child(0);

@@ -384,6 +384,7 @@ void ToneView::loadWave() {
     const std::string name = std::filesystem::path(choice->path.toStdString()).filename().string();
     auto file = tone::WaveToToneFile(*bytes, name, tone::ImportOptionsFrom(*settings_, frame_.mainDirectory()),
                                      frame_.interaction());
+    if (!file && file.failure().text == tone::text::kImportCancelled) return;
     if (!file) return report(file.failure());
     editor_->clearEvents();
     if (auto st = editor_->importToneFile(*file, target); !st) report(st.failure());
