@@ -52,6 +52,8 @@ public:
     ToneTree& tree() { return tree_; }
     const ToneSelection& selection() const { return sel_; }
     const std::vector<RefreshEvent>& lastEvents() const { return lastEvents_; }
+    // Before a command: so that a command that changed nothing leaves no events.
+    void clearEvents() { lastEvents_.clear(); }
 
     void select(ItemId id);
     bool selectTone(ToneRef ref);

@@ -64,6 +64,8 @@ inline constexpr std::string_view kNotPcm = "Wave is not in PCM format!";
 inline constexpr std::string_view kTooManyChannels = "Waves with more as 2 channels (mono or stereo) are not supported!";
 inline constexpr std::string_view kStereoQuestion =
     "This is a stereo wave file.\n\r\n\rPress YES to import only left channel\n\ror NO to import both as Tone and SubTone.";
+// The stereo question answered Cancel: a failure without text, shown to nobody.
+inline constexpr std::string_view kImportCancelled = "";
 inline constexpr std::string_view kWaveChunkPastEnd = "The wave file is damaged: a chunk runs past the end of the file!";
 inline constexpr std::string_view kWaveNoFormat = "The wave file has no valid format chunk before its data!";
 inline constexpr std::string_view kWaveNoData = "The wave file holds no sample data!";

@@ -182,8 +182,14 @@ Result<ToneFile> ConvertWave(std::span<const std::uint8_t> wav, std::string_view
                 mode = ChannelMode::Mono;
             } else {
                 log.writeLine(text::kStereoQuestion.substr(0, 70));
-                if (ui.ask(text::kStereoQuestion, veldin::text::kTitleToneEditor, Buttons::YesNo, Icon::None) ==
-                    Answer::Yes) {
+                const Answer a = ui.ask(text::kStereoQuestion, veldin::text::kTitleToneEditor, Buttons::YesNoCancel,
+                                        Icon::None);
+                if (a == Answer::Cancel) {
+                    // The user keeps the image as it is; there is nothing to tell.
+                    log.writeLine("  CANCEL pressed - nothing imported");
+                    return Fail(text::kImportCancelled, Icon::None);
+                }
+                if (a == Answer::Yes) {
                     mode = ChannelMode::Left;
                     log.writeLine("  YES pressed - import only left channel");
                 } else {

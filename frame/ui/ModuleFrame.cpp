@@ -18,6 +18,7 @@
 #include <QShortcut>
 #include <QStatusBar>
 #include <QToolBar>
+#include <QToolButton>
 #include <QUrl>
 
 #include "core/FileVersion.h"
@@ -197,7 +198,7 @@ bool ModuleFrame::start(SettingsStore* store, ModuleSettingsSpec spec) {
 
 void ModuleFrame::launcherMoved(int x, int y) {
     int toX = 0, toY = 0;
-    if (AlignedPosition(*frameSettings_, x, y, toX, toY)) move(toX, toY);
+    if (AlignedPosition(*frameSettings_, x, y, toX, toY)) keepOnScreen(QPoint(toX, toY));
 }
 
 void ModuleFrame::applyTexture() {
@@ -262,6 +263,8 @@ void ModuleFrame::buildMenus() {
             actions_[e.id] = a;
         }
     }
+    if (auto* more = menuBar()->findChild<QToolButton*>(QStringLiteral("qt_menubar_ext_button")))
+        more->setAccessibleName(QStringLiteral("More menus"));
     contextMenu_ = new QMenu(this);
     for (int id : ContextMenuCommands()) {
         if (id == kSeparator) contextMenu_->addSeparator();
@@ -283,13 +286,22 @@ void ModuleFrame::buildToolBar() {
         a->setIcon(ToolIcon(ToolBarImage(id)));
         bar->addAction(a);
     }
+    // The bar's own button for the commands that do not fit is nameless to screen readers.
+    if (auto* more = bar->findChild<QToolButton*>(QStringLiteral("qt_toolbar_ext_button")))
+        more->setAccessibleName(QStringLiteral("More commands"));
 }
 
 void ModuleFrame::buildStatusBar() {
-    static const int widths[] = {150, 60, 190};
+    // The parts are as wide as the longest text each shows (the memory figures, the
+    // octave), never narrower than the classic widths.
+    const QFontMetrics fm(font());
+    const int widths[] = {std::max(150, fm.horizontalAdvance(QStringLiteral("00 positions & 0000000 bytes free")) + 10),
+                          std::max(60, fm.horizontalAdvance(QStringLiteral("Octave: 0")) + 10), 190};
     for (int i = 0; i < 4; ++i) {
         auto* part = new QLabel(this);
         part->setObjectName(QStringLiteral("statusPart%1").arg(i));
+        static const char* const names[] = {"Free memory", "Octave", "Status", "Messages"};
+        part->setAccessibleName(QLatin1String(names[i]));
         part->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         if (i < 3) {
             part->setMinimumWidth(widths[i]);
@@ -378,8 +390,37 @@ bool ModuleFrame::addDocument(Result<std::unique_ptr<Document>> opened) {
     connect(w, &QObject::destroyed, this, [this] { QMetaObject::invokeMethod(this, [this] { updateCommands(); }, Qt::QueuedConnection); });
     sub->showMaximized();
     mdi_->setActiveSubWindow(sub);
+    fitDocument(w);
     updateCommands();
     return true;
+}
+
+void ModuleFrame::fitDocument(DocumentWindow* w) {
+    // A frame smaller than a document window's view (with menus, tool bar and status
+    // bar around it) grows so that everything shows, as far as the screen allows.
+    if (!w->view()) return;
+    const QSize view = w->view()->minimumSizeHint();
+    const int chromeH = menuBar()->sizeHint().height() + findChild<QToolBar*>()->sizeHint().height() +
+                        statusBar()->sizeHint().height() + 8;
+    QSize want(std::max({width(), view.width() + 8, statusBar()->sizeHint().width()}),
+               std::max(height(), view.height() + chromeH));
+    if (want == size()) return;
+    QScreen* s = screen();
+    const QRect avail = s ? s->availableGeometry() : QRect(QPoint(0, 0), want);
+    want = want.boundedTo(avail.size());
+    resize(want);
+    keepOnScreen(pos());
+}
+
+void ModuleFrame::keepOnScreen(QPoint at) {
+    // A frame placed below the launcher must not reach past the screen's edge.
+    QScreen* s = screen();
+    if (!s) return;
+    const QRect avail = s->availableGeometry();
+    QRect placed(at, frameGeometry().size().boundedTo(avail.size()));
+    if (placed.bottom() > avail.bottom()) placed.moveBottom(avail.bottom());
+    if (placed.right() > avail.right()) placed.moveRight(avail.right());
+    if (placed.topLeft() != pos()) move(placed.topLeft());
 }
 
 bool ModuleFrame::openImage(const std::filesystem::path& path) {
@@ -437,8 +478,8 @@ void ModuleFrame::undoRedo(bool undo) {
     if (!doc) return;
     auto r = undo ? doc->undo() : doc->redo();
     if (!r.ok()) ui_->report(r.failure(), identity_.programName);
-    // The view re-reads the image after a step; its editing comes with its commands.
-    if (DocumentWindow* w = activeWindow(); w && w->view()) w->view()->update();
+    // The view follows the step it is handed back (which tree item, panel or memo).
+    if (DocumentWindow* w = activeWindow(); w && w->view() && r.ok()) w->view()->stepDone(r.value(), undo);
     updateCommands();
 }
 
@@ -506,7 +547,12 @@ void ModuleFrame::runCommand(int id) {
     case kPreferences: showPreferences(); break;
     case kHelp: openHelp(); break;
     case kAbout: about(); break;
-    default: break; // the module's own commands come with its editing
+    default:
+        // Delete, the tone commands and the like belong to the active document's view.
+        if (DocumentWindow* w = activeWindow(); w && w->view() && action(id) && action(id)->isEnabled())
+            w->view()->runCommand(id);
+        updateCommands();
+        break;
     }
 }
 
@@ -532,6 +578,19 @@ void ModuleFrame::dragEnterEvent(QDragEnterEvent* e) {
 void ModuleFrame::dropEvent(QDropEvent* e) {
     const QList<QUrl> urls = e->mimeData()->urls();
     if (!urls.isEmpty() && urls.first().isLocalFile()) openImage(urls.first().toLocalFile().toStdString());
+}
+
+std::optional<FileChoice> ChooseFileWithDialog(QWidget* parent, const FileRequest& request) {
+    QFileDialog d(parent, request.title, request.directory);
+    d.setNameFilters(request.filters);
+    d.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    d.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    if (request.save) {
+        d.setDefaultSuffix(request.defaultSuffix);
+        d.selectFile(request.proposedName);
+    }
+    if (d.exec() != QDialog::Accepted || d.selectedFiles().isEmpty()) return std::nullopt;
+    return FileChoice{d.selectedFiles().first(), static_cast<int>(request.filters.indexOf(d.selectedNameFilter()))};
 }
 
 // ---------------------------------------------------------------- tool bar images

@@ -15,6 +15,7 @@
 
 #include "bus/FrameLink.h"
 #include "core/Document.h"
+#include "core/UndoStore.h"
 #include "core/MinStdRandom.h"
 #include "core/ModuleSettings.h"
 #include "core/Settings.h"
@@ -32,8 +33,36 @@ public:
     using QWidget::QWidget;
     // Commands that the view's selection enables (Copy ... Save Wave).
     virtual std::set<int> selectionCommands() const { return {}; }
+    // A command the frame does not handle itself; false when the view has none for it.
+    virtual bool runCommand(int id) {
+        (void)id;
+        return false;
+    }
+    // After an undo (`undo` true) or redo of `step` on the view's document.
+    virtual void stepDone(const StepResult& step, bool undo) {
+        (void)step;
+        (void)undo;
+    }
     virtual void documentClosing() {}
 };
+
+// A file chooser's question and answer. `filters` are shown in order; `filter` of the
+// answer is the index of the one chosen.
+struct FileRequest {
+    bool save = false;
+    QString title;
+    QString directory;
+    QString proposedName;  // save only
+    QString defaultSuffix; // save only, without the dot
+    QStringList filters;   // "Wave File (*.wav)"
+};
+struct FileChoice {
+    QString path;
+    int filter = 0;
+};
+// Empty when the user cancelled. Tests put their own in place of the file dialog.
+using FileChooser = std::function<std::optional<FileChoice>(QWidget* parent, const FileRequest&)>;
+std::optional<FileChoice> ChooseFileWithDialog(QWidget* parent, const FileRequest& request);
 
 struct ModuleIdentity {
     std::string programName; // "Tone Editor"
@@ -107,6 +136,8 @@ public:
     QLabel* statusPart(int index) const;
     QMdiArea* mdiArea() const { return mdi_; }
     QMenu* contextMenu() const { return contextMenu_; }
+    std::optional<FileChoice> chooseFile(const FileRequest& request) { return chooser_(this, request); }
+    void setFileChooser(FileChooser chooser) { chooser_ = std::move(chooser); }
 
     // Opens a document window for this file; false when it failed (already reported).
     bool openImage(const std::filesystem::path& path);
@@ -135,6 +166,8 @@ private:
     void buildStatusBar();
     void updateWindowList();
     bool addDocument(Result<std::unique_ptr<Document>> opened);
+    void fitDocument(DocumentWindow* w);
+    void keepOnScreen(QPoint at);
     void commandNew();
     void commandOpen();
     void commandSaveAs();
@@ -148,6 +181,7 @@ private:
     ViewFactory views_;
     UserInteraction* ui_;
     std::unique_ptr<UserInteraction> ownUi_;
+    FileChooser chooser_ = ChooseFileWithDialog;
     std::optional<Workspace> workspace_;
     std::filesystem::path sdkPath_;
     SettingsStore* store_ = nullptr;

@@ -1,6 +1,7 @@
 #include "launcher/ui/LauncherWindow.h"
 
 #include <memory>
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDialog>
@@ -60,14 +61,49 @@ bool IsModuleButton(int id) { return id == kCdButton || id == kToneButton || id 
 
 // ---------------------------------------------------------------- buttons
 
+namespace {
+
+// What assistive technology sees of a drawn button: a push button with its face text
+// as name and one action, press, that clicks it.
+class BitmapButtonAccessible final : public QAccessibleWidget {
+public:
+    explicit BitmapButtonAccessible(BitmapButton* b) : QAccessibleWidget(b, QAccessible::Button) {}
+    QStringList actionNames() const override { return {pressAction()}; }
+    void doAction(const QString& name) override {
+        if (name == pressAction()) static_cast<BitmapButton*>(widget())->press();
+    }
+    QStringList keyBindingsForAction(const QString&) const override { return {}; }
+};
+
+// The button has no meta object of its own: it is asked for under "QWidget".
+QAccessibleInterface* BitmapButtonFactory(const QString&, QObject* object) {
+    if (auto* b = dynamic_cast<BitmapButton*>(object)) return new BitmapButtonAccessible(b);
+    return nullptr;
+}
+
+} // namespace
+
+void InstallButtonAccessibility() {
+    static const bool installed = [] {
+        QAccessible::installFactory(BitmapButtonFactory);
+        return true;
+    }();
+    (void)installed;
+}
+
 BitmapButton::BitmapButton(const ButtonInfo& info, QWidget* parent)
     : QWidget(parent), info_(info), endpoint_([this](std::uint32_t message, bus::Param, bus::Param) -> bus::Param {
           if (message != msg::LM_BUTTON_PRESS) return 0;
-          if (isEnabled() && clicked) clicked();
+          press();
           return 1;
       }) {
+    // Before anything can ask for the button's accessible interface (a name change does).
+    InstallButtonAccessibility();
     setObjectName(QStringLiteral("ctl%1").arg(info.id));
     setToolTip(Q(info.tooltip));
+    // Drawn, not a push button: screen readers learn its face text and what it does.
+    setAccessibleName(Q(info.label));
+    setAccessibleDescription(Q(info.tooltip));
     setGeometry(info.x, info.y, kButtonWidth, kButtonHeight);
     setCursor(Qt::PointingHandCursor);
 }

@@ -21,6 +21,11 @@ class BitmapButton final : public QWidget {
 public:
     BitmapButton(const ButtonInfo& info, QWidget* parent);
     std::function<void()> clicked;
+    // A click without the mouse: the bus, assistive technology.
+    void press() {
+        if (isEnabled() && clicked) clicked();
+    }
+    const ButtonInfo& info() const { return info_; }
     void setLit(bool on) { lit_ = on, update(); }
     // The button's own handle: LM_BUTTON_PRESS to it acts as a click.
     bus::Handle handle() const { return endpoint_.handle(); }

@@ -35,7 +35,7 @@ extern "C" __attribute__((visibility("default"))) int StartEd(veldin::bus::Handl
     g_settings = veldin::ToneEditorSettings{};
     g_store = std::make_unique<veldin::QtSettingsStore>();
     auto views = [](veldin::Document& doc, veldin::ui::ModuleFrame& frame, QWidget* parent) -> veldin::ui::DocumentView* {
-        return new veldin::quilla::ToneView(doc, frame, parent, &g_settings.tree);
+        return new veldin::quilla::ToneView(doc, frame, parent, &g_settings.tree, &g_settings);
     };
     auto* frame = new veldin::ui::ModuleFrame({"Tone Editor", veldin::msg::kToneEditor, "Quilla.html"}, launcher,
                                               ProgramDirectory(), views);

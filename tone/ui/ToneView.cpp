@@ -8,7 +8,15 @@
 #include <QPainterPath>
 #include <QPushButton>
 #include <QResizeEvent>
+#include <QKeyEvent>
 #include <cmath>
+#include <cstring>
+#include <fstream>
+
+#include "frame/ui/MemoDialog.h"
+#include "tone/ToneFile.h"
+#include "tone/WaveExport.h"
+#include "tone/WaveImport.h"
 
 #include "tone/ToneTexts.h"
 
@@ -18,6 +26,24 @@ namespace {
 QString Q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 constexpr int kInfoIds[tone::kPanelLines] = {54, 55, 56, 57, 58, 59, 60, 61, 62, 63, 64, 65};
 constexpr int kRoleId = Qt::UserRole + 1;
+constexpr int kRoleRef = Qt::UserRole + 2;
+using namespace veldin::frame;
+
+std::optional<std::vector<std::uint8_t>> ReadWhole(const QString& path) {
+    std::ifstream in(std::filesystem::path(path.toStdString()), std::ios::binary);
+    if (!in) return std::nullopt;
+    return std::vector<std::uint8_t>{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+bool WriteWhole(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    return static_cast<bool>(out);
+}
+
+QString PathField(const char* field) {
+    return QString::fromStdString(std::string(field, strnlen(field, kSettingsPathSize)));
+}
 } // namespace
 
 QIcon TreeIcon(tone::IconKind kind, bool bank) {
@@ -66,58 +92,59 @@ QIcon TreeIcon(tone::IconKind kind, bool bank) {
     return QIcon(pm);
 }
 
-ToneView::ToneView(Document& doc, ui::ModuleFrame& frame, QWidget* parent, std::uint32_t* expansion)
+ToneView::ToneView(Document& doc, ui::ModuleFrame& frame, QWidget* parent, std::uint32_t* expansion,
+                   const ToneEditorSettings* settings)
     : ui::DocumentView(parent), doc_(doc), frame_(frame), toneDoc_(doc), expansion_(expansion) {
+    if (settings) settings_ = settings;
     setObjectName(QStringLiteral("toneView"));
-    QFont small = font();
-    small.setPixelSize(11);
-    setFont(small);
     const DiskDefinition& def = doc.definition();
     diskLine_ = new QLabel(QStringLiteral(" Disk: ") + Q(def.samplerName), this);
     diskLine_->setObjectName(QStringLiteral("diskLine"));
-    diskLine_->setGeometry(2, 2, 110, 16);
     // Shown as plain text, so an "&" of the kind name stays a literal character.
     typeLine_ = new QLabel(QStringLiteral(" Type: ") + Q(def.kindName), this);
     typeLine_->setObjectName(QStringLiteral("typeLine"));
     typeLine_->setTextFormat(Qt::PlainText);
-    typeLine_->setGeometry(2, 20, 110, 16);
     for (QLabel* l : {diskLine_, typeLine_}) l->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    if (!def.hasSounds) return;
+    diskLine_->setAccessibleName(QStringLiteral("Disk"));
+    typeLine_->setAccessibleName(QStringLiteral("Type"));
+    if (!def.hasSounds) {
+        layoutPanel();
+        return;
+    }
 
     memoBox_ = new QGroupBox(QStringLiteral("Roland Memo"), this);
     memoBox_->setObjectName(QStringLiteral("ctl500"));
-    memoBox_->setGeometry(2, 38, 110, 98);
     memoBox_->setStyleSheet(QStringLiteral(
         "QGroupBox { border: 1px solid #9aa3ad; border-radius: 3px; margin-top: 7px; }"
         "QGroupBox::title { subcontrol-origin: margin; left: 6px; padding: 0 2px; }"));
     memoText_ = new QLabel(Q(MemoBoxText(doc)), this);
     memoText_->setObjectName(QStringLiteral("ctl50"));
-    memoText_->setGeometry(13, 55, 88, 74);
     memoText_->setWordWrap(true);
     memoText_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     memoText_->setTextFormat(Qt::PlainText);
+    memoText_->setAccessibleName(QStringLiteral("Roland Memo"));
     editMemo_ = new QPushButton(QStringLiteral("Edit Memo"), this);
     editMemo_->setObjectName(QStringLiteral("ctl530"));
-    editMemo_->setGeometry(2, 139, 110, 21);
-    editMemo_->setEnabled(false); // the memo editor comes with the editing commands
+    // A disk without a memo sector has nothing the editor could write.
+    editMemo_->setEnabled(def.memoSector >= 0);
+    connect(editMemo_, &QPushButton::clicked, this, [this] { editMemo(); });
     for (int i = 0; i < tone::kPanelLines; ++i) {
         auto* l = new QLabel(this);
         l->setObjectName(QStringLiteral("ctl%1").arg(kInfoIds[i]));
         l->setTextFormat(Qt::PlainText);
-        // Key and output share one row; every other line has a row of its own.
-        int row = i <= tone::kLineKey ? i : i - 1;
-        int x = 2, w = 110;
-        if (i == tone::kLineKey) w = 65;
-        if (i == tone::kLineOut) x = 69, w = 43;
-        l->setGeometry(x, 162 + 18 * row, w, 16);
+        l->setAccessibleName(QStringLiteral("Tone info line %1").arg(i + 1));
         info_[static_cast<std::size_t>(i)] = l;
     }
     tree_ = new QTreeWidget(this);
     tree_->setObjectName(QStringLiteral("toneTree"));
+    tree_->setAccessibleName(QStringLiteral("Tone tree"));
     tree_->setHeaderHidden(true);
     tree_->setIconSize(QSize(16, 16));
     tree_->setStyleSheet(QStringLiteral("QTreeWidget { background: white; }"));
     connect(tree_, &QTreeWidget::itemSelectionChanged, this, [this] { selectionChanged(); });
+    tree_->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
+    connect(tree_, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* it) { labelEdited(it); });
+    tree_->installEventFilter(this);
     tree_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(tree_, &QTreeWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { frame_.contextMenu()->popup(tree_->viewport()->mapToGlobal(at)); });
@@ -127,6 +154,7 @@ ToneView::ToneView(Document& doc, ui::ModuleFrame& frame, QWidget* parent, std::
     connect(tree_, &QTreeWidget::itemExpanded, this, [noteExpansion](QTreeWidgetItem* it) { noteExpansion(it, true); });
     connect(tree_, &QTreeWidget::itemCollapsed, this, [noteExpansion](QTreeWidgetItem* it) { noteExpansion(it, false); });
     frame_.statusPart(1)->setText(QStringLiteral("Octave: %1").arg(4));
+    layoutPanel();
     editor_ = std::make_unique<tone::ToneEditor>(toneDoc_);
     if (expansion_) editor_->tree().presetExpansion(*expansion_);
     rebuildTree();
@@ -139,6 +167,9 @@ QTreeWidgetItem* ToneView::makeItem(tone::ItemId id) {
     auto* it = new QTreeWidgetItem;
     it->setText(0, Q(item->label));
     it->setData(0, kRoleId, id);
+    it->setData(0, kRoleRef, static_cast<qulonglong>(item->value.value));
+    // A tone's label is its name: editing it renames the tone.
+    if (item->value.isTone()) it->setFlags(it->flags() | Qt::ItemIsEditable);
     const bool bank = item->group && *item->group != tone::Group::Rom && *item->group != tone::Group::Ram;
     it->setIcon(0, TreeIcon(item->icon, bank));
     for (tone::ItemId child : item->children) it->addChild(makeItem(child));
@@ -185,8 +216,291 @@ void ToneView::documentClosing() {
     frame_.statusPart(1)->clear();
 }
 
+ui::MemoDialog* ToneView::editMemo() {
+    auto* d = new ui::MemoDialog(doc_, frame_.interaction(), std::string(veldin::text::kTitleToneEditor), this);
+    d->setAttribute(Qt::WA_DeleteOnClose);
+    connect(d, &QDialog::accepted, this, [this] {
+        showMemo();
+        frame_.updateCommands();
+    });
+    d->open();
+    return d;
+}
+
+void ToneView::showMemo() {
+    if (!memoText_) return;
+    memoText_->setText(Q(MemoBoxText(doc_)));
+    layoutPanel();
+}
+
+void ToneView::layoutPanel() {
+    // The panel keeps its arrangement (disk and type lines, memo box, button, info rows)
+    // but is as wide as its widest possible text and its rows as high as the font: at
+    // 110 x 16 pixels a larger font cut "Frequency: 30000Hz" and "Loopmode: Fordward".
+    const QFontMetrics fm(font());
+    const int rowH = std::max(16, fm.height() + 4);
+    int textW = 0;
+    for (QLabel* l : {diskLine_, typeLine_}) textW = std::max(textW, fm.horizontalAdvance(l->text()) + 6);
+    for (const char* sample : {"Tone Number: 255", "Subtone of 255", "Lenght: 99.9 s", "Frequency: 30000Hz",
+                               "Start: 9999999", "Loop: 9999999", "End: 9999999", "Loopmode: Fordward",
+                               "Loopmode: One-Shot", "Volume: 127", "Position: 255", "Roland Memo  "})
+        textW = std::max(textW, fm.horizontalAdvance(QLatin1String(sample)) + 4);
+    const int keyW = std::max(65, fm.horizontalAdvance(QStringLiteral("Key: G#-8")) + 4);
+    const int outW = std::max(43, fm.horizontalAdvance(QStringLiteral("Out: 8")) + 4);
+    panelWidth_ = std::max({110, textW, keyW + 4 + outW});
+    if (editMemo_) panelWidth_ = std::max(panelWidth_, editMemo_->sizeHint().width());
+    const int w = panelWidth_;
+    int y = 2;
+    diskLine_->setGeometry(2, y, w, rowH);
+    y += rowH + 2;
+    typeLine_->setGeometry(2, y, w, rowH);
+    y += rowH + 2;
+    if (!memoBox_) {
+        panelBottom_ = y;
+        return;
+    }
+    const int top = fm.height() + 6; // the box's caption
+    const int memoW = w - 22;
+    const int memoH = std::max(74, memoText_->heightForWidth(memoW));
+    memoBox_->setGeometry(2, y, w, top + memoH + 8);
+    memoText_->setGeometry(13, y + top, memoW, memoH);
+    y += top + memoH + 8 + 3;
+    const int buttonH = std::max(21, editMemo_->sizeHint().height());
+    editMemo_->setGeometry(2, y, w, buttonH);
+    y += buttonH + 2;
+    for (int i = 0; i < tone::kPanelLines; ++i) {
+        // Key and output share one row; every other line has a row of its own.
+        const int row = i <= tone::kLineKey ? i : i - 1;
+        int x = 2, lw = w;
+        if (i == tone::kLineKey) lw = w - outW - 4;
+        if (i == tone::kLineOut) x = 2 + w - outW, lw = outW;
+        info_[static_cast<std::size_t>(i)]->setGeometry(x, y + (rowH + 2) * row, lw, rowH);
+    }
+    panelBottom_ = y + (rowH + 2) * (tone::kPanelLines - 1);
+    if (tree_) tree_->setGeometry(w + 4, 2, width() - w - 4, height() - 2);
+}
+
+QSize ToneView::minimumSizeHint() const {
+    // The whole panel and a tree wide enough for a bank's label and a tone name.
+    return QSize(panelWidth_ + (tree_ ? 4 + fontMetrics().horizontalAdvance(QStringLiteral("WWWWWWWW")) + 60 : 2),
+                 panelBottom_ + 2);
+}
+
 void ToneView::resizeEvent(QResizeEvent* e) {
-    if (tree_) tree_->setGeometry(114, 2, e->size().width() - 114, e->size().height() - 2);
+    if (tree_) tree_->setGeometry(panelWidth_ + 4, 2, e->size().width() - panelWidth_ - 4, e->size().height() - 2);
+}
+
+std::set<int> ToneView::selectionCommands() const {
+    if (!tree_) return {};
+    const tone::ToneSelection& sel = editor_->selection();
+    std::set<int> on;
+    if (sel.bank >= 0) on.insert({kLoadTone, kLoadWave});
+    if (sel.ref.isTone()) {
+        on.insert({kDelete, kSaveTone});
+        // The second tone area's tones have no wave in the image.
+        if (sel.ref.area() == tone::Area::Ram) on.insert(kSaveWave);
+    }
+    return on;
+}
+
+bool ToneView::runCommand(int id) {
+    if (!tree_) return false;
+    switch (id) {
+    case kDelete: deleteTone(); return true;
+    case kLoadTone: loadTone(); return true;
+    case kSaveTone: saveTone(); return true;
+    case kLoadWave: loadWave(); return true;
+    case kSaveWave: saveWave(); return true;
+    default: return false;
+    }
+}
+
+void ToneView::report(const Failure& f) { frame_.interaction().report(f, veldin::text::kTitleToneEditor); }
+
+QString ToneView::toneDirectory() const {
+    const QString d = PathField(settings_->tonePath);
+    return d.isEmpty() ? QString::fromStdString(frame_.mainDirectory().string()) : d;
+}
+
+QString ToneView::waveDirectory() const {
+    const QString d = PathField(settings_->wavePath);
+    return d.isEmpty() ? QString::fromStdString(frame_.mainDirectory().string()) : d;
+}
+
+void ToneView::deleteTone() {
+    editor_->clearEvents();
+    if (auto st = editor_->deleteSelected(frame_.interaction()); !st) report(st.failure());
+    followEvents();
+}
+
+void ToneView::loadTone() {
+    const tone::ImportTarget target = editor_->target();
+    ui::FileRequest req;
+    req.title = QStringLiteral("Load...");
+    req.directory = toneDirectory();
+    req.filters = {QStringLiteral("Roland tone/subtone (*.ton *.ston)"), QStringLiteral("All files (*.*)")};
+    const auto choice = frame_.chooseFile(req);
+    if (!choice) return;
+    const auto bytes = ReadWhole(choice->path);
+    if (!bytes) return report(Fail(tone::text::kCantOpenFile, Icon::None));
+    editor_->clearEvents();
+    if (auto st = editor_->importToneFile(*bytes, target); !st) report(st.failure());
+    followEvents();
+}
+
+void ToneView::saveTone() {
+    const tone::ToneRef ref = editor_->selection().ref;
+    if (!ref.isTone()) return;
+    auto x = tone::ExtractToneFile(toneDoc_, editor_->areas(), ref);
+    if (!x) return report(x.failure());
+    const std::vector<tone::SaveKind> kinds = tone::SaveFilters(x->file);
+    ui::FileRequest req;
+    req.save = true;
+    req.title = QStringLiteral("Save...");
+    req.directory = toneDirectory();
+    req.proposedName = Q(tone::ProposedFileName(x->file.records.front()));
+    req.defaultSuffix = kinds.front() == tone::SaveKind::Tone ? QStringLiteral("ton") : QStringLiteral("ston");
+    for (tone::SaveKind k : kinds) req.filters << Q(k == tone::SaveKind::Tone ? tone::kToneFilter : tone::kSubtoneFilter);
+    const auto choice = frame_.chooseFile(req);
+    if (!choice) return;
+    const std::size_t index = choice->filter >= 0 && static_cast<std::size_t>(choice->filter) < kinds.size()
+                                  ? static_cast<std::size_t>(choice->filter)
+                                  : 0;
+    // A file that cannot be written is said so: the user would otherwise believe the tone saved.
+    if (!WriteWhole(choice->path.toStdString(), tone::SaveToneBytes(x->file, kinds[index])))
+        report(Fail(veldin::text::kCantCreateFile));
+}
+
+void ToneView::loadWave() {
+    const tone::ImportTarget target = editor_->target();
+    ui::FileRequest req;
+    req.title = QStringLiteral("Load...");
+    req.directory = waveDirectory();
+    req.filters = {QStringLiteral("Wave File (*.wav)"), QStringLiteral("All files (*.*)")};
+    const auto choice = frame_.chooseFile(req);
+    if (!choice) return;
+    const auto bytes = ReadWhole(choice->path);
+    if (!bytes) return report(Fail(tone::text::kCantOpenFile, Icon::None));
+    const std::string name = std::filesystem::path(choice->path.toStdString()).filename().string();
+    auto file = tone::WaveToToneFile(*bytes, name, tone::ImportOptionsFrom(*settings_, frame_.mainDirectory()),
+                                     frame_.interaction());
+    if (!file && file.failure().text == tone::text::kImportCancelled) return;
+    if (!file) return report(file.failure());
+    editor_->clearEvents();
+    if (auto st = editor_->importToneFile(*file, target); !st) report(st.failure());
+    followEvents();
+}
+
+void ToneView::saveWave() {
+    const tone::ToneRef ref = editor_->selection().ref;
+    if (!ref.isTone() || ref.area() != tone::Area::Ram) return;
+    const tone::WaveExportOptions options = tone::ExportOptionsFrom(*settings_);
+    auto wave = tone::BuildToneWave(toneDoc_, editor_->areas(), ref, options);
+    if (!wave) return report(wave.failure());
+    ui::FileRequest req;
+    req.save = true;
+    req.title = QStringLiteral("Save...");
+    req.directory = waveDirectory();
+    req.proposedName = Q(tone::ProposedFileName(*editor_->areas().find(ref)));
+    req.defaultSuffix = QStringLiteral("wav");
+    req.filters = {QStringLiteral("Wave File (*.wav)")};
+    const auto choice = frame_.chooseFile(req);
+    if (!choice) return;
+    const std::filesystem::path out = choice->path.toStdString();
+    if (!WriteWhole(out, tone::WaveFileBytes(*wave, options))) return report(Fail(veldin::text::kCantCreateFile));
+    // The marker file is a companion; one that cannot be written is left out.
+    if (options.mrk)
+        WriteWhole(tone::MrkPathFor(out),
+                   std::span(reinterpret_cast<const std::uint8_t*>(wave->mrk.data()), wave->mrk.size()));
+}
+
+void ToneView::labelEdited(QTreeWidgetItem* it) {
+    if (filling_) return;
+    const tone::ItemId id = it->data(0, kRoleId).toInt();
+    const tone::TreeItem* item = editor_->tree().item(id);
+    if (!item || it->text(0) == Q(item->label)) return;
+    editor_->clearEvents();
+    const QByteArray text = it->text(0).toLatin1();
+    if (auto st = editor_->rename(id, std::string_view(text.constData(), static_cast<std::size_t>(text.size()))); !st) {
+        report(st.failure());
+        filling_ = true;
+        it->setText(0, Q(item->label)); // the label stays as it was
+        filling_ = false;
+        return;
+    }
+    // The label becomes the stored name (blank-padded to eight characters).
+    followEvents();
+    frame_.updateCommands();
+}
+
+QTreeWidgetItem* ToneView::widgetItemOf(tone::ItemId id) const {
+    for (QTreeWidgetItemIterator walk(tree_); *walk; ++walk)
+        if ((*walk)->data(0, kRoleId).toInt() == id) return *walk;
+    return nullptr;
+}
+
+QTreeWidgetItem* ToneView::widgetItemOfTone(tone::ToneRef ref) const {
+    for (QTreeWidgetItemIterator walk(tree_); *walk; ++walk)
+        if ((*walk)->data(0, kRoleRef).toULongLong() == ref.value) return *walk;
+    return nullptr;
+}
+
+void ToneView::followEvents() {
+    using Kind = tone::RefreshEvent::Kind;
+    const tone::ToneTree& t = editor_->tree();
+    filling_ = true;
+    for (const tone::RefreshEvent& e : editor_->lastEvents()) {
+        switch (e.kind) {
+        case Kind::AddTone: {
+            const tone::ItemId id = t.findValue(e.ref);
+            const tone::TreeItem* item = t.item(id);
+            if (!item || widgetItemOf(id)) break;
+            const std::vector<tone::ItemId>& siblings = item->parent == tone::kNoItem ? t.roots() : t.item(item->parent)->children;
+            const int index = static_cast<int>(std::find(siblings.begin(), siblings.end(), id) - siblings.begin());
+            if (QTreeWidgetItem* parent = widgetItemOf(item->parent)) {
+                parent->insertChild(index, makeItem(id));
+                parent->setExpanded(true);
+            }
+            break;
+        }
+        case Kind::RemoveTone:
+            delete widgetItemOfTone(e.ref);
+            break;
+        case Kind::Relabel:
+            if (QTreeWidgetItem* it = widgetItemOfTone(e.ref)) {
+                if (const tone::TreeItem* item = t.item(it->data(0, kRoleId).toInt())) it->setText(0, Q(item->label));
+            }
+            break;
+        case Kind::Panel: break;
+        case Kind::Memo: showMemo(); break;
+        }
+    }
+    if (QTreeWidgetItem* selected = widgetItemOf(t.selected())) {
+        tree_->setCurrentItem(selected);
+        tree_->scrollToItem(selected);
+    }
+    filling_ = false;
+    showPanel();
+}
+
+void ToneView::stepDone(const StepResult& step, bool undo) {
+    if (!tree_) return;
+    editor_->clearEvents();
+    editor_->afterStep(tone::StepResult{static_cast<int>(step.code), step.parameter, step.returnedValue},
+                       undo ? tone::StepDirection::Undo : tone::StepDirection::Redo);
+    followEvents();
+    if (step.code == tone::kCmdMemo) showMemo();
+}
+
+bool ToneView::eventFilter(QObject* watched, QEvent* e) {
+    // The Delete key in the tree is Edit -> Delete, when that is enabled (a label being
+    // edited has the keys to itself: its line edit is another widget).
+    if (watched == tree_ && e->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(e)->key() == Qt::Key_Delete &&
+        static_cast<QKeyEvent*>(e)->modifiers() == Qt::NoModifier) {
+        if (QAction* a = frame_.action(kDelete); a && a->isEnabled()) frame_.runCommand(kDelete);
+        return true;
+    }
+    return ui::DocumentView::eventFilter(watched, e);
 }
 
 } // namespace veldin::quilla

@@ -6,6 +6,7 @@
 #include <array>
 #include <memory>
 
+#include "core/ModuleSettings.h"
 #include "frame/ui/ModuleFrame.h"
 #include "tone/ui/CoreToneDocument.h"
 #include "tone/ToneEditor.h"
@@ -14,6 +15,10 @@ class QLabel;
 class QGroupBox;
 class QPushButton;
 
+namespace veldin::ui {
+class MemoDialog;
+}
+
 namespace veldin::quilla {
 
 class ToneView final : public ui::DocumentView {
@@ -21,8 +26,21 @@ public:
     // `expansion`: the module's note of the groups' expansion (bits of
     // tone::ToneTree::expansionMask), taken by a new window and left by a closing one;
     // null when nothing is carried over.
-    ToneView(Document& doc, ui::ModuleFrame& frame, QWidget* parent, std::uint32_t* expansion = nullptr);
+    // `settings`: the module's settings (tone and wave directories, wave options); null
+    // runs on the first-start defaults.
+    ToneView(Document& doc, ui::ModuleFrame& frame, QWidget* parent, std::uint32_t* expansion = nullptr,
+             const ToneEditorSettings* settings = nullptr);
     ~ToneView() override;
+
+    // The whole panel beside a usable tree.
+    QSize minimumSizeHint() const override;
+    std::set<int> selectionCommands() const override;
+    bool runCommand(int id) override;
+    void stepDone(const StepResult& step, bool undo) override;
+    QLabel* memoText() const { return memoText_; }
+    // Opens the memo editor (window-modal) and returns it.
+    ui::MemoDialog* editMemo();
+    QPushButton* editMemoButton() const { return editMemo_; }
 
     QTreeWidget* tree() const { return tree_; }
     const tone::ToneEditor* editor() const { return editor_.get(); }
@@ -33,8 +51,24 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
+    void layoutPanel();
+    void showMemo();
+    void deleteTone();
+    void loadTone();
+    void saveTone();
+    void loadWave();
+    void saveWave();
+    void labelEdited(QTreeWidgetItem* item);
+    void report(const Failure& f);
+    // Brings the widget tree, the panel and the memo box to what the last change did.
+    void followEvents();
+    QTreeWidgetItem* widgetItemOf(tone::ItemId id) const;
+    QTreeWidgetItem* widgetItemOfTone(tone::ToneRef ref) const;
+    QString toneDirectory() const;
+    QString waveDirectory() const;
     void selectionChanged();
     void showPanel();
     QTreeWidgetItem* makeItem(tone::ItemId id);
@@ -51,7 +85,11 @@ private:
     std::array<QLabel*, tone::kPanelLines> info_{};
     QTreeWidget* tree_ = nullptr;
     bool filling_ = false;
+    int panelWidth_ = 110;
+    int panelBottom_ = 0;
     std::uint32_t* expansion_ = nullptr;
+    ToneEditorSettings defaults_;
+    const ToneEditorSettings* settings_ = &defaults_; // read at each command: preferences may change
 };
 
 // The five 16 x 16 images of the tree: ROM group, RAM group, bank, original, subtone.
