@@ -32,63 +32,15 @@
 #include "launcher/ui/LauncherWindow.h"
 #include "launcher/ui/QtLibraryLoader.h"
 #include "tone/ui/ToneView.h"
+#include "tests/support/GuiTestApp.h"
 #include "tests/support/TestSupport.h"
 
 using namespace veldin;
+using test::WaitFor;
 using namespace veldin::frame;
 using namespace veldin::launcher;
 
 namespace {
-
-// One application for the whole run, ended before the process's exit handlers run
-// (Qt's thread storage is gone by then).
-class AppEnvironment final : public ::testing::Environment {
-public:
-    void SetUp() override {
-        static int argc = 1;
-        static char name[] = "gui_test";
-        static char* argv[] = {name, nullptr};
-        app_ = std::make_unique<QApplication>(argc, argv);
-        // The modules that the launcher loads read their settings from a file of this
-        // run: the build's program folder as main directory, the Tone Editor set up.
-        settingsDir_ = std::make_unique<test::TempDir>();
-        const std::string file = (*settingsDir_ / "settings.conf").string();
-        QtSettingsStore store(file);
-        test::ScriptedUi quiet;
-        store.write("", "Main Path", RegType::Sz, AsBytes(test::BinDir().string()));
-        store.write("", "SDK Path", RegType::Sz, AsBytes((test::BinDir() / "demo").string()));
-        ToneEditorSettings tone;
-        ASSERT_TRUE(SetToneEditorFirstStart(tone, settingsDir_->path()).ok());
-        SaveSettings(store, kToneEditorKey, ToneEditorTable(), StorageOf(tone), quiet, "Tone Editor");
-        ASSERT_TRUE(store.sync());
-        qputenv("VELDIN_SETTINGS", QByteArray::fromStdString(file));
-    }
-    void TearDown() override {
-        app_.reset();
-        settingsDir_.reset();
-    }
-
-private:
-    static std::span<const std::uint8_t> AsBytes(const std::string& s) {
-        return {reinterpret_cast<const std::uint8_t*>(s.data()), s.size()};
-    }
-    std::unique_ptr<QApplication> app_;
-    std::unique_ptr<test::TempDir> settingsDir_;
-};
-[[maybe_unused]] ::testing::Environment* const g_appEnvironment =
-    ::testing::AddGlobalTestEnvironment(new AppEnvironment);
-
-// Runs the event loop until `done` holds or the time is up.
-template <class F>
-bool WaitFor(F done, int ms = 5000) {
-    QElapsedTimer t;
-    t.start();
-    while (!done() && t.elapsed() < ms) {
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
-        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-    return done();
-}
 
 ui::ModuleFrame* ToneFrame() {
     for (QWidget* w : QApplication::topLevelWidgets())

@@ -17,27 +17,13 @@
 #include "launcher/ui/LauncherWindow.h"
 #include "launcher/ui/QtLibraryLoader.h"
 #include "platform/QtSettingsStore.h"
+#include "tests/support/GuiTestApp.h"
 #include "tests/support/TestSupport.h"
 
 using namespace veldin;
 using namespace veldin::launcher;
 
 namespace {
-
-std::span<const std::uint8_t> AsBytes(const std::string& s) {
-    return {reinterpret_cast<const std::uint8_t*>(s.data()), s.size()};
-}
-
-template <class F>
-bool WaitFor(F done, int ms = 10000) {
-    QElapsedTimer t;
-    t.start();
-    while (!done() && t.elapsed() < ms) {
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
-        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-    return done();
-}
 
 std::vector<ui::ModuleFrame*> Frames() {
     std::vector<ui::ModuleFrame*> out;
@@ -48,24 +34,7 @@ std::vector<ui::ModuleFrame*> Frames() {
 }
 
 TEST(InstanceHandover, PathWithANewlineOpensAsOneFile) {
-    static int argc = 1;
-    static char name[] = "instance_handover_test";
-    static char* argv[] = {name, nullptr};
-    QApplication app(argc, argv);
-    // The Tone Editor reads its settings from a file of this run.
     test::TempDir dir;
-    const std::string file = (dir / "settings.conf").string();
-    {
-        QtSettingsStore store(file);
-        test::ScriptedUi quiet;
-        store.write("", "Main Path", RegType::Sz, AsBytes(test::BinDir().string()));
-        store.write("", "SDK Path", RegType::Sz, AsBytes((test::BinDir() / "demo").string()));
-        ToneEditorSettings tone;
-        ASSERT_TRUE(SetToneEditorFirstStart(tone, dir.path()).ok());
-        SaveSettings(store, kToneEditorKey, ToneEditorTable(), StorageOf(tone), quiet, "Tone Editor");
-        ASSERT_TRUE(store.sync());
-    }
-    qputenv("VELDIN_SETTINGS", QByteArray::fromStdString(file));
 
     // DIR/odd<newline>open 57 DIR/other.s55: sent as a line, the first launcher would try
     // DIR/odd in the Tone Editor and open DIR/other.s55 in the Patch Editor.
@@ -85,11 +54,11 @@ TEST(InstanceHandover, PathWithANewlineOpensAsOneFile) {
         second.setArguments({QStringLiteral("-oT"), QString::fromStdString(odd.string())});
         second.start();
         ASSERT_TRUE(second.waitForStarted());
-        ASSERT_TRUE(WaitFor([&] { return second.state() == QProcess::NotRunning; }));
+        ASSERT_TRUE(test::WaitFor([&] { return second.state() == QProcess::NotRunning; }));
         EXPECT_EQ(second.exitCode(), 0);
 
         ui::ModuleFrame* tone = nullptr;
-        ASSERT_TRUE(WaitFor([&] {
+        ASSERT_TRUE(test::WaitFor([&] {
             for (ui::ModuleFrame* f : Frames())
                 if (f->objectName() == QLatin1String("ModuleFrame17") && f->activeDocument()) tone = f;
             return tone != nullptr;
@@ -99,7 +68,7 @@ TEST(InstanceHandover, PathWithANewlineOpensAsOneFile) {
         EXPECT_TRUE(ui.shown().empty());
         first.host().closeAll();
         QPointer<ui::ModuleFrame> gone(tone);
-        WaitFor([&] { return gone.isNull(); });
+        test::WaitFor([&] { return gone.isNull(); });
     }
 }
 

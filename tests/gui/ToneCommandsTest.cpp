@@ -27,27 +27,13 @@
 #include "frame/ui/ModuleFrame.h"
 #include "tone/ToneTexts.h"
 #include "tone/ui/ToneView.h"
+#include "tests/support/GuiTestApp.h"
 #include "tests/support/TestSupport.h"
 
 using namespace veldin;
 using namespace veldin::frame;
 
 namespace {
-
-class AppEnvironment final : public ::testing::Environment {
-public:
-    void SetUp() override {
-        static int argc = 1;
-        static char name[] = "tone_commands_test";
-        static char* argv[] = {name, nullptr};
-        app_ = std::make_unique<QApplication>(argc, argv);
-    }
-    void TearDown() override { app_.reset(); }
-
-private:
-    std::unique_ptr<QApplication> app_;
-};
-[[maybe_unused]] ::testing::Environment* const g_env = ::testing::AddGlobalTestEnvironment(new AppEnvironment);
 
 // A 16-bit PCM WAV of `frames` frames of a sine (right channel in opposite phase).
 std::vector<std::uint8_t> Wav(int channels, int frames) {

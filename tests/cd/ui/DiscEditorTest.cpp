@@ -26,6 +26,7 @@
 #include "core/ModuleMessages.h"
 #include "platform/DiscImageFile.h"
 #include "platform/QtSettingsStore.h"
+#include "tests/support/GuiTestApp.h"
 #include "tests/support/TestSupport.h"
 
 using namespace veldin;
@@ -33,21 +34,6 @@ using namespace veldin::dorrel;
 namespace fs = std::filesystem;
 
 namespace {
-
-class AppEnvironment final : public ::testing::Environment {
-public:
-    void SetUp() override {
-        static int argc = 1;
-        static char name[] = "disc_editor_test";
-        static char* argv[] = {name, nullptr};
-        app_ = std::make_unique<QApplication>(argc, argv);
-    }
-    void TearDown() override { app_.reset(); }
-
-private:
-    std::unique_ptr<QApplication> app_;
-};
-[[maybe_unused]] ::testing::Environment* const g_env = ::testing::AddGlobalTestEnvironment(new AppEnvironment);
 
 struct Discs {
     test::TempDir dir;
