@@ -129,12 +129,14 @@ int main(int argc, char** argv) {
     }
     QtLibraryLoader loader(appDir);
     LauncherWindow window(ui, loader, 2);
+    // Listening comes before anything that can show a message: the update client must
+    // find a launcher that waits behind a box before it replaces the launcher's files.
+    if (screenshot.isEmpty() && !window.listen(name))
+        std::fprintf(stderr, "veldin: cannot listen as %s\n", name.toLocal8Bit().constData());
     window.show();
     auto store = std::make_unique<QtSettingsStore>();
     // The installation folder is where the launcher, its modules, templates and help lie.
     window.start(store.get(), appDir.toStdString());
-    if (screenshot.isEmpty() && !window.listen(name))
-        std::fprintf(stderr, "veldin: cannot listen as %s\n", name.toLocal8Bit().constData());
     for (const OpenRequest& r : cmd.opens) window.openRequest(r);
     if (cmd.showUsage) ui.message(kUsage, kUsageTitle, Icon::Information);
 

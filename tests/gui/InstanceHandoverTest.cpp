@@ -19,6 +19,7 @@
 #include "platform/QtSettingsStore.h"
 #include "tests/support/GuiTestApp.h"
 #include "tests/support/TestSupport.h"
+#include "update/net/LocalLauncherControl.h"
 
 using namespace veldin;
 using namespace veldin::launcher;
@@ -70,6 +71,42 @@ TEST(InstanceHandover, PathWithANewlineOpensAsOneFile) {
         QPointer<ui::ModuleFrame> gone(tone);
         test::WaitFor([&] { return gone.isNull(); });
     }
+}
+
+// A launcher held up at its start by a message box (here: a settings value it cannot
+// read) must already answer the update client, or the client would replace the files of
+// a launcher that runs unseen.
+TEST(InstanceHandover, UpdateClientFindsALauncherThatShowsAStartMessage) {
+    test::TempDir dir;
+    const std::filesystem::path settings = dir / "settings.conf";
+    const std::string ini = "[General]\nMain%20Path=" + test::BinDir().string() + "\nWinPosX=left\n";
+    test::WriteFile(settings, std::vector<std::uint8_t>(ini.begin(), ini.end()));
+    QProcess launcher;
+    struct EndAtExit {
+        QProcess& p;
+        ~EndAtExit() {
+            if (p.state() == QProcess::NotRunning) return;
+            p.kill();
+            p.waitForFinished();
+        }
+    } end{launcher};
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("VELDIN_SETTINGS"), QString::fromStdString(settings.string()));
+    launcher.setProcessEnvironment(env);
+    launcher.setProgram(QString::fromStdString((test::BinDir() / "veldin").string()));
+    launcher.start();
+    ASSERT_TRUE(launcher.waitForStarted());
+
+    update::LocalLauncherControl probe(test::BinDir());
+    EXPECT_TRUE(test::WaitFor([&] { return probe.running(); }, 10000));
+    // The close request is answered with the launcher's process id, which lets the client
+    // end it when its user agrees.
+    EXPECT_TRUE(probe.requestClose());
+    EXPECT_TRUE(probe.terminate());
+    EXPECT_TRUE(launcher.waitForFinished(10000));
+    EXPECT_EQ(launcher.exitStatus(), QProcess::CrashExit);
+    EXPECT_FALSE(update::LocalLauncherControl(test::BinDir()).running());
 }
 
 } // namespace
