@@ -258,7 +258,10 @@ int Write(Session& s, FloppyDrive& drive, const std::filesystem::path& image) {
     BeginTransfer(s.control);
     InterruptStops interrupt(s.control.stopRequest);
     const auto r = WriteImageToFloppy(*opened->device, image, s.context, s.progress(),
-                                      [&](const DiskIdentity& id) { s.printSummary(id); });
+                                      [&](const DiskIdentity& id) {
+                                          s.printSummary(id);
+                                          return true;
+                                      });
     opened->device.reset();
     const int rc = s.finish(r, "the floppy may be partly written", "left as they were on the floppy");
     if (r.state == TransferState::Succeeded) s.out << "Written:    " << drive.path() << '\n';

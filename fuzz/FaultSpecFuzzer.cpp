@@ -1,5 +1,6 @@
-// The fault options of the file-backed drive. Property checked: whatever parses is in
-// range and prints back to a text that parses to the same fault (or geometry).
+// The fault options of the file-backed drive, one by one and as a whole plan. Property
+// checked: whatever parses is in range and prints back to a text that parses to the same
+// fault (or geometry).
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -32,6 +33,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::string again =
             std::to_string(g->tracks) + "x" + std::to_string(g->heads) + "x" + std::to_string(g->sectors);
         if (ParseGeometry(again) != g) std::abort();
+    }
+    if (const auto plan = ParseFaultPlan(text)) {
+        for (const auto& f : plan->faults)
+            if (f.sector >= kSectorCount || ParseFault(Print(f)) != f) std::abort();
+        if (plan->slowMs > 60000) std::abort();
     }
     return 0;
 }

@@ -28,6 +28,7 @@ std::uint8_t IoRepeatFromTyped(std::string_view typed) {
 std::string_view FloppyDeviceSettings::formatCommandLine(DriveKind kind) const {
     if (kind == DriveKind::Internal && !formatCommand.empty()) return formatCommand;
     if (kind == DriveKind::Usb && !usbFormatCommand.empty()) return usbFormatCommand;
+    if (kind == DriveKind::File && !fileFormatCommand.empty()) return fileFormatCommand;
     return DefaultFormatCommandLine(kind);
 }
 
@@ -37,6 +38,9 @@ FloppyDeviceSettings LoadFloppyDeviceSettings(SettingsStore& store) {
     ReadText(store, kDriveBDeviceValue, s.devices[1]);
     ReadText(store, kFormatCommandValue, s.formatCommand);
     ReadText(store, kUsbFormatCommandValue, s.usbFormatCommand);
+    ReadText(store, kFileFormatCommandValue, s.fileFormatCommand);
+    ReadText(store, kDriveAFaultsValue, s.faults[0]);
+    ReadText(store, kDriveBFaultsValue, s.faults[1]);
     return s;
 }
 

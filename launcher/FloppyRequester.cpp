@@ -27,4 +27,16 @@ FloppyResultMessage WriteResultMessage(const TransferResult& result) {
 
 FloppyResultMessage FormatResultMessage() { return {msg::kFloppyFormatDone, 0, {}}; }
 
+FloppyResultMessage RequesterResult(FloppyOperation requested, std::optional<FloppyOperation> ran,
+                                    const TransferResult& result) {
+    static const TransferResult kNotDone{};
+    const TransferResult& r = ran == requested ? result : kNotDone;
+    switch (requested) {
+    case FloppyOperation::Read: return ReadResultMessage(r);
+    case FloppyOperation::Write: return WriteResultMessage(r);
+    case FloppyOperation::Format: return FormatResultMessage();
+    }
+    return FormatResultMessage();
+}
+
 } // namespace veldin

@@ -45,4 +45,9 @@ FloppyResultMessage ReadResultMessage(const TransferResult& result);
 FloppyResultMessage WriteResultMessage(const TransferResult& result);
 FloppyResultMessage FormatResultMessage();
 
+// What a requester is told when the stage ends: the result of the operation that ran when
+// it is the one asked for (`ran` nothing: none ran), else that it was not done.
+FloppyResultMessage RequesterResult(FloppyOperation requested, std::optional<FloppyOperation> ran,
+                                    const TransferResult& result);
+
 } // namespace veldin

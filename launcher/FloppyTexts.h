@@ -16,6 +16,15 @@ inline constexpr std::string_view kCantOpenSource = "Can't open source file!";
 inline constexpr std::string_view kInvalidSourceSize = "Couldn't continue, invalid size of diskimage!";
 inline constexpr std::string_view kFloppyNotRoland = "Couldn't continue, floppy is not Roland S50/S330/S550/W30!";
 
+// The formatter could not be run (not installed, or its command line is not valid), or
+// it ended with a failure.
+inline constexpr std::string_view kFormatterNotStarted = "Couldn't start floppy formatter!";
+inline constexpr std::string_view kFormatterFailed = "Floppy formatter failed!";
+
+// Writing an image over a Roland disk of another kind: asked once more (Yes / No).
+inline constexpr std::string_view kOverwriteOtherKind = "The floppy holds a Roland disk of another kind:\n";
+inline constexpr std::string_view kOverwriteOtherKindEnd = "\nOverwrite it with this diskimage?";
+
 // Panel texts.
 inline constexpr std::string_view kAccessingDrive = "\n\r\n\r\n\rAccessing floppy drive...";
 inline constexpr std::string_view kFormattingFloppy = "\n\r\n\r\n\rFormatting floppy, please wait...";

@@ -144,7 +144,7 @@ TransferResult ReadFloppyToImage(FloppyDevice& device, const DiskIdentity& ident
 
 TransferResult WriteImageToFloppy(FloppyDevice& device, const std::filesystem::path& imageFile,
                                   const LoopContext& context, SectorProgress* progress,
-                                  const std::function<void(const DiskIdentity&)>& identified) {
+                                  const std::function<bool(const DiskIdentity&)>& identified) {
     auto& control = context.control;
     auto buffer = WholeDiskBuffer();
     if (!buffer) return Ended(control, TransferState::Failed, Fail(text::kCantAllocate));
@@ -159,7 +159,7 @@ TransferResult WriteImageToFloppy(FloppyDevice& device, const std::filesystem::p
     if (!in.read(reinterpret_cast<char*>(buffer->data()), kImageSize))
         return Ended(control, TransferState::Failed, Fail(text::kCantOpenSource));
     in.close();
-    if (identified) identified(IdentifyImage(*buffer));
+    if (identified && !identified(IdentifyImage(*buffer))) return Ended(control, TransferState::Cancelled);
 
     auto loop = WriteSectors(device, 0, kSectorCount, *buffer, context, progress);
     if (!loop) return Ended(control, TransferState::Failed, loop.failure());
@@ -168,6 +168,13 @@ TransferResult WriteImageToFloppy(FloppyDevice& device, const std::filesystem::p
     r.loopEnd = loop->end;
     r.skipped = std::move(loop->skipped);
     return r;
+}
+
+std::optional<std::string> OverwriteQuestion(const DiskIdentity& floppy, const DiskIdentity& image) {
+    if (floppy.definition.isFallback() || floppy.definition == image.definition) return std::nullopt;
+    return std::string(text::kOverwriteOtherKind) + std::string(text::kSamplerLabel) +
+           std::string(floppy.definition.samplerName) + "  " + std::string(text::kTypeLabel) +
+           std::string(floppy.definition.kindName) + std::string(text::kOverwriteOtherKindEnd);
 }
 
 std::string ImageNameFromTitle(std::string_view title) {
@@ -211,6 +218,12 @@ FormatResult FormatFloppy(const FloppyDrive& drive, const FormatCommand& command
                         : result.last.stopped ? TransferState::Cancelled
                                               : TransferState::Failed);
     return result;
+}
+
+std::optional<Failure> FormatFailure(const FormatResult& result) {
+    if (result.completed() || result.last.stopped) return std::nullopt;
+    if (result.stepsRun == 0 || !result.last.started) return Fail(text::kFormatterNotStarted);
+    return Fail(text::kFormatterFailed);
 }
 
 } // namespace veldin

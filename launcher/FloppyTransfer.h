@@ -78,11 +78,16 @@ TransferResult ReadFloppyToImage(FloppyDevice& device, const DiskIdentity& ident
 
 // Checks the image file (opened for reading only: "Can't open source file!", and exactly
 // 737,280 bytes: "Couldn't continue, invalid size of diskimage!"), tells `identified`
-// what it holds (the panel then describes the image), and writes sectors 0-1439 with
-// progress. The floppy's own content is not checked: any 720 KB floppy is overwritten.
+// what it holds (the panel then describes the image; false from it ends the operation as
+// cancelled before any sector is written), and writes sectors 0-1439 with progress.
 TransferResult WriteImageToFloppy(FloppyDevice& device, const std::filesystem::path& imageFile,
                                   const LoopContext& context, SectorProgress* progress,
-                                  const std::function<void(const DiskIdentity&)>& identified = {});
+                                  const std::function<bool(const DiskIdentity&)>& identified = {});
+
+// Writing over a Roland disk of another kind than the image is asked once more; the
+// question names what the floppy holds. Nothing when the floppy is unknown or of the
+// image's own kind.
+std::optional<std::string> OverwriteQuestion(const DiskIdentity& floppy, const DiskIdentity& image);
 
 // The file that a read for a module gets: in the disk image directory, named by the
 // memo's title with " * , / : < ? \ | replaced by '_', blanks and tabs trimmed, and
@@ -107,5 +112,8 @@ struct FormatResult {
 // is told that formatting has ended either way.
 FormatResult FormatFloppy(const FloppyDrive& drive, const FormatCommand& command, ChildProcessRunner& runner,
                           SectorLoopControl& control);
+
+// What the user is told after formatting: nothing when it completed or was stopped.
+std::optional<Failure> FormatFailure(const FormatResult& result);
 
 } // namespace veldin

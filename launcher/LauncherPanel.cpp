@@ -53,6 +53,28 @@ void LauncherState::setText(std::string text, Align align) {
 
 void LauncherState::clearText() { panel_.text.clear(); }
 
+void LauncherState::setCaptions(const std::array<std::string_view, 5>& captions) {
+    for (std::size_t i = 0; i < captions.size(); ++i) {
+        if (captions[i].empty()) panel_.captions[i].reset();
+        else panel_.captions[i] = std::string(captions[i]);
+    }
+}
+
+std::vector<std::string> PanelLines(std::string_view text) {
+    std::vector<std::string> lines(1);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c != '\r' && c != '\n') {
+            lines.back() += c;
+            continue;
+        }
+        // The other half of a pair belongs to this break.
+        if (i + 1 < text.size() && (text[i + 1] == '\r' || text[i + 1] == '\n') && text[i + 1] != c) ++i;
+        lines.emplace_back();
+    }
+    return lines;
+}
+
 Action LauncherState::closeRequest() {
     if (quit_) return Action::Close;
     busy_ = true;

@@ -48,6 +48,10 @@ inline constexpr std::string_view kQuitNo = "NO, I still have something to do.";
 inline constexpr std::string_view kQuitCaption = "QUIT!";
 inline constexpr std::string_view kCancelCaption = "CANCEL";
 
+// The panel's lines. Its texts break lines with "\r\n" and, in the floppy texts, with
+// "\n\r"; either pair, or a lone "\r" or "\n", is one break.
+std::vector<std::string> PanelLines(std::string_view text);
+
 struct PanelContent {
     std::string text;
     Align align = Align::Centre;
@@ -71,6 +75,8 @@ public:
     void showReady();
     void setText(std::string text, Align align);
     void clearText();
+    // The F-key captions of a floppy stage (empty: no caption box).
+    void setCaptions(const std::array<std::string_view, 5>& captions);
 
     // The close box, the Exit button, Escape, F1 of the confirmation: Close when the
     // window really goes, otherwise the confirmation is shown.

@@ -108,12 +108,18 @@ bus::Param ModuleHost::dispatch(std::uint32_t message, bus::Param wParam, bus::P
         openInModule(static_cast<std::uint32_t>(wParam), static_cast<std::uint32_t>(lParam));
         return 0;
     case LM_FLOPPY_REQUEST:
-    case LM_WRITE_IMAGE:
-        // The floppy stages are not part of this window yet: the module hears at once that
-        // the launcher is idle, so it does not wait for an answer that never comes.
-        if (ModuleSlot* s = byCode(static_cast<std::uint32_t>(wParam)))
-            bus.send(s->window, EDM_FLOPPY_RESULT, kFloppyIdle, 1);
+    case LM_WRITE_IMAGE: {
+        const auto code = static_cast<std::uint32_t>(wParam);
+        if (!byCode(code)) return 0;
+        const bool write = message == LM_WRITE_IMAGE;
+        std::string path = write && lParam ? std::string(reinterpret_cast<const char*>(lParam)) : std::string();
+        const auto request = write ? std::uint32_t{kFloppyWrite} : static_cast<std::uint32_t>(lParam);
+        // Without floppy stages the module hears at once that the launcher is idle, so it
+        // does not wait for an answer that never comes.
+        if (floppyRequested) floppyRequested(code, request, std::move(path));
+        else sendFloppyResult(code, kFloppyIdle, 1);
         return 0;
+    }
     default:
         return 0;
     }
@@ -183,6 +189,22 @@ void ModuleHost::launcherMoved(int x, int y) {
     y_ = y;
     for (auto& s : slots_)
         if (s.window) bus::MessageBus::instance().send(s.window, EDM_LAUNCHER_MOVED, x, y);
+}
+
+void ModuleHost::tellFloppyBusy(bool busy) {
+    for (auto& s : slots_) {
+        if (!s.window) continue;
+        if (busy) bus::MessageBus::instance().send(s.window, LM_FLOPPY_REQUEST, 1, 1);
+        else bus::MessageBus::instance().send(s.window, EDM_FLOPPY_RESULT, kFloppyIdle, 1);
+        return;
+    }
+}
+
+void ModuleHost::sendFloppyResult(std::uint32_t module, std::uint32_t wParam, std::uint32_t lParam, std::string path) {
+    ModuleSlot* s = byCode(module);
+    if (!s || !s->window) return;
+    const bus::Param l = path.empty() ? static_cast<bus::Param>(lParam) : reinterpret_cast<bus::Param>(path.c_str());
+    bus::MessageBus::instance().send(s->window, EDM_FLOPPY_RESULT, wParam, l);
 }
 
 void ModuleHost::closeAll() {

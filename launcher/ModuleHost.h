@@ -78,6 +78,17 @@ public:
     // A module's frame closed: the launcher comes to the front again.
     std::function<void()> moduleClosed;
 
+    // A module asks for a floppy operation: `request` is the lParam of LM_FLOPPY_REQUEST
+    // (1040 read, 1042 format) or 1041 for LM_WRITE_IMAGE, whose path comes along. The
+    // path is copied: it belongs to the module only while its message is handled.
+    std::function<void(std::uint32_t module, std::uint32_t request, std::string path)> floppyRequested;
+    // The first running module (Tone, else Patch, else MIDI, else CD) hears that the
+    // launcher is busy with the floppy (LM_FLOPPY_REQUEST 1, 1) or idle again
+    // (EDM_FLOPPY_RESULT 1, 1).
+    void tellFloppyBusy(bool busy);
+    // EDM_FLOPPY_RESULT to a running module; a path crosses as the module's to copy.
+    void sendFloppyResult(std::uint32_t module, std::uint32_t wParam, std::uint32_t lParam, std::string path = {});
+
     // A main button (54, 56, 57, 58): starts its module; ignored while busy.
     void pressButton(int button);
     void setBusy(bool on) { busy_ = on; }

@@ -125,6 +125,37 @@ std::optional<MediumGeometry> ParseGeometry(std::string_view text) {
     return MediumGeometry{static_cast<int>(*parts[0]), static_cast<int>(*parts[1]), static_cast<int>(*parts[2])};
 }
 
+std::optional<FaultPlan> ParseFaultPlan(std::string_view text) {
+    FaultPlan plan;
+    const auto isBlank = [](char c) { return c == ' ' || c == '\t'; };
+    while (!text.empty()) {
+        if (isBlank(text.front())) {
+            text.remove_prefix(1);
+            continue;
+        }
+        std::size_t end = 0;
+        while (end < text.size() && !isBlank(text[end])) ++end;
+        const std::string_view item = text.substr(0, end);
+        text.remove_prefix(end);
+        constexpr std::string_view kGeometry = "geometry=", kSlow = "slow-ms=";
+        if (item == "no-medium") {
+            plan.noMedium = true;
+        } else if (item.starts_with(kGeometry)) {
+            plan.geometry = ParseGeometry(item.substr(kGeometry.size()));
+            if (!plan.geometry) return std::nullopt;
+        } else if (item.starts_with(kSlow)) {
+            const auto ms = Number(item.substr(kSlow.size()), kMaxSlowMs);
+            if (!ms) return std::nullopt;
+            plan.slowMs = *ms;
+        } else if (const auto fault = ParseFault(item)) {
+            plan.faults.push_back(*fault);
+        } else {
+            return std::nullopt;
+        }
+    }
+    return plan;
+}
+
 FileFloppyDrive::FileFloppyDrive(std::filesystem::path file, FaultPlan plan)
     : path_(file.string()), state_(std::make_shared<State>()) {
     for (const auto& f : plan.faults)

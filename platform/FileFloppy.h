@@ -45,6 +45,11 @@ std::optional<SectorFault> ParseFault(std::string_view text);
 // "80x2x9": tracks, heads and sectors per track, each 0-255.
 std::optional<MediumGeometry> ParseGeometry(std::string_view text);
 
+// A whole plan as one line, the items separated by blanks: faults as above, "no-medium",
+// "geometry=TxHxS" and "slow-ms=MS" (as the command-line options name them). Nothing when
+// any item is not one of these.
+std::optional<FaultPlan> ParseFaultPlan(std::string_view text);
+
 // Attempts made so far, per sector; shared by every device the drive has opened.
 struct FaultLog {
     std::vector<std::uint32_t> reads = std::vector<std::uint32_t>(kSectorCount, 0);

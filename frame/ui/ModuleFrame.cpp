@@ -138,9 +138,14 @@ ModuleFrame::ModuleFrame(ModuleIdentity identity, bus::Handle launcher, std::fil
         if (what == msg::kFloppyIdle) {
             pendingFloppy_ = 0;
             floppyBusy_ = false;
+            setEnabled(true);
         } else if (pendingFloppy_ != 0) {
             floppyBusy_ = false;
+            // The frame waited, disabled, while its image was written.
+            if (what == msg::kFloppyWrite) setEnabled(true);
             if (what == msg::kFloppyRead && result != 0) openImage(reinterpret_cast<const char*>(result));
+            raise();
+            activateWindow();
         }
         updateCommands();
     };
@@ -515,6 +520,17 @@ void ModuleFrame::runCommand(int id) {
     case kFormatFloppy:
         pendingFloppy_ = msg::kFloppyFormat;
         link_->requestFloppy(msg::kFloppyFormat);
+        break;
+    case kExportFloppy:
+        // The launcher writes the file as it is on disk: changes not saved are not part of
+        // it. The file stays open here; the launcher only reads it.
+        // Without a launcher nobody would answer, and the frame would stay disabled.
+        if (Document* d = activeDocument();
+            d && link_->launcher() != 0 && action(kExportFloppy) && action(kExportFloppy)->isEnabled()) {
+            pendingFloppy_ = msg::kFloppyWrite;
+            setEnabled(false);
+            link_->requestWrite(d->path().string());
+        }
         break;
     case kSave:
         if (Document* d = activeDocument()) {

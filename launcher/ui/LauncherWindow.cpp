@@ -25,6 +25,7 @@
 #include "launcher/FloppyPanel.h"
 #include "launcher/InstanceMessages.h"
 #include "launcher/LauncherSettings.h"
+#include "launcher/ui/FloppyWorker.h"
 #include "launcher/ui/OptionsDialog.h"
 
 namespace veldin::launcher {
@@ -191,12 +192,27 @@ LauncherWindow::LauncherWindow(UserInteraction& ui, LibraryLoader& loader, int o
     connect(&server_, &QLocalServer::newConnection, this, [this] {
         while (QLocalSocket* s = server_.nextPendingConnection()) serveConnection(s);
     });
+    // The panel is drawn; this invisible stand-in carries its text for screen readers.
+    panelName_ = new QWidget(this);
+    panelName_->setObjectName(QStringLiteral("panel"));
+    panelName_->setGeometry(kPanelRect.x, kPanelRect.y, kPanelRect.w, kPanelRect.h);
+    panelName_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    worker_ = std::make_unique<FloppyWorker>(this);
+    workerUi_ = std::make_unique<WorkerInteraction>(*worker_, this, ui_, control_);
+    host_->floppyRequested = [this](std::uint32_t module, std::uint32_t request, std::string path) {
+        floppyRequest(module, request, std::move(path));
+    };
     syncButtons();
+    refresh();
 }
 
 LauncherWindow::~LauncherWindow() {
+    // A running transfer stops; the worker waits for nothing more from this window.
+    control_.stopRequest.store(true);
+    worker_->abandon();
     host_->changed = nullptr;
     host_->moduleClosed = nullptr;
+    host_->floppyRequested = nullptr;
 }
 
 void LauncherWindow::start(SettingsStore* store, const std::filesystem::path& installDir) {
@@ -276,9 +292,12 @@ void LauncherWindow::syncButtons() {
 }
 
 void LauncherWindow::command(int id) {
+    // The busy mark of a floppy stage: only the F-keys act.
+    if (stages_.active() && !(id >= 61 && id <= 65)) return;
     switch (id) {
     case 50: requestClose(); break;
     case 51: showOptions(false); break;
+    case 53: pressFloppyButton(); break;
     case 52: {
         // The help is an HTML file beside the programs.
         const QString help = QCoreApplication::applicationDirPath() + QStringLiteral("/veldin.html");
@@ -301,16 +320,41 @@ void LauncherWindow::command(int id) {
 }
 
 void LauncherWindow::pressFunctionKey(int n) {
+    if (stages_.stage()) {
+        floppyAction(stages_.functionKey(n));
+        return;
+    }
     const Action a = state_.functionKey(n);
     if (a == Action::Close) requestClose();
+    syncBusy();
+    refresh();
+}
+
+void LauncherWindow::syncBusy() { host_->setBusy(state_.busy() || stages_.active()); }
+
+void LauncherWindow::refresh() {
+    const PanelContent& c = state_.panel();
+    QStringList words;
+    for (const std::string& line : PanelLines(c.text)) {
+        const QString l = QString::fromStdString(Cp437ToUtf8(line)).simplified();
+        if (!l.isEmpty()) words << l;
+    }
+    panelName_->setAccessibleName(words.join(QLatin1Char(' ')));
+    for (int i = 0; i < 5; ++i)
+        if (BitmapButton* b = button(61 + i)) {
+            const auto& caption = c.captions[static_cast<std::size_t>(i)];
+            b->setAccessibleName(caption ? QString::fromStdString(*caption) : QStringLiteral("F%1").arg(i + 1));
+        }
     update();
 }
 
 void LauncherWindow::requestClose() {
+    // A floppy stage is ended by its own keys first.
+    if (stages_.active()) return;
     const Action a = state_.closeRequest();
-    host_->setBusy(state_.busy());
+    syncBusy();
     if (a != Action::Close) {
-        update();
+        refresh();
         return;
     }
     host_->closeAll();
@@ -339,12 +383,12 @@ void LauncherWindow::keyReleaseEvent(QKeyEvent* e) {
         if (BitmapButton* b = button(61 + (e->key() - Qt::Key_F1)))
             bus::MessageBus::instance().send(b->handle(), msg::LM_BUTTON_PRESS, 0, 0);
     } else if (e->key() == Qt::Key_Escape) {
-        if (!state_.busy()) requestClose();
+        if (!state_.busy() && !stages_.active()) requestClose();
     } else {
         QWidget::keyReleaseEvent(e);
         return;
     }
-    host_->setBusy(state_.busy());
+    syncBusy();
 }
 
 void LauncherWindow::mousePressEvent(QMouseEvent* e) {
@@ -359,13 +403,18 @@ void LauncherWindow::mouseReleaseEvent(QMouseEvent* e) {
 void LauncherWindow::moveEvent(QMoveEvent*) { host_->launcherMoved(x(), y()); }
 
 void LauncherWindow::dragEnterEvent(QDragEnterEvent* e) {
-    if (!state_.busy() && e->mimeData()->hasUrls()) e->acceptProposedAction();
+    if (!state_.busy() && !stages_.active() && e->mimeData()->hasUrls()) e->acceptProposedAction();
 }
 
 void LauncherWindow::dropEvent(QDropEvent* e) {
-    // Writing a dropped image to a floppy is a floppy stage; until the stages are in
-    // this window the drop is refused rather than half done.
-    e->ignore();
+    // The first of the dropped files is written to the floppy.
+    const QList<QUrl> urls = e->mimeData()->urls();
+    if (urls.isEmpty() || !urls.first().isLocalFile() || state_.busy() || stages_.active()) {
+        e->ignore();
+        return;
+    }
+    e->acceptProposedAction();
+    dropImage(urls.first().toLocalFile().toStdString());
 }
 
 void LauncherWindow::showAbout() {
@@ -446,12 +495,25 @@ void LauncherWindow::paintPanel(QPainter& win) {
     p.drawRect(off.rect().adjusted(0, 0, -1, -1));
 
     const PanelContent& c = state_.panel();
-    p.setFont(PanelFont());
     p.setPen(kInk);
     // The panel's texts are code page 437 bytes (its box lines among them).
-    const QString text = QString::fromStdString(Cp437ToUtf8(c.text));
-    const QStringList lines = text.split(QStringLiteral("\r\n"));
-    const QFontMetrics fm(p.font());
+    QStringList lines;
+    for (const std::string& line : PanelLines(c.text)) lines << QString::fromStdString(Cp437ToUtf8(line));
+    // The text stays above the caption boxes; a long text (a disk's summary with its memo
+    // box) gets a smaller font rather than being cut.
+    bool anyCaption = false;
+    for (const auto& caption : c.captions) anyCaption = anyCaption || caption.has_value();
+    const int room = (anyCaption ? CaptionBox(0).y - kPanelRect.y - 2 : kPanelRect.h) - 8;
+    QFont font = PanelFont();
+    for (int px = font.pixelSize(); px > 6; --px) {
+        font.setPixelSize(px);
+        const QFontMetrics m(font);
+        int widest = 0;
+        for (const QString& line : lines) widest = std::max(widest, m.horizontalAdvance(line));
+        if (m.height() * static_cast<int>(lines.size()) <= room && widest <= kPanelRect.w - 8) break;
+    }
+    p.setFont(font);
+    const QFontMetrics fm(font);
     int y = 4 + fm.ascent();
     for (const QString& line : lines) {
         int x = 4;

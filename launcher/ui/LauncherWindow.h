@@ -12,10 +12,15 @@
 #include "core/Settings.h"
 #include "core/UserInteraction.h"
 #include "launcher/CommandLine.h"
+#include "launcher/FloppyStages.h"
+#include "launcher/FloppyTransfer.h"
 #include "launcher/LauncherPanel.h"
 #include "launcher/ModuleHost.h"
 
 namespace veldin::launcher {
+
+class FloppyWorker;
+class WorkerInteraction;
 
 class BitmapButton final : public QWidget {
 public:
@@ -66,6 +71,11 @@ public:
     void pressFunctionKey(int n);
     void showAbout();
 
+    // The floppy stages: the FLOPPY button, a dropped image file, and what they show.
+    void pressFloppyButton();
+    void dropImage(const std::filesystem::path& image);
+    const FloppyStages& floppyStages() const { return stages_; }
+
 protected:
     void paintEvent(QPaintEvent*) override;
     void keyReleaseEvent(QKeyEvent* e) override;
@@ -81,6 +91,26 @@ private:
     void syncButtons();
     void paintPanel(QPainter& p);
     void serveConnection(QLocalSocket* socket);
+    void refresh(); // the panel changed: repaint, and tell assistive technology
+    void syncBusy();
+
+    // Floppy stages (LauncherFloppy.cpp).
+    void floppyAction(StageAction a);
+    void floppyRequest(std::uint32_t module, std::uint32_t request, std::string path);
+    void enterFloppyBusy();
+    void showStage();
+    void showSummary(std::optional<int> counter);
+    void openDrive();
+    void driveOpened(Result<OpenedDrive> opened);
+    void startOperation();
+    void beginRunning(FloppyOperation op);
+    std::shared_ptr<SectorProgress> counterProgress(); // the cylinder counter on the panel
+    void runRead();
+    void runWrite(const std::filesystem::path& image);
+    void runFormat();
+    void operationDone(const TransferResult& result);
+    void finishStage(const TransferResult& result);
+    LoopContext workerContext();
 
     UserInteraction& ui_;
     LauncherState state_;
@@ -92,6 +122,18 @@ private:
     LauncherSettings settings_;
     bool settingUp_ = false; // the first run's Options dialog is open
     std::vector<OpenRequest> waitingOpens_;
+    QWidget* panelName_ = nullptr; // what assistive technology reads of the panel
+
+    FloppyStages stages_;
+    SectorLoopControl control_;
+    std::unique_ptr<FloppyDrive> drive_;
+    std::unique_ptr<FloppyDevice> device_;
+    DiskIdentity floppyIdentity_; // the floppy in the drive
+    DiskIdentity shownIdentity_;  // what the summary describes (the image while writing)
+    std::string formatCommandLine_;
+    std::optional<FloppyOperation> ran_; // the operation that was started in this stage
+    std::unique_ptr<FloppyWorker> worker_;
+    std::unique_ptr<WorkerInteraction> workerUi_;
 };
 
 } // namespace veldin::launcher

@@ -77,6 +77,16 @@ TEST(FloppyDeviceSettings, DefaultsAndStoredValues) {
     EXPECT_EQ(s.device(1), "/dev/sdc");
     EXPECT_EQ(s.formatCommandLine(DriveKind::Internal), "fdformat {device}");
     EXPECT_EQ(s.formatCommandLine(DriveKind::Usb), DefaultFormatCommandLine(DriveKind::Usb));
+    EXPECT_EQ(s.formatCommandLine(DriveKind::File), DefaultFormatCommandLine(DriveKind::File));
+    EXPECT_EQ(s.faultsOf(1), "");
+
+    put(kFileFormatCommandValue, "sh fake.sh {device}");
+    put(kDriveBFaultsValue, "17:always");
+    s = LoadFloppyDeviceSettings(store);
+    EXPECT_EQ(s.formatCommandLine(DriveKind::File), "sh fake.sh {device}");
+    EXPECT_EQ(s.formatCommandLine(DriveKind::Internal), "fdformat {device}");
+    EXPECT_EQ(s.faultsOf(1), "17:always");
+    EXPECT_EQ(s.faultsOf(0), "");
 }
 
 TEST(RequesterSlot, OneRequesterAtATime) {

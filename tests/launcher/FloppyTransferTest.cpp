@@ -239,7 +239,10 @@ TEST_F(TransferTest, WriteCopiesTheImageAndDescribesIt) {
     CountProgress progress;
     BeginTransfer(control);
     const auto r = WriteImageToFloppy(*opened.device, image, context, &progress,
-                                      [&](const DiskIdentity& id) { described = id; });
+                                      [&](const DiskIdentity& id) {
+                                          described = id;
+                                          return true;
+                                      });
     EXPECT_EQ(r.state, TransferState::Succeeded);
     EXPECT_TRUE(r.skipped.empty());
     ASSERT_TRUE(described.has_value());
@@ -266,7 +269,7 @@ TEST_F(TransferTest, WriteRefusesAWrongSizeOrMissingSourceAndLeavesTheFloppyAlon
         if (c.size >= 0) test::WriteFile(dir / c.file, std::vector<std::uint8_t>(static_cast<std::size_t>(c.size), 0x11));
         bool described = false;
         const auto r = WriteImageToFloppy(*opened.device, dir / c.file, context, nullptr,
-                                          [&](const DiskIdentity&) { described = true; });
+                                          [&](const DiskIdentity&) { return described = true; });
         EXPECT_EQ(r.state, TransferState::Failed);
         ASSERT_TRUE(r.failure.has_value());
         EXPECT_EQ(r.failure->text, c.text);

@@ -33,6 +33,21 @@ TEST(ParseFault, AcceptsTheThreeFormsAndRefusesEverythingElse) {
         EXPECT_FALSE(ParseFault(bad).has_value()) << bad;
 }
 
+TEST(ParseFaultPlan, ItemsSeparatedByBlanks) {
+    const auto plan = ParseFaultPlan("  17:always\t300:fail=2 no-medium geometry=80x2x18 slow-ms=5 ");
+    ASSERT_TRUE(plan.has_value());
+    EXPECT_EQ(plan->faults, (std::vector<SectorFault>{{17, Kind::Always, 0}, {300, Kind::FailTimes, 2}}));
+    EXPECT_TRUE(plan->noMedium);
+    EXPECT_EQ(plan->geometry, (MediumGeometry{80, 2, 18}));
+    EXPECT_EQ(plan->slowMs, 5u);
+    const auto none = ParseFaultPlan("");
+    ASSERT_TRUE(none.has_value());
+    EXPECT_TRUE(none->empty());
+    for (const char* bad : {"17:always,300:fail=2", "no-medium x", "geometry=80x2", "slow-ms=60001", "1440:always",
+                            "slow-ms="})
+        EXPECT_FALSE(ParseFaultPlan(bad).has_value()) << bad;
+}
+
 TEST(ParseGeometry, TracksHeadsSectors) {
     EXPECT_EQ(ParseGeometry("80x2x9"), kDoubleDensity);
     EXPECT_EQ(ParseGeometry("80x2x18"), (MediumGeometry{80, 2, 18}));
