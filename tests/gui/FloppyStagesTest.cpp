@@ -132,8 +132,12 @@ protected:
 };
 
 TEST_F(FloppyStagesTest, ReadWithBadSectorsAnsweredIgnoreAndRetry) {
-    // Sector 17 never reads; sector 300 reads on its fifth attempt, one after Retry.
-    store.writeText("", kDriveAFaultsValue, "17:always 300:fail=4");
+    // Sector 17 never reads; sector 300 reads on its fifth attempt, one after Retry; 400
+    // and 500 never read, and the box checked at 400 skips 500 without asking.
+    store.writeText("", kDriveAFaultsValue, "17:always 300:fail=4 400:always 500:always");
+    std::memset(source.data() + 400 * 512, 0xEE, 1024);
+    std::memset(source.data() + 500 * 512, 0xEE, 512);
+    test::WriteFile(floppy, source);
     auto w = launcher();
     w->button(kFloppyButton)->press();
     ASSERT_TRUE(InStage(*w, FloppyStage::Menu));
@@ -152,8 +156,12 @@ TEST_F(FloppyStagesTest, ReadWithBadSectorsAnsweredIgnoreAndRetry) {
     EXPECT_EQ(w->button(kF1)->accessibleName(), "Stop");
     AnswerSector(17, 2004);
     AnswerSector(300, 2003);
+    QWidget* box = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (box = Shown(QStringLiteral("SectorInvalid"))) != nullptr; }));
+    box->findChild<QAbstractButton*>(QStringLiteral("ctl2006"))->click();
+    AnswerSector(400, 2004);
     Choose("saveDialog", images / "read.s55");
-    ASSERT_TRUE(WaitFor([&] { return Ready(*w); })) << w->state().panel().text << (Shown("saveDialog") ? " dialog" : "") << ui.texts().size();
+    ASSERT_TRUE(WaitFor([&] { return Ready(*w); }));
     EXPECT_EQ(w->button(kF1)->accessibleName(), "F1");
 
     const auto image = test::ReadFile(images / "read.s55");
@@ -161,7 +169,8 @@ TEST_F(FloppyStagesTest, ReadWithBadSectorsAnsweredIgnoreAndRetry) {
     EXPECT_TRUE(SectorIs(image, 17, 0)) << "the ignored sector is zero bytes";
     EXPECT_TRUE(SectorIs(image, 300, 0xCD)) << "the retried sector is read";
     auto expected = source;
-    std::memset(expected.data() + 17 * 512, 0, 512);
+    for (std::size_t sector : {17, 400, 500}) std::memset(expected.data() + sector * 512, 0, 512);
+    EXPECT_TRUE(SectorIs(image, 401, 0xEE));
     EXPECT_EQ(image, expected);
     EXPECT_EQ(imageFiles(), std::vector<std::string>{"read.s55"});
     EXPECT_TRUE(ui.shown().empty());
@@ -239,10 +248,12 @@ TEST_F(FloppyStagesTest, FormatRunsTheConfiguredFormatter) {
         std::string command;
         std::string_view message; // empty: none
         bool blanked;
+        bool stop = false; // F1 while it runs
     } kCases[] = {
         {"sh " + script + " " + log.string() + " {device}", {}, true},
         {"sh " + script + " " + log.string() + " {device} 3", text::kFormatterFailed, true},
         {"no-such-formatter-of-veldin {device}", text::kFormatterNotStarted, false},
+        {"sh -c 'sleep 60' {device}", {}, false, true},
     };
     for (const auto& c : kCases) {
         SCOPED_TRACE(c.command);
@@ -255,7 +266,9 @@ TEST_F(FloppyStagesTest, FormatRunsTheConfiguredFormatter) {
         w->button(kF3)->press();
         ASSERT_TRUE(WaitFor([&] { return InStage(*w, FloppyStage::FormatPrepared); }));
         w->button(kF1)->press();
-        ASSERT_TRUE(WaitFor([&] { return Ready(*w); }));
+        EXPECT_EQ(w->state().panel().text, FormattingText());
+        if (c.stop) w->button(kF1)->press(); // ends the formatter at once, not after its minute
+        ASSERT_TRUE(WaitFor([&] { return Ready(*w); }, 20000));
         EXPECT_EQ(test::ReadFile(floppy), c.blanked ? Zeros() : source);
         if (c.blanked) {
             EXPECT_EQ(test::ReadFile(log).size(), floppy.string().size() + 1);

@@ -228,7 +228,56 @@ TEST_F(ModuleHostTest, MovesReachRunningModulesAndQuitClosesThem) {
     EXPECT_EQ(g_tone.moves[0], std::make_pair(300, 120));
 }
 
-TEST_F(ModuleHostTest, FloppyRequestIsAnsweredIdleUntilTheStagesExist) {
+TEST_F(ModuleHostTest, FloppyRequestsReachTheStagesAndResultsReachTheModule) {
+    ModuleHost host(loader, ui, 2);
+    std::vector<std::tuple<std::uint32_t, std::uint32_t, std::string>> requests;
+    host.floppyRequested = [&](std::uint32_t m, std::uint32_t r, std::string p) { requests.emplace_back(m, r, p); };
+    std::vector<std::pair<std::uint32_t, std::string>> tone, patch;
+    std::vector<bool> toneBusy, patchBusy;
+    const auto events = [](auto& results, auto& busy) {
+        bus::FrameEvents ev;
+        ev.floppyResult = [&results](std::uint32_t what, bus::Param r) {
+            results.emplace_back(what, what == kFloppyRead && r ? std::string(reinterpret_cast<const char*>(r))
+                                                                : std::to_string(r));
+        };
+        ev.floppyBusy = [&busy](bool b) { busy.push_back(b); };
+        return ev;
+    };
+    // Both modules run; the Tone Editor is the first, whichever announced itself first.
+    g_patch.frame = std::make_unique<bus::FrameLink>(kPatchEditor, host.window(), events(patch, patchBusy));
+    g_patch.frame->announce();
+    g_tone.frame = std::make_unique<bus::FrameLink>(kToneEditor, host.window(), events(tone, toneBusy));
+    g_tone.frame->announce();
+
+    {
+        std::string path = "/images/a.s55";
+        g_patch.frame->requestWrite(path);
+        path = "changed after the send";
+    }
+    g_tone.frame->requestFloppy(kFloppyRead);
+    g_tone.frame->requestFloppy(7); // not a floppy operation: passed on as it came
+    ASSERT_EQ(requests.size(), 3u);
+    EXPECT_EQ(requests[0], std::make_tuple(std::uint32_t{kPatchEditor}, std::uint32_t{kFloppyWrite}, std::string("/images/a.s55")));
+    EXPECT_EQ(requests[1], std::make_tuple(std::uint32_t{kToneEditor}, std::uint32_t{kFloppyRead}, std::string()));
+    EXPECT_EQ(std::get<1>(requests[2]), 7u);
+    EXPECT_TRUE(tone.empty() && patch.empty()) << "the stages answer, not the host";
+
+    host.tellFloppyBusy(true);
+    host.tellFloppyBusy(false);
+    EXPECT_EQ(toneBusy, std::vector<bool>{true});
+    EXPECT_TRUE(patchBusy.empty());
+    ASSERT_EQ(tone.size(), 1u);
+    EXPECT_EQ(tone[0], std::make_pair(std::uint32_t{kFloppyIdle}, std::string("1")));
+
+    host.sendFloppyResult(kPatchEditor, kFloppyRead, 0, "/images/DEMO.s55");
+    host.sendFloppyResult(kPatchEditor, kFloppyWrite, 1);
+    host.sendFloppyResult(kMidiEditor, kFloppyWrite, 1); // not running: nothing sent
+    ASSERT_EQ(patch.size(), 2u);
+    EXPECT_EQ(patch[0], std::make_pair(std::uint32_t{kFloppyRead}, std::string("/images/DEMO.s55")));
+    EXPECT_EQ(patch[1], std::make_pair(std::uint32_t{kFloppyWrite}, std::string("1")));
+}
+
+TEST_F(ModuleHostTest, FloppyRequestWithoutStagesIsAnsweredIdle) {
     ModuleHost host(loader, ui, 2);
     std::vector<std::pair<std::uint32_t, bus::Param>> results;
     bus::FrameEvents ev;
