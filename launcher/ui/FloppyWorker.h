@@ -31,8 +31,6 @@ public:
     FloppyWorker(const FloppyWorker&) = delete;
     FloppyWorker& operator=(const FloppyWorker&) = delete;
 
-    bool running() const { return thread_.joinable() && !finished_; }
-
     // Runs `job` on the worker thread, then `done` on the window's thread.
     void run(std::function<void()> job, std::function<void()> done);
 
