@@ -218,6 +218,9 @@ LauncherWindow::~LauncherWindow() {
 void LauncherWindow::start(SettingsStore* store, const std::filesystem::path& installDir) {
     store_ = store;
     if (!store_) return;
+    // The launcher listens before its start, so a second launcher may hand over images
+    // while a message of the start is shown; they wait until the settings are read.
+    settingUp_ = true;
     const SettingsStart how = ReadLauncherSettings(*store_, settings_, ui_);
     if (settings_.winPosX != -1 && settings_.winPosY != -1) move(settings_.winPosX, settings_.winPosY);
     host_->launcherMoved(x(), y()); // the modules that start learn where to align
@@ -225,7 +228,16 @@ void LauncherWindow::start(SettingsStore* store, const std::filesystem::path& in
         Status s = PrepareFirstRun(settings_, installDir);
         if (!s.ok()) ui_.report(s.failure(), kTitle);
         showOptions(true);
+        return;
     }
+    openWaiting();
+}
+
+void LauncherWindow::openWaiting() {
+    settingUp_ = false;
+    std::vector<OpenRequest> waiting;
+    waiting.swap(waitingOpens_);
+    for (const OpenRequest& r : waiting) openRequest(r);
 }
 
 void LauncherWindow::showOptions(bool firstRun) {
@@ -236,12 +248,7 @@ void LauncherWindow::showOptions(bool firstRun) {
         // Images named on the command line wait for the set-up: a module started before
         // the settings exist could only say that VELDIN needs reinstalling.
         settingUp_ = true;
-        connect(d, &QDialog::finished, this, [this] {
-            settingUp_ = false;
-            std::vector<OpenRequest> waiting;
-            waiting.swap(waitingOpens_);
-            for (const OpenRequest& r : waiting) openRequest(r);
-        });
+        connect(d, &QDialog::finished, this, [this] { openWaiting(); });
     }
     d->open();
 }

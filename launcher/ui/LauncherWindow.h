@@ -120,7 +120,8 @@ private:
     bool reallyClosing_ = false;
     SettingsStore* store_ = nullptr;
     LauncherSettings settings_;
-    bool settingUp_ = false; // the first run's Options dialog is open
+    void openWaiting();
+    bool settingUp_ = false; // the settings are being read, or the first run's Options are open
     std::vector<OpenRequest> waitingOpens_;
     QWidget* panelName_ = nullptr; // what assistive technology reads of the panel
 

@@ -10,6 +10,7 @@
 #include <filesystem>
 
 #include "core/Document.h"
+#include "core/MemorySettingsStore.h"
 #include "core/ModuleSettings.h"
 #include "core/SingleInstance.h"
 #include "frame/ui/ModuleFrame.h"
@@ -71,6 +72,47 @@ TEST(InstanceHandover, PathWithANewlineOpensAsOneFile) {
         QPointer<ui::ModuleFrame> gone(tone);
         test::WaitFor([&] { return gone.isNull(); });
     }
+}
+
+// Records the start's messages; while the first is shown, a second launcher hands over an
+// image (as it can, now that the launcher listens before its start).
+class HandoverDuringMessage final : public UserInteraction {
+public:
+    LauncherWindow* window = nullptr;
+    OpenRequest handover;
+    std::vector<std::pair<std::string, bool>> shown; // text, and whether the first was still up
+
+    void message(std::string_view text, std::string_view, Icon) override {
+        shown.emplace_back(text, firstUp_);
+        if (shown.size() != 1 || !window) return;
+        firstUp_ = true;
+        window->openRequest(handover);
+        firstUp_ = false;
+    }
+    Answer ask(std::string_view text, std::string_view title, veldin::Buttons, Icon icon) override {
+        message(text, title, icon);
+        return Answer::Cancel;
+    }
+
+private:
+    bool firstUp_ = false;
+};
+
+TEST(InstanceHandover, ImagesHandedOverDuringTheStartWaitForTheSettings) {
+    test::TempDir dir; // holds no module libraries: the Tone Editor "is not installed"
+    MemorySettingsStore store;
+    store.writeText("", "Main Path", test::BinDir().string());
+    store.writeText("", "WinPosX", "left");
+    HandoverDuringMessage ui;
+    ui.handover = {kToneButton, test::DemoImage("demo.s55")};
+    QtLibraryLoader loader(QString::fromStdString(dir.path().string()));
+    LauncherWindow w(ui, loader, 2);
+    ui.window = &w;
+    w.start(&store, dir.path());
+    ASSERT_GE(ui.shown.size(), 2u);
+    EXPECT_NE(ui.shown[0].first.find("WinPosX"), std::string::npos) << ui.shown[0].first;
+    EXPECT_EQ(ui.shown.back(), std::make_pair(std::string(kNotInstalled), false))
+        << "the module is started only once the settings are read";
 }
 
 // A launcher held up at its start by a message box (here: a settings value it cannot
