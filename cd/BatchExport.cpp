@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "cd/CdMessages.h"
+#include "core/Messages.h"
 
 namespace veldin::cd {
 namespace {
@@ -76,6 +77,8 @@ std::uint64_t BatchBlocks(const CdTables& tables, const BatchPlan& plan) {
 Result<BatchSummary> ExportBatch(DiscSource& disc, const CdTables& tables, const BatchPlan& plan,
                                  SamplerFamily family, const fs::path& mainDir, const fs::path& folder,
                                  const ReadProgress& progress, const std::function<bool()>& cancelled) {
+    std::error_code ec;
+    if (!fs::is_directory(folder, ec)) return Fail(text::kCantCreateFile, Icon::Error);
     auto templateBytes = ReadTemplate(mainDir, family);
     if (!templateBytes) return templateBytes.failure();
     BatchSummary summary;

@@ -68,8 +68,9 @@ struct BatchSummary {
 // cannot be exported read nothing and count nothing.
 std::uint64_t BatchBlocks(const CdTables& tables, const BatchPlan& plan);
 
-// Writes the plan's images into `folder`. The template is read first; without it
-// nothing is written and the batch fails with "Can't copy temporary file!". An area
+// Writes the plan's images into `folder`. A folder that is not there fails the batch
+// with "Couldn't create new file!"; the template is read next, and without it the batch
+// fails with "Can't copy temporary file!"; either way nothing is read. An area
 // that fails is listed with its reason and the batch goes on. `progress` counts blocks
 // over the whole batch. Once `cancelled` answers true, the area being read is given up
 // (a failed read while cancelled is no failure) and no further area is started.

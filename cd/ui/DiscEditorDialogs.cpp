@@ -3,10 +3,12 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QDesktopServices>
 #include <QEventLoop>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -21,6 +23,8 @@
 #include <QThread>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <climits>
 
 #include "cd/CdMessages.h"
 #include "core/FileVersion.h"
@@ -95,12 +99,77 @@ Choosers StandardChoosers() {
         family = cd::Families()[static_cast<std::size_t>(index < 0 ? 0 : index)].family;
         return fs::path(d.selectedFiles().front().toStdString());
     };
+    c.batch = [](QWidget* parent, const BatchQuestion& question, BatchChoice& choice) {
+        BatchExportDialog d(question, choice, parent);
+        if (d.exec() != QDialog::Accepted) return false;
+        choice = d.choice();
+        return true;
+    };
     c.discImage = [](QWidget* parent, const fs::path& dir) {
         const QString f = QFileDialog::getOpenFileName(parent, QStringLiteral("Disc image file"),
                                                        QString::fromStdString(dir.string()),
                                                        QStringLiteral("Disc images (*.iso *.bin *.img);;All files (*)"));
         return fs::path(f.toStdString());
     };
+    return c;
+}
+
+// ---- batch export dialog --------------------------------------------------------------
+
+BatchExportDialog::BatchExportDialog(const BatchQuestion& question, const BatchChoice& defaults, QWidget* parent)
+    : QDialog(parent) {
+    setWindowTitle(QStringLiteral("Batch Export"));
+    auto* which = new QGroupBox(QStringLiteral("Sound Areas"), this);
+    group_ = new QRadioButton(
+        QStringLiteral("Every sound of the group %1 (%2)").arg(question.groupText).arg(question.groupSounds), which);
+    disc_ = new QRadioButton(QStringLiteral("Every sound of the disc (%1)").arg(question.discSounds), which);
+    (defaults.wholeDisc ? disc_ : group_)->setChecked(true);
+    auto* whichLayout = new QVBoxLayout(which);
+    whichLayout->addWidget(group_);
+    whichLayout->addWidget(disc_);
+
+    family_ = new QComboBox(this);
+    family_->setAccessibleName(QStringLiteral("Sampler"));
+    for (const auto& f : cd::Families()) family_->addItem(Q(f.filterText), static_cast<int>(f.family));
+    family_->setCurrentIndex(family_->findData(static_cast<int>(defaults.family)));
+    folder_ = new QLineEdit(QString::fromStdString(defaults.folder.string()), this);
+    folder_->setAccessibleName(QStringLiteral("Folder"));
+    folder_->setMinimumWidth(fontMetrics().horizontalAdvance(QLatin1Char('M')) * 28);
+    auto* browse = new QPushButton(QStringLiteral("Browse..."), this);
+    browse->setAccessibleName(QStringLiteral("Choose the folder"));
+    browse->setAutoDefault(false);
+    auto* folderRow = new QHBoxLayout;
+    folderRow->addWidget(folder_, 1);
+    folderRow->addWidget(browse);
+    auto* form = new QFormLayout;
+    form->addRow(QStringLiteral("&Sampler:"), family_);
+    form->addRow(QStringLiteral("&Folder:"), folderRow);
+    static_cast<QLabel*>(form->labelForField(folderRow))->setBuddy(folder_);
+
+    auto* buttons = new QDialogButtonBox(this);
+    export_ = buttons->addButton(QStringLiteral("Export"), QDialogButtonBox::AcceptRole);
+    buttons->addButton(QDialogButtonBox::Cancel);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(which);
+    layout->addLayout(form);
+    layout->addWidget(buttons);
+
+    const auto update = [this] { export_->setEnabled(!folder_->text().trimmed().isEmpty()); };
+    update();
+    connect(folder_, &QLineEdit::textChanged, this, update);
+    connect(browse, &QPushButton::clicked, this, [this] {
+        const QString dir = QFileDialog::getExistingDirectory(this, QStringLiteral("Folder"), folder_->text());
+        if (!dir.isEmpty()) folder_->setText(dir);
+    });
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+}
+
+BatchChoice BatchExportDialog::choice() const {
+    BatchChoice c;
+    c.wholeDisc = disc_->isChecked();
+    c.family = static_cast<cd::SamplerFamily>(family_->currentData().toInt());
+    c.folder = fs::path(folder_->text().trimmed().toStdString());
     return c;
 }
 
@@ -140,8 +209,11 @@ ExportDialog::ExportDialog(cd::DiscSource& disc, fs::path mainDir, fs::path imag
     progressRow->addWidget(cancel_);
     export_ = new QPushButton(QStringLiteral("Export"), this);
     export_->setDefault(true);
+    batch_ = new QPushButton(QStringLiteral("Batch Export..."), this);
+    batch_->setAutoDefault(false);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
+    buttons->addWidget(batch_);
     buttons->addWidget(export_);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(info);
@@ -152,6 +224,7 @@ ExportDialog::ExportDialog(cd::DiscSource& disc, fs::path mainDir, fs::path imag
 
     connect(groups_, &QComboBox::currentIndexChanged, this, [this](int i) { fillSounds(i); });
     connect(export_, &QPushButton::clicked, this, [this] { exportSelected(); });
+    connect(batch_, &QPushButton::clicked, this, [this] { exportBatch(); });
     connect(cancel_, &QPushButton::clicked, this, [this] {
         if (running_) running_->cancel();
     });
@@ -170,6 +243,7 @@ bool ExportDialog::load() {
     for (const auto& g : tables_.groups) groups_->addItem(Q(g.text()));
     if (!tables_.groups.empty()) groups_->setCurrentIndex(0);
     fillSounds(tables_.groups.empty() ? -1 : 0);
+    batch_->setEnabled(!tables_.groups.empty());
     return true;
 }
 
@@ -188,6 +262,31 @@ void ExportDialog::fillSounds(int group) {
     if (sounds_->count() > 0) sounds_->setCurrentRow(0);
 }
 
+bool ExportDialog::runCancellable(std::uint64_t blocks,
+                                  const std::function<void(cd::CancellableDisc&, const cd::ReadProgress&)>& job) {
+    progress_->setRange(0, static_cast<int>(std::clamp<std::uint64_t>(blocks, 1, INT_MAX)));
+    progress_->setValue(0);
+    cd::CancellableDisc disc(disc_);
+    running_ = &disc;
+    for (QWidget* w : std::initializer_list<QWidget*>{groups_, sounds_, export_, batch_}) w->setEnabled(false);
+    cancel_->setEnabled(true);
+    QPointer<QProgressBar> bar = progress_;
+    const cd::ReadProgress progress = [bar](std::uint64_t done, std::uint64_t) {
+        QMetaObject::invokeMethod(
+            bar, [bar, done] {
+                if (bar) bar->setValue(static_cast<int>(std::min<std::uint64_t>(done, INT_MAX)));
+            },
+            Qt::QueuedConnection);
+    };
+    RunWaiting(this, [&] { job(disc, progress); }, false);
+    running_ = nullptr;
+    QCoreApplication::processEvents(); // the last progress steps
+    cancel_->setEnabled(false);
+    for (QWidget* w : std::initializer_list<QWidget*>{groups_, sounds_, export_, batch_}) w->setEnabled(true);
+    if (disc.cancelled()) progress_->setValue(0);
+    return disc.cancelled();
+}
+
 void ExportDialog::exportSelected() {
     QListWidgetItem* item = sounds_->currentItem();
     if (!item || running_) return;
@@ -196,41 +295,36 @@ void ExportDialog::exportSelected() {
     cd::SamplerFamily family = cd::SamplerFamily::W30;
     const fs::path target =
         choosers_.saveAs(this, imageDir_, QString::fromStdString(cd::FileNameOf(item->text().toStdString())), family);
-    if (target.empty()) {
-        export_->setEnabled(true);
+    export_->setEnabled(true);
+    if (target.empty()) return;
+    // The progress counts the blocks of 2,048 bytes that hold the area.
+    Status result;
+    const bool cancelled = runCancellable(cd::BlocksForUnits(sound.firstUnit, sound.units).blocks, [&](cd::CancellableDisc& disc, const auto& progress) {
+        result = cd::ExportSoundArea(disc, sound, family, mainDir_, target, progress);
+    });
+    if (!result && !cancelled) ui_.report(result.failure(), kTitle);
+}
+
+void ExportDialog::exportBatch() {
+    if (running_ || groups_->currentIndex() < 0) return;
+    const auto group = static_cast<std::size_t>(groups_->currentIndex());
+    BatchChoice choice = lastBatch_;
+    if (choice.folder.empty()) choice.folder = imageDir_;
+    const BatchQuestion question{groups_->currentText(), cd::PlanBatch(tables_, group).items.size(),
+                                 cd::PlanBatch(tables_).items.size()};
+    if (!choosers_.batch(this, question, choice)) return;
+    lastBatch_ = choice;
+    const cd::BatchPlan plan = cd::PlanBatch(tables_, choice.wholeDisc ? std::nullopt : std::optional(group));
+    std::optional<Result<cd::BatchSummary>> result;
+    runCancellable(cd::BatchBlocks(tables_, plan), [&](cd::CancellableDisc& disc, const auto& progress) {
+        result.emplace(cd::ExportBatch(disc, tables_, plan, choice.family, mainDir_, choice.folder, progress,
+                                       [&disc] { return disc.cancelled(); }));
+    });
+    if (!*result) {
+        ui_.report(result->failure(), kTitle);
         return;
     }
-    // The progress counts blocks of 2,048 bytes: area length / 4.
-    progress_->setRange(0, static_cast<int>(std::max<std::uint32_t>(1, (sound.units + 3) / 4)));
-    progress_->setValue(0);
-    cd::CancellableDisc disc(disc_);
-    running_ = &disc;
-    groups_->setEnabled(false);
-    sounds_->setEnabled(false);
-    cancel_->setEnabled(true);
-    Status result;
-    QPointer<QProgressBar> bar = progress_;
-    RunWaiting(
-        this,
-        [&] {
-            result = cd::ExportSoundArea(disc, sound, family, mainDir_, target,
-                                         [bar](std::uint64_t done, std::uint64_t) {
-                                             QMetaObject::invokeMethod(
-                                                 bar, [bar, done] {
-                                                     if (bar) bar->setValue(static_cast<int>(done));
-                                                 },
-                                                 Qt::QueuedConnection);
-                                         });
-        },
-        false);
-    running_ = nullptr;
-    QCoreApplication::processEvents(); // the last progress steps
-    cancel_->setEnabled(false);
-    groups_->setEnabled(true);
-    sounds_->setEnabled(true);
-    if (!result && !disc.cancelled()) ui_.report(result.failure(), kTitle);
-    if (disc.cancelled()) progress_->setValue(0);
-    export_->setEnabled(true);
+    ui_.message(cd::SummaryText(**result, choice.folder), kTitle, cd::SummaryIcon(**result));
 }
 
 void ExportDialog::reject() {

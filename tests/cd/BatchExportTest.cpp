@@ -6,6 +6,7 @@
 #include "cd/CdMessages.h"
 #include "cd/DiscEditorState.h"
 #include "cd/SyntheticDisc.h"
+#include "core/Messages.h"
 #include "tests/cd/CdTestSupport.h"
 #include "tests/support/TestSupport.h"
 
@@ -134,15 +135,26 @@ TEST(ExportBatch, AFailedAreaIsListedAndTheOthersWritten) {
     EXPECT_FALSE(FileNames(dir.path()).contains("DRUMS - Kick.sdk"));
 }
 
-TEST(ExportBatch, WithoutTheTemplateNothingIsRead) {
+TEST(ExportBatch, WithoutTheTemplateOrTheFolderNothingIsRead) {
     const CdTables t = TablesOf(Disc().iso);
-    test::RecordingDisc disc(Disc().iso);
     test::TempDir dir, empty;
-    const auto r = ExportBatch(disc, t, PlanBatch(t), SamplerFamily::S330, empty.path(), dir.path());
-    ASSERT_FALSE(r.ok());
-    EXPECT_EQ(r.failure().text, text::kCantCopyTemplate);
-    EXPECT_TRUE(disc.blocksRead.empty());
-    EXPECT_TRUE(FileNames(dir.path()).empty());
+    veldin::test::WriteFile(dir / "file", Bytes{1});
+    const struct {
+        fs::path mainDir, folder;
+        std::string_view text;
+    } cases[] = {
+        {empty.path(), dir.path(), text::kCantCopyTemplate},
+        {veldin::test::BinDir(), dir / "missing", text::kCantCreateFile},
+        {veldin::test::BinDir(), dir / "file", text::kCantCreateFile},
+    };
+    for (const auto& c : cases) {
+        test::RecordingDisc disc(Disc().iso);
+        const auto r = ExportBatch(disc, t, PlanBatch(t), SamplerFamily::S330, c.mainDir, c.folder);
+        ASSERT_FALSE(r.ok()) << c.folder;
+        EXPECT_EQ(r.failure().text, c.text);
+        EXPECT_TRUE(disc.blocksRead.empty());
+        EXPECT_EQ(FileNames(dir.path()), std::set<std::string>{"file"});
+    }
 }
 
 TEST(ExportBatch, CancelInsideAnAreaKeepsTheWrittenOnesAndNoPart) {

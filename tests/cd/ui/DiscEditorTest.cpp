@@ -16,6 +16,8 @@
 #include <QThread>
 #include <QTimer>
 #include <chrono>
+#include <optional>
+#include <set>
 #include <thread>
 
 #include "bus/MessageBus.h"
@@ -46,15 +48,36 @@ struct Discs {
     }
 };
 
-// The save dialog answered by the test: a path (empty = Cancel) and a family.
-Choosers Answering(fs::path target, cd::SamplerFamily family, fs::path image = {}) {
+// The save dialog answered by the test: a path (empty = Cancel) and a family; the batch
+// question with `batch` (none = Cancel), noting what it was asked.
+Choosers Answering(fs::path target, cd::SamplerFamily family, fs::path image = {},
+                   std::optional<BatchChoice> batch = std::nullopt, BatchQuestion* asked = nullptr) {
     Choosers c;
     c.saveAs = [target, family](QWidget*, const fs::path&, const QString&, cd::SamplerFamily& f) {
         f = family;
         return target;
     };
     c.discImage = [image](QWidget*, const fs::path&) { return image; };
+    c.batch = [batch, asked](QWidget*, const BatchQuestion& q, BatchChoice& choice) {
+        if (asked) *asked = q;
+        if (batch) choice = *batch;
+        return batch.has_value();
+    };
     return c;
+}
+
+std::set<std::string> FileNames(const fs::path& dir) {
+    std::set<std::string> names;
+    for (const auto& e : fs::directory_iterator(dir)) names.insert(e.path().filename().string());
+    return names;
+}
+
+// veldin-cli's verdict on a disk image: its exit status.
+int CliInfo(const fs::path& image) {
+    QProcess p;
+    p.start(QString::fromStdString((test::BinDir() / "veldin-cli").string()),
+            {"info", QString::fromStdString(image.string())});
+    return p.waitForFinished(60000) ? p.exitCode() : -1;
 }
 
 std::unique_ptr<cd::DiscSource> Open(const fs::path& p) {
@@ -189,6 +212,122 @@ TEST(DiscEditor, CancelMidExportLeavesNoFile) {
         EXPECT_TRUE(e.path() == d.iso || e.path() == d.raw) << e.path();
     EXPECT_FALSE(dialog.cancelButton()->isEnabled());
     EXPECT_TRUE(dialog.exportButton()->isEnabled());
+}
+
+TEST(DiscEditor, BatchExportOfAGroupOrTheDiscWritesOneImagePerSound) {
+    Discs d;
+    const struct {
+        fs::path source;
+        bool wholeDisc;
+        cd::SamplerFamily family;
+        const char* extension;
+    } cases[] = {{d.iso, false, cd::SamplerFamily::S550, ".s55"}, {d.raw, true, cd::SamplerFamily::S330, ".s33"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.source.string());
+        const fs::path out = d.dir / (c.wholeDisc ? "disc" : "group");
+        fs::create_directory(out);
+        auto disc = Open(c.source);
+        test::ScriptedUi ui;
+        BatchQuestion asked;
+        ExportDialog dialog(*disc, test::BinDir(), d.dir.path(), ui,
+                            Answering({}, c.family, {}, BatchChoice{c.wholeDisc, c.family, out}, &asked), nullptr);
+        ASSERT_TRUE(dialog.load());
+        dialog.groups()->setCurrentIndex(0);
+        dialog.exportBatch();
+        EXPECT_EQ(asked.groupText.toStdString(), d.synth.groups[0].listText);
+        EXPECT_EQ(asked.groupSounds, 2u);
+        EXPECT_EQ(asked.discSounds, d.synth.sounds.size());
+
+        std::set<std::string> expected;
+        for (const auto& s : d.synth.sounds)
+            if (c.wholeDisc || s.group == d.synth.sounds[d.synth.groups[0].firstRecord].group)
+                expected.insert(s.listText + c.extension);
+        EXPECT_EQ(FileNames(out), expected);
+        for (const auto& name : expected) EXPECT_EQ(CliInfo(out / name), 0) << name;
+        ASSERT_EQ(ui.shown().size(), 1u);
+        EXPECT_EQ(ui.shown()[0].text,
+                  std::to_string(expected.size()) + " disk images written to\n" + out.string());
+        EXPECT_EQ(ui.shown()[0].icon, Icon::Information);
+        EXPECT_EQ(dialog.progress()->value(), dialog.progress()->maximum());
+        EXPECT_TRUE(dialog.batchButton()->isEnabled());
+    }
+}
+
+TEST(DiscEditor, BatchExportAnswersLikeTheSingleOneAndCancelledAsksNothingElse) {
+    Discs d;
+    auto disc = Open(d.iso);
+    const fs::path out = d.dir / "out", single = d.dir / "single.s50";
+    fs::create_directory(out);
+    test::ScriptedUi ui;
+    ExportDialog dialog(*disc, test::BinDir(), d.dir.path(), ui,
+                        Answering(single, cd::SamplerFamily::S50, {}, BatchChoice{false, cd::SamplerFamily::S50, out}),
+                        nullptr);
+    ASSERT_TRUE(dialog.load());
+    dialog.groups()->setCurrentIndex(1);
+    dialog.exportSelected();
+    dialog.exportBatch();
+    const fs::path batch = out / (d.synth.sounds[d.synth.groups[1].firstRecord].listText + ".s50");
+    ASSERT_TRUE(fs::exists(batch)) << batch;
+    EXPECT_TRUE(test::ReadFile(batch) == test::ReadFile(single));
+
+    // A cancelled question writes nothing and says nothing.
+    ui.clear();
+    ExportDialog asked(*disc, test::BinDir(), d.dir.path(), ui, Answering({}, cd::SamplerFamily::S50), nullptr);
+    ASSERT_TRUE(asked.load());
+    asked.exportBatch();
+    EXPECT_TRUE(ui.shown().empty());
+    EXPECT_EQ(FileNames(out).size(), 1u);
+}
+
+TEST(DiscEditor, CancelMidBatchKeepsWholeImagesAndSaysHowMany) {
+    Discs d;
+    auto file = Open(d.iso);
+    SlowDisc disc(*file);
+    const fs::path out = d.dir / "out";
+    fs::create_directory(out);
+    test::ScriptedUi ui;
+    ExportDialog dialog(disc, test::BinDir(), d.dir.path(), ui,
+                        Answering({}, cd::SamplerFamily::W30, {}, BatchChoice{true, cd::SamplerFamily::W30, out}),
+                        nullptr);
+    ASSERT_TRUE(dialog.load());
+    // The first area is the full one (437 blocks, 14 chunks of 15 ms): Cancel falls in
+    // it or in the next.
+    QTimer::singleShot(100, &dialog, [&] { dialog.cancelButton()->click(); });
+    dialog.exportBatch();
+    ASSERT_EQ(ui.shown().size(), 1u);
+    EXPECT_TRUE(ui.shown()[0].text.starts_with("Cancelled: ")) << ui.shown()[0].text;
+    EXPECT_LT(FileNames(out).size(), d.synth.sounds.size());
+    EXPECT_NE(ui.shown()[0].text.find(std::to_string(FileNames(out).size()) + " of 6 disk images"), std::string::npos);
+    for (const auto& name : FileNames(out)) EXPECT_EQ(CliInfo(out / name), 0) << name;
+    EXPECT_FALSE(dialog.cancelButton()->isEnabled());
+    EXPECT_TRUE(dialog.batchButton()->isEnabled());
+    EXPECT_TRUE(dialog.exportButton()->isEnabled());
+}
+
+TEST(DiscEditor, BatchExportDialogAsksWhichSoundsFamilyAndFolder) {
+    test::TempDir dir;
+    BatchExportDialog dialog(BatchQuestion{"PIANO - Concert Grand", 2, 6},
+                             BatchChoice{true, cd::SamplerFamily::S330, dir.path()}, nullptr);
+    EXPECT_EQ(dialog.groupButton()->text(), "Every sound of the group PIANO - Concert Grand (2)");
+    EXPECT_EQ(dialog.discButton()->text(), "Every sound of the disc (6)");
+    EXPECT_TRUE(dialog.discButton()->isChecked());
+    EXPECT_EQ(dialog.family()->currentText(), "Roland S330 (*.s33)");
+    EXPECT_EQ(dialog.folder()->text().toStdString(), dir.path().string());
+    dialog.folder()->clear();
+    EXPECT_FALSE(dialog.exportButton()->isEnabled()) << "no folder";
+    dialog.folder()->setText(QString::fromStdString((dir / "x").string()));
+    EXPECT_TRUE(dialog.exportButton()->isEnabled());
+    dialog.groupButton()->click();
+    dialog.family()->setCurrentIndex(0);
+    const BatchChoice c = dialog.choice();
+    EXPECT_FALSE(c.wholeDisc);
+    EXPECT_EQ(c.family, cd::SamplerFamily::W30);
+    EXPECT_EQ(c.folder, dir / "x");
+    for (QWidget* w : dialog.findChildren<QWidget*>()) {
+        const auto* b = qobject_cast<QAbstractButton*>(w);
+        if (!b && !qobject_cast<QComboBox*>(w) && !qobject_cast<QLineEdit*>(w)) continue;
+        EXPECT_TRUE(!w->accessibleName().isEmpty() || (b && !b->text().isEmpty())) << w->metaObject()->className();
+    }
 }
 
 TEST(DiscEditor, RefusesDiscsThatAreNotRolandCds) {
