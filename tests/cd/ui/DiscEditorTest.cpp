@@ -72,6 +72,13 @@ std::set<std::string> FileNames(const fs::path& dir) {
     return names;
 }
 
+// A picture for a person to look at: build/screenshots/<name>.png.
+bool SaveShot(QWidget* w, const char* name) {
+    const fs::path shots = fs::path(VELDIN_BUILD_DIR) / "screenshots";
+    fs::create_directories(shots);
+    return w->grab().save(QString::fromStdString((shots / name).string()));
+}
+
 // veldin-cli's verdict on a disk image: its exit status.
 int CliInfo(const fs::path& image) {
     QProcess p;
@@ -200,12 +207,16 @@ TEST(DiscEditor, CancelMidExportLeavesNoFile) {
     dialog.groups()->setCurrentIndex(group);
     dialog.sounds()->setCurrentRow(row);
     bool cancelWasUsable = false;
+    bool waitShown = false;
     QTimer::singleShot(60, &dialog, [&] {
         cancelWasUsable = dialog.cancelButton()->isEnabled() && !dialog.exportButton()->isEnabled();
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->isVisible() && w->windowTitle() == "Please Wait...") waitShown = SaveShot(w, "disc-editor-wait.png");
         dialog.cancelButton()->click();
     });
     dialog.exportSelected();
     EXPECT_TRUE(cancelWasUsable);
+    EXPECT_TRUE(waitShown) << "the read runs in the wait dialog";
     EXPECT_FALSE(fs::exists(target));
     EXPECT_TRUE(ui.shown().empty()) << "a cancel is not a failure to report";
     for (const auto& e : fs::directory_iterator(d.dir.path()))
@@ -323,6 +334,9 @@ TEST(DiscEditor, BatchExportDialogAsksWhichSoundsFamilyAndFolder) {
     EXPECT_FALSE(c.wholeDisc);
     EXPECT_EQ(c.family, cd::SamplerFamily::W30);
     EXPECT_EQ(c.folder, dir / "x");
+    dialog.show();
+    QApplication::processEvents();
+    EXPECT_TRUE(SaveShot(&dialog, "disc-editor-batch.png"));
     for (QWidget* w : dialog.findChildren<QWidget*>()) {
         const auto* b = qobject_cast<QAbstractButton*>(w);
         if (!b && !qobject_cast<QComboBox*>(w) && !qobject_cast<QLineEdit*>(w)) continue;
@@ -409,11 +423,9 @@ TEST(DiscEditor, EveryControlHasANameOrText) {
             EXPECT_TRUE(!c->accessibleName().isEmpty() || (b && !b->text().isEmpty())) << c->metaObject()->className();
         }
     // A picture of the export dialog with its groups and sounds.
-    const fs::path shots = fs::path(VELDIN_BUILD_DIR) / "screenshots";
-    fs::create_directories(shots);
     exportDialog.show();
     QApplication::processEvents();
-    EXPECT_TRUE(exportDialog.grab().save(QString::fromStdString((shots / "disc-editor-export.png").string())));
+    EXPECT_TRUE(SaveShot(&exportDialog, "disc-editor-export.png"));
 }
 
 // The real library as the launcher starts it: hello with code 68, a ping before each
