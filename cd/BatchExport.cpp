@@ -15,7 +15,8 @@ namespace fs = std::filesystem;
 constexpr std::size_t kSummaryProblems = 10;
 
 std::string Lower(std::string s) {
-    std::transform(s.begin(), s.end(), s.begin(), [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; });
+    std::transform(s.begin(), s.end(), s.begin(),
+                   [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; });
     return s;
 }
 
@@ -40,7 +41,8 @@ BatchPlan PlanBatch(const CdTables& tables, std::optional<std::size_t> group) {
     if (group) {
         add(*group);
     } else {
-        for (std::size_t g = 0; g < tables.groups.size(); ++g) add(g);
+        for (std::size_t g = 0; g < tables.groups.size(); ++g)
+            add(g);
     }
     return plan;
 }
@@ -58,7 +60,8 @@ bool BatchNames::free(const std::string& fileName) const {
 fs::path BatchNames::next(std::string_view listText) {
     const std::string stem = FileNameOf(listText);
     std::string name = stem + "." + extension_;
-    for (int n = 2; !free(name); ++n) name = stem + " (" + std::to_string(n) + ")." + extension_;
+    for (int n = 2; !free(name); ++n)
+        name = stem + " (" + std::to_string(n) + ")." + extension_;
     given_.insert(Lower(name));
     return folder_ / name;
 }
@@ -74,9 +77,9 @@ std::uint64_t BatchBlocks(const CdTables& tables, const BatchPlan& plan) {
     return blocks;
 }
 
-Result<BatchSummary> ExportBatch(DiscSource& disc, const CdTables& tables, const BatchPlan& plan,
-                                 SamplerFamily family, const fs::path& mainDir, const fs::path& folder,
-                                 const ReadProgress& progress, const std::function<bool()>& cancelled) {
+Result<BatchSummary> ExportBatch(DiscSource& disc, const CdTables& tables, const BatchPlan& plan, SamplerFamily family,
+                                 const fs::path& mainDir, const fs::path& folder, const ReadProgress& progress,
+                                 const std::function<bool()>& cancelled) {
     std::error_code ec;
     if (!fs::is_directory(folder, ec)) return Fail(text::kCantCreateFile, Icon::Error);
     auto templateBytes = ReadTemplate(mainDir, family);

@@ -74,10 +74,9 @@ std::uint64_t BatchBlocks(const CdTables& tables, const BatchPlan& plan);
 // that fails is listed with its reason and the batch goes on. `progress` counts blocks
 // over the whole batch. Once `cancelled` answers true, the area being read is given up
 // (a failed read while cancelled is no failure) and no further area is started.
-Result<BatchSummary> ExportBatch(DiscSource& disc, const CdTables& tables, const BatchPlan& plan,
-                                 SamplerFamily family, const std::filesystem::path& mainDir,
-                                 const std::filesystem::path& folder, const ReadProgress& progress = {},
-                                 const std::function<bool()>& cancelled = {});
+Result<BatchSummary> ExportBatch(DiscSource& disc, const CdTables& tables, const BatchPlan& plan, SamplerFamily family,
+                                 const std::filesystem::path& mainDir, const std::filesystem::path& folder,
+                                 const ReadProgress& progress = {}, const std::function<bool()>& cancelled = {});
 
 // What the person is told at the end: how many images were written where, whether the
 // batch was cancelled, and which sounds failed and why (the first ten of them).

@@ -71,7 +71,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::uint64_t first = Be32(data + 1);
     const std::uint8_t* capacity = data + 5; // status, reply, size
     std::uint64_t deviceSize = 0;
-    for (int i = 7; i >= 0; --i) deviceSize = deviceSize << 8 | capacity[9 + i];
+    for (int i = 7; i >= 0; --i)
+        deviceSize = deviceSize << 8 | capacity[9 + i];
 
     std::vector<Sent> sent;
     // The capacity's status and reply come through the device like every answer.

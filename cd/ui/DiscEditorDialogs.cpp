@@ -42,6 +42,9 @@ namespace {
 
 QString Q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
+// The control ids of the dialogs, as object names, so that tests and tools find them.
+QString CtlName(int id) { return QStringLiteral("ctl%1").arg(id); }
+
 constexpr std::string_view kTitle = text::kTitleDiscEditor;
 
 // The wait dialog ignores Escape and the close box: it ends with its job.
@@ -52,6 +55,7 @@ public:
         auto* icon = new QLabel(this);
         icon->setPixmap(style()->standardIcon(QStyle::SP_DriveCDIcon).pixmap(32, 32));
         icon->setAccessibleName(QStringLiteral("CD-ROM"));
+        icon->setObjectName(CtlName(1002));
         auto* texts = new QVBoxLayout;
         texts->addWidget(new QLabel(QStringLiteral("Please wait..."), this));
         texts->addWidget(new QLabel(QStringLiteral("Accessing CD-ROM"), this));
@@ -185,30 +189,36 @@ ExportDialog::ExportDialog(cd::DiscSource& disc, fs::path mainDir, fs::path imag
     for (std::size_t i = 0; i < cd::kDescriptionLines; ++i) {
         lines_[i] = new QLabel(info);
         lines_[i]->setAccessibleName(QStringLiteral("Description line %1").arg(i + 1));
+        lines_[i]->setObjectName(CtlName(2000 + static_cast<int>(i)));
         lines_[i]->setTextInteractionFlags(Qt::TextSelectableByMouse);
         infoLayout->addWidget(lines_[i]);
     }
     auto* groupBox = new QGroupBox(QStringLiteral("Instrument Group"), this);
     groups_ = new QComboBox(groupBox);
     groups_->setAccessibleName(QStringLiteral("Instrument Group"));
+    groups_->setObjectName(CtlName(2004));
     groups_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     (new QVBoxLayout(groupBox))->addWidget(groups_);
     auto* soundBox = new QGroupBox(QStringLiteral("Sound Areas"), this);
     sounds_ = new QListWidget(soundBox);
     sounds_->setAccessibleName(QStringLiteral("Sound Areas"));
+    sounds_->setObjectName(CtlName(2005));
     sounds_->setMinimumWidth(fontMetrics().horizontalAdvance(QLatin1Char('M')) * 36);
     (new QVBoxLayout(soundBox))->addWidget(sounds_);
     auto* progressBox = new QGroupBox(QStringLiteral("Progress"), this);
     progress_ = new QProgressBar(progressBox);
     progress_->setAccessibleName(QStringLiteral("Progress"));
+    progress_->setObjectName(CtlName(2006));
     progress_->setValue(0);
     cancel_ = new QPushButton(QStringLiteral("Cancel"), progressBox);
     cancel_->setEnabled(false);
+    cancel_->setObjectName(CtlName(2007));
     auto* progressRow = new QHBoxLayout(progressBox);
     progressRow->addWidget(progress_, 1);
     progressRow->addWidget(cancel_);
     export_ = new QPushButton(QStringLiteral("Export"), this);
     export_->setDefault(true);
+    export_->setObjectName(CtlName(1));
     batch_ = new QPushButton(QStringLiteral("Batch Export..."), this);
     batch_->setAutoDefault(false);
     auto* buttons = new QHBoxLayout;
@@ -347,12 +357,16 @@ DiscEditorDialog::DiscEditorDialog(bus::Handle launcher, fs::path mainDir, Setti
     auto* box = new QGroupBox(QStringLiteral("Select Drive"), this);
     cdRom_ = new QRadioButton(Q(text::kSourceCdRom), box);
     cdRom_->setChecked(true);
+    cdRom_->setObjectName(CtlName(1001));
+    // In the place of the original's HARDDRIVE choice, which was always disabled.
     imageFile_ = new QRadioButton(QStringLiteral("Disc image file"), box);
+    imageFile_->setObjectName(CtlName(1002));
     auto* kinds = new QButtonGroup(this);
     kinds->addButton(cdRom_, 1);
     kinds->addButton(imageFile_, 2);
     drives_ = new QComboBox(box);
     drives_->setAccessibleName(QStringLiteral("CD-ROM drive"));
+    drives_->setObjectName(CtlName(1200));
     drives_->setMinimumContentsLength(16);
     imagePath_ = new QLineEdit(box);
     imagePath_->setReadOnly(true);
@@ -367,19 +381,19 @@ DiscEditorDialog::DiscEditorDialog(bus::Handle launcher, fs::path mainDir, Setti
     grid->addWidget(imagePath_, 1, 1);
     grid->addWidget(browse_, 1, 2);
 
-    auto makeButton = [this](const char* text) {
+    auto makeButton = [this](const char* text, int id) {
         auto* b = new QPushButton(QString::fromLatin1(text), this);
-        b->setObjectName(QString::fromLatin1(text));
+        b->setObjectName(CtlName(id));
         b->setAutoDefault(false);
         return b;
     };
-    apply_ = makeButton("Apply");
-    build_ = makeButton("Build");
+    apply_ = makeButton("Apply", 1010);
+    build_ = makeButton("Build", 1012);
     build_->setEnabled(false);
     build_->setToolTip(QStringLiteral("Not available"));
-    about_ = makeButton("About");
-    help_ = makeButton("Help");
-    export_ = makeButton("Export");
+    about_ = makeButton("About", 1011);
+    help_ = makeButton("Help", 1020);
+    export_ = makeButton("Export", 1013);
     auto* buttons = new QVBoxLayout;
     for (auto* b : {apply_, build_, about_, help_, export_}) buttons->addWidget(b);
     buttons->addStretch();
@@ -402,8 +416,10 @@ DiscEditorDialog::DiscEditorDialog(bus::Handle launcher, fs::path mainDir, Setti
 
 DiscEditorDialog::~DiscEditorDialog() { link_->sayClosed(); }
 
-QPushButton* DiscEditorDialog::button(const char* name) const {
-    return findChild<QPushButton*>(QString::fromLatin1(name));
+QPushButton* DiscEditorDialog::button(const char* text) const {
+    for (QPushButton* b : findChildren<QPushButton*>())
+        if (b->text() == QLatin1String(text)) return b;
+    return nullptr;
 }
 
 bool DiscEditorDialog::start() {

@@ -143,7 +143,8 @@ public:
     QRadioButton* imageFile() const { return imageFile_; }
     QComboBox* drives() const { return drives_; }
     QLineEdit* imagePath() const { return imagePath_; }
-    QPushButton* button(const char* name) const;
+    // The button of that text (its object name is its control id, "ctl1010").
+    QPushButton* button(const char* text) const;
     // The export dialog while it runs (tests drive it).
     ExportDialog* exportDialog() const { return exportDialog_; }
 

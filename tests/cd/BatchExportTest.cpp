@@ -27,13 +27,15 @@ CdTables TablesOf(const Bytes& bytes) {
 
 std::vector<std::string> Texts(const BatchPlan& p) {
     std::vector<std::string> out;
-    for (const auto& i : p.items) out.push_back(i.text);
+    for (const auto& i : p.items)
+        out.push_back(i.text);
     return out;
 }
 
 std::set<std::string> FileNames(const fs::path& dir) {
     std::set<std::string> names;
-    for (const auto& e : fs::directory_iterator(dir)) names.insert(e.path().filename().string());
+    for (const auto& e : fs::directory_iterator(dir))
+        names.insert(e.path().filename().string());
     return names;
 }
 
@@ -56,7 +58,8 @@ TEST(BatchNames, SafeUniqueAndNeverAnExistingFile) {
         {"", "NoName.s55"},
         {"", "NoName (2).s55"},
     };
-    for (const auto& c : cases) EXPECT_EQ(names.next(c.text), dir / c.expected) << c.text;
+    for (const auto& c : cases)
+        EXPECT_EQ(names.next(c.text), dir / c.expected) << c.text;
 
     // A name given back is given out again.
     const fs::path kept = names.next("SYNTH - Pad");
@@ -69,7 +72,8 @@ TEST(PlanBatch, AGroupOrTheWholeDiscInListOrder) {
     EXPECT_EQ(Texts(PlanBatch(t, 0)), (std::vector<std::string>{"PIANO - Grand Full", "PIANO - Grand Short"}));
     EXPECT_EQ(Texts(PlanBatch(t, 2)), (std::vector<std::string>{"DRUMS - Kick", "DRUMS - Parameters Only"}));
     std::vector<std::string> all;
-    for (const auto& s : Disc().sounds) all.push_back(s.listText);
+    for (const auto& s : Disc().sounds)
+        all.push_back(s.listText);
     const BatchPlan whole = PlanBatch(t);
     EXPECT_EQ(Texts(whole), all);
     EXPECT_TRUE(whole.problems.empty());
@@ -77,7 +81,7 @@ TEST(PlanBatch, AGroupOrTheWholeDiscInListOrder) {
 
 TEST(PlanBatch, ARecordOfTwoGroupsComesOnceAndADamagedGroupIsAProblem) {
     Bytes d = Disc().iso;
-    d[7 * 512 + 6] = 0; // group 4 starts at record 0 too: group 1's sounds
+    d[7 * 512 + 6] = 0;   // group 4 starts at record 0 too: group 1's sounds
     d[7 * 512 + 2] = 200; // group 2's first record lies beyond the sound directory
     const CdTables t = TablesOf(d);
     const BatchPlan p = PlanBatch(t);
@@ -107,7 +111,8 @@ TEST(ExportBatch, OneImagePerSoundEachAsTheSingleExportWritesIt) {
     EXPECT_EQ(FileNames(dir.path()), (std::set<std::string>{"DRUMS - Kick.s50", "DRUMS - Parameters Only.s50"}));
     for (std::size_t i = 0; i < plan.items.size(); ++i) {
         const fs::path one = single / "one.s50";
-        ASSERT_TRUE(ExportSoundArea(disc, t.sounds[plan.items[i].record], SamplerFamily::S50, veldin::test::BinDir(), one));
+        ASSERT_TRUE(
+            ExportSoundArea(disc, t.sounds[plan.items[i].record], SamplerFamily::S50, veldin::test::BinDir(), one));
         EXPECT_EQ(veldin::test::ReadFile(r->written[i]), veldin::test::ReadFile(one)) << plan.items[i].text;
     }
     ASSERT_FALSE(steps.empty());

@@ -422,6 +422,22 @@ TEST(DiscEditor, EveryControlHasANameOrText) {
             const auto* b = qobject_cast<QAbstractButton*>(c);
             EXPECT_TRUE(!c->accessibleName().isEmpty() || (b && !b->text().isEmpty())) << c->metaObject()->className();
         }
+    // The control ids of the dialogs are the controls' object names.
+    const struct {
+        QWidget* dialog;
+        int id;
+        const char* what;
+    } ids[] = {{&main, 1001, "QRadioButton"},   {&main, 1002, "QRadioButton"},  {&main, 1200, "QComboBox"},
+               {&main, 1010, "QPushButton"},    {&main, 1012, "QPushButton"},   {&main, 1011, "QPushButton"},
+               {&main, 1020, "QPushButton"},    {&main, 1013, "QPushButton"},   {&exportDialog, 2000, "QLabel"},
+               {&exportDialog, 2003, "QLabel"}, {&exportDialog, 2004, "QComboBox"}, {&exportDialog, 2005, "QListWidget"},
+               {&exportDialog, 2006, "QProgressBar"}, {&exportDialog, 2007, "QPushButton"}, {&exportDialog, 1, "QPushButton"}};
+    for (const auto& i : ids) {
+        QWidget* c = i.dialog->findChild<QWidget*>(QStringLiteral("ctl%1").arg(i.id));
+        ASSERT_NE(c, nullptr) << i.id;
+        EXPECT_STREQ(c->metaObject()->className(), i.what) << i.id;
+    }
+    EXPECT_EQ(main.findChild<QWidget*>("ctl1012"), main.button("Build"));
     // A picture of the export dialog with its groups and sounds.
     exportDialog.show();
     QApplication::processEvents();
