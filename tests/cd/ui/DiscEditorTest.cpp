@@ -264,32 +264,6 @@ TEST(DiscEditor, BatchExportOfAGroupOrTheDiscWritesOneImagePerSound) {
     }
 }
 
-TEST(DiscEditor, BatchExportAnswersLikeTheSingleOneAndCancelledAsksNothingElse) {
-    Discs d;
-    auto disc = Open(d.iso);
-    const fs::path out = d.dir / "out", single = d.dir / "single.s50";
-    fs::create_directory(out);
-    test::ScriptedUi ui;
-    ExportDialog dialog(*disc, test::BinDir(), d.dir.path(), ui,
-                        Answering(single, cd::SamplerFamily::S50, {}, BatchChoice{false, cd::SamplerFamily::S50, out}),
-                        nullptr);
-    ASSERT_TRUE(dialog.load());
-    dialog.groups()->setCurrentIndex(1);
-    dialog.exportSelected();
-    dialog.exportBatch();
-    const fs::path batch = out / (d.synth.sounds[d.synth.groups[1].firstRecord].listText + ".s50");
-    ASSERT_TRUE(fs::exists(batch)) << batch;
-    EXPECT_TRUE(test::ReadFile(batch) == test::ReadFile(single));
-
-    // A cancelled question writes nothing and says nothing.
-    ui.clear();
-    ExportDialog asked(*disc, test::BinDir(), d.dir.path(), ui, Answering({}, cd::SamplerFamily::S50), nullptr);
-    ASSERT_TRUE(asked.load());
-    asked.exportBatch();
-    EXPECT_TRUE(ui.shown().empty());
-    EXPECT_EQ(FileNames(out).size(), 1u);
-}
-
 TEST(DiscEditor, CancelMidBatchKeepsWholeImagesAndSaysHowMany) {
     Discs d;
     auto file = Open(d.iso);
