@@ -312,6 +312,7 @@ void ExportDialog::exportSelected() {
     const bool cancelled = runCancellable(cd::BlocksForUnits(sound.firstUnit, sound.units).blocks, [&](cd::CancellableDisc& disc, const auto& progress) {
         result = cd::ExportSoundArea(disc, sound, family, mainDir_, target, progress);
     });
+    if (closedWhileRunning()) return;
     if (!result && !cancelled) ui_.report(result.failure(), kTitle);
 }
 
@@ -330,6 +331,9 @@ void ExportDialog::exportBatch() {
         result.emplace(cd::ExportBatch(disc, tables_, plan, choice.family, mainDir_, choice.folder, progress,
                                        [&disc] { return disc.cancelled(); }));
     });
+    // Closed meanwhile: the person (or the launcher quitting) wants the dialog gone, and
+    // the images written so far stay without a summary.
+    if (closedWhileRunning()) return;
     if (!*result) {
         ui_.report(result->failure(), kTitle);
         return;
@@ -341,9 +345,17 @@ void ExportDialog::reject() {
     // Closing while an area is read cancels it first; the dialog closes once it ended.
     if (running_) {
         running_->cancel();
+        closeWhenDone_ = true;
         return;
     }
     QDialog::reject();
+}
+
+bool ExportDialog::closedWhileRunning() {
+    if (!closeWhenDone_) return false;
+    closeWhenDone_ = false;
+    QDialog::reject();
+    return true;
 }
 
 // ---- main dialog ------------------------------------------------------------------------

@@ -108,6 +108,8 @@ private:
     // Cancel usable; the other controls are off meanwhile. True when it was cancelled.
     bool runCancellable(std::uint64_t blocks,
                         const std::function<void(cd::CancellableDisc&, const cd::ReadProgress&)>& job);
+    // After a run: closes the dialog when a close came while it ran; true then.
+    bool closedWhileRunning();
 
     cd::DiscSource& disc_;
     std::filesystem::path mainDir_, imageDir_;
@@ -122,6 +124,7 @@ private:
     QPushButton* export_ = nullptr;
     QPushButton* batch_ = nullptr;
     cd::CancellableDisc* running_ = nullptr;
+    bool closeWhenDone_ = false;
     BatchChoice lastBatch_;
 };
 

@@ -289,6 +289,30 @@ TEST(DiscEditor, CancelMidBatchKeepsWholeImagesAndSaysHowMany) {
     EXPECT_TRUE(dialog.exportButton()->isEnabled());
 }
 
+TEST(DiscEditor, ClosingTheDialogDuringAReadCancelsItAndCloses) {
+    Discs d;
+    auto file = Open(d.iso);
+    SlowDisc disc(*file);
+    const fs::path out = d.dir / "out";
+    fs::create_directory(out);
+    for (bool batch : {false, true}) {
+        SCOPED_TRACE(batch ? "batch" : "single");
+        test::ScriptedUi ui;
+        ExportDialog dialog(disc, test::BinDir(), d.dir.path(), ui,
+                            Answering(out / "one.sdk", cd::SamplerFamily::W30, {},
+                                      BatchChoice{true, cd::SamplerFamily::W30, out}),
+                            nullptr);
+        ASSERT_TRUE(dialog.load());
+        dialog.show();
+        QTimer::singleShot(60, &dialog, [&] { dialog.close(); });
+        batch ? dialog.exportBatch() : dialog.exportSelected(); // the full area comes first
+        EXPECT_FALSE(dialog.isVisible());
+        EXPECT_EQ(dialog.result(), QDialog::Rejected);
+        EXPECT_TRUE(ui.shown().empty());
+        EXPECT_TRUE(FileNames(out).empty());
+    }
+}
+
 TEST(DiscEditor, BatchExportDialogAsksWhichSoundsFamilyAndFolder) {
     test::TempDir dir;
     BatchExportDialog dialog(BatchQuestion{"PIANO - Concert Grand", 2, 6},
