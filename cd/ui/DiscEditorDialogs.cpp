@@ -125,7 +125,9 @@ BatchExportDialog::BatchExportDialog(const BatchQuestion& question, const BatchC
     setWindowTitle(QStringLiteral("Batch Export"));
     auto* which = new QGroupBox(QStringLiteral("Sound Areas"), this);
     group_ = new QRadioButton(
-        QStringLiteral("Every sound of the group %1 (%2)").arg(question.groupText).arg(question.groupSounds), which);
+        // One pass: a group name holding "%2" stays as it is.
+        QStringLiteral("Every sound of the group %1 (%2)").arg(question.groupText, QString::number(question.groupSounds)),
+        which);
     disc_ = new QRadioButton(QStringLiteral("Every sound of the disc (%1)").arg(question.discSounds), which);
     (defaults.wholeDisc ? disc_ : group_)->setChecked(true);
     auto* whichLayout = new QVBoxLayout(which);

@@ -315,9 +315,9 @@ TEST(DiscEditor, ClosingTheDialogDuringAReadCancelsItAndCloses) {
 
 TEST(DiscEditor, BatchExportDialogAsksWhichSoundsFamilyAndFolder) {
     test::TempDir dir;
-    BatchExportDialog dialog(BatchQuestion{"PIANO - Concert Grand", 2, 6},
-                             BatchChoice{true, cd::SamplerFamily::S330, dir.path()}, nullptr);
-    EXPECT_EQ(dialog.groupButton()->text(), "Every sound of the group PIANO - Concert Grand (2)");
+    BatchExportDialog dialog(BatchQuestion{"PIANO - 100%2", 2, 6}, BatchChoice{true, cd::SamplerFamily::S330, dir.path()},
+                             nullptr);
+    EXPECT_EQ(dialog.groupButton()->text(), "Every sound of the group PIANO - 100%2 (2)");
     EXPECT_EQ(dialog.discButton()->text(), "Every sound of the disc (6)");
     EXPECT_TRUE(dialog.discButton()->isChecked());
     EXPECT_EQ(dialog.family()->currentText(), "Roland S330 (*.s33)");
