@@ -20,6 +20,16 @@ std::string Lower(std::string s) {
     return s;
 }
 
+// A reason as one line of the list: the read error's text ends in "\r\n\r\n".
+std::string OneLine(std::string_view reason) {
+    while (!reason.empty() && (reason.back() == '\r' || reason.back() == '\n' || reason.back() == ' '))
+        reason.remove_suffix(1);
+    std::string line(reason);
+    std::replace_if(
+        line.begin(), line.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+    return line;
+}
+
 std::string Images(std::size_t n) {
     return std::to_string(n) + " " + std::string(n == 1 ? text::kBatchImage : text::kBatchImages);
 }
@@ -127,7 +137,7 @@ std::string SummaryText(const BatchSummary& s, const fs::path& folder) {
     if (s.failed.empty()) return out;
     out += "\n\n" + std::string(text::kBatchNotWritten);
     for (std::size_t i = 0; i < std::min(s.failed.size(), kSummaryProblems); ++i)
-        out += "\n" + s.failed[i].what + ": " + s.failed[i].reason;
+        out += "\n" + s.failed[i].what + ": " + OneLine(s.failed[i].reason);
     if (s.failed.size() > kSummaryProblems) {
         std::string more(text::kBatchMore);
         more.replace(more.find("%d"), 2, std::to_string(s.failed.size() - kSummaryProblems));

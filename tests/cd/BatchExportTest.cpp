@@ -187,7 +187,8 @@ TEST(SummaryText, CountsFolderCancelAndReasons) {
     BatchSummary all{{"/tmp/areas/a.sdk", "/tmp/areas/b.sdk"}, {}, 2, false};
     BatchSummary one{{"/tmp/areas/a.sdk"}, {}, 1, false};
     BatchSummary cancelled{{"/tmp/areas/a.sdk"}, {}, 6, true};
-    BatchSummary failed{{"/tmp/areas/a.sdk"}, {{"group 2", "Damaged!"}, {"DRUMS - Kick", "Errorcode: 5"}}, 2, false};
+    BatchSummary failed{
+        {"/tmp/areas/a.sdk"}, {{"group 2", "Damaged!"}, {"DRUMS - Kick", "Errorcode: 5\r\n\r\n"}}, 2, false};
     BatchSummary many{{}, std::vector<BatchProblem>(13, {"X", "Y"}), 13, false};
     const struct {
         const BatchSummary& s;
