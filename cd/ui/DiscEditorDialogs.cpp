@@ -557,8 +557,10 @@ void DiscEditorDialog::moveEvent(QMoveEvent* e) {
     if (!placed_) return;
     settings_.winPosX = static_cast<std::uint32_t>(std::max(0, pos().x()));
     settings_.winPosY = static_cast<std::uint32_t>(std::max(0, pos().y()));
-    // Only the position: the drive choice is written by Apply.
-    if (store_) SaveSettings(*store_, kDiscEditorKey, DiscEditorTable().first(2), StorageOf(settings_), ui_, kTitle);
+    // The whole table, as the dialog holds it (the drive choice changes only with Apply,
+    // which writes it too): a subkey made by a move alone would lack the other values,
+    // and a start after a crash would then warn about each of them.
+    if (store_) SaveSettings(*store_, kDiscEditorKey, DiscEditorTable(), StorageOf(settings_), ui_, kTitle);
 }
 
 void DiscEditorDialog::done(int r) {

@@ -442,6 +442,34 @@ TEST(DiscEditor, EveryControlHasANameOrText) {
     EXPECT_TRUE(SaveShot(&exportDialog, "disc-editor-export.png"));
 }
 
+TEST(DiscEditor, AMoveAloneLeavesSettingsThatLoadWithoutWarnings) {
+    test::TempDir dir;
+    const std::string file = (dir / "settings.conf").string();
+    QtSettingsStore store(file);
+    const std::string main = test::BinDir().string();
+    store.write("", "Main Path", RegType::Sz,
+                std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(main.data()), main.size()));
+    test::ScriptedUi ui;
+    {
+        DiscEditorDialog dialog(0, test::BinDir(), &store, ui);
+        ASSERT_TRUE(dialog.start());
+        dialog.show();
+        dialog.move(dialog.pos() + QPoint(17, 9));
+        QApplication::processEvents();
+        ASSERT_TRUE(store.sync());
+        // The process ends here without closing the dialog: what the move wrote is all.
+        QtSettingsStore after(file);
+        for (const auto& e : DiscEditorTable()) {
+            if (e.usage == Usage::End) continue;
+            EXPECT_TRUE(after.read(kDiscEditorKey, e.name, e.type)) << e.name;
+        }
+    }
+    ui.clear();
+    DiscEditorDialog next(0, test::BinDir(), &store, ui);
+    ASSERT_TRUE(next.start());
+    EXPECT_TRUE(ui.shown().empty()) << ui.shown().front().text;
+}
+
 // The real library as the launcher starts it: hello with code 68, a ping before each
 // command, closed at the end; CloseEd ends the modal dialog.
 TEST(DiscEditor, ModuleLibraryTalksToTheLauncher) {
