@@ -5,8 +5,8 @@
 //   then    per command: status (0 = done, else the error number), 2,352 sector bytes
 // A command for which the input has no status fails with EIO; missing sector bytes are
 // zero. Properties checked: the capacity is the reply's last block + 1 exactly when the
-// reply says 2,048-byte blocks, otherwise the device's size / 2,048, and it is asked once
-// once known; every read sends READ CD for the next block with a 2,352-byte buffer; a read
+// reply says 2,048-byte blocks, otherwise the device's size / 2,048, and a known capacity
+// is not asked again; every read sends READ CD for the next block with a 2,352-byte buffer; a read
 // stops at the first failed command and fails with its number (EINVAL past the last block
 // number, without a command); a read that succeeds gives bytes 16-2063 of each sector.
 #include <algorithm>
