@@ -22,6 +22,15 @@ inline constexpr std::string_view kSoundAreaSize =
     "This sound area can't be exported: a disk image takes 18 to 1746 units of it!";
 inline constexpr std::string_view kSoundAreaOutside = "This sound area lies outside the disc!";
 
+// The end of a batch export: "<n> disk images written to\n<folder>", or "<n> of <m> ...",
+// after "Cancelled: " when the person stopped it; then the sounds not written.
+inline constexpr std::string_view kBatchCancelled = "Cancelled: ";
+inline constexpr std::string_view kBatchImage = "disk image";
+inline constexpr std::string_view kBatchImages = "disk images";
+inline constexpr std::string_view kBatchWrittenTo = "written to";
+inline constexpr std::string_view kBatchNotWritten = "Not written:";
+inline constexpr std::string_view kBatchMore = "... and %d more";
+
 // Source kinds of the main dialog: a drive, or an image file of a disc.
 inline constexpr std::string_view kSourceCdRom = "CD-ROM";
 inline constexpr std::string_view kSourceImageFile = "Image file";

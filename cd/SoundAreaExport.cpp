@@ -9,6 +9,7 @@
 #include "core/FileRead.h"
 #include "cd/CdMessages.h"
 #include "core/Bytes.h"
+#include "core/Geometry.h"
 #include "core/Messages.h"
 #include "core/SamplePacking.h"
 
@@ -57,7 +58,7 @@ std::vector<std::uint8_t> BuildSoundAreaImage(std::span<const std::uint8_t> temp
     const std::size_t wordCount = samples.size() / 2;
 
     std::vector<std::uint8_t> image;
-    image.reserve(templateBytes.size() + params + PackedSize(wordCount));
+    image.reserve(std::max(templateBytes.size() + params + PackedSize(wordCount), static_cast<std::size_t>(kImageSize)));
     image.insert(image.end(), templateBytes.begin(), templateBytes.end());
     image.insert(image.end(), area.begin(), area.begin() + static_cast<std::ptrdiff_t>(params));
     // Samples go through a small buffer of words (an even count, so that pairs stay
@@ -72,6 +73,8 @@ std::vector<std::uint8_t> BuildSoundAreaImage(std::span<const std::uint8_t> temp
         image.insert(image.end(), packed.begin(), packed.begin() + static_cast<std::ptrdiff_t>(bytes));
         done += n;
     }
+    // Editors open only whole images; what the area does not fill is silence.
+    if (image.size() < static_cast<std::size_t>(kImageSize)) image.resize(static_cast<std::size_t>(kImageSize), 0);
     return image;
 }
 
@@ -97,16 +100,27 @@ Status WriteFileAtomically(const std::filesystem::path& target, std::span<const 
     return {};
 }
 
+Result<std::vector<std::uint8_t>> ReadTemplate(const std::filesystem::path& mainDir, SamplerFamily family) {
+    std::vector<std::uint8_t> bytes;
+    if (!ReadWholeFile(mainDir / InfoOf(family).templateFile, bytes)) return Fail(text::kCantCopyTemplate, Icon::Error);
+    return bytes;
+}
+
+Status WriteSoundArea(DiscSource& disc, const SoundRecord& sound, std::span<const std::uint8_t> templateBytes,
+                      const std::filesystem::path& target, const ReadProgress& progress) {
+    if (auto st = CheckSoundArea(sound, disc.blockCount() * kUnitsPerBlock); !st) return st;
+    auto area = ReadUnits(disc, sound.firstUnit, sound.units, progress);
+    if (!area) return area.failure();
+    return WriteFileAtomically(target, BuildSoundAreaImage(templateBytes, *area));
+}
+
 Status ExportSoundArea(DiscSource& disc, const SoundRecord& sound, SamplerFamily family,
                        const std::filesystem::path& mainDir, const std::filesystem::path& target,
                        const ReadProgress& progress) {
     if (auto st = CheckSoundArea(sound, disc.blockCount() * kUnitsPerBlock); !st) return st;
-    std::vector<std::uint8_t> templateBytes;
-    if (!ReadWholeFile(mainDir / InfoOf(family).templateFile, templateBytes))
-        return Fail(text::kCantCopyTemplate, Icon::Error);
-    auto area = ReadUnits(disc, sound.firstUnit, sound.units, progress);
-    if (!area) return area.failure();
-    return WriteFileAtomically(target, BuildSoundAreaImage(templateBytes, *area));
+    auto templateBytes = ReadTemplate(mainDir, family);
+    if (!templateBytes) return templateBytes.failure();
+    return WriteSoundArea(disc, sound, *templateBytes, target, progress);
 }
 
 std::string FileNameOf(std::string_view listText) {

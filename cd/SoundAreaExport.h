@@ -3,7 +3,8 @@
 // the family's template (the system area, sectors 0-125), then the area's 9,216
 // parameter bytes as they are (sectors 126-143), then its 16-bit little-endian samples
 // packed to 12 bits (the wave banks from 0x12000 on). A full area of 1,746 units gives
-// 64,512 + 9,216 + 663,552 = 737,280 bytes.
+// 64,512 + 9,216 + 663,552 = 737,280 bytes; a shorter one leaves the rest of the wave
+// banks empty.
 
 #include <cstdint>
 #include <filesystem>
@@ -31,8 +32,10 @@ std::span<const FamilyInfo> Families();
 const FamilyInfo& InfoOf(SamplerFamily family);
 const FamilyInfo* FindFamily(std::string_view option); // nullptr when unknown
 
-// The image bytes: template + parameters + packed samples. `area` holds at least the
-// 9,216 parameter bytes and a whole number of sample pairs beyond them.
+// The image bytes: template + parameters + packed samples, then zero bytes (empty wave
+// memory) up to the 737,280 bytes of a disk image, so that an area shorter than a full
+// one still makes an image that opens. `area` holds at least the 9,216 parameter bytes
+// and a whole number of sample pairs beyond them.
 std::vector<std::uint8_t> BuildSoundAreaImage(std::span<const std::uint8_t> templateBytes,
                                               std::span<const std::uint8_t> area);
 
@@ -40,9 +43,16 @@ std::vector<std::uint8_t> BuildSoundAreaImage(std::span<const std::uint8_t> temp
 // is either the old file or the whole new one. Fails with "Couldn't create new file!".
 Status WriteFileAtomically(const std::filesystem::path& target, std::span<const std::uint8_t> bytes);
 
-// Checks the area, reads the template "<family>.dat" from `mainDir` (failure: "Can't
-// copy temporary file!"), reads the area and writes the image to `target`. Whatever
-// fails, `target` is left as it was.
+// The template "<family>.dat" of `mainDir`; failure: "Can't copy temporary file!".
+Result<std::vector<std::uint8_t>> ReadTemplate(const std::filesystem::path& mainDir, SamplerFamily family);
+
+// Checks the area, reads it and writes template + area to `target`. Whatever fails,
+// `target` is left as it was.
+Status WriteSoundArea(DiscSource& disc, const SoundRecord& sound, std::span<const std::uint8_t> templateBytes,
+                      const std::filesystem::path& target, const ReadProgress& progress = {});
+
+// Checks the area, reads the family's template (before anything of the disc), reads the
+// area and writes the image to `target`. Whatever fails, `target` is left as it was.
 Status ExportSoundArea(DiscSource& disc, const SoundRecord& sound, SamplerFamily family,
                        const std::filesystem::path& mainDir, const std::filesystem::path& target,
                        const ReadProgress& progress = {});

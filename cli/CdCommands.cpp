@@ -5,8 +5,9 @@
 #include <iomanip>
 #include <memory>
 #include <ostream>
-#include <set>
+#include <optional>
 
+#include "cd/BatchExport.h"
 #include "cd/CdMessages.h"
 #include "cd/CdTables.h"
 #include "cd/SoundAreaExport.h"
@@ -277,40 +278,33 @@ int RunExport(const Args& args, std::ostream& out, std::ostream& err) {
 }
 
 int RunExportAll(const Args& args, std::ostream& out, std::ostream& err) {
-    const Parsed p = ParseArgs(args, {"family", "main-dir"}, false);
+    const Parsed p = ParseArgs(args, {"group", "family", "main-dir"}, false);
     if (!p.error.empty()) return Usage(err, p.error);
     if (p.positional.size() != 2) return Usage(err, "'cd export-all' expects SOURCE and DIR");
     ExportOptions o;
     if (auto problem = ParseExportOptions(p, o); !problem.empty()) return Usage(err, problem);
+    std::optional<std::size_t> group;
+    if (const std::string* g = p.option("group")) {
+        std::size_t n = 0;
+        if (!ParseNumber(*g, n)) return Usage(err, "--group needs a number from 1");
+        group = n - 1;
+    }
     auto disc = OpenDisc(p.positional[0]);
     if (!disc) return Refuse(err, disc.failure());
+    const cd::CdTables& t = disc->tables;
+    if (group && *group >= t.groups.size())
+        return Refuse(err, Fail("the disc has no group " + std::to_string(*group + 1) + " (it has " +
+                                std::to_string(t.groups.size()) + ")"));
     const fs::path dir = p.positional[1];
     std::error_code ec;
     fs::create_directories(dir, ec);
     if (!fs::is_directory(dir, ec)) return Refuse(err, Fail("cannot create the folder " + dir.string()));
 
-    const cd::CdTables& t = disc->tables;
-    const Listing l = ListGroups(t);
-    std::set<std::size_t> done; // a record reached from two groups is written once
-    std::set<std::string> names;
+    auto summary = cd::ExportBatch(*disc->source.disc, t, cd::PlanBatch(t, group), o.family->family, o.mainDir, dir);
+    if (!summary) return Refuse(err, summary.failure());
+    for (const fs::path& written : summary->written) out << written.string() << '\n';
     int rc = kOk;
-    for (std::size_t g = 0; g < t.groups.size(); ++g) {
-        if (!l.errors[g].empty()) rc = Refuse(err, Fail("group " + std::to_string(g + 1) + ": " + l.errors[g]));
-        for (std::size_t index : l.sounds[g]) {
-            if (!done.insert(index).second) continue;
-            const cd::SoundRecord& s = t.sounds[index];
-            const std::string stem = cd::FileNameOf(s.text());
-            std::string name = stem + "." + std::string(o.family->extension);
-            for (int n = 2; !names.insert(name).second; ++n)
-                name = stem + " (" + std::to_string(n) + ")." + std::string(o.family->extension);
-            const fs::path target = dir / name;
-            if (auto st = cd::ExportSoundArea(*disc->source.disc, s, o.family->family, o.mainDir, target); !st) {
-                rc = Refuse(err, Fail(s.text() + ": " + st.failure().text));
-                continue;
-            }
-            out << target.string() << '\n';
-        }
-    }
+    for (const cd::BatchProblem& f : summary->failed) rc = Refuse(err, Fail(f.what + ": " + f.reason));
     return rc;
 }
 

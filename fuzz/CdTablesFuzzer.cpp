@@ -1,8 +1,9 @@
 // The tables of a Roland CD, read from arbitrary bytes taken as a disc of 2,048-byte
 // blocks. Properties checked: nothing is read outside the disc or the loaded tables; a
 // group lists consecutive records of one group number starting at its map value; an
-// area that passes the check lies on the disc, reads whole and exports to exactly
-// template + 9,216 + (units x 512 - 9,216) / 4 x 3 bytes.
+// area that passes the check lies on the disc, reads whole and exports to template +
+// 9,216 + (units x 512 - 9,216) / 4 x 3 bytes followed by zeros up to a whole image.
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <span>
@@ -10,6 +11,7 @@
 #include "cd/CdTables.h"
 #include "cd/ReadUnits.h"
 #include "cd/SoundAreaExport.h"
+#include "core/Geometry.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace veldin::cd;
@@ -39,7 +41,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             if (!area) std::abort();
             const std::uint8_t tpl[1] = {0};
             const auto image = BuildSoundAreaImage(tpl, *area);
-            if (image.size() != 1 + kParameterBytes + (s.units * 512u - kParameterBytes) / 4 * 3) std::abort();
+            const std::size_t filled = 1 + kParameterBytes + (s.units * 512u - kParameterBytes) / 4 * 3;
+            if (image.size() != static_cast<std::size_t>(veldin::kImageSize) ||
+                std::any_of(image.begin() + static_cast<std::ptrdiff_t>(filled), image.end(),
+                            [](std::uint8_t b) { return b != 0; }))
+                std::abort();
         }
     }
     return 0;

@@ -27,23 +27,39 @@ std::uint32_t Be32(const std::uint8_t* b) {
 }
 
 #if defined(__linux__)
-// Sends one command that reads `length` bytes into `data`; returns 0 or an error number.
-int SendCommand(int fd, std::span<const std::uint8_t> command, std::uint8_t* data, unsigned length) {
-    std::array<std::uint8_t, 32> sense{};
-    sg_io_hdr_t io{};
-    io.interface_id = 'S';
-    io.cmd_len = static_cast<unsigned char>(command.size());
-    io.cmdp = const_cast<unsigned char*>(command.data());
-    io.dxfer_direction = SG_DXFER_FROM_DEV;
-    io.dxfer_len = length;
-    io.dxferp = data;
-    io.mx_sb_len = sense.size();
-    io.sbp = sense.data();
-    io.timeout = kCommandTimeoutMs;
-    if (ioctl(fd, SG_IO, &io) < 0) return errno != 0 ? errno : EIO;
-    if ((io.info & SG_INFO_OK_MASK) != SG_INFO_OK || io.resid != 0) return EIO;
-    return 0;
-}
+// SG_IO on an opened /dev/sr*.
+class SgIoDevice final : public ScsiDevice {
+public:
+    explicit SgIoDevice(int fd) : fd_(fd) {}
+    ~SgIoDevice() override { ::close(fd_); }
+    SgIoDevice(const SgIoDevice&) = delete;
+    SgIoDevice& operator=(const SgIoDevice&) = delete;
+
+    int command(std::span<const std::uint8_t> cdb, std::span<std::uint8_t> data) override {
+        std::array<std::uint8_t, 32> sense{};
+        sg_io_hdr_t io{};
+        io.interface_id = 'S';
+        io.cmd_len = static_cast<unsigned char>(cdb.size());
+        io.cmdp = const_cast<unsigned char*>(cdb.data());
+        io.dxfer_direction = SG_DXFER_FROM_DEV;
+        io.dxfer_len = static_cast<unsigned>(data.size());
+        io.dxferp = data.data();
+        io.mx_sb_len = sense.size();
+        io.sbp = sense.data();
+        io.timeout = kCommandTimeoutMs;
+        if (ioctl(fd_, SG_IO, &io) < 0) return errno != 0 ? errno : EIO;
+        if ((io.info & SG_INFO_OK_MASK) != SG_INFO_OK || io.resid != 0) return EIO;
+        return 0;
+    }
+
+    std::uint64_t sizeInBytes() override {
+        std::uint64_t bytes = 0;
+        return ioctl(fd_, BLKGETSIZE64, &bytes) == 0 ? bytes : 0;
+    }
+
+private:
+    int fd_;
+};
 #endif
 
 } // namespace
@@ -83,25 +99,27 @@ std::vector<std::filesystem::path> ListCdDrives(const std::filesystem::path& dev
 }
 
 #if defined(__linux__)
-
 Result<std::unique_ptr<CdDrive>> CdDrive::open(const std::filesystem::path& device) {
     // O_NONBLOCK: a drive without a disc still opens; its reads then fail with a number.
     int fd = ::open(device.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) fd = ::open(device.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return Fail(text::kCantOpenCdDrive, Icon::Warning);
-    return std::unique_ptr<CdDrive>(new CdDrive(fd));
+    return std::make_unique<CdDrive>(std::make_unique<SgIoDevice>(fd));
 }
-
-CdDrive::~CdDrive() { ::close(fd_); }
+#else // no SCSI pass-through on this platform yet
+Result<std::unique_ptr<CdDrive>> CdDrive::open(const std::filesystem::path&) {
+    return Fail(text::kCantOpenCdDrive, Icon::Warning);
+}
+#endif
 
 std::uint64_t CdDrive::blockCount() {
     if (blocks_ != 0) return blocks_;
     std::array<std::uint8_t, 8> reply{};
     const auto command = ReadCapacityCommand();
-    if (SendCommand(fd_, command, reply.data(), reply.size()) == 0 && Be32(&reply[4]) == cd::kBlockSize) {
+    if (device_->command(command, reply) == 0 && Be32(&reply[4]) == cd::kBlockSize) {
         blocks_ = static_cast<std::uint64_t>(Be32(reply.data())) + 1;
-    } else if (std::uint64_t bytes = 0; ioctl(fd_, BLKGETSIZE64, &bytes) == 0) {
-        blocks_ = bytes / cd::kBlockSize;
+    } else {
+        blocks_ = device_->sizeInBytes() / cd::kBlockSize;
     }
     return blocks_;
 }
@@ -111,22 +129,11 @@ Status CdDrive::readBlocks(std::uint64_t first, std::span<std::uint8_t> out) {
     for (std::uint64_t i = 0; i < count; ++i) {
         if (first + i > 0xFFFFFFFFu) return cd::ReadError(EINVAL);
         const auto command = ReadCdCommand(static_cast<std::uint32_t>(first + i));
-        if (int err = SendCommand(fd_, command, raw_.data(), raw_.size()); err != 0) return cd::ReadError(err);
+        if (int err = device_->command(command, raw_); err != 0) return cd::ReadError(err);
         std::copy_n(raw_.begin() + cd::kUserDataOffset, cd::kBlockSize,
                     out.begin() + static_cast<std::ptrdiff_t>(i * cd::kBlockSize));
     }
     return {};
 }
-
-#else // no SCSI pass-through on this platform yet
-
-Result<std::unique_ptr<CdDrive>> CdDrive::open(const std::filesystem::path&) {
-    return Fail(text::kCantOpenCdDrive, Icon::Warning);
-}
-CdDrive::~CdDrive() = default;
-std::uint64_t CdDrive::blockCount() { return 0; }
-Status CdDrive::readBlocks(std::uint64_t, std::span<std::uint8_t>) { return cd::ReadError(ENOSYS); }
-
-#endif
 
 } // namespace veldin::platform

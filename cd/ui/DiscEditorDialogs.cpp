@@ -3,10 +3,12 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QDesktopServices>
 #include <QEventLoop>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -21,6 +23,8 @@
 #include <QThread>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <climits>
 
 #include "cd/CdMessages.h"
 #include "core/FileVersion.h"
@@ -38,6 +42,9 @@ namespace {
 
 QString Q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
+// The control ids of the dialogs, as object names, so that tests and tools find them.
+QString CtlName(int id) { return QStringLiteral("ctl%1").arg(id); }
+
 constexpr std::string_view kTitle = text::kTitleDiscEditor;
 
 // The wait dialog ignores Escape and the close box: it ends with its job.
@@ -48,6 +55,7 @@ public:
         auto* icon = new QLabel(this);
         icon->setPixmap(style()->standardIcon(QStyle::SP_DriveCDIcon).pixmap(32, 32));
         icon->setAccessibleName(QStringLiteral("CD-ROM"));
+        icon->setObjectName(CtlName(1002));
         auto* texts = new QVBoxLayout;
         texts->addWidget(new QLabel(QStringLiteral("Please wait..."), this));
         texts->addWidget(new QLabel(QStringLiteral("Accessing CD-ROM"), this));
@@ -95,12 +103,79 @@ Choosers StandardChoosers() {
         family = cd::Families()[static_cast<std::size_t>(index < 0 ? 0 : index)].family;
         return fs::path(d.selectedFiles().front().toStdString());
     };
+    c.batch = [](QWidget* parent, const BatchQuestion& question, BatchChoice& choice) {
+        BatchExportDialog d(question, choice, parent);
+        if (d.exec() != QDialog::Accepted) return false;
+        choice = d.choice();
+        return true;
+    };
     c.discImage = [](QWidget* parent, const fs::path& dir) {
         const QString f = QFileDialog::getOpenFileName(parent, QStringLiteral("Disc image file"),
                                                        QString::fromStdString(dir.string()),
                                                        QStringLiteral("Disc images (*.iso *.bin *.img);;All files (*)"));
         return fs::path(f.toStdString());
     };
+    return c;
+}
+
+// ---- batch export dialog --------------------------------------------------------------
+
+BatchExportDialog::BatchExportDialog(const BatchQuestion& question, const BatchChoice& defaults, QWidget* parent)
+    : QDialog(parent) {
+    setWindowTitle(QStringLiteral("Batch Export"));
+    auto* which = new QGroupBox(QStringLiteral("Sound Areas"), this);
+    group_ = new QRadioButton(
+        // One pass: a group name holding "%2" stays as it is.
+        QStringLiteral("Every sound of the group %1 (%2)").arg(question.groupText, QString::number(question.groupSounds)),
+        which);
+    disc_ = new QRadioButton(QStringLiteral("Every sound of the disc (%1)").arg(question.discSounds), which);
+    (defaults.wholeDisc ? disc_ : group_)->setChecked(true);
+    auto* whichLayout = new QVBoxLayout(which);
+    whichLayout->addWidget(group_);
+    whichLayout->addWidget(disc_);
+
+    family_ = new QComboBox(this);
+    family_->setAccessibleName(QStringLiteral("Sampler"));
+    for (const auto& f : cd::Families()) family_->addItem(Q(f.filterText), static_cast<int>(f.family));
+    family_->setCurrentIndex(family_->findData(static_cast<int>(defaults.family)));
+    folder_ = new QLineEdit(QString::fromStdString(defaults.folder.string()), this);
+    folder_->setAccessibleName(QStringLiteral("Folder"));
+    folder_->setMinimumWidth(fontMetrics().horizontalAdvance(QLatin1Char('M')) * 28);
+    auto* browse = new QPushButton(QStringLiteral("Browse..."), this);
+    browse->setAccessibleName(QStringLiteral("Choose the folder"));
+    browse->setAutoDefault(false);
+    auto* folderRow = new QHBoxLayout;
+    folderRow->addWidget(folder_, 1);
+    folderRow->addWidget(browse);
+    auto* form = new QFormLayout;
+    form->addRow(QStringLiteral("&Sampler:"), family_);
+    form->addRow(QStringLiteral("&Folder:"), folderRow);
+    static_cast<QLabel*>(form->labelForField(folderRow))->setBuddy(folder_);
+
+    auto* buttons = new QDialogButtonBox(this);
+    export_ = buttons->addButton(QStringLiteral("Export"), QDialogButtonBox::AcceptRole);
+    buttons->addButton(QDialogButtonBox::Cancel);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(which);
+    layout->addLayout(form);
+    layout->addWidget(buttons);
+
+    const auto update = [this] { export_->setEnabled(!folder_->text().trimmed().isEmpty()); };
+    update();
+    connect(folder_, &QLineEdit::textChanged, this, update);
+    connect(browse, &QPushButton::clicked, this, [this] {
+        const QString dir = QFileDialog::getExistingDirectory(this, QStringLiteral("Folder"), folder_->text());
+        if (!dir.isEmpty()) folder_->setText(dir);
+    });
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+}
+
+BatchChoice BatchExportDialog::choice() const {
+    BatchChoice c;
+    c.wholeDisc = disc_->isChecked();
+    c.family = static_cast<cd::SamplerFamily>(family_->currentData().toInt());
+    c.folder = fs::path(folder_->text().trimmed().toStdString());
     return c;
 }
 
@@ -116,32 +191,41 @@ ExportDialog::ExportDialog(cd::DiscSource& disc, fs::path mainDir, fs::path imag
     for (std::size_t i = 0; i < cd::kDescriptionLines; ++i) {
         lines_[i] = new QLabel(info);
         lines_[i]->setAccessibleName(QStringLiteral("Description line %1").arg(i + 1));
+        lines_[i]->setObjectName(CtlName(2000 + static_cast<int>(i)));
         lines_[i]->setTextInteractionFlags(Qt::TextSelectableByMouse);
         infoLayout->addWidget(lines_[i]);
     }
     auto* groupBox = new QGroupBox(QStringLiteral("Instrument Group"), this);
     groups_ = new QComboBox(groupBox);
     groups_->setAccessibleName(QStringLiteral("Instrument Group"));
+    groups_->setObjectName(CtlName(2004));
     groups_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     (new QVBoxLayout(groupBox))->addWidget(groups_);
     auto* soundBox = new QGroupBox(QStringLiteral("Sound Areas"), this);
     sounds_ = new QListWidget(soundBox);
     sounds_->setAccessibleName(QStringLiteral("Sound Areas"));
+    sounds_->setObjectName(CtlName(2005));
     sounds_->setMinimumWidth(fontMetrics().horizontalAdvance(QLatin1Char('M')) * 36);
     (new QVBoxLayout(soundBox))->addWidget(sounds_);
     auto* progressBox = new QGroupBox(QStringLiteral("Progress"), this);
     progress_ = new QProgressBar(progressBox);
     progress_->setAccessibleName(QStringLiteral("Progress"));
+    progress_->setObjectName(CtlName(2006));
     progress_->setValue(0);
     cancel_ = new QPushButton(QStringLiteral("Cancel"), progressBox);
     cancel_->setEnabled(false);
+    cancel_->setObjectName(CtlName(2007));
     auto* progressRow = new QHBoxLayout(progressBox);
     progressRow->addWidget(progress_, 1);
     progressRow->addWidget(cancel_);
     export_ = new QPushButton(QStringLiteral("Export"), this);
     export_->setDefault(true);
+    export_->setObjectName(CtlName(1));
+    batch_ = new QPushButton(QStringLiteral("Batch Export..."), this);
+    batch_->setAutoDefault(false);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
+    buttons->addWidget(batch_);
     buttons->addWidget(export_);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(info);
@@ -152,6 +236,7 @@ ExportDialog::ExportDialog(cd::DiscSource& disc, fs::path mainDir, fs::path imag
 
     connect(groups_, &QComboBox::currentIndexChanged, this, [this](int i) { fillSounds(i); });
     connect(export_, &QPushButton::clicked, this, [this] { exportSelected(); });
+    connect(batch_, &QPushButton::clicked, this, [this] { exportBatch(); });
     connect(cancel_, &QPushButton::clicked, this, [this] {
         if (running_) running_->cancel();
     });
@@ -170,6 +255,7 @@ bool ExportDialog::load() {
     for (const auto& g : tables_.groups) groups_->addItem(Q(g.text()));
     if (!tables_.groups.empty()) groups_->setCurrentIndex(0);
     fillSounds(tables_.groups.empty() ? -1 : 0);
+    batch_->setEnabled(!tables_.groups.empty());
     return true;
 }
 
@@ -188,6 +274,31 @@ void ExportDialog::fillSounds(int group) {
     if (sounds_->count() > 0) sounds_->setCurrentRow(0);
 }
 
+bool ExportDialog::runCancellable(std::uint64_t blocks,
+                                  const std::function<void(cd::CancellableDisc&, const cd::ReadProgress&)>& job) {
+    progress_->setRange(0, static_cast<int>(std::clamp<std::uint64_t>(blocks, 1, INT_MAX)));
+    progress_->setValue(0);
+    cd::CancellableDisc disc(disc_);
+    running_ = &disc;
+    for (QWidget* w : std::initializer_list<QWidget*>{groups_, sounds_, export_, batch_}) w->setEnabled(false);
+    cancel_->setEnabled(true);
+    QPointer<QProgressBar> bar = progress_;
+    const cd::ReadProgress progress = [bar](std::uint64_t done, std::uint64_t) {
+        QMetaObject::invokeMethod(
+            bar, [bar, done] {
+                if (bar) bar->setValue(static_cast<int>(std::min<std::uint64_t>(done, INT_MAX)));
+            },
+            Qt::QueuedConnection);
+    };
+    RunWaiting(this, [&] { job(disc, progress); }, false);
+    running_ = nullptr;
+    QCoreApplication::processEvents(); // the last progress steps
+    cancel_->setEnabled(false);
+    for (QWidget* w : std::initializer_list<QWidget*>{groups_, sounds_, export_, batch_}) w->setEnabled(true);
+    if (disc.cancelled()) progress_->setValue(0);
+    return disc.cancelled();
+}
+
 void ExportDialog::exportSelected() {
     QListWidgetItem* item = sounds_->currentItem();
     if (!item || running_) return;
@@ -196,50 +307,57 @@ void ExportDialog::exportSelected() {
     cd::SamplerFamily family = cd::SamplerFamily::W30;
     const fs::path target =
         choosers_.saveAs(this, imageDir_, QString::fromStdString(cd::FileNameOf(item->text().toStdString())), family);
-    if (target.empty()) {
-        export_->setEnabled(true);
+    export_->setEnabled(true);
+    if (target.empty()) return;
+    // The progress counts the blocks of 2,048 bytes that hold the area.
+    Status result;
+    const bool cancelled = runCancellable(cd::BlocksForUnits(sound.firstUnit, sound.units).blocks, [&](cd::CancellableDisc& disc, const auto& progress) {
+        result = cd::ExportSoundArea(disc, sound, family, mainDir_, target, progress);
+    });
+    if (closedWhileRunning()) return;
+    if (!result && !cancelled) ui_.report(result.failure(), kTitle);
+}
+
+void ExportDialog::exportBatch() {
+    if (running_ || groups_->currentIndex() < 0) return;
+    const auto group = static_cast<std::size_t>(groups_->currentIndex());
+    BatchChoice choice = lastBatch_;
+    if (choice.folder.empty()) choice.folder = imageDir_;
+    const BatchQuestion question{groups_->currentText(), cd::PlanBatch(tables_, group).items.size(),
+                                 cd::PlanBatch(tables_).items.size()};
+    if (!choosers_.batch(this, question, choice)) return;
+    lastBatch_ = choice;
+    const cd::BatchPlan plan = cd::PlanBatch(tables_, choice.wholeDisc ? std::nullopt : std::optional(group));
+    std::optional<Result<cd::BatchSummary>> result;
+    runCancellable(cd::BatchBlocks(tables_, plan), [&](cd::CancellableDisc& disc, const auto& progress) {
+        result.emplace(cd::ExportBatch(disc, tables_, plan, choice.family, mainDir_, choice.folder, progress,
+                                       [&disc] { return disc.cancelled(); }));
+    });
+    // Closed meanwhile: the person (or the launcher quitting) wants the dialog gone, and
+    // the images written so far stay without a summary.
+    if (closedWhileRunning()) return;
+    if (!*result) {
+        ui_.report(result->failure(), kTitle);
         return;
     }
-    // The progress counts blocks of 2,048 bytes: area length / 4.
-    progress_->setRange(0, static_cast<int>(std::max<std::uint32_t>(1, (sound.units + 3) / 4)));
-    progress_->setValue(0);
-    cd::CancellableDisc disc(disc_);
-    running_ = &disc;
-    groups_->setEnabled(false);
-    sounds_->setEnabled(false);
-    cancel_->setEnabled(true);
-    Status result;
-    QPointer<QProgressBar> bar = progress_;
-    RunWaiting(
-        this,
-        [&] {
-            result = cd::ExportSoundArea(disc, sound, family, mainDir_, target,
-                                         [bar](std::uint64_t done, std::uint64_t) {
-                                             QMetaObject::invokeMethod(
-                                                 bar, [bar, done] {
-                                                     if (bar) bar->setValue(static_cast<int>(done));
-                                                 },
-                                                 Qt::QueuedConnection);
-                                         });
-        },
-        false);
-    running_ = nullptr;
-    QCoreApplication::processEvents(); // the last progress steps
-    cancel_->setEnabled(false);
-    groups_->setEnabled(true);
-    sounds_->setEnabled(true);
-    if (!result && !disc.cancelled()) ui_.report(result.failure(), kTitle);
-    if (disc.cancelled()) progress_->setValue(0);
-    export_->setEnabled(true);
+    ui_.message(cd::SummaryText(**result, choice.folder), kTitle, cd::SummaryIcon(**result));
 }
 
 void ExportDialog::reject() {
     // Closing while an area is read cancels it first; the dialog closes once it ended.
     if (running_) {
         running_->cancel();
+        closeWhenDone_ = true;
         return;
     }
     QDialog::reject();
+}
+
+bool ExportDialog::closedWhileRunning() {
+    if (!closeWhenDone_) return false;
+    closeWhenDone_ = false;
+    QDialog::reject();
+    return true;
 }
 
 // ---- main dialog ------------------------------------------------------------------------
@@ -253,12 +371,16 @@ DiscEditorDialog::DiscEditorDialog(bus::Handle launcher, fs::path mainDir, Setti
     auto* box = new QGroupBox(QStringLiteral("Select Drive"), this);
     cdRom_ = new QRadioButton(Q(text::kSourceCdRom), box);
     cdRom_->setChecked(true);
+    cdRom_->setObjectName(CtlName(1001));
+    // In the place of the original's HARDDRIVE choice, which was always disabled.
     imageFile_ = new QRadioButton(QStringLiteral("Disc image file"), box);
+    imageFile_->setObjectName(CtlName(1002));
     auto* kinds = new QButtonGroup(this);
     kinds->addButton(cdRom_, 1);
     kinds->addButton(imageFile_, 2);
     drives_ = new QComboBox(box);
     drives_->setAccessibleName(QStringLiteral("CD-ROM drive"));
+    drives_->setObjectName(CtlName(1200));
     drives_->setMinimumContentsLength(16);
     imagePath_ = new QLineEdit(box);
     imagePath_->setReadOnly(true);
@@ -273,19 +395,19 @@ DiscEditorDialog::DiscEditorDialog(bus::Handle launcher, fs::path mainDir, Setti
     grid->addWidget(imagePath_, 1, 1);
     grid->addWidget(browse_, 1, 2);
 
-    auto makeButton = [this](const char* text) {
+    auto makeButton = [this](const char* text, int id) {
         auto* b = new QPushButton(QString::fromLatin1(text), this);
-        b->setObjectName(QString::fromLatin1(text));
+        b->setObjectName(CtlName(id));
         b->setAutoDefault(false);
         return b;
     };
-    apply_ = makeButton("Apply");
-    build_ = makeButton("Build");
+    apply_ = makeButton("Apply", 1010);
+    build_ = makeButton("Build", 1012);
     build_->setEnabled(false);
     build_->setToolTip(QStringLiteral("Not available"));
-    about_ = makeButton("About");
-    help_ = makeButton("Help");
-    export_ = makeButton("Export");
+    about_ = makeButton("About", 1011);
+    help_ = makeButton("Help", 1020);
+    export_ = makeButton("Export", 1013);
     auto* buttons = new QVBoxLayout;
     for (auto* b : {apply_, build_, about_, help_, export_}) buttons->addWidget(b);
     buttons->addStretch();
@@ -308,8 +430,10 @@ DiscEditorDialog::DiscEditorDialog(bus::Handle launcher, fs::path mainDir, Setti
 
 DiscEditorDialog::~DiscEditorDialog() { link_->sayClosed(); }
 
-QPushButton* DiscEditorDialog::button(const char* name) const {
-    return findChild<QPushButton*>(QString::fromLatin1(name));
+QPushButton* DiscEditorDialog::button(const char* text) const {
+    for (QPushButton* b : findChildren<QPushButton*>())
+        if (b->text() == QLatin1String(text)) return b;
+    return nullptr;
 }
 
 bool DiscEditorDialog::start() {
@@ -433,8 +557,10 @@ void DiscEditorDialog::moveEvent(QMoveEvent* e) {
     if (!placed_) return;
     settings_.winPosX = static_cast<std::uint32_t>(std::max(0, pos().x()));
     settings_.winPosY = static_cast<std::uint32_t>(std::max(0, pos().y()));
-    // Only the position: the drive choice is written by Apply.
-    if (store_) SaveSettings(*store_, kDiscEditorKey, DiscEditorTable().first(2), StorageOf(settings_), ui_, kTitle);
+    // The whole table, as the dialog holds it (the drive choice changes only with Apply,
+    // which writes it too): a subkey made by a move alone would lack the other values,
+    // and a start after a crash would then warn about each of them.
+    if (store_) SaveSettings(*store_, kDiscEditorKey, DiscEditorTable(), StorageOf(settings_), ui_, kTitle);
 }
 
 void DiscEditorDialog::done(int r) {

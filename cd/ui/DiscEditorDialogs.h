@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "bus/FrameLink.h"
+#include "cd/BatchExport.h"
 #include "cd/CdTables.h"
 #include "cd/DiscEditorState.h"
 #include "cd/SoundAreaExport.h"
@@ -33,14 +34,49 @@ namespace veldin::dorrel {
 // otherwise the owner stays usable (its Cancel button).
 void RunWaiting(QWidget* owner, const std::function<void()>& job, bool blockOwner = true);
 
+// What a batch export writes: the sounds of the selected group or of the whole disc,
+// for one family, into one folder.
+struct BatchChoice {
+    bool wholeDisc = false;
+    cd::SamplerFamily family = cd::SamplerFamily::W30;
+    std::filesystem::path folder;
+};
+// What the batch question shows: the selected group and how many sounds each choice has.
+struct BatchQuestion {
+    QString groupText;
+    std::size_t groupSounds = 0, discSounds = 0;
+};
+
 // What the dialogs ask a person, replaceable for tests: the save dialog's path and
-// family, and the disc image to read. An empty path means Cancel.
+// family, the disc image to read, and the batch export's choice (which comes in with
+// the last one). An empty path or false means Cancel.
 struct Choosers {
     std::function<std::filesystem::path(QWidget*, const std::filesystem::path& dir, const QString& suggested,
                                         cd::SamplerFamily& family)> saveAs;
     std::function<std::filesystem::path(QWidget*, const std::filesystem::path& dir)> discImage;
+    std::function<bool(QWidget*, const BatchQuestion& question, BatchChoice& choice)> batch;
 };
 Choosers StandardChoosers();
+
+// "Batch Export": which sounds, which sampler family, which folder.
+class BatchExportDialog final : public QDialog {
+public:
+    BatchExportDialog(const BatchQuestion& question, const BatchChoice& defaults, QWidget* parent);
+    BatchChoice choice() const;
+
+    QRadioButton* groupButton() const { return group_; }
+    QRadioButton* discButton() const { return disc_; }
+    QComboBox* family() const { return family_; }
+    QLineEdit* folder() const { return folder_; }
+    QPushButton* exportButton() const { return export_; }
+
+private:
+    QRadioButton* group_ = nullptr;
+    QRadioButton* disc_ = nullptr;
+    QComboBox* family_ = nullptr;
+    QLineEdit* folder_ = nullptr;
+    QPushButton* export_ = nullptr;
+};
 
 class ExportDialog final : public QDialog {
 public:
@@ -55,15 +91,25 @@ public:
     QProgressBar* progress() const { return progress_; }
     QPushButton* cancelButton() const { return cancel_; }
     QPushButton* exportButton() const { return export_; }
+    QPushButton* batchButton() const { return batch_; }
     QLabel* line(int i) const { return lines_[i]; }
     // Exports the selected sound; returns when the export has ended.
     void exportSelected();
+    // Asks for a batch and exports it; returns when the batch has ended and its summary
+    // was shown.
+    void exportBatch();
 
 protected:
     void reject() override;
 
 private:
     void fillSounds(int group);
+    // Runs `job` on the wait dialog's thread with the progress bar over `blocks` and
+    // Cancel usable; the other controls are off meanwhile. True when it was cancelled.
+    bool runCancellable(std::uint64_t blocks,
+                        const std::function<void(cd::CancellableDisc&, const cd::ReadProgress&)>& job);
+    // After a run: closes the dialog when a close came while it ran; true then.
+    bool closedWhileRunning();
 
     cd::DiscSource& disc_;
     std::filesystem::path mainDir_, imageDir_;
@@ -76,7 +122,10 @@ private:
     QProgressBar* progress_ = nullptr;
     QPushButton* cancel_ = nullptr;
     QPushButton* export_ = nullptr;
+    QPushButton* batch_ = nullptr;
     cd::CancellableDisc* running_ = nullptr;
+    bool closeWhenDone_ = false;
+    BatchChoice lastBatch_;
 };
 
 class DiscEditorDialog final : public QDialog {
@@ -97,7 +146,8 @@ public:
     QRadioButton* imageFile() const { return imageFile_; }
     QComboBox* drives() const { return drives_; }
     QLineEdit* imagePath() const { return imagePath_; }
-    QPushButton* button(const char* name) const;
+    // The button of that text (its object name is its control id, "ctl1010").
+    QPushButton* button(const char* text) const;
     // The export dialog while it runs (tests drive it).
     ExportDialog* exportDialog() const { return exportDialog_; }
 

@@ -11,10 +11,7 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-const SyntheticDisc& Disc() {
-    static const SyntheticDisc disc = BuildSyntheticDisc();
-    return disc;
-}
+const SyntheticDisc& Disc() { return test::FullDisc(); }
 
 Result<CdTables> Load(const Bytes& iso) {
     MemoryDisc disc(iso);

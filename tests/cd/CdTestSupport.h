@@ -9,8 +9,15 @@
 #include <vector>
 
 #include "cd/DiscSource.h"
+#include "cd/SyntheticDisc.h"
 
 namespace veldin::test {
+
+// The full synthetic disc, made once per test program.
+inline const cd::SyntheticDisc& FullDisc() {
+    static const cd::SyntheticDisc disc = cd::BuildSyntheticDisc();
+    return disc;
+}
 
 class RecordingDisc final : public cd::DiscSource {
 public:

@@ -17,10 +17,7 @@ namespace {
 namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
 
-const SyntheticDisc& Disc() {
-    static const SyntheticDisc disc = BuildSyntheticDisc();
-    return disc;
-}
+const SyntheticDisc& Disc() { return test::FullDisc(); }
 
 SoundRecord RecordOf(const SyntheticSound& s) {
     SoundRecord r;
@@ -94,21 +91,29 @@ TEST(SoundAreaExport, FullAreaMakesACompleteImageWithTheTonesAndWaves) {
 }
 
 TEST(SoundAreaExport, EveryFamilyKeepsItsTemplateAndTheAreaAsItIs) {
-    const SyntheticSound& s = SoundNamed("PIANO - Grand Short");
-    MemoryDisc disc(Disc().iso);
-    test::TempDir dir;
-    Bytes parameters;
-    for (const auto& f : Families()) {
-        SCOPED_TRACE(f.option);
-        const fs::path out = dir / ("x." + std::string(f.extension));
-        ASSERT_TRUE(ExportSoundArea(disc, RecordOf(s), f.family, veldin::test::BinDir(), out).ok());
-        const Bytes image = veldin::test::ReadFile(out);
-        const Bytes tpl = veldin::test::ReadFile(veldin::test::BinDir() / f.templateFile);
-        ASSERT_EQ(image.size(), tpl.size() + kParameterBytes + (s.units - kParameterUnits) * 512 / 4 * 3);
-        EXPECT_TRUE(std::equal(tpl.begin(), tpl.end(), image.begin()));
-        const Bytes rest(image.begin() + static_cast<std::ptrdiff_t>(tpl.size()), image.end());
-        if (parameters.empty()) parameters = rest;
-        EXPECT_EQ(rest, parameters); // the family changes nothing but the system area
+    // A partial area, and one of parameters only: the wave banks beyond the area stay
+    // empty, and the image is whole, so that the editors open it.
+    for (std::string_view name : {"PIANO - Grand Short", "DRUMS - Parameters Only"}) {
+        const SyntheticSound& s = SoundNamed(name);
+        MemoryDisc disc(Disc().iso);
+        test::TempDir dir;
+        Bytes parameters;
+        for (const auto& f : Families()) {
+            SCOPED_TRACE(std::string(name) + " " + std::string(f.option));
+            const fs::path out = dir / ("x." + std::string(f.extension));
+            ASSERT_TRUE(ExportSoundArea(disc, RecordOf(s), f.family, veldin::test::BinDir(), out).ok());
+            const Bytes image = veldin::test::ReadFile(out);
+            const Bytes tpl = veldin::test::ReadFile(veldin::test::BinDir() / f.templateFile);
+            ASSERT_EQ(image.size(), static_cast<std::size_t>(kImageSize));
+            EXPECT_TRUE(CheckImageBytes(image).ok());
+            EXPECT_TRUE(std::equal(tpl.begin(), tpl.end(), image.begin()));
+            const std::size_t filled = tpl.size() + kParameterBytes + (s.units - kParameterUnits) * 512 / 4 * 3;
+            EXPECT_TRUE(std::all_of(image.begin() + static_cast<std::ptrdiff_t>(filled), image.end(),
+                                    [](std::uint8_t b) { return b == 0; }));
+            const Bytes rest(image.begin() + static_cast<std::ptrdiff_t>(tpl.size()), image.end());
+            if (parameters.empty()) parameters = rest;
+            EXPECT_EQ(rest, parameters); // the family changes nothing but the system area
+        }
     }
 }
 
@@ -118,10 +123,12 @@ TEST(SoundAreaExport, SamplesAreLittleEndianPackedToTwelveBits) {
         area.push_back(b);
     const Bytes tpl{1, 2, 3};
     const Bytes image = BuildSoundAreaImage(tpl, area);
-    ASSERT_EQ(image.size(), 3 + kParameterBytes + 6);
+    ASSERT_EQ(image.size(), static_cast<std::size_t>(kImageSize));
     EXPECT_EQ(Bytes(image.begin(), image.begin() + 3), tpl);
     // 1234h, ABCDh -> 12h 3Ch ABh; 800Fh, 7FFFh -> 80h 0Fh 7Fh
-    EXPECT_EQ(Bytes(image.end() - 6, image.end()), (Bytes{0x12, 0x3C, 0xAB, 0x80, 0x0F, 0x7F}));
+    const auto wave = image.begin() + 3 + kParameterBytes;
+    EXPECT_EQ(Bytes(wave, wave + 6), (Bytes{0x12, 0x3C, 0xAB, 0x80, 0x0F, 0x7F}));
+    EXPECT_EQ(std::count(wave + 6, image.end(), 0), image.end() - wave - 6);
 }
 
 TEST(SoundAreaExport, RefusedAreasWriteNothingAndReadNothing) {

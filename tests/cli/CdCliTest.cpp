@@ -94,7 +94,9 @@ TEST_F(CdCli, ExportAllNamesEachImageAfterItsListText) {
     for (const auto& s : Disc().sounds) {
         const fs::path p = dir / "out" / (s.listText + ".sdk");
         ASSERT_TRUE(fs::exists(p)) << p;
-        EXPECT_EQ(fs::file_size(p), 64'512u + 9'216u + (s.units - 18u) * 512u / 4u * 3u);
+        EXPECT_EQ(fs::file_size(p), static_cast<std::uintmax_t>(kImageSize));
+        const auto info = Cli({"info", p.string()});
+        EXPECT_EQ(info.rc, 0) << info.err;
     }
 }
 
@@ -110,12 +112,35 @@ TEST_F(CdCli, ExportAllKeepsSameNamedSoundsApart) {
     EXPECT_TRUE(fs::exists(dir / "out" / "PIANO - Grand Full (2).s50"));
 }
 
+TEST_F(CdCli, ExportAllOfOneGroupNeverReplacesAFile) {
+    const Bytes mine{'m', 'i', 'n', 'e'};
+    fs::create_directory(dir / "out");
+    test::WriteFile(dir / "out" / "DRUMS - Kick.s33", mine);
+    const auto r = Cli({"cd", "export-all", iso.string(), "--group", "3", "--family", "s330", "--main-dir",
+                        test::BinDir().string(), Path("out")});
+    ASSERT_EQ(r.rc, 0) << r.err;
+    EXPECT_EQ(r.out, Path("out/DRUMS - Kick (2).s33") + "\n" + Path("out/DRUMS - Parameters Only.s33") + "\n");
+    EXPECT_EQ(test::ReadFile(dir / "out" / "DRUMS - Kick.s33"), mine);
+    const auto info = Cli({"info", Path("out/DRUMS - Kick (2).s33")});
+    EXPECT_EQ(info.rc, 0) << info.err;
+
+    const auto none = Cli({"cd", "export-all", iso.string(), "--group", "5", "--family", "s330", "--main-dir",
+                           test::BinDir().string(), Path("out")});
+    EXPECT_EQ(none.rc, 1);
+    EXPECT_NE(none.err.find("the disc has no group 5 (it has 4)"), std::string::npos) << none.err;
+    const auto missing = Cli({"cd", "export-all", iso.string(), "--family", "s330", "--main-dir", Path("nowhere"),
+                              Path("out2")});
+    EXPECT_EQ(missing.rc, 1);
+    EXPECT_EQ(missing.err, "veldin-cli: Can't copy temporary file!\n");
+    EXPECT_TRUE(fs::is_empty(dir / "out2"));
+}
+
 TEST_F(CdCli, TheTemplatesAreFoundBesideTheProgram) {
     const fs::path cli = test::BinDir() / "veldin-cli";
     const std::string command = "'" + cli.string() + "' cd export '" + iso.string() +
                                 "' --group 2 --sound 1 --family w30 '" + Path("cello.sdk") + "' >/dev/null 2>&1";
     ASSERT_EQ(std::system(command.c_str()), 0);
-    EXPECT_EQ(fs::file_size(dir / "cello.sdk"), 64'512u + 9'216u + 96u * 512u / 4u * 3u);
+    EXPECT_EQ(fs::file_size(dir / "cello.sdk"), static_cast<std::uintmax_t>(kImageSize));
 }
 
 TEST_F(CdCli, AnImageBelowDevIsStillAnImage) {
@@ -197,6 +222,7 @@ TEST_F(CdCli, UsageErrors) {
              {"cd", "export", s, "--sound", "1", "--family", "s50", Path("x")},
              {"cd", "export", s, "--group", "1", "--sound", "1", "--family", "s50"},
              {"cd", "export-all", s, Path("x")},
+             {"cd", "export-all", s, "--group", "0", "--family", "s50", Path("x")},
          }) {
         const auto r = Cli(args);
         EXPECT_EQ(r.rc, 2) << testing::PrintToString(args) << r.err;

@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 
 #include "cd/CdMessages.h"
 #include "cd/CdTables.h"
+#include "cd/RawSector.h"
+#include "cd/ReadUnits.h"
+#include "cd/SyntheticDisc.h"
 #include "platform/CdDrive.h"
 #include "tests/support/TestSupport.h"
 
@@ -34,6 +38,48 @@ TEST(CdDrive, ADeviceThatCannotBeOpenedIsRefused) {
     ASSERT_FALSE(r.ok());
     EXPECT_EQ(r.failure().text, "Can't open the CD-ROM drive!");
     EXPECT_EQ(r.failure().icon, Icon::Warning);
+}
+
+// A drive holding a disc of raw Mode 1 sectors, answering READ CAPACITY and READ CD as a
+// real one does. (What a drive does with other answers: the cd_drive fuzz target.)
+class DiscInDrive final : public ScsiDevice {
+public:
+    explicit DiscInDrive(std::vector<std::uint8_t> raw) : raw_(std::move(raw)) {}
+    int command(std::span<const std::uint8_t> cdb, std::span<std::uint8_t> data) override {
+        const auto be32 = [&](std::size_t at) {
+            return std::uint32_t{cdb[at]} << 24 | std::uint32_t{cdb[at + 1]} << 16 | std::uint32_t{cdb[at + 2]} << 8 |
+                   cdb[at + 3];
+        };
+        const std::uint64_t blocks = raw_.size() / cd::kRawSectorSize;
+        if (cdb[0] == 0x25 && data.size() == 8 && blocks > 0) {
+            const std::uint32_t last = static_cast<std::uint32_t>(blocks - 1);
+            for (int i = 0; i < 4; ++i) data[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(last >> (24 - 8 * i));
+            data[4] = 0, data[5] = 0, data[6] = 0x08, data[7] = 0; // 2,048-byte blocks
+            return 0;
+        }
+        if (cdb[0] != 0xBE || data.size() != cd::kRawSectorSize) return EIO;
+        const std::uint32_t block = be32(2);
+        if (block >= blocks) return EIO;
+        std::copy_n(raw_.begin() + static_cast<std::ptrdiff_t>(block * cd::kRawSectorSize), data.size(), data.begin());
+        return 0;
+    }
+    std::uint64_t sizeInBytes() override { return 0; }
+
+private:
+    std::vector<std::uint8_t> raw_;
+};
+
+TEST(CdDrive, ReadsTheTablesAndAreasOfADiscThroughTheDevice) {
+    const cd::SyntheticDisc disc = cd::BuildSyntheticDisc(cd::DiscSize::Small);
+    CdDrive drive(std::make_unique<DiscInDrive>(cd::ToRawImage(disc.iso)));
+    EXPECT_EQ(drive.blockCount(), (disc.iso.size() + cd::kBlockSize - 1) / cd::kBlockSize);
+    const auto tables = cd::LoadTables(drive);
+    ASSERT_TRUE(tables.ok());
+    EXPECT_EQ(tables->groups.size(), disc.groups.size());
+    const auto& s = disc.sounds.back();
+    const auto area = cd::ReadUnits(drive, s.firstUnit, s.units);
+    ASSERT_TRUE(area.ok());
+    EXPECT_TRUE(std::equal(area->begin(), area->end(), disc.iso.begin() + s.firstUnit * 512));
 }
 
 #if defined(__linux__)

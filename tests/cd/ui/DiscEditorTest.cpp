@@ -16,6 +16,8 @@
 #include <QThread>
 #include <QTimer>
 #include <chrono>
+#include <optional>
+#include <set>
 #include <thread>
 
 #include "bus/MessageBus.h"
@@ -46,15 +48,43 @@ struct Discs {
     }
 };
 
-// The save dialog answered by the test: a path (empty = Cancel) and a family.
-Choosers Answering(fs::path target, cd::SamplerFamily family, fs::path image = {}) {
+// The save dialog answered by the test: a path (empty = Cancel) and a family; the batch
+// question with `batch` (none = Cancel), noting what it was asked.
+Choosers Answering(fs::path target, cd::SamplerFamily family, fs::path image = {},
+                   std::optional<BatchChoice> batch = std::nullopt, BatchQuestion* asked = nullptr) {
     Choosers c;
     c.saveAs = [target, family](QWidget*, const fs::path&, const QString&, cd::SamplerFamily& f) {
         f = family;
         return target;
     };
     c.discImage = [image](QWidget*, const fs::path&) { return image; };
+    c.batch = [batch, asked](QWidget*, const BatchQuestion& q, BatchChoice& choice) {
+        if (asked) *asked = q;
+        if (batch) choice = *batch;
+        return batch.has_value();
+    };
     return c;
+}
+
+std::set<std::string> FileNames(const fs::path& dir) {
+    std::set<std::string> names;
+    for (const auto& e : fs::directory_iterator(dir)) names.insert(e.path().filename().string());
+    return names;
+}
+
+// A picture for a person to look at: build/screenshots/<name>.png.
+bool SaveShot(QWidget* w, const char* name) {
+    const fs::path shots = fs::path(VELDIN_BUILD_DIR) / "screenshots";
+    fs::create_directories(shots);
+    return w->grab().save(QString::fromStdString((shots / name).string()));
+}
+
+// veldin-cli's verdict on a disk image: its exit status.
+int CliInfo(const fs::path& image) {
+    QProcess p;
+    p.start(QString::fromStdString((test::BinDir() / "veldin-cli").string()),
+            {"info", QString::fromStdString(image.string())});
+    return p.waitForFinished(60000) ? p.exitCode() : -1;
 }
 
 std::unique_ptr<cd::DiscSource> Open(const fs::path& p) {
@@ -177,18 +207,139 @@ TEST(DiscEditor, CancelMidExportLeavesNoFile) {
     dialog.groups()->setCurrentIndex(group);
     dialog.sounds()->setCurrentRow(row);
     bool cancelWasUsable = false;
+    bool waitShown = false;
     QTimer::singleShot(60, &dialog, [&] {
         cancelWasUsable = dialog.cancelButton()->isEnabled() && !dialog.exportButton()->isEnabled();
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->isVisible() && w->windowTitle() == "Please Wait...") waitShown = SaveShot(w, "disc-editor-wait.png");
         dialog.cancelButton()->click();
     });
     dialog.exportSelected();
     EXPECT_TRUE(cancelWasUsable);
+    EXPECT_TRUE(waitShown) << "the read runs in the wait dialog";
     EXPECT_FALSE(fs::exists(target));
     EXPECT_TRUE(ui.shown().empty()) << "a cancel is not a failure to report";
     for (const auto& e : fs::directory_iterator(d.dir.path()))
         EXPECT_TRUE(e.path() == d.iso || e.path() == d.raw) << e.path();
     EXPECT_FALSE(dialog.cancelButton()->isEnabled());
     EXPECT_TRUE(dialog.exportButton()->isEnabled());
+}
+
+TEST(DiscEditor, BatchExportOfAGroupOrTheDiscWritesOneImagePerSound) {
+    Discs d;
+    const struct {
+        fs::path source;
+        bool wholeDisc;
+        cd::SamplerFamily family;
+        const char* extension;
+    } cases[] = {{d.iso, false, cd::SamplerFamily::S550, ".s55"}, {d.raw, true, cd::SamplerFamily::S330, ".s33"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.source.string());
+        const fs::path out = d.dir / (c.wholeDisc ? "disc" : "group");
+        fs::create_directory(out);
+        auto disc = Open(c.source);
+        test::ScriptedUi ui;
+        BatchQuestion asked;
+        ExportDialog dialog(*disc, test::BinDir(), d.dir.path(), ui,
+                            Answering({}, c.family, {}, BatchChoice{c.wholeDisc, c.family, out}, &asked), nullptr);
+        ASSERT_TRUE(dialog.load());
+        dialog.groups()->setCurrentIndex(0);
+        dialog.exportBatch();
+        EXPECT_EQ(asked.groupText.toStdString(), d.synth.groups[0].listText);
+        EXPECT_EQ(asked.groupSounds, 2u);
+        EXPECT_EQ(asked.discSounds, d.synth.sounds.size());
+
+        std::set<std::string> expected;
+        for (const auto& s : d.synth.sounds)
+            if (c.wholeDisc || s.group == d.synth.sounds[d.synth.groups[0].firstRecord].group)
+                expected.insert(s.listText + c.extension);
+        EXPECT_EQ(FileNames(out), expected);
+        for (const auto& name : expected) EXPECT_EQ(CliInfo(out / name), 0) << name;
+        ASSERT_EQ(ui.shown().size(), 1u);
+        EXPECT_EQ(ui.shown()[0].text,
+                  std::to_string(expected.size()) + " disk images written to\n" + out.string());
+        EXPECT_EQ(ui.shown()[0].icon, Icon::Information);
+        EXPECT_EQ(dialog.progress()->value(), dialog.progress()->maximum());
+        EXPECT_TRUE(dialog.batchButton()->isEnabled());
+    }
+}
+
+TEST(DiscEditor, CancelMidBatchKeepsWholeImagesAndSaysHowMany) {
+    Discs d;
+    auto file = Open(d.iso);
+    SlowDisc disc(*file);
+    const fs::path out = d.dir / "out";
+    fs::create_directory(out);
+    test::ScriptedUi ui;
+    ExportDialog dialog(disc, test::BinDir(), d.dir.path(), ui,
+                        Answering({}, cd::SamplerFamily::W30, {}, BatchChoice{true, cd::SamplerFamily::W30, out}),
+                        nullptr);
+    ASSERT_TRUE(dialog.load());
+    // The first area is the full one (437 blocks, 14 chunks of 15 ms): Cancel falls in
+    // it or in the next.
+    QTimer::singleShot(100, &dialog, [&] { dialog.cancelButton()->click(); });
+    dialog.exportBatch();
+    ASSERT_EQ(ui.shown().size(), 1u);
+    EXPECT_TRUE(ui.shown()[0].text.starts_with("Cancelled: ")) << ui.shown()[0].text;
+    EXPECT_LT(FileNames(out).size(), d.synth.sounds.size());
+    EXPECT_NE(ui.shown()[0].text.find(std::to_string(FileNames(out).size()) + " of 6 disk images"), std::string::npos);
+    for (const auto& name : FileNames(out)) EXPECT_EQ(CliInfo(out / name), 0) << name;
+    EXPECT_FALSE(dialog.cancelButton()->isEnabled());
+    EXPECT_TRUE(dialog.batchButton()->isEnabled());
+    EXPECT_TRUE(dialog.exportButton()->isEnabled());
+}
+
+TEST(DiscEditor, ClosingTheDialogDuringAReadCancelsItAndCloses) {
+    Discs d;
+    auto file = Open(d.iso);
+    SlowDisc disc(*file);
+    const fs::path out = d.dir / "out";
+    fs::create_directory(out);
+    for (bool batch : {false, true}) {
+        SCOPED_TRACE(batch ? "batch" : "single");
+        test::ScriptedUi ui;
+        ExportDialog dialog(disc, test::BinDir(), d.dir.path(), ui,
+                            Answering(out / "one.sdk", cd::SamplerFamily::W30, {},
+                                      BatchChoice{true, cd::SamplerFamily::W30, out}),
+                            nullptr);
+        ASSERT_TRUE(dialog.load());
+        dialog.show();
+        QTimer::singleShot(60, &dialog, [&] { dialog.close(); });
+        batch ? dialog.exportBatch() : dialog.exportSelected(); // the full area comes first
+        EXPECT_FALSE(dialog.isVisible());
+        EXPECT_EQ(dialog.result(), QDialog::Rejected);
+        EXPECT_TRUE(ui.shown().empty());
+        EXPECT_TRUE(FileNames(out).empty());
+    }
+}
+
+TEST(DiscEditor, BatchExportDialogAsksWhichSoundsFamilyAndFolder) {
+    test::TempDir dir;
+    BatchExportDialog dialog(BatchQuestion{"PIANO - 100%2", 2, 6}, BatchChoice{true, cd::SamplerFamily::S330, dir.path()},
+                             nullptr);
+    EXPECT_EQ(dialog.groupButton()->text(), "Every sound of the group PIANO - 100%2 (2)");
+    EXPECT_EQ(dialog.discButton()->text(), "Every sound of the disc (6)");
+    EXPECT_TRUE(dialog.discButton()->isChecked());
+    EXPECT_EQ(dialog.family()->currentText(), "Roland S330 (*.s33)");
+    EXPECT_EQ(dialog.folder()->text().toStdString(), dir.path().string());
+    dialog.folder()->clear();
+    EXPECT_FALSE(dialog.exportButton()->isEnabled()) << "no folder";
+    dialog.folder()->setText(QString::fromStdString((dir / "x").string()));
+    EXPECT_TRUE(dialog.exportButton()->isEnabled());
+    dialog.groupButton()->click();
+    dialog.family()->setCurrentIndex(0);
+    const BatchChoice c = dialog.choice();
+    EXPECT_FALSE(c.wholeDisc);
+    EXPECT_EQ(c.family, cd::SamplerFamily::W30);
+    EXPECT_EQ(c.folder, dir / "x");
+    dialog.show();
+    QApplication::processEvents();
+    EXPECT_TRUE(SaveShot(&dialog, "disc-editor-batch.png"));
+    for (QWidget* w : dialog.findChildren<QWidget*>()) {
+        const auto* b = qobject_cast<QAbstractButton*>(w);
+        if (!b && !qobject_cast<QComboBox*>(w) && !qobject_cast<QLineEdit*>(w)) continue;
+        EXPECT_TRUE(!w->accessibleName().isEmpty() || (b && !b->text().isEmpty())) << w->metaObject()->className();
+    }
 }
 
 TEST(DiscEditor, RefusesDiscsThatAreNotRolandCds) {
@@ -269,12 +420,54 @@ TEST(DiscEditor, EveryControlHasANameOrText) {
             const auto* b = qobject_cast<QAbstractButton*>(c);
             EXPECT_TRUE(!c->accessibleName().isEmpty() || (b && !b->text().isEmpty())) << c->metaObject()->className();
         }
+    // The control ids of the dialogs are the controls' object names.
+    const struct {
+        QWidget* dialog;
+        int id;
+        const char* what;
+    } ids[] = {{&main, 1001, "QRadioButton"},   {&main, 1002, "QRadioButton"},  {&main, 1200, "QComboBox"},
+               {&main, 1010, "QPushButton"},    {&main, 1012, "QPushButton"},   {&main, 1011, "QPushButton"},
+               {&main, 1020, "QPushButton"},    {&main, 1013, "QPushButton"},   {&exportDialog, 2000, "QLabel"},
+               {&exportDialog, 2003, "QLabel"}, {&exportDialog, 2004, "QComboBox"}, {&exportDialog, 2005, "QListWidget"},
+               {&exportDialog, 2006, "QProgressBar"}, {&exportDialog, 2007, "QPushButton"}, {&exportDialog, 1, "QPushButton"}};
+    for (const auto& i : ids) {
+        QWidget* c = i.dialog->findChild<QWidget*>(QStringLiteral("ctl%1").arg(i.id));
+        ASSERT_NE(c, nullptr) << i.id;
+        EXPECT_STREQ(c->metaObject()->className(), i.what) << i.id;
+    }
+    EXPECT_EQ(main.findChild<QWidget*>("ctl1012"), main.button("Build"));
     // A picture of the export dialog with its groups and sounds.
-    const fs::path shots = fs::path(VELDIN_BUILD_DIR) / "screenshots";
-    fs::create_directories(shots);
     exportDialog.show();
     QApplication::processEvents();
-    EXPECT_TRUE(exportDialog.grab().save(QString::fromStdString((shots / "disc-editor-export.png").string())));
+    EXPECT_TRUE(SaveShot(&exportDialog, "disc-editor-export.png"));
+}
+
+TEST(DiscEditor, AMoveAloneLeavesSettingsThatLoadWithoutWarnings) {
+    test::TempDir dir;
+    const std::string file = (dir / "settings.conf").string();
+    QtSettingsStore store(file);
+    const std::string main = test::BinDir().string();
+    store.write("", "Main Path", RegType::Sz,
+                std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(main.data()), main.size()));
+    test::ScriptedUi ui;
+    {
+        DiscEditorDialog dialog(0, test::BinDir(), &store, ui);
+        ASSERT_TRUE(dialog.start());
+        dialog.show();
+        dialog.move(dialog.pos() + QPoint(17, 9));
+        QApplication::processEvents();
+        ASSERT_TRUE(store.sync());
+        // The process ends here without closing the dialog: what the move wrote is all.
+        QtSettingsStore after(file);
+        for (const auto& e : DiscEditorTable()) {
+            if (e.usage == Usage::End) continue;
+            EXPECT_TRUE(after.read(kDiscEditorKey, e.name, e.type)) << e.name;
+        }
+    }
+    ui.clear();
+    DiscEditorDialog next(0, test::BinDir(), &store, ui);
+    ASSERT_TRUE(next.start());
+    EXPECT_TRUE(ui.shown().empty()) << ui.shown().front().text;
 }
 
 // The real library as the launcher starts it: hello with code 68, a ping before each
