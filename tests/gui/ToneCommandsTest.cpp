@@ -614,10 +614,15 @@ TEST_F(ToneCommandsTest, CopyAndPasteBetweenWindowsOfTwoFamiliesEqualsSaveToneAn
     EXPECT_TRUE(urls[0].toLocalFile().endsWith(QStringLiteral("/SINE A4.ton"))) << urls[0].toString().toStdString();
     EXPECT_EQ(test::ReadFile(urls[0].toLocalFile().toStdString()), saved);
 
+    frame->show();
+    frame->activateWindow();
     auto* pasted = open("demo.sdk", "b.sdk");
     auto* loaded = open("demo.sdk", "c.sdk");
     ASSERT_TRUE(pasted && loaded);
     activate(pasted);
+    // The activated window's keys are its tree's, not its first button's.
+    EXPECT_TRUE(test::WaitFor([&] { return QApplication::focusWidget() == pasted->tree(); }))
+        << (QApplication::focusWidget() ? QApplication::focusWidget()->objectName().toStdString() : "none");
     select(pasted, Item(pasted->tree(), {"RAM", "B"}));
     key(pasted, QKeySequence::Paste);
     EXPECT_TRUE(ui.shown().empty()) << ui.texts().front();

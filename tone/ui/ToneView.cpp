@@ -202,6 +202,9 @@ ToneView::ToneView(Document& doc, ui::ModuleFrame& frame, QWidget* parent, std::
     tree->setDragDropMode(QAbstractItemView::DragDrop);
     tree->setDefaultDropAction(Qt::CopyAction);
     tree_ = tree;
+    // The keys of the window (Delete, Ctrl+C/X/V) are the tree's: it takes the keyboard
+    // when the window is activated.
+    setFocusProxy(tree_);
     tree_->setObjectName(QStringLiteral("toneTree"));
     tree_->setAccessibleName(QStringLiteral("Tone tree"));
     tree_->setHeaderHidden(true);
