@@ -13,7 +13,9 @@
 #include <QDropEvent>
 #include <QKeyEvent>
 #include <QMdiSubWindow>
+#include <QMessageBox>
 #include <QMimeData>
+#include <QTimer>
 #include <QUrl>
 #include <QLineEdit>
 #include <QPushButton>
@@ -30,6 +32,7 @@
 #include "launcher/LauncherPanel.h"
 #include "launcher/ui/LauncherWindow.h"
 #include "frame/ui/ModuleFrame.h"
+#include "frame/ui/QtUserInteraction.h"
 #include "tone/ToneTexts.h"
 #include "tone/ToneTransfer.h"
 #include "tone/ui/ToneView.h"
@@ -755,6 +758,57 @@ TEST_F(ToneCommandsTest, DroppedFilesImportInOrderOneStepEachAndTheFirstRefusalS
     EXPECT_EQ(frame->activeDocument()->path(), dir / "other.sdk");
     EXPECT_EQ(CountItems(v->tree()), items);
     EXPECT_TRUE(ui.shown().empty());
+}
+
+// Pictures for a person to look at: the window after an import, the memo editor and the
+// stereo question as real dialogs. Into $VELDIN_SCREENSHOTS (the screenshots target sets
+// build/screenshots), else into the test's folder.
+TEST_F(ToneCommandsTest, ScreenshotsOfTheWindowAfterAnImportAndOfEachDialog) {
+    const char* env = std::getenv("VELDIN_SCREENSHOTS");
+    const std::filesystem::path out = env && *env ? std::filesystem::path(env) : dir.path();
+    frame->show();
+    auto* v = open("demo.s55", "a.s55");
+    ASSERT_NE(v, nullptr);
+    test::WriteFile(dir / "kick.wav", Wav(1, 20000));
+    test::WriteFile(dir / "pad.wav", Wav(2, 8000));
+    select(v, Item(v->tree(), {"RAM", "B"}));
+    choose(dir / "kick.wav");
+    run(kLoadWave);
+    ASSERT_NE(Item(v->tree(), {"RAM", "B", "kick.wav"}), nullptr);
+    QApplication::processEvents();
+    auto save = [&](QWidget* w, const char* name) {
+        const QString path = QString::fromStdString((out / name).string());
+        EXPECT_TRUE(w->grab().save(path)) << name;
+        EXPECT_EQ(QImage(path).size(), w->size() * w->devicePixelRatio()) << name;
+    };
+    save(frame.get(), "tone-editor-import.png");
+
+    ui::MemoDialog* memo = v->editMemo();
+    QApplication::processEvents();
+    for (QLineEdit* field : memo->findChildren<QLineEdit*>())
+        EXPECT_GE(field->width(), field->fontMetrics().horizontalAdvance(QString(12, QLatin1Char('W'))));
+    save(memo, "memo-editor.png");
+    memo->close();
+
+    // The real question box: pictured, then answered Cancel (nothing is imported).
+    ui::QtUserInteraction dialogs(frame.get());
+    frame->setInteraction(&dialogs);
+    QString asked;
+    QTimer::singleShot(0, frame.get(), [&] {
+        ASSERT_TRUE(test::WaitFor([] { return qobject_cast<QMessageBox*>(QApplication::activeModalWidget()); }));
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        asked = box->text();
+        QApplication::processEvents();
+        save(box, "stereo-question.png");
+        box->button(QMessageBox::Cancel)->click();
+    });
+    select(v, Item(v->tree(), {"RAM", "A"}));
+    const int items = CountItems(v->tree());
+    choose(dir / "pad.wav");
+    run(kLoadWave);
+    frame->setInteraction(&ui);
+    EXPECT_EQ(asked.toStdString(), tone::text::kStereoQuestion);
+    EXPECT_EQ(CountItems(v->tree()), items);
 }
 
 } // namespace
