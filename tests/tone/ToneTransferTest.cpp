@@ -1,5 +1,5 @@
-// Copy, Cut and Paste of tones, the files a drop may bring and the files a tone dragged
-// out becomes: on hand-placed images, compared with Save Tone + Load Tone.
+// Copy and Paste of tones compared with Save Tone + Load Tone on hand-placed images, the
+// clipboard bytes that are refused, and the files a drop may bring.
 #include <gtest/gtest.h>
 
 #include "tests/support/TestSupport.h"
@@ -128,66 +128,6 @@ TEST(ToneCopy, DamagedOrForeignClipboardBytesAreRefusedAndChangeNothing) {
     for (const Bytes& good : {ton, ston}) EXPECT_TRUE(ClipboardToneFile(good));
 }
 
-TEST(ToneCopy, PasteKeepsLoadTonesRefusals) {
-    auto src = Source(TemplateKind::S550);
-    const auto areas = ToneAreas::Read(src);
-    const auto ton = CopyTone(src, areas, kOriginal).value().bytes;
-    const auto ston = CopyTone(src, areas, kSubtone).value().bytes;
-    auto full = Target(TemplateKind::S550);
-    test::FillWave(full, 0, 0, 17, 3);
-    Put(full, {"BIG", 1, 0, 0, 17, false, 1});
-    Put(full, {"SUB", 2, 0, 0, 17, true, 1});
-    struct Case {
-        const char* what;
-        std::vector<std::uint8_t> bytes;
-        std::optional<ToneRef> onto;
-        Group group;
-        std::string_view message;
-    };
-    const Case cases[] = {
-        {"root group", ton, {}, Group::Ram, text::kImportHere},
-        {"subtone onto a bank", ston, {}, Group::RamB, text::kSubtoneIntoRam},
-        {"onto a subtone", ton, ToneRef::Make(1, Area::Ram, 2), Group::RamA, text::kSubtoneIntoSubtone},
-        {"bank without room", ton, {}, Group::RamA, text::kNoFreeMemory},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        auto doc = full;
-        const auto before = doc.image();
-        ToneEditor e(doc);
-        const auto t = Onto(e, c.onto, c.group);
-        auto st = PasteTone(e, c.bytes, t);
-        ASSERT_FALSE(st);
-        EXPECT_EQ(st.failure().text, c.message);
-        EXPECT_EQ(doc.image(), before);
-    }
-}
-
-TEST(ToneCut, CopiesThenDeletesAsOneStepAndRefusesWithoutATone) {
-    auto doc = Source(TemplateKind::S550);
-    const auto before = doc.image();
-    ToneEditor e(doc);
-    ASSERT_TRUE(e.selectTone(kOriginal));
-    auto expected = CopyTone(doc, e.areas(), kOriginal).value();
-    auto cut = CutSelected(doc, e);
-    ASSERT_TRUE(cut);
-    EXPECT_EQ(cut->bytes, expected.bytes);
-    EXPECT_FALSE(ToneAreas::Read(doc).find(kOriginal)->isUsed());
-    EXPECT_FALSE(ToneAreas::Read(doc).find(kSubtone)->isUsed());
-    doc.undo();
-    EXPECT_EQ(doc.image(), before) << "one step";
-
-    ASSERT_TRUE(e.selectGroup(Group::RamA));
-    auto none = CutSelected(doc, e);
-    ASSERT_FALSE(none);
-    EXPECT_EQ(doc.image(), before);
-    EXPECT_FALSE(CanCopy(e.selection()));
-    EXPECT_TRUE(CanPaste(e.selection(), true));
-    EXPECT_FALSE(CanPaste(e.selection(), false));
-    ASSERT_TRUE(e.selectGroup(Group::Ram));
-    EXPECT_FALSE(CanPaste(e.selection(), true));
-}
-
 TEST(ToneDrop, FilesAreTakenWholeByTheirKind) {
     struct Case {
         std::vector<std::string> names;
@@ -206,63 +146,6 @@ TEST(ToneDrop, FilesAreTakenWholeByTheirKind) {
         {{}, DropUse::Refuse},
     };
     for (const Case& c : cases) EXPECT_EQ(UseOfDrop(c.names), c.use) << (c.names.empty() ? "" : c.names.front());
-}
-
-TEST(ToneDrop, ImportFileByKind) {
-    auto src = Source(TemplateKind::S550);
-    const auto ton = CopyTone(src, ToneAreas::Read(src), kOriginal).value().bytes;
-    veldin::test::ScriptedUi ui;
-    const WaveImportOptions options{veldin::test::BinDir(), false, "."};
-    // A mono 16-bit WAV of 3000 samples.
-    std::vector<std::uint8_t> wav{'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' ', 16, 0, 0, 0,
-                                  1, 0, 1, 0, 0x30, 0x75, 0, 0, 0x60, 0xEA, 0, 0, 2, 0, 16, 0, 'd', 'a', 't', 'a',
-                                  0x70, 0x17, 0, 0};
-    wav.resize(wav.size() + 6000, 0x11);
-    struct Case {
-        const char* name;
-        const std::vector<std::uint8_t>* bytes;
-        std::string_view refusal; // empty: imported
-    };
-    const Case cases[] = {
-        {"p.ton", &ton, {}},
-        {"KICK.WAV", &wav, {}},
-        {"p.txt", &ton, text::kUnknownFileKind},
-        {"kick.ton", &wav, text::kNotRton},
-        {"p.wav", &ton, text::kNotWave},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        auto doc = Target(TemplateKind::S550);
-        ToneEditor e(doc);
-        const auto t = Onto(e, std::nullopt, Group::RamA);
-        auto st = ImportFile(e, *c.bytes, c.name, t, options, ui);
-        EXPECT_EQ(st.ok(), c.refusal.empty());
-        if (!st) {
-            EXPECT_EQ(st.failure().text, c.refusal);
-        }
-        EXPECT_EQ(doc.image() != Target(TemplateKind::S550).image(), c.refusal.empty());
-    }
-}
-
-TEST(ToneDragOut, WaveFilesFollowSaveWaveOptions) {
-    auto doc = Source(TemplateKind::W30);
-    const auto areas = ToneAreas::Read(doc);
-    for (bool mrk : {false, true}) {
-        WaveExportOptions o;
-        o.mrk = mrk;
-        auto files = ToneWaveFiles(doc, areas, kOriginal, o);
-        ASSERT_TRUE(files) << files.failure().text;
-        EXPECT_EQ(files->wav.name, "PIA_NO.wav");
-        auto wave = BuildToneWave(doc, areas, kOriginal, o);
-        EXPECT_EQ(files->wav.bytes, WaveFileBytes(*wave, o));
-        EXPECT_EQ(files->mrk.has_value(), mrk);
-        if (mrk) {
-            EXPECT_EQ(files->mrk->name, "PIA_NO.MRK");
-        }
-    }
-    auto rom = ToneWaveFiles(doc, areas, kRomTone, {});
-    ASSERT_FALSE(rom);
-    EXPECT_EQ(rom.failure().text, text::kRomHasNoWave);
 }
 
 } // namespace
