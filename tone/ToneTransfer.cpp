@@ -71,7 +71,10 @@ Status PasteTone(ToneEditor& editor, std::span<const std::uint8_t> bytes, const 
 
 bool CanCopy(const ToneSelection& sel) { return sel.ref.isTone(); }
 
-bool CanPaste(const ToneSelection& sel, bool clipboardOffers) { return clipboardOffers && sel.bank >= 0; }
+bool CanPaste(const ImportTarget& target, bool clipboardOffers) {
+    const bool ontoSubtone = target.summary >= 0 && ((target.summary >> 16) & 0xFF) == 1;
+    return clipboardOffers && target.bank >= 0 && !ontoSubtone;
+}
 
 FileKind KindOfFile(std::string_view name) {
     const auto slash = name.find_last_of("/\\");

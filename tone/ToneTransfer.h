@@ -40,10 +40,10 @@ Result<ToneFile> ClipboardToneFile(std::span<const std::uint8_t> bytes);
 // Paste: the clipboard's tone imported onto the target as Load Tone imports a file.
 Status PasteTone(ToneEditor& editor, std::span<const std::uint8_t> bytes, const ImportTarget& target);
 
-// What Copy, Cut and Paste can act on: a selected tone; a target that takes an import
-// while the clipboard offers a tone or files.
+// What Copy, Cut and Paste can act on: a selected tone; while the clipboard offers a tone
+// or files, a bank or a tone that is no subtone (a subtone takes no import at all).
 bool CanCopy(const ToneSelection& sel);
-bool CanPaste(const ToneSelection& sel, bool clipboardOffers);
+bool CanPaste(const ImportTarget& target, bool clipboardOffers);
 
 // Files dropped onto the tree (or pasted as a file list), by the ending of their names.
 enum class FileKind { Wave, Tone, DiskImage, Other };

@@ -399,6 +399,9 @@ TEST_F(ToneCommandsTest, SelectionDecidesTheEnabledCommands) {
     EXPECT_TRUE(frame->action(kPaste)->isEnabled());
     select(v, Item(v->tree(), {"ROM", "B"}));
     EXPECT_EQ(enabled(), (std::set<int>{kLoadTone, kLoadWave, kPaste}));
+    // A subtone takes no import: Load Tone says so, Paste is not offered.
+    select(v, Item(v->tree(), {"RAM", "A", "SINE A4", "SINE LO"}));
+    EXPECT_FALSE(frame->action(kPaste)->isEnabled());
     select(v, Item(v->tree(), {"RAM"}));
     EXPECT_EQ(enabled(), std::set<int>{});
 }

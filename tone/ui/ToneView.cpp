@@ -367,7 +367,7 @@ std::set<int> ToneView::selectionCommands() const {
     std::set<int> on;
     if (sel.bank >= 0) on.insert({kLoadTone, kLoadWave});
     if (tone::CanCopy(sel)) on.insert({kCopy, kCut});
-    if (tone::CanPaste(sel, clipboardOffers())) on.insert(kPaste);
+    if (tone::CanPaste(editor_->target(), clipboardOffers())) on.insert(kPaste);
     if (sel.ref.isTone()) {
         on.insert({kDelete, kSaveTone});
         // The second tone area's tones have no wave in the image.
