@@ -5,6 +5,8 @@ memo button and tone tree must be found by name, and pressing them must work.
 
 Run by atspi-check.sh (which provides the X display and the session bus); arguments:
 the veldin program and a disk image to open in the Tone Editor."""
+import os
+import socket
 import subprocess
 import sys
 import time
@@ -91,10 +93,32 @@ def expect(root, names, role, where):
     return found
 
 
+def wait_for_display():
+    """xvfb-run may hand over before its server takes connections."""
+    path = "/tmp/.X11-unix/X" + os.environ.get("DISPLAY", ":0").lstrip(":").split(".")[0]
+    end = time.time() + 15
+    while time.time() < end:
+        try:
+            with socket.socket(socket.AF_UNIX) as s:
+                s.connect(path)
+                return
+        except OSError:
+            time.sleep(0.2)
+    sys.exit("the X display did not come up")
+
+
 def main():
     program, image = sys.argv[1], sys.argv[2]
+    wait_for_display()
     bus = subprocess.Popen(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately", "--a11y=1"])
-    veldin = subprocess.Popen([program, "-oT", image])
+    # A server that has only just come up can still turn the first client away.
+    for attempt in range(5):
+        veldin = subprocess.Popen([program, "-oT", image])
+        try:
+            veldin.wait(2)
+        except subprocess.TimeoutExpired:
+            break
+        time.sleep(1)
     try:
         app = application()
         # The first start asks for the options and the Tone Editor's preferences.
