@@ -48,17 +48,17 @@ TEST(ToneCopy, CarriesWhatSaveToneWritesAndPastesAsLoadToneImports) {
     struct Case {
         TemplateKind from, to;
         ToneRef ref;
-        std::optional<ToneRef> ontoTone; // else onto RAM B
+        bool ontoOriginal; // the target's original in bank B, else bank B itself
         const char* name;
         std::size_t size;
     };
     const Case cases[] = {
-        {TemplateKind::S550, TemplateKind::W30, kOriginal, {}, "PIA_NO.ton", 6 + 3 * 128 + 3 * 18432},
-        {TemplateKind::W30, TemplateKind::S50, kOriginal, {}, "PIA_NO.ton", 6 + 3 * 128 + 3 * 18432},
-        {TemplateKind::S550, TemplateKind::S330, kSubtone, kOriginal, "PIANO-1.ston", 134},
-        {TemplateKind::W30, TemplateKind::S550, kRomTone, kOriginal, "ROMT.ston", 134},
+        {TemplateKind::S550, TemplateKind::W30, kOriginal, false, "PIA_NO.ton", 6 + 3 * 128 + 3 * 18432},
+        {TemplateKind::W30, TemplateKind::S50, kOriginal, false, "PIA_NO.ton", 6 + 3 * 128 + 3 * 18432},
+        {TemplateKind::S550, TemplateKind::S330, kSubtone, true, "PIANO-1.ston", 134},
+        {TemplateKind::W30, TemplateKind::S550, kRomTone, true, "ROMT.ston", 134},
         // An original pasted onto an original becomes its subtone, as a loaded ".ton" does.
-        {TemplateKind::S550, TemplateKind::S550, kOriginal, kOriginal, "PIA_NO.ton", 6 + 3 * 128 + 3 * 18432},
+        {TemplateKind::S550, TemplateKind::S550, kOriginal, true, "PIA_NO.ton", 6 + 3 * 128 + 3 * 18432},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -74,10 +74,10 @@ TEST(ToneCopy, CarriesWhatSaveToneWritesAndPastesAsLoadToneImports) {
         EXPECT_EQ(copied->name, c.name);
 
         auto pasted = Target(c.to), loaded = Target(c.to);
-        const ToneRef onto = c.ontoTone ? ToneRef::Make(0, Area::Ram, 0) : ToneRef{};
+        const auto onto = c.ontoOriginal ? std::optional(ToneRef::Make(0, Area::Ram, 0)) : std::nullopt;
         ToneEditor pe(pasted), le(loaded);
-        const auto pt = Onto(pe, c.ontoTone ? std::optional(onto) : std::nullopt, Group::RamB);
-        const auto lt = Onto(le, c.ontoTone ? std::optional(onto) : std::nullopt, Group::RamB);
+        const auto pt = Onto(pe, onto, Group::RamB);
+        const auto lt = Onto(le, onto, Group::RamB);
         ASSERT_TRUE(PasteTone(pe, copied->bytes, pt));
         ASSERT_TRUE(le.importToneFile(saved, lt));
         EXPECT_EQ(pasted.image(), loaded.image());
