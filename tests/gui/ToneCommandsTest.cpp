@@ -155,6 +155,7 @@ protected:
         if (!enter.isAccepted()) return false;
         QDropEvent e(QPointF(at), Qt::CopyAction, &m, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(v->tree()->viewport(), &e);
+        QApplication::processEvents(); // the import runs once the drop has ended
         return true;
     }
     static QByteArray ClipboardTone() {

@@ -7,6 +7,7 @@
 #include <QGroupBox>
 #include <QMimeData>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QUrl>
 #include <QHeaderView>
 #include <QLabel>
@@ -89,7 +90,13 @@ protected:
     void dropEvent(QDropEvent* e) override {
         if (!accepts(e)) return e->ignore();
         e->acceptProposedAction();
-        dropped(e->mimeData(), e->position().toPoint());
+        // The import (with its questions and messages) runs after the drop has ended, so
+        // that the file manager is not held by a dialog; the drag's data goes with the drag.
+        auto copy = std::make_shared<QMimeData>();
+        if (e->mimeData()->hasFormat(kToneMime)) copy->setData(kToneMime, e->mimeData()->data(kToneMime));
+        if (e->mimeData()->hasUrls()) copy->setUrls(e->mimeData()->urls());
+        const QPoint at = e->position().toPoint();
+        QTimer::singleShot(0, this, [this, copy, at] { dropped(copy.get(), at); });
     }
 };
 
