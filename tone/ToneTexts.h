@@ -53,6 +53,11 @@ inline constexpr std::string_view kCantChange = "Can not change Tone details!";
 inline constexpr std::string_view kNoMemory = veldin::text::kNoMemory;
 inline constexpr std::string_view kReallyDelete = "Do you really want to delete this tone?";
 
+// Clipboard and drops.
+inline constexpr std::string_view kClipboardDamaged = "The tone on the clipboard is damaged; nothing was pasted!";
+inline constexpr std::string_view kUnknownFileKind =
+    "Only wave files (*.wav) and Roland tones (*.ton, *.ston) can be imported here!";
+
 // WAV import.
 inline constexpr std::string_view kLogFileName = "wave2rton.txt";
 inline constexpr std::string_view kTemplateFileName = "default.ston";

@@ -119,7 +119,12 @@ ModuleFrame::ModuleFrame(ModuleIdentity identity, bus::Handle launcher, std::fil
     });
     for (int id : {kNextWindow, kHelp})
         if (QAction* a = action(id)) a->setShortcutContext(Qt::WindowShortcut);
-    connect(mdi_, &QMdiArea::subWindowActivated, this, [this] { updateCommands(); });
+    connect(mdi_, &QMdiArea::subWindowActivated, this, [this] {
+        // A view that names the control for the keys (its focus proxy) gets the keyboard
+        // when its window is activated (Window -> 1, 2 ..., Ctrl+F6), not the first button.
+        if (DocumentWindow* w = activeWindow(); w && w->view() && w->view()->focusProxy()) w->view()->setFocus();
+        updateCommands();
+    });
 
     bus::FrameEvents ev;
     ev.close = [this] { QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection); };

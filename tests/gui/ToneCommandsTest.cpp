@@ -9,7 +9,14 @@
 #include <QGroupBox>
 #include <QMenuBar>
 #include <QApplication>
+#include <QClipboard>
+#include <QDropEvent>
 #include <QKeyEvent>
+#include <QMdiSubWindow>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QTimer>
+#include <QUrl>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QLabel>
@@ -25,7 +32,9 @@
 #include "launcher/LauncherPanel.h"
 #include "launcher/ui/LauncherWindow.h"
 #include "frame/ui/ModuleFrame.h"
+#include "frame/ui/QtUserInteraction.h"
 #include "tone/ToneTexts.h"
+#include "tone/ToneTransfer.h"
 #include "tone/ui/ToneView.h"
 #include "tests/support/GuiTestApp.h"
 #include "tests/support/TestSupport.h"
@@ -122,6 +131,38 @@ protected:
         frame->action(id)->trigger();
     }
     QString freeText() const { return frame->statusPart(0)->text(); }
+    void activate(quilla::ToneView* v) {
+        for (QMdiSubWindow* sub : frame->mdiArea()->subWindowList())
+            if (sub->widget() == v->parentWidget()) frame->mdiArea()->setActiveSubWindow(sub);
+        ASSERT_EQ(frame->activeWindow()->view(), v);
+    }
+    void key(quilla::ToneView* v, QKeySequence::StandardKey k) {
+        const QKeyCombination c = QKeySequence(k)[0];
+        QKeyEvent e(QEvent::KeyPress, c.key(), c.keyboardModifiers());
+        QApplication::sendEvent(v->tree(), &e);
+    }
+    // Files dropped from a file manager onto a tree item (the drop goes to whoever took
+    // the drag's entry: the tree or the frame); false when nobody took it.
+    bool drop(quilla::ToneView* v, QTreeWidgetItem* onto, const std::vector<std::filesystem::path>& files) {
+        QMimeData m;
+        QList<QUrl> urls;
+        for (const auto& f : files) urls << QUrl::fromLocalFile(QString::fromStdString(f.string()));
+        m.setUrls(urls);
+        v->tree()->scrollToItem(onto);
+        const QPoint at = v->tree()->visualItemRect(onto).center();
+        QDragEnterEvent enter(at, Qt::CopyAction, &m, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(v->tree()->viewport(), &enter);
+        if (!enter.isAccepted()) return false;
+        QDropEvent e(QPointF(at), Qt::CopyAction, &m, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(v->tree()->viewport(), &e);
+        QApplication::processEvents(); // the import runs once the drop has ended
+        return true;
+    }
+    static QByteArray ClipboardTone() {
+        const QMimeData* m = QGuiApplication::clipboard()->mimeData();
+        return m ? m->data(QString::fromLatin1(tone::kToneMimeType.data())) : QByteArray();
+    }
+    static std::vector<std::uint8_t> Bytes(const QByteArray& b) { return {b.begin(), b.end()}; }
 
     test::TempDir dir;
     test::ScriptedUi ui;
@@ -328,6 +369,7 @@ TEST_F(ToneCommandsTest, RefusalsShowTheirTextAndChangeNothing) {
 }
 
 TEST_F(ToneCommandsTest, SelectionDecidesTheEnabledCommands) {
+    QGuiApplication::clipboard()->setText(QStringLiteral("not a tone"));
     auto* v = open("demo.sdk", "a.sdk");
     ASSERT_NE(v, nullptr);
     const std::set<int> selection = {kDelete, kLoadTone, kSaveTone, kLoadWave, kSaveWave, kCopy, kCut, kPaste};
@@ -339,19 +381,33 @@ TEST_F(ToneCommandsTest, SelectionDecidesTheEnabledCommands) {
         {{"RAM"}, {}},
         {{"RAM", "A"}, {kLoadTone, kLoadWave}},
         {{"ROM", "B"}, {kLoadTone, kLoadWave}},
-        {{"RAM", "A", "SINE A4"}, {kDelete, kLoadTone, kSaveTone, kLoadWave, kSaveWave}},
-        {{"RAM", "A", "SINE A4", "SINE LO"}, {kDelete, kLoadTone, kSaveTone, kLoadWave, kSaveWave}},
+        {{"RAM", "A", "SINE A4"}, {kDelete, kLoadTone, kSaveTone, kLoadWave, kSaveWave, kCopy, kCut}},
+        {{"RAM", "A", "SINE A4", "SINE LO"}, {kDelete, kLoadTone, kSaveTone, kLoadWave, kSaveWave, kCopy, kCut}},
     };
-    for (const Case& c : cases) {
-        select(v, Item(v->tree(), c.item));
+    auto enabled = [&] {
         std::set<int> on;
         for (int id : selection)
             if (frame->action(id)->isEnabled()) on.insert(id);
-        EXPECT_EQ(on, c.on) << *c.item.begin();
+        return on;
+    };
+    for (const Case& c : cases) {
+        select(v, Item(v->tree(), c.item));
+        EXPECT_EQ(enabled(), c.on) << *c.item.begin();
     }
+    // A tone on the clipboard enables Paste wherever Load Tone could act, at once.
+    select(v, Item(v->tree(), {"RAM", "A", "SINE A4"}));
+    run(kCopy);
+    EXPECT_TRUE(frame->action(kPaste)->isEnabled());
+    select(v, Item(v->tree(), {"ROM", "B"}));
+    EXPECT_EQ(enabled(), (std::set<int>{kLoadTone, kLoadWave, kPaste}));
+    // A subtone takes no import: Load Tone says so, Paste is not offered.
+    select(v, Item(v->tree(), {"RAM", "A", "SINE A4", "SINE LO"}));
+    EXPECT_FALSE(frame->action(kPaste)->isEnabled());
+    select(v, Item(v->tree(), {"RAM"}));
+    EXPECT_EQ(enabled(), std::set<int>{});
 }
 
-TEST_F(ToneCommandsTest, SaveWaveWritesTheToneAsWav) {
+TEST_F(ToneCommandsTest, SaveWaveAndDragOutWriteTheToneAsWav) {
     auto* v = open("demo.s55", "a.s55");
     ASSERT_NE(v, nullptr);
     select(v, Item(v->tree(), {"RAM", "B", "SAW C3"}));
@@ -362,6 +418,14 @@ TEST_F(ToneCommandsTest, SaveWaveWritesTheToneAsWav) {
     const auto wav = test::ReadFile(dir / "saw.wav");
     ASSERT_GT(wav.size(), 44u + 2u * 12288u);
     EXPECT_EQ(std::string(wav.begin(), wav.begin() + 4), "RIFF");
+    // Dragged out of the tree, the tone is the same file for the file manager, and the
+    // tone itself for another window's tree (not a WAV conversion).
+    std::unique_ptr<QMimeData> m(v->toneDragData());
+    ASSERT_NE(m, nullptr);
+    ASSERT_EQ(m->urls().size(), 1);
+    EXPECT_TRUE(m->urls()[0].toLocalFile().endsWith(QStringLiteral("/SAW C3.wav")));
+    EXPECT_EQ(test::ReadFile(m->urls()[0].toLocalFile().toStdString()), wav);
+    EXPECT_FALSE(m->data(QString::fromLatin1(tone::kToneMimeType.data())).isEmpty());
     // Loaded back into the other bank it is the same length of tone.
     select(v, Item(v->tree(), {"RAM", "A"}));
     choose(dir / "saw.wav");
@@ -373,6 +437,8 @@ TEST_F(ToneCommandsTest, SaveWaveWritesTheToneAsWav) {
     run(kSaveWave);
     ASSERT_EQ(ui.shown().size(), 1u);
     EXPECT_EQ(ui.shown()[0].text, veldin::text::kCantCreateFile);
+    select(v, Item(v->tree(), {"RAM", "A"}));
+    EXPECT_EQ(v->toneDragData(), nullptr) << "a group has no wave";
 }
 
 TEST_F(ToneCommandsTest, CancelledChooserDoesNothing) {
@@ -538,6 +604,215 @@ TEST_F(ToneCommandsTest, SongImageShowsOnlyTheDiskAndTypeLines) {
     EXPECT_EQ(v->editMemoButton(), nullptr);
     EXPECT_EQ(v->findChildren<QLabel*>().size(), 2);
     EXPECT_EQ(v->findChildren<QLabel*>()[1]->text(), QStringLiteral(" Type: Song"));
+}
+
+TEST_F(ToneCommandsTest, CopyAndPasteBetweenWindowsOfTwoFamiliesEqualsSaveToneAndLoadTone) {
+    auto* from = open("demo.s55", "a.s55");
+    ASSERT_NE(from, nullptr);
+    select(from, Item(from->tree(), {"RAM", "A", "SINE A4"}));
+    key(from, QKeySequence::Copy);
+    choose(dir / "sine.ton");
+    run(kSaveTone);
+    const auto saved = test::ReadFile(dir / "sine.ton");
+    ASSERT_EQ(Bytes(ClipboardTone()), saved);
+    // File managers get the same bytes as a file.
+    const QList<QUrl> urls = QGuiApplication::clipboard()->mimeData()->urls();
+    ASSERT_EQ(urls.size(), 1);
+    EXPECT_TRUE(urls[0].toLocalFile().endsWith(QStringLiteral("/SINE A4.ton"))) << urls[0].toString().toStdString();
+    EXPECT_EQ(test::ReadFile(urls[0].toLocalFile().toStdString()), saved);
+
+    frame->show();
+    frame->activateWindow();
+    auto* pasted = open("demo.sdk", "b.sdk");
+    auto* loaded = open("demo.sdk", "c.sdk");
+    ASSERT_TRUE(pasted && loaded);
+    activate(pasted);
+    // The activated window's keys are its tree's, not its first button's.
+    EXPECT_TRUE(test::WaitFor([&] { return QApplication::focusWidget() == pasted->tree(); }))
+        << (QApplication::focusWidget() ? QApplication::focusWidget()->objectName().toStdString() : "none");
+    select(pasted, Item(pasted->tree(), {"RAM", "B"}));
+    key(pasted, QKeySequence::Paste);
+    EXPECT_TRUE(ui.shown().empty()) << ui.texts().front();
+    ASSERT_NE(Item(pasted->tree(), {"RAM", "B", "SINE A4", "SINE LO"}), nullptr);
+    // One undo step takes the whole tone away again.
+    run(kUndo);
+    EXPECT_EQ(Item(pasted->tree(), {"RAM", "B", "SINE A4"}), nullptr);
+    EXPECT_FALSE(frame->action(kUndo)->isEnabled());
+    run(kRedo);
+    run(kSave);
+    activate(loaded);
+    select(loaded, Item(loaded->tree(), {"RAM", "B"}));
+    choose(dir / "sine.ton");
+    run(kLoadTone);
+    run(kSave);
+    EXPECT_EQ(test::ReadFile(dir / "b.sdk"), test::ReadFile(dir / "c.sdk"));
+    EXPECT_NE(test::ReadFile(dir / "b.sdk"), test::ReadFile(test::DemoImage("demo.sdk")));
+}
+
+TEST_F(ToneCommandsTest, CutCopiesAndDeletesWithoutAskingAndUndoBringsTheToneBack) {
+    auto* v = open("demo.s55", "a.s55");
+    ASSERT_NE(v, nullptr);
+    const int items = CountItems(v->tree());
+    select(v, Item(v->tree(), {"RAM", "A", "SINE A4"}));
+    key(v, QKeySequence::Cut);
+    EXPECT_TRUE(ui.shown().empty());
+    EXPECT_EQ(CountItems(v->tree()), items - 2);
+    ASSERT_FALSE(ClipboardTone().isEmpty());
+    EXPECT_EQ(ClipboardTone().left(4), QByteArray("RTON"));
+    EXPECT_EQ(ClipboardTone()[5], 2) << "the original and its subtone";
+    run(kUndo);
+    EXPECT_EQ(CountItems(v->tree()), items);
+    EXPECT_FALSE(frame->action(kUndo)->isEnabled()) << "the cut was one step";
+    // Pasted back onto its bank it is the same tone in a new place.
+    select(v, Item(v->tree(), {"RAM", "B"}));
+    run(kPaste);
+    EXPECT_NE(Item(v->tree(), {"RAM", "B", "SINE A4", "SINE LO"}), nullptr);
+}
+
+TEST_F(ToneCommandsTest, PasteOfForeignOrDamagedClipboardDataIsRefused) {
+    auto* v = open("demo.s55", "a.s55");
+    ASSERT_NE(v, nullptr);
+    test::WriteFile(dir / "notes.txt", {'h', 'i'});
+    const QString mime = QString::fromLatin1(tone::kToneMimeType.data());
+    auto data = [&](int kind) {
+        auto* m = new QMimeData;
+        if (kind == 0) m->setData(mime, QByteArray("RTON\x00\x01 short", 12));
+        if (kind == 1) m->setData(mime, QByteArray(300, 'x'));
+        if (kind == 2) m->setUrls({QUrl::fromLocalFile(QString::fromStdString((dir / "notes.txt").string()))});
+        if (kind == 3) m->setUrls({QUrl(QStringLiteral("https://example.org/kick.wav"))});
+        return m;
+    };
+    const std::string_view messages[] = {tone::text::kClipboardDamaged, tone::text::kClipboardDamaged,
+                                          tone::text::kUnknownFileKind, tone::text::kUnknownFileKind};
+    const auto image = test::ReadFile(dir / "a.s55");
+    select(v, Item(v->tree(), {"RAM", "A"}));
+    const int items = CountItems(v->tree());
+    for (int kind = 0; kind < 4; ++kind) {
+        SCOPED_TRACE(kind);
+        QGuiApplication::clipboard()->setMimeData(data(kind));
+        ui.clear();
+        run(kPaste);
+        ASSERT_EQ(ui.shown().size(), 1u);
+        EXPECT_EQ(ui.shown()[0].text, messages[kind]);
+        EXPECT_EQ(CountItems(v->tree()), items);
+        EXPECT_FALSE(frame->action(kUndo)->isEnabled());
+    }
+    QGuiApplication::clipboard()->setText(QStringLiteral("SINE A4"));
+    EXPECT_FALSE(frame->action(kPaste)->isEnabled()) << "text is no tone";
+}
+
+TEST_F(ToneCommandsTest, DroppedFilesImportInOrderOneStepEachAndTheFirstRefusalStops) {
+    frame->show();
+    test::WriteFile(dir / "one.wav", Wav(1, 3000));
+    test::WriteFile(dir / "two.wav", Wav(1, 5000));
+    test::WriteFile(dir / "bad.wav", {'n', 'o', 't', ' ', 'a', ' ', 'w', 'a', 'v', 'e'});
+    test::WriteFile(dir / "notes.txt", {'h', 'i'});
+    struct Case {
+        std::initializer_list<const char*> onto;
+        std::vector<std::string> files;
+        std::vector<const char*> added; // under `onto`, in order
+        std::string_view message;       // empty: none
+    };
+    const Case cases[] = {
+        {{"RAM", "A"}, {"one.wav", "two.wav"}, {"one.wav", "two.wav"}, {}},
+        {{"RAM", "A"}, {"one.wav", "bad.wav", "two.wav"}, {"one.wav"}, tone::text::kNotWave},
+        {{"RAM", "A", "SINE A4"}, {"one.wav"}, {"one.wav"}, {}},
+        {{"RAM", "A"}, {"notes.txt"}, {}, tone::text::kUnknownFileKind},
+        {{"RAM", "A"}, {"one.wav", "notes.txt"}, {}, tone::text::kUnknownFileKind},
+        {{"RAM", "A", "SINE A4", "SINE LO"}, {"one.wav"}, {}, tone::text::kSubtoneIntoSubtone},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.files.back());
+        auto* v = open("demo.s55", "d" + std::to_string(n++) + ".s55");
+        ASSERT_NE(v, nullptr);
+        QApplication::processEvents();
+        ui.clear();
+        QTreeWidgetItem* onto = Item(v->tree(), c.onto);
+        ASSERT_NE(onto, nullptr);
+        const int before = onto->childCount();
+        std::vector<std::filesystem::path> paths;
+        for (const auto& f : c.files) paths.push_back(dir / f);
+        ASSERT_TRUE(drop(v, onto, paths));
+        ASSERT_EQ(ui.shown().size(), c.message.empty() ? 0u : 1u) << ui.texts().front();
+        if (!c.message.empty()) {
+            EXPECT_EQ(ui.shown()[0].text, c.message);
+        }
+        onto = Item(v->tree(), c.onto);
+        ASSERT_EQ(onto->childCount(), before + static_cast<int>(c.added.size()));
+        std::vector<QString> labels;
+        for (int i = before; i < onto->childCount(); ++i) labels.push_back(Trimmed(onto->child(i)));
+        for (std::size_t i = 0; i < c.added.size(); ++i) EXPECT_EQ(labels[i], QLatin1String(c.added[i]));
+        // One undo step for each file taken.
+        for (std::size_t i = 0; i < c.added.size(); ++i) run(kUndo);
+        EXPECT_FALSE(frame->action(kUndo)->isEnabled());
+        EXPECT_EQ(Item(v->tree(), c.onto)->childCount(), before);
+        frame->runCommand(kClose);
+        QApplication::processEvents();
+    }
+    // Disk images alone are left to the frame, which opens them.
+    auto* v = open("demo.s55", "last.s55");
+    ASSERT_NE(v, nullptr);
+    std::filesystem::copy_file(test::DemoImage("demo.sdk"), dir / "other.sdk");
+    const int items = CountItems(v->tree());
+    const std::size_t windows = frame->documentWindows().size();
+    ui.clear();
+    ASSERT_TRUE(drop(v, Item(v->tree(), {"RAM", "A"}), {dir / "other.sdk"}));
+    EXPECT_EQ(frame->documentWindows().size(), windows + 1);
+    EXPECT_EQ(frame->activeDocument()->path(), dir / "other.sdk");
+    EXPECT_EQ(CountItems(v->tree()), items);
+    EXPECT_TRUE(ui.shown().empty());
+}
+
+// Pictures for a person to look at: the window after an import, the memo editor and the
+// stereo question as real dialogs. Into $VELDIN_SCREENSHOTS (the screenshots target sets
+// build/screenshots), else into the test's folder.
+TEST_F(ToneCommandsTest, ScreenshotsOfTheWindowAfterAnImportAndOfEachDialog) {
+    const char* env = std::getenv("VELDIN_SCREENSHOTS");
+    const std::filesystem::path out = env && *env ? std::filesystem::path(env) : dir.path();
+    frame->show();
+    auto* v = open("demo.s55", "a.s55");
+    ASSERT_NE(v, nullptr);
+    test::WriteFile(dir / "kick.wav", Wav(1, 20000));
+    test::WriteFile(dir / "pad.wav", Wav(2, 8000));
+    select(v, Item(v->tree(), {"RAM", "B"}));
+    choose(dir / "kick.wav");
+    run(kLoadWave);
+    ASSERT_NE(Item(v->tree(), {"RAM", "B", "kick.wav"}), nullptr);
+    QApplication::processEvents();
+    auto save = [&](QWidget* w, const char* name) {
+        const QString path = QString::fromStdString((out / name).string());
+        EXPECT_TRUE(w->grab().save(path)) << name;
+        EXPECT_EQ(QImage(path).size(), w->size() * w->devicePixelRatio()) << name;
+    };
+    save(frame.get(), "tone-editor-import.png");
+
+    ui::MemoDialog* memo = v->editMemo();
+    QApplication::processEvents();
+    for (QLineEdit* field : memo->findChildren<QLineEdit*>())
+        EXPECT_GE(field->width(), field->fontMetrics().horizontalAdvance(QString(12, QLatin1Char('W'))));
+    save(memo, "memo-editor.png");
+    memo->close();
+
+    // The real question box: pictured, then answered Cancel (nothing is imported).
+    ui::QtUserInteraction dialogs(frame.get());
+    frame->setInteraction(&dialogs);
+    QString asked;
+    QTimer::singleShot(0, frame.get(), [&] {
+        ASSERT_TRUE(test::WaitFor([] { return qobject_cast<QMessageBox*>(QApplication::activeModalWidget()); }));
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        asked = box->text();
+        QApplication::processEvents();
+        save(box, "stereo-question.png");
+        box->button(QMessageBox::Cancel)->click();
+    });
+    select(v, Item(v->tree(), {"RAM", "A"}));
+    const int items = CountItems(v->tree());
+    choose(dir / "pad.wav");
+    run(kLoadWave);
+    frame->setInteraction(&ui);
+    EXPECT_EQ(asked.toStdString(), tone::text::kStereoQuestion);
+    EXPECT_EQ(CountItems(v->tree()), items);
 }
 
 } // namespace

@@ -1,6 +1,14 @@
 #include "tone/ui/ToneView.h"
 
+#include <QClipboard>
+#include <QDrag>
+#include <QDropEvent>
+#include <QGuiApplication>
 #include <QGroupBox>
+#include <QMimeData>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QUrl>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
@@ -43,6 +51,60 @@ bool WriteWhole(const std::filesystem::path& path, std::span<const std::uint8_t>
 
 QString PathField(const char* field) {
     return QString::fromStdString(std::string(field, strnlen(field, kSettingsPathSize)));
+}
+
+const QString kToneMime = QString::fromLatin1(tone::kToneMimeType.data(), static_cast<qsizetype>(tone::kToneMimeType.size()));
+
+// Files handed to a file manager (the clipboard's tone file, a dragged tone's WAV) live
+// in one folder of the module's run, removed when the program ends.
+std::optional<QString> HandOver(const tone::NamedBytes& file) {
+    static QTemporaryDir dir;
+    if (!dir.isValid()) return std::nullopt;
+    const QString path = dir.filePath(Q(file.name));
+    if (!WriteWhole(path.toStdString(), file.bytes)) return std::nullopt;
+    return path;
+}
+
+// The tree with drops and drags of files; what they mean is the view's.
+class FileTree final : public QTreeWidget {
+public:
+    using QTreeWidget::QTreeWidget;
+    std::function<QMimeData*()> dragOut;
+    std::function<bool(const QMimeData*)> takes;
+    std::function<void(const QMimeData*, QPoint)> dropped;
+
+protected:
+    void startDrag(Qt::DropActions) override {
+        QMimeData* data = dragOut();
+        if (!data) return;
+        auto* drag = new QDrag(this);
+        drag->setMimeData(data);
+        if (QTreeWidgetItem* it = currentItem()) drag->setPixmap(it->icon(0).pixmap(16, 16));
+        drag->exec(Qt::CopyAction, Qt::CopyAction);
+    }
+    // A tone dragged from this tree and dropped back onto it would only make a copy
+    // by accident; disk images alone are left to the frame, which opens them.
+    bool accepts(const QDropEvent* e) const { return e->source() != this && takes(e->mimeData()); }
+    void dragEnterEvent(QDragEnterEvent* e) override { accepts(e) ? e->acceptProposedAction() : e->ignore(); }
+    void dragMoveEvent(QDragMoveEvent* e) override { accepts(e) ? e->acceptProposedAction() : e->ignore(); }
+    void dropEvent(QDropEvent* e) override {
+        if (!accepts(e)) return e->ignore();
+        e->acceptProposedAction();
+        // The import (with its questions and messages) runs after the drop has ended, so
+        // that the file manager is not held by a dialog; the drag's data goes with the drag.
+        auto copy = std::make_shared<QMimeData>();
+        if (e->mimeData()->hasFormat(kToneMime)) copy->setData(kToneMime, e->mimeData()->data(kToneMime));
+        if (e->mimeData()->hasUrls()) copy->setUrls(e->mimeData()->urls());
+        const QPoint at = e->position().toPoint();
+        QTimer::singleShot(0, this, [this, copy, at] { dropped(copy.get(), at); });
+    }
+};
+
+std::vector<std::string> LocalNames(const QList<QUrl>& urls) {
+    std::vector<std::string> names;
+    // A URL that is not a local file has no name the tree could take.
+    for (const QUrl& u : urls) names.push_back(u.isLocalFile() ? u.toLocalFile().toStdString() : std::string());
+    return names;
 }
 } // namespace
 
@@ -135,7 +197,21 @@ ToneView::ToneView(Document& doc, ui::ModuleFrame& frame, QWidget* parent, std::
         l->setAccessibleName(QStringLiteral("Tone info line %1").arg(i + 1));
         info_[static_cast<std::size_t>(i)] = l;
     }
-    tree_ = new QTreeWidget(this);
+    auto* tree = new FileTree(this);
+    tree->dragOut = [this] { return toneDragData(); };
+    tree->takes = [](const QMimeData* m) {
+        return m->hasFormat(kToneMime) ||
+               (m->hasUrls() && tone::UseOfDrop(LocalNames(m->urls())) != tone::DropUse::OpenImages);
+    };
+    tree->dropped = [this](const QMimeData* m, QPoint at) { dropped(m, at); };
+    tree->setDragEnabled(true);
+    tree->setAcceptDrops(true);
+    tree->setDragDropMode(QAbstractItemView::DragDrop);
+    tree->setDefaultDropAction(Qt::CopyAction);
+    tree_ = tree;
+    // The keys of the window (Delete, Ctrl+C/X/V) are the tree's: it takes the keyboard
+    // when the window is activated.
+    setFocusProxy(tree_);
     tree_->setObjectName(QStringLiteral("toneTree"));
     tree_->setAccessibleName(QStringLiteral("Tone tree"));
     tree_->setHeaderHidden(true);
@@ -153,6 +229,8 @@ ToneView::ToneView(Document& doc, ui::ModuleFrame& frame, QWidget* parent, std::
     };
     connect(tree_, &QTreeWidget::itemExpanded, this, [noteExpansion](QTreeWidgetItem* it) { noteExpansion(it, true); });
     connect(tree_, &QTreeWidget::itemCollapsed, this, [noteExpansion](QTreeWidgetItem* it) { noteExpansion(it, false); });
+    // Paste follows what the clipboard holds.
+    connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, [this] { frame_.updateCommands(); });
     frame_.statusPart(1)->setText(QStringLiteral("Octave: %1").arg(4));
     layoutPanel();
     editor_ = std::make_unique<tone::ToneEditor>(toneDoc_);
@@ -295,6 +373,8 @@ std::set<int> ToneView::selectionCommands() const {
     const tone::ToneSelection& sel = editor_->selection();
     std::set<int> on;
     if (sel.bank >= 0) on.insert({kLoadTone, kLoadWave});
+    if (tone::CanCopy(sel)) on.insert({kCopy, kCut});
+    if (tone::CanPaste(editor_->target(), clipboardOffers())) on.insert(kPaste);
     if (sel.ref.isTone()) {
         on.insert({kDelete, kSaveTone});
         // The second tone area's tones have no wave in the image.
@@ -306,6 +386,9 @@ std::set<int> ToneView::selectionCommands() const {
 bool ToneView::runCommand(int id) {
     if (!tree_) return false;
     switch (id) {
+    case kCopy: copyTone(); return true;
+    case kCut: cutTone(); return true;
+    case kPaste: pasteTone(); return true;
     case kDelete: deleteTone(); return true;
     case kLoadTone: loadTone(); return true;
     case kSaveTone: saveTone(); return true;
@@ -394,9 +477,8 @@ void ToneView::loadWave() {
 void ToneView::saveWave() {
     const tone::ToneRef ref = editor_->selection().ref;
     if (!ref.isTone() || ref.area() != tone::Area::Ram) return;
-    const tone::WaveExportOptions options = tone::ExportOptionsFrom(*settings_);
-    auto wave = tone::BuildToneWave(toneDoc_, editor_->areas(), ref, options);
-    if (!wave) return report(wave.failure());
+    auto files = tone::ToneWaveFiles(toneDoc_, editor_->areas(), ref, tone::ExportOptionsFrom(*settings_));
+    if (!files) return report(files.failure());
     ui::FileRequest req;
     req.save = true;
     req.title = QStringLiteral("Save...");
@@ -407,11 +489,101 @@ void ToneView::saveWave() {
     const auto choice = frame_.chooseFile(req);
     if (!choice) return;
     const std::filesystem::path out = choice->path.toStdString();
-    if (!WriteWhole(out, tone::WaveFileBytes(*wave, options))) return report(Fail(veldin::text::kCantCreateFile));
+    if (!WriteWhole(out, files->wav.bytes)) return report(Fail(veldin::text::kCantCreateFile));
     // The marker file is a companion; one that cannot be written is left out.
-    if (options.mrk)
-        WriteWhole(tone::MrkPathFor(out),
-                   std::span(reinterpret_cast<const std::uint8_t*>(wave->mrk.data()), wave->mrk.size()));
+    if (files->mrk) WriteWhole(tone::MrkPathFor(out), files->mrk->bytes);
+}
+
+bool ToneView::clipboardOffers() const {
+    const QMimeData* m = QGuiApplication::clipboard()->mimeData();
+    return m && (m->hasFormat(kToneMime) || m->hasUrls());
+}
+
+void ToneView::putOnClipboard(const tone::NamedBytes& tone) {
+    auto* m = new QMimeData;
+    m->setData(kToneMime, QByteArray(reinterpret_cast<const char*>(tone.bytes.data()), static_cast<qsizetype>(tone.bytes.size())));
+    // File managers paste the file; without the hand-over folder they get nothing.
+    if (const auto path = HandOver(tone)) m->setUrls({QUrl::fromLocalFile(*path)});
+    QGuiApplication::clipboard()->setMimeData(m);
+}
+
+void ToneView::copyTone() {
+    auto copied = tone::CopyTone(toneDoc_, editor_->areas(), editor_->selection().ref);
+    if (!copied) return report(copied.failure());
+    putOnClipboard(*copied);
+}
+
+void ToneView::cutTone() {
+    editor_->clearEvents();
+    auto cut = tone::CutSelected(toneDoc_, *editor_);
+    if (!cut) report(cut.failure());
+    else putOnClipboard(*cut);
+    followEvents();
+}
+
+void ToneView::pasteTone() {
+    if (const QMimeData* m = QGuiApplication::clipboard()->mimeData()) importData(m, editor_->target());
+}
+
+void ToneView::dropped(const QMimeData* data, QPoint at) {
+    // The item under the drop becomes the selection and the target, for every file.
+    if (QTreeWidgetItem* it = tree_->itemAt(at)) tree_->setCurrentItem(it);
+    else tree_->clearSelection();
+    importData(data, editor_->target());
+    frame_.updateCommands();
+}
+
+void ToneView::importData(const QMimeData* data, const tone::ImportTarget& target) {
+    if (data->hasFormat(kToneMime)) {
+        const QByteArray b = data->data(kToneMime);
+        editor_->clearEvents();
+        const auto st = tone::PasteTone(*editor_, std::span(reinterpret_cast<const std::uint8_t*>(b.constData()),
+                                                           static_cast<std::size_t>(b.size())), target);
+        if (!st) report(st.failure());
+        return followEvents();
+    }
+    const std::vector<std::string> names = LocalNames(data->urls());
+    if (tone::UseOfDrop(names) != tone::DropUse::Import) return report(Fail(tone::text::kUnknownFileKind));
+    const tone::WaveImportOptions options = tone::ImportOptionsFrom(*settings_, frame_.mainDirectory());
+    // One step per file, in order; the first refusal stops the rest.
+    for (const std::string& path : names) {
+        const auto bytes = ReadWhole(Q(path));
+        if (!bytes) return report(Fail(tone::text::kCantOpenFile, Icon::None));
+        editor_->clearEvents();
+        const auto st = tone::ImportFile(*editor_, *bytes, std::filesystem::path(path).filename().string(), target,
+                                         options, frame_.interaction());
+        followEvents();
+        if (!st) {
+            if (st.failure().text != tone::text::kImportCancelled) report(st.failure());
+            return;
+        }
+    }
+}
+
+QMimeData* ToneView::toneDragData() {
+    const tone::ToneRef ref = editor_->selection().ref;
+    if (!ref.isTone() || ref.area() != tone::Area::Ram) return nullptr;
+    auto files = tone::ToneWaveFiles(toneDoc_, editor_->areas(), ref, tone::ExportOptionsFrom(*settings_));
+    if (!files) {
+        report(files.failure());
+        return nullptr;
+    }
+    QList<QUrl> urls;
+    for (const tone::NamedBytes* f : {&files->wav, files->mrk ? &*files->mrk : nullptr}) {
+        if (!f) continue;
+        const auto path = HandOver(*f);
+        if (!path) {
+            report(Fail(veldin::text::kCantCreateFile));
+            return nullptr;
+        }
+        urls << QUrl::fromLocalFile(*path);
+    }
+    auto* m = new QMimeData;
+    m->setUrls(urls);
+    if (auto copied = tone::CopyTone(toneDoc_, editor_->areas(), ref))
+        m->setData(kToneMime, QByteArray(reinterpret_cast<const char*>(copied->bytes.data()),
+                                         static_cast<qsizetype>(copied->bytes.size())));
+    return m;
 }
 
 void ToneView::labelEdited(QTreeWidgetItem* it) {
@@ -499,6 +671,17 @@ bool ToneView::eventFilter(QObject* watched, QEvent* e) {
         static_cast<QKeyEvent*>(e)->modifiers() == Qt::NoModifier) {
         if (QAction* a = frame_.action(kDelete); a && a->isEnabled()) frame_.runCommand(kDelete);
         return true;
+    }
+    // Ctrl+C, Ctrl+X and Ctrl+V are Edit's Copy, Cut and Paste (the tree's own copy of
+    // the label text does not run).
+    if (watched == tree_ && e->type() == QEvent::KeyPress) {
+        const auto* k = static_cast<QKeyEvent*>(e);
+        for (const auto& [keys, id] : {std::pair{QKeySequence::Copy, kCopy}, std::pair{QKeySequence::Cut, kCut},
+                                       std::pair{QKeySequence::Paste, kPaste}})
+            if (k->matches(keys)) {
+                if (QAction* a = frame_.action(id); a && a->isEnabled()) frame_.runCommand(id);
+                return true;
+            }
     }
     return ui::DocumentView::eventFilter(watched, e);
 }

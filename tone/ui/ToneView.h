@@ -10,9 +10,11 @@
 #include "frame/ui/ModuleFrame.h"
 #include "tone/ui/CoreToneDocument.h"
 #include "tone/ToneEditor.h"
+#include "tone/ToneTransfer.h"
 
 class QLabel;
 class QGroupBox;
+class QMimeData;
 class QPushButton;
 
 namespace veldin::ui {
@@ -46,6 +48,10 @@ public:
     const tone::ToneEditor* editor() const { return editor_.get(); }
     QLabel* infoLine(int line) const { return info_[static_cast<std::size_t>(line)]; }
     void documentClosing() override;
+    // What a drag of the selected tone carries: the WAV file (and marker file) that Save
+    // Wave would write, written into the module's hand-over folder, and the tone itself
+    // for another window's tree. Null when the tone has no wave (the failure was shown).
+    QMimeData* toneDragData();
     // Rebuilds the tree from the image, keeping the groups' expansion.
     void rebuildTree();
 
@@ -61,6 +67,14 @@ private:
     void saveTone();
     void loadWave();
     void saveWave();
+    void copyTone();
+    void cutTone();
+    void pasteTone();
+    void putOnClipboard(const tone::NamedBytes& tone);
+    // A tone of ours (the clipboard's format) or a list of files, onto `target`.
+    void importData(const QMimeData* data, const tone::ImportTarget& target);
+    void dropped(const QMimeData* data, QPoint at);
+    bool clipboardOffers() const;
     void labelEdited(QTreeWidgetItem* item);
     void report(const Failure& f);
     // Brings the widget tree, the panel and the memo box to what the last change did.
