@@ -1,6 +1,7 @@
 #include "tests/midi/Builders.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace veldin::test {
 
@@ -145,6 +146,28 @@ Bytes SongOfSectors(std::size_t sectors, std::string_view name) {
     song.resize(sectors * 512, 0xFF);
     for (int i = 0; i < 4; ++i) song[36 + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(sectors >> (8 * i));
     return song;
+}
+
+std::vector<std::filesystem::path> DebianMidiFiles(const std::filesystem::path& cacheDir, std::string& whyNot) {
+    namespace fs = std::filesystem;
+    const fs::path cache = cacheDir / "debian-midi";
+    const fs::path done = cache / "extracted";
+    if (!fs::exists(done)) {
+        fs::create_directories(cache);
+        const std::string get = "cd '" + cache.string() +
+                                "' && apt-get download openttd-openmsx planetblupi-music-midi >download.log 2>&1"
+                                " && for d in *.deb; do dpkg-deb -x \"$d\" root || exit 1; done && touch extracted";
+        if (std::system(get.c_str()) != 0) {
+            whyNot = "cannot fetch the Debian MIDI packages (apt-get download failed; see " + (cache / "download.log").string() + ")";
+            return {};
+        }
+    }
+    std::vector<fs::path> files;
+    for (const auto& e : fs::recursive_directory_iterator(cache / "root"))
+        if (e.is_regular_file() && e.path().extension() == ".mid") files.push_back(e.path());
+    std::sort(files.begin(), files.end());
+    if (files.empty()) whyNot = "the Debian MIDI packages hold no .mid files";
+    return files;
 }
 
 } // namespace veldin::test

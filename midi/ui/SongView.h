@@ -1,0 +1,103 @@
+#pragma once
+// The MIDI Editor's document window: the "Roland" group with disk and type, the volume
+// label with "Apply", and the list of the disk's songs. It mirrors midi::SongEditor,
+// which holds every rule, and runs the song commands of the frame.
+
+#include <QDialog>
+#include <QTreeWidget>
+#include <optional>
+
+#include "core/ModuleSettings.h"
+#include "frame/ui/ModuleFrame.h"
+#include "midi/DocumentSongImage.h"
+#include "midi/MidiToSong.h"
+#include "midi/SongEditor.h"
+
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace veldin::fennet {
+
+// The song-name question of a MIDI import with "Prompt": one edit of 28 characters.
+class SongNameDialog final : public QDialog {
+public:
+    SongNameDialog(const QString& proposed, QWidget* parent);
+    QLineEdit* edit() const { return edit_; }
+
+private:
+    QLineEdit* edit_ = nullptr;
+};
+
+class SongView final : public ui::DocumentView, private midi::SongNamePrompt {
+public:
+    // `settings`: the module's settings (directories, conversion options); null runs on
+    // the first-start defaults.
+    SongView(Document& doc, ui::ModuleFrame& frame, QWidget* parent, const MidiEditorSettings* settings = nullptr);
+    ~SongView() override;
+
+    QSize minimumSizeHint() const override;
+    std::set<int> selectionCommands() const override;
+    bool runCommand(int id) override;
+    void stepDone(const StepResult& step, bool undo) override;
+    void documentClosing() override;
+
+    QTreeWidget* list() const { return list_; }
+    QLineEdit* labelEdit() const { return label_; }
+    QPushButton* applyButton() const { return apply_; }
+    QLabel* diskLine() const { return disk_; }
+    QLabel* typeLine() const { return type_; }
+    const midi::SongEditor* editor() const { return editor_ ? &*editor_ : nullptr; }
+    // Selects the row of a song position (none for -1).
+    void selectPosition(int position);
+    // Files dropped on the list: MIDI files import like Load MIDI, song files like Load Song.
+    void importFiles(const QStringList& paths);
+
+protected:
+    void resizeEvent(QResizeEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
+
+private:
+    std::optional<std::string> askSongName(std::string_view proposed) override;
+    void layoutControls();
+    void fillList();
+    void showFigures();
+    void follow(const std::vector<midi::RefreshEvent>& events);
+    QTreeWidgetItem* rowOf(int position) const;
+    QTreeWidgetItem* makeRow(const midi::SongRow& row) const;
+    void selectionChanged();
+    void rowEdited(QTreeWidgetItem* item);
+    void applyLabel();
+    void deleteSong();
+    void loadSong(const QString& path = {});
+    void saveSong();
+    // The Save chooser for the current song's file, then the file written.
+    void saveBytes(std::span<const std::uint8_t> bytes, const QString& directory, const QString& filter,
+                   const QString& suffix);
+    void loadMidi(const QString& path = {});
+    void saveMidi();
+    void report(const Failure& f);
+    QString songDirectory() const;
+    QString midiDirectory() const;
+
+    Document& doc_;
+    ui::ModuleFrame& frame_;
+    midi::DocumentSongImage image_;
+    std::optional<midi::SongEditor> editor_;
+    QGroupBox* roland_ = nullptr;
+    QLabel* disk_ = nullptr;
+    QLabel* type_ = nullptr;
+    QGroupBox* diskBox_ = nullptr;
+    QLabel* nameLabel_ = nullptr;
+    QLineEdit* label_ = nullptr;
+    QPushButton* apply_ = nullptr;
+    QTreeWidget* list_ = nullptr;
+    bool filling_ = false;
+    int listTop_ = 47;
+    int minWidth_ = 464;
+    MidiEditorSettings defaults_;
+    const MidiEditorSettings* settings_ = &defaults_; // read at each command: preferences may change
+};
+
+} // namespace veldin::fennet
