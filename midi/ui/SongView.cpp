@@ -12,6 +12,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QResizeEvent>
+#include <QSplitter>
 #include <QVBoxLayout>
 #include <cstring>
 #include <QFileInfo>
@@ -23,7 +24,9 @@
 #include "core/Messages.h"
 #include "midi/MidiTexts.h"
 #include "midi/Song.h"
+#include "midi/PianoRoll.h"
 #include "midi/SongToMidi.h"
+#include "midi/ui/PianoRollView.h"
 
 namespace veldin::fennet {
 
@@ -68,6 +71,16 @@ bool WriteFileBytes(const std::filesystem::path& path, std::span<const std::uint
 }
 
 // The conversion logs are written into the current directory.
+// The preview converts quietly: what the conversion would say is the preview's caption.
+class QuietUi final : public UserInteraction {
+public:
+    std::string said;
+    void message(std::string_view text, std::string_view, Icon) override {
+        if (said.empty()) said = text;
+    }
+    Answer ask(std::string_view, std::string_view, Buttons, Icon) override { return Answer::Cancel; }
+};
+
 std::filesystem::path LogFolder() {
     std::error_code ec;
     auto here = std::filesystem::current_path(ec);
@@ -117,7 +130,10 @@ SongView::SongView(Document& doc, ui::ModuleFrame& frame, QWidget* parent, const
         l->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     }
 
-    list_ = new QTreeWidget(this);
+    split_ = new QSplitter(Qt::Vertical, this);
+    split_->setObjectName(QStringLiteral("songSplitter"));
+    split_->setChildrenCollapsible(false);
+    list_ = new QTreeWidget(split_);
     list_->setObjectName(QStringLiteral("ctl%1").arg(kListId));
     list_->setAccessibleName(QStringLiteral("Song list"));
     list_->setColumnCount(2);
@@ -159,6 +175,11 @@ SongView::SongView(Document& doc, ui::ModuleFrame& frame, QWidget* parent, const
         if (opened) editor_.emplace(std::move(*opened));
         else report(opened.failure());
     }
+    roll_ = new PianoRollView(split_);
+    split_->addWidget(list_);
+    split_->addWidget(roll_);
+    split_->setStretchFactor(0, 2);
+    split_->setStretchFactor(1, 3);
     list_->setEnabled(editor_.has_value());
     if (label_) label_->setEnabled(editor_.has_value());
     layoutControls();
@@ -204,18 +225,18 @@ void SongView::layoutControls() {
     }
     minWidth_ = std::max(x, 300);
     listTop_ = 2 + groupH + 7;
-    list_->setGeometry(1, listTop_, width() - 2, std::max(0, height() - listTop_ - 1));
+    split_->setGeometry(1, listTop_, width() - 2, std::max(0, height() - listTop_ - 1));
     list_->setColumnWidth(0, std::max(300, fm.horizontalAdvance(QString(28, QLatin1Char('M'))) * 3 / 4 + 24));
     list_->setColumnWidth(1, std::max(100, fm.horizontalAdvance(QStringLiteral("000000 b")) + 16));
 }
 
 QSize SongView::minimumSizeHint() const {
-    // Both groups and a few rows of the list.
-    return QSize(minWidth_ + 2, listTop_ + 6 * (fontMetrics().height() + 6));
+    // Both groups, a few rows of the list and two octaves of the piano roll.
+    return QSize(minWidth_ + 2, listTop_ + 6 * (fontMetrics().height() + 6) + roll_->minimumSizeHint().height());
 }
 
 void SongView::resizeEvent(QResizeEvent* e) {
-    list_->setGeometry(1, listTop_, e->size().width() - 2, std::max(0, e->size().height() - listTop_ - 1));
+    split_->setGeometry(1, listTop_, e->size().width() - 2, std::max(0, e->size().height() - listTop_ - 1));
 }
 
 QTreeWidgetItem* SongView::makeRow(const midi::SongRow& row) const {
@@ -266,7 +287,23 @@ void SongView::selectionChanged() {
     if (filling_ || !editor_) return;
     const QList<QTreeWidgetItem*> sel = list_->selectedItems();
     editor_->select(sel.isEmpty() ? -1 : sel.first()->data(0, kRolePosition).toInt());
+    showRoll();
     frame_.updateCommands();
+}
+
+void SongView::showRoll() {
+    const midi::SongRow* row = editor_ ? editor_->currentRow() : nullptr;
+    if (!row) return roll_->clear(QStringLiteral("No song selected"));
+    auto bytes = editor_->currentSongBytes();
+    if (!bytes) return roll_->clear(Q(bytes.failure().text));
+    // The notes as Save MIDI would write them, without its log.
+    QuietUi quiet;
+    midi::SongToMidiOptions options = midi::SongToMidiOptionsFrom(*settings_);
+    auto midiBytes = midi::song_to_midi(*bytes, quiet, options);
+    if (!midiBytes) return roll_->clear(Q(midiBytes.failure().text));
+    auto song = midi::ReadRoll(*midiBytes);
+    if (!song) return roll_->clear(Q(veldin::text::kNotMidi));
+    roll_->setSong(std::move(*song), Name(midi::TrimBlanks(row->name)));
 }
 
 void SongView::follow(const std::vector<midi::RefreshEvent>& events) {
@@ -297,6 +334,7 @@ void SongView::follow(const std::vector<midi::RefreshEvent>& events) {
         list_->clearSelection();
         list_->setCurrentItem(nullptr);
     }
+    showRoll();
     showFigures();
     frame_.updateCommands();
 }

@@ -17,8 +17,11 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QSplitter;
 
 namespace veldin::fennet {
+
+class PianoRollView;
 
 // The song-name question of a MIDI import with "Prompt": one edit of 28 characters.
 class SongNameDialog final : public QDialog {
@@ -48,6 +51,7 @@ public:
     QPushButton* applyButton() const { return apply_; }
     QLabel* diskLine() const { return disk_; }
     QLabel* typeLine() const { return type_; }
+    PianoRollView* pianoRoll() const { return roll_; }
     const midi::SongEditor* editor() const { return editor_ ? &*editor_ : nullptr; }
     // Selects the row of a song position (none for -1).
     void selectPosition(int position);
@@ -78,6 +82,8 @@ private:
     void loadMidi(const QString& path = {});
     void saveMidi();
     void report(const Failure& f);
+    // The preview follows the current song.
+    void showRoll();
     QString songDirectory() const;
     QString midiDirectory() const;
 
@@ -93,6 +99,8 @@ private:
     QLineEdit* label_ = nullptr;
     QPushButton* apply_ = nullptr;
     QTreeWidget* list_ = nullptr;
+    QSplitter* split_ = nullptr;
+    PianoRollView* roll_ = nullptr;
     bool filling_ = false;
     int listTop_ = 47;
     int minWidth_ = 464;
