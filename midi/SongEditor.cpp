@@ -67,6 +67,9 @@ Result<std::vector<std::uint8_t>> SongEditor::currentSongBytes() const {
 std::string ProposedFileName(std::string_view songName) {
     std::string name(songName);
     std::replace(name.begin(), name.end(), '.', ' ');
+    // What the save chooser cannot take in a name becomes an underscore.
+    for (char& c : name)
+        if (std::string_view(":\\/,?*<\"|").find(c) != std::string_view::npos) c = '_';
     while (!name.empty() && (name.back() == ' ' || name.back() == '\0')) name.pop_back();
     return name;
 }

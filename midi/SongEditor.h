@@ -72,7 +72,8 @@ private:
 };
 
 // The name a song is proposed under in the Save choosers: its name with every "." made
-// a blank, without the blanks that pad it to 28 characters.
+// a blank and each of : \ / , ? * < " | an underscore, without the blanks that pad it
+// to 28 characters.
 std::string ProposedFileName(std::string_view songName);
 
 // text::kSongSizeColumn with the size.

@@ -35,6 +35,7 @@ extern "C" __attribute__((visibility("default"))) int StartEd(veldin::bus::Handl
     };
     auto* frame = new veldin::ui::ModuleFrame(veldin::fennet::MidiEditorIdentity(), launcher, ProgramDirectory(), views);
     frame->setAttribute(Qt::WA_DeleteOnClose);
+    frame->setWindowIcon(veldin::fennet::SongIcon());
     g_frame = frame;
     QObject::connect(frame, &QObject::destroyed, [launcher] {
         g_store.reset();

@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QSplitter>
+#include <QTemporaryDir>
 #include <QVBoxLayout>
 #include <cstring>
 #include <QFileInfo>
@@ -44,7 +45,9 @@ QString PathField(const char* field) {
     return QString::fromStdString(std::string(field, strnlen(field, kSettingsPathSize)));
 }
 
-// A note on a stave: the rows' 16 x 16 image.
+} // namespace
+
+// A note on a stave.
 QIcon SongIcon() {
     QPixmap pm(16, 16);
     pm.fill(Qt::transparent);
@@ -63,6 +66,7 @@ QIcon SongIcon() {
     return QIcon(pm);
 }
 
+namespace {
 bool WriteFileBytes(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
@@ -133,7 +137,9 @@ SongView::SongView(Document& doc, ui::ModuleFrame& frame, QWidget* parent, const
     split_ = new QSplitter(Qt::Vertical, this);
     split_->setObjectName(QStringLiteral("songSplitter"));
     split_->setChildrenCollapsible(false);
-    list_ = new QTreeWidget(split_);
+    auto* songs = new SongListWidget(split_);
+    songs->dragData = [this](const QList<QTreeWidgetItem*>&) { return dragOut(); };
+    list_ = songs;
     list_->setObjectName(QStringLiteral("ctl%1").arg(kListId));
     list_->setAccessibleName(QStringLiteral("Song list"));
     list_->setColumnCount(2);
@@ -146,7 +152,9 @@ SongView::SongView(Document& doc, ui::ModuleFrame& frame, QWidget* parent, const
     list_->setContextMenuPolicy(Qt::CustomContextMenu);
     list_->setAcceptDrops(true);
     list_->viewport()->setAcceptDrops(true);
-    list_->setDragEnabled(false);
+    list_->setDragEnabled(true);
+    list_->setDragDropMode(QAbstractItemView::DragDrop);
+    list_->setDefaultDropAction(Qt::CopyAction);
     list_->installEventFilter(this);
     list_->viewport()->installEventFilter(this);
     connect(list_, &QTreeWidget::customContextMenuRequested, this,
@@ -518,6 +526,12 @@ bool SongView::eventFilter(QObject* watched, QEvent* e) {
             return true;
         }
     }
+    // A row dragged within the list is no file to import.
+    if (watched == list_->viewport() && editor_ && e->type() >= QEvent::DragEnter && e->type() <= QEvent::Drop &&
+        static_cast<QDropEvent*>(e)->source() == list_) {
+        e->ignore();
+        return true;
+    }
     if (watched == list_->viewport() && editor_) {
         if (e->type() == QEvent::DragEnter || e->type() == QEvent::DragMove) {
             auto* d = static_cast<QDropEvent*>(e);
@@ -537,6 +551,31 @@ bool SongView::eventFilter(QObject* watched, QEvent* e) {
         }
     }
     return ui::DocumentView::eventFilter(watched, e);
+}
+
+QMimeData* SongListWidget::mimeData(const QList<QTreeWidgetItem*>& items) const {
+    return dragData ? dragData(items) : nullptr;
+}
+
+QMimeData* SongView::dragOut() {
+    const midi::SongRow* row = editor_ ? editor_->currentRow() : nullptr;
+    if (!row) return nullptr;
+    auto bytes = editor_->currentSongBytes();
+    if (!bytes) return nullptr;
+    QuietUi quiet;
+    midi::SongToMidiOptions options = midi::SongToMidiOptionsFrom(*settings_);
+    options.patchName = midi::PatchNamesOf(image_, doc_.definition());
+    auto midiBytes = midi::song_to_midi(*bytes, quiet, options);
+    if (!midiBytes) return nullptr;
+    // The file must outlive the drag: the file manager copies it after the drop.
+    if (!dragDir_ || !dragDir_->isValid()) dragDir_ = std::make_unique<QTemporaryDir>();
+    QString name = Name(midi::ProposedFileName(row->name));
+    if (name.isEmpty()) name = QStringLiteral("Song");
+    const QString path = dragDir_->filePath(name + QStringLiteral(".mid"));
+    if (!WriteFileBytes(path.toStdString(), *midiBytes)) return nullptr;
+    auto* data = new QMimeData;
+    data->setUrls({QUrl::fromLocalFile(path)});
+    return data;
 }
 
 } // namespace veldin::fennet

@@ -5,6 +5,8 @@
 
 #include <QDialog>
 #include <QTreeWidget>
+#include <functional>
+#include <memory>
 #include <optional>
 
 #include "core/ModuleSettings.h"
@@ -16,8 +18,10 @@
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QMimeData;
 class QPushButton;
 class QSplitter;
+class QTemporaryDir;
 
 namespace veldin::fennet {
 
@@ -32,6 +36,20 @@ public:
 private:
     QLineEdit* edit_ = nullptr;
 };
+
+// The song list: a song dragged out of it becomes a MIDI file where it is dropped.
+class SongListWidget final : public QTreeWidget {
+public:
+    using QTreeWidget::QTreeWidget;
+    std::function<QMimeData*(const QList<QTreeWidgetItem*>&)> dragData;
+
+protected:
+    QMimeData* mimeData(const QList<QTreeWidgetItem*>& items) const override;
+    QStringList mimeTypes() const override { return {QStringLiteral("text/uri-list")}; }
+};
+
+// The 16 x 16 image of a song row and of the module's windows.
+QIcon SongIcon();
 
 class SongView final : public ui::DocumentView, private midi::SongNamePrompt {
 public:
@@ -57,6 +75,9 @@ public:
     void selectPosition(int position);
     // Files dropped on the list: MIDI files import like Load MIDI, song files like Load Song.
     void importFiles(const QStringList& paths);
+    // What a drag of the current song carries: a MIDI file of it in a folder of this
+    // window's, named as Save MIDI proposes. Null when the song cannot be converted.
+    QMimeData* dragOut();
 
 protected:
     void resizeEvent(QResizeEvent* e) override;
@@ -100,6 +121,7 @@ private:
     QPushButton* apply_ = nullptr;
     QTreeWidget* list_ = nullptr;
     QSplitter* split_ = nullptr;
+    std::unique_ptr<QTemporaryDir> dragDir_;
     PianoRollView* roll_ = nullptr;
     bool filling_ = false;
     int listTop_ = 47;

@@ -15,6 +15,7 @@
 #include <QLibrary>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabBar>
@@ -453,6 +454,45 @@ TEST_F(MidiCommandsTest, DroppedFilesImportLikeLoadMidiAndLoadSong) {
     v->importFiles({QString::fromStdString((dir / "s.sng").string()), QStringLiteral("/nowhere/readme.txt")});
     EXPECT_EQ(v->list()->topLevelItemCount(), 2);
     EXPECT_TRUE(requests.size() == 1u) << "a drop asks for no file";
+}
+
+TEST_F(MidiCommandsTest, ASongDraggedOutOfTheListIsAMidiFile) {
+    NEED_MIDI(mid);
+    auto* v = open("demo.sng", "a.sng");
+    ASSERT_NE(v, nullptr);
+    loadMidi(v, mid);
+    v->list()->topLevelItem(0)->setText(0, QStringLiteral("DRAG.ME/OUT"));
+    select(v, 0);
+    auto* list = static_cast<fennet::SongListWidget*>(v->list());
+    std::unique_ptr<QMimeData> data(list->dragData({list->topLevelItem(0)}));
+    ASSERT_NE(data, nullptr);
+    ASSERT_EQ(data->urls().size(), 1);
+    const fs::path file = data->urls()[0].toLocalFile().toStdString();
+    EXPECT_EQ(file.filename(), "DRAG ME_OUT.mid");
+    const auto roll = midi::ReadRoll(test::ReadFile(file));
+    ASSERT_TRUE(roll);
+    EXPECT_EQ(roll->notes, v->pianoRoll()->song()->notes);
+    EXPECT_TRUE(requests.size() == 1u) << "a drag asks for no file";
+    EXPECT_EQ(v->list()->topLevelItemCount(), 1);
+}
+
+TEST_F(MidiCommandsTest, LogConversionWritesTheImportLog) {
+    NEED_MIDI(mid);
+    settings.logConversion = 1;
+    auto* v = open("demo.sng", "a.sng");
+    ASSERT_NE(v, nullptr);
+    loadMidi(v, mid);
+    const auto log = test::ReadFile(dir / "midi2song.txt");
+    const std::string text(log.begin(), log.end());
+    EXPECT_NE(text.find("--- invoke: write_song ---"), std::string::npos);
+    EXPECT_NE(text.find("Conversion finished !"), std::string::npos);
+    settings.logConversion = 0;
+    fs::remove(dir / "midi2song.txt");
+    std::string why;
+    const fs::path second = DebianMidi(why, 1);
+    if (second.empty()) return;
+    loadMidi(v, second);
+    EXPECT_FALSE(fs::exists(dir / "midi2song.txt")) << "no log unless asked for";
 }
 
 TEST_F(MidiCommandsTest, EveryControlHasANameAndItsTextFits) {

@@ -199,6 +199,7 @@ TEST(SongEditor, ProposedFileNamesHaveBlanksForDotsAndNoPadding) {
         {"A B" + std::string(25, ' '), "A B"},
         {"...", ""},
         {"NAME", "NAME"},
+        {"AC/DC: A*B?<C>|\"D\\E,F", "AC_DC_ A_B__C>__D_E_F"},
     };
     for (const auto& [name, proposed] : cases) EXPECT_EQ(ProposedFileName(name), proposed) << name;
     EXPECT_EQ(SizeText(2048), "2048 b");
