@@ -511,7 +511,7 @@ void ModuleFrame::about() {
 
 void ModuleFrame::runCommand(int id) {
     switch (id) {
-    case kNew: commandNew(); break;
+    case kNew: newCommand ? newCommand() : commandNew(); break;
     case kOpen: commandOpen(); break;
     case kImportFloppy:
         pendingFloppy_ = msg::kFloppyRead;
@@ -528,7 +528,7 @@ void ModuleFrame::runCommand(int id) {
         }
         updateCommands();
         break;
-    case kSaveAs: commandSaveAs(); break;
+    case kSaveAs: saveAsCommand ? saveAsCommand() : commandSaveAs(); break;
     case kClose:
         if (QMdiSubWindow* sub = mdi_->activeSubWindow()) sub->close();
         break;

@@ -154,6 +154,14 @@ public:
     void updateCommands();
     void runCommand(int id);
     bool closedByLauncher() const { return closedByLauncher_; }
+
+    // A module whose New and Save As make images of kinds of its own (the MIDI Editor's
+    // song disks) puts its commands here; without them the frame offers the families.
+    std::function<void()> newCommand;
+    std::function<void()> saveAsCommand;
+    // Where New, Open and Save As start ("SDK Path").
+    const std::filesystem::path& imageDirectory() const { return sdkPath_; }
+    const Workspace& workspace() const { return *workspace_; }
     void setClosedByLauncher() { closedByLauncher_ = true; }
 
 protected:

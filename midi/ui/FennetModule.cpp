@@ -8,6 +8,7 @@
 #include "bus/MessageBus.h"
 #include "frame/ui/ModuleFrame.h"
 #include "midi/ui/MidiPreferences.h"
+#include "midi/ui/SongDiskCommands.h"
 #include "midi/ui/SongView.h"
 #include "platform/QtSettingsStore.h"
 
@@ -36,6 +37,7 @@ extern "C" __attribute__((visibility("default"))) int StartEd(veldin::bus::Handl
     auto* frame = new veldin::ui::ModuleFrame(veldin::fennet::MidiEditorIdentity(), launcher, ProgramDirectory(), views);
     frame->setAttribute(Qt::WA_DeleteOnClose);
     frame->setWindowIcon(veldin::fennet::SongIcon());
+    veldin::fennet::InstallSongDiskCommands(*frame);
     g_frame = frame;
     QObject::connect(frame, &QObject::destroyed, [launcher] {
         g_store.reset();

@@ -349,7 +349,8 @@ void SongView::follow(const std::vector<midi::RefreshEvent>& events) {
 
 std::set<int> SongView::selectionCommands() const {
     if (!editor_) return {};
-    std::set<int> on = {midi::kCmdLoadSong, midi::kCmdLoadMidi};
+    // Save As is the song disk's own here (the frame's lists give it only to sound disks).
+    std::set<int> on = {midi::kCmdLoadSong, midi::kCmdLoadMidi, frame::kSaveAs};
     if (editor_->current() >= 0) on.insert({frame::kDelete, midi::kCmdSaveSong, midi::kCmdSaveMidi});
     return on;
 }

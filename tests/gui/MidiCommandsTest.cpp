@@ -32,6 +32,7 @@
 #include "midi/ui/MidiPreferences.h"
 #include "midi/PianoRoll.h"
 #include "midi/ui/PianoRollView.h"
+#include "midi/ui/SongDiskCommands.h"
 #include "midi/ui/SongView.h"
 #include "tests/support/GuiTestApp.h"
 #include "tests/support/TestSupport.h"
@@ -89,6 +90,7 @@ protected:
             return new fennet::SongView(doc, frame, parent, &settings);
         };
         frame = std::make_unique<ui::ModuleFrame>(fennet::MidiEditorIdentity(), 0, test::BinDir(), views, &ui);
+        fennet::InstallSongDiskCommands(*frame);
         frame->setFileChooser([this](QWidget*, const ui::FileRequest& r) -> std::optional<ui::FileChoice> {
             requests.push_back(r);
             if (answers.empty()) return std::nullopt;
@@ -493,6 +495,34 @@ TEST_F(MidiCommandsTest, LogConversionWritesTheImportLog) {
     if (second.empty()) return;
     loadMidi(v, second);
     EXPECT_FALSE(fs::exists(dir / "midi2song.txt")) << "no log unless asked for";
+}
+
+TEST_F(MidiCommandsTest, NewAndSaveAsOfferTheTwoSongDiskTypes) {
+    choose(dir / "fresh.sng", 1); // "Roland W30 Song (*.sng)"
+    frame->runCommand(kNew);
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].title, QStringLiteral("Create New..."));
+    EXPECT_EQ(requests[0].filters, QStringList({"Roland W30 Sound & Song (*.sdk)", "Roland W30 Song (*.sng)"}));
+    EXPECT_EQ(requests[0].defaultSuffix, QStringLiteral("sdk"));
+    ASSERT_TRUE(ui.shown().empty()) << ui.texts().front();
+    auto* v = dynamic_cast<fennet::SongView*>(frame->activeWindow()->view());
+    ASSERT_NE(v, nullptr);
+    EXPECT_EQ(frame->activeDocument()->path(), dir / "fresh.sng");
+    EXPECT_EQ(figures(), QStringLiteral("64 positions & 728064 bytes free"));
+    EXPECT_EQ(test::ReadFile(dir / "fresh.sng").size(), 737280u);
+
+    // Save As "Sound & Song": the other template's first sector, this disk's songs.
+    choose(dir / "copy.sdk", 0);
+    run(kSaveAs);
+    ASSERT_TRUE(ui.shown().empty()) << ui.texts().front();
+    const auto copy = test::ReadFile(dir / "copy.sdk");
+    const auto tmpl = test::ReadFile(test::BinDir() / "W30.dat");
+    ASSERT_EQ(copy.size(), 737280u);
+    EXPECT_TRUE(std::equal(tmpl.begin(), tmpl.begin() + 512, copy.begin()));
+    EXPECT_EQ(frame->activeDocument()->path(), dir / "fresh.sng") << "the window goes on with its own file";
+    // Cancel makes nothing.
+    frame->runCommand(kNew);
+    EXPECT_EQ(frame->documentWindows().size(), 1u);
 }
 
 TEST_F(MidiCommandsTest, EveryControlHasANameAndItsTextFits) {
