@@ -132,6 +132,11 @@ PianoRollView::PianoRollView(QWidget* parent) : QWidget(parent) {
 
 QWidget* PianoRollView::canvas() const { return canvas_; }
 
+QSize PianoRollView::minimumSizeHint() const {
+    const int bars = zoomIn_->sizeHint().height() + 2 + scroll_->horizontalScrollBar()->sizeHint().height() + 4;
+    return QSize(zoomIn_->sizeHint().width() * 4, bars + layout_.header + 13 * layout_.keyHeight);
+}
+
 QColor PianoRollView::TrackColour(int track) {
     // Sixteen tracks, sixteen hues far enough apart to tell the tracks apart.
     static const QColor colours[16] = {

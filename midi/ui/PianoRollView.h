@@ -19,6 +19,8 @@ class PianoRollCanvas;
 class PianoRollView final : public QWidget {
 public:
     explicit PianoRollView(QWidget* parent);
+    // The caption, the header band and an octave of rows.
+    QSize minimumSizeHint() const override;
 
     // The song to show, or nothing with the reason in its place.
     void setSong(midi::RollSong song, const QString& title);

@@ -212,9 +212,9 @@ void SongView::layoutControls() {
     // The arrangement of the classic window (two groups in a row, the list below), with
     // every box as wide and high as its text in the font in use.
     const QFontMetrics fm(font());
-    const int rowH = std::max(18, fm.height() + 6);
+    const int rowH = std::max({18, fm.height() + 6, disk_->sizeHint().height()});
     const int top = fm.height() + 2; // a group's caption
-    const int lineW = std::max({115, fm.horizontalAdvance(disk_->text()) + 8, fm.horizontalAdvance(type_->text()) + 8});
+    const int lineW = std::max({115, disk_->sizeHint().width() + 4, type_->sizeHint().width() + 4});
     int x = 2;
     const int groupH = top + rowH + 8;
     roland_->setGeometry(x, 2, 5 + lineW + 10 + lineW + 5, groupH);
@@ -222,7 +222,7 @@ void SongView::layoutControls() {
     type_->setGeometry(x + 5 + lineW + 10, 2 + top, lineW, rowH);
     x = roland_->geometry().right() + 10;
     if (diskBox_) {
-        const int nameW = fm.horizontalAdvance(nameLabel_->text()) + 4;
+        const int nameW = nameLabel_->sizeHint().width() + 2;
         const int editW = std::max(100, fm.horizontalAdvance(QStringLiteral("WWWWWWWWWWW")) * 3 / 4 + 12);
         const int applyW = std::max(40, apply_->sizeHint().width());
         diskBox_->setGeometry(x, 2, 5 + nameW + editW + 5 + applyW + 5, groupH);
@@ -245,6 +245,12 @@ QSize SongView::minimumSizeHint() const {
 
 void SongView::resizeEvent(QResizeEvent* e) {
     split_->setGeometry(1, listTop_, e->size().width() - 2, std::max(0, e->size().height() - listTop_ - 1));
+}
+
+void SongView::changeEvent(QEvent* e) {
+    // The window's font reaches the view once it sits in the frame: sizes follow it.
+    if (e->type() == QEvent::FontChange) layoutControls();
+    ui::DocumentView::changeEvent(e);
 }
 
 QTreeWidgetItem* SongView::makeRow(const midi::SongRow& row) const {
