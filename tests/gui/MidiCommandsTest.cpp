@@ -160,6 +160,32 @@ TEST_F(MidiCommandsTest, EmptySongDiskShowsAllFreeAndSavesNothing) {
     EXPECT_TRUE(fs::exists(dir / "fat12log.txt"));
 }
 
+TEST_F(MidiCommandsTest, DisksWithoutAReadableSongVolumeShowNoSongCommands) {
+    // A sound disk has no volume to show; a song disk whose FAT does not start with
+    // FF9 is said to be corrupt. Neither offers a song command.
+    auto corrupt = test::ReadFile(test::DemoImage("demo.sng"));
+    corrupt[512] = 0;
+    test::WriteFile(dir / "corrupt.sng", corrupt);
+    struct Case {
+        std::string file;
+        std::vector<std::string> said;
+    };
+    fs::copy_file(test::DemoImage("demo.s55"), dir / "a.s55");
+    for (const Case& c : {Case{"a.s55", {}}, Case{"corrupt.sng", {std::string(text::kFatCorrupted)}}}) {
+        SCOPED_TRACE(c.file);
+        ui.clear();
+        ASSERT_TRUE(frame->openImage(dir / c.file));
+        auto* v = dynamic_cast<fennet::SongView*>(frame->activeWindow()->view());
+        ASSERT_NE(v, nullptr);
+        EXPECT_EQ(ui.texts(), c.said);
+        for (const auto& shown : ui.shown()) EXPECT_EQ(shown.title, "MIDI Editor");
+        EXPECT_EQ(v->editor(), nullptr);
+        EXPECT_FALSE(v->list()->isEnabled());
+        for (int id : {kCmdLoadSong, kCmdLoadMidi, kCmdSaveSong, kCmdSaveMidi, int(kDelete)})
+            EXPECT_FALSE(frame->action(id)->isEnabled()) << id;
+    }
+}
+
 TEST_F(MidiCommandsTest, MenusCarryTheSongCommands) {
     QMenu* special = frame->menuBar()->findChild<QMenu*>(QStringLiteral("Special"));
     ASSERT_NE(special, nullptr);
