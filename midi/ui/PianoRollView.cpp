@@ -30,7 +30,10 @@ public:
     void refit() {
         const auto& song = view_.song();
         const auto& l = view_.layout();
-        setFixedSize(song ? std::max(l.width(*song), 10) : 10, l.height());
+        if (song) setFixedSize(std::max(l.width(*song), 10), l.height());
+        else setFixedSize(0, 0); // no scroll bars for nothing
+        // Without a song there is nothing to draw: the caption says why.
+        setVisible(song.has_value());
         update();
     }
 
