@@ -523,6 +523,21 @@ TEST_F(MidiCommandsTest, LogConversionWritesTheImportLog) {
     EXPECT_FALSE(fs::exists(dir / "midi2song.txt")) << "no log unless asked for";
 }
 
+TEST_F(MidiCommandsTest, AFullDiskTakesNoMoreSongsAndAsksForNoFile) {
+    auto* v = open("demo.sng", "a.sng");
+    ASSERT_NE(v, nullptr);
+    test::WriteFile(dir / "small.sng", test::SongOfSectors(4, "SMALL"));
+    v->importFiles(QStringList(64, QString::fromStdString((dir / "small.sng").string())));
+    ASSERT_EQ(v->list()->topLevelItemCount(), 64);
+    EXPECT_EQ(figures(), QStringLiteral("0 positions & %1 bytes free").arg(728064 - 64 * 2048));
+    for (int id : {kCmdLoadMidi, kCmdLoadSong}) {
+        frame->runCommand(id);
+        EXPECT_TRUE(requests.empty()) << id;
+    }
+    EXPECT_TRUE(ui.shown().empty());
+    EXPECT_EQ(v->list()->topLevelItemCount(), 64);
+}
+
 TEST_F(MidiCommandsTest, NewAndSaveAsOfferTheTwoSongDiskTypes) {
     choose(dir / "fresh.sng", 1); // "Roland W30 Song (*.sng)"
     frame->runCommand(kNew);
