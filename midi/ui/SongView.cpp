@@ -534,8 +534,8 @@ bool SongView::eventFilter(QObject* watched, QEvent* e) {
         }
     }
     // A row dragged within the list is no file to import.
-    if (watched == list_->viewport() && editor_ && e->type() >= QEvent::DragEnter && e->type() <= QEvent::Drop &&
-        static_cast<QDropEvent*>(e)->source() == list_) {
+    const bool dropping = e->type() == QEvent::DragEnter || e->type() == QEvent::DragMove || e->type() == QEvent::Drop;
+    if (watched == list_->viewport() && dropping && static_cast<QDropEvent*>(e)->source() == list_) {
         e->ignore();
         return true;
     }

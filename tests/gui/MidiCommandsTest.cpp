@@ -16,6 +16,8 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QUrl>
+#include <QDropEvent>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabBar>
@@ -474,7 +476,14 @@ TEST_F(MidiCommandsTest, DroppedFilesImportLikeLoadMidiAndLoadSong) {
     NEED_MIDI(mid);
     auto* v = open("demo.sng", "a.sng");
     ASSERT_NE(v, nullptr);
-    v->importFiles({QString::fromStdString(mid.string())});
+    // Dropped as the file manager drops it: a list of file addresses on the list.
+    QMimeData dropped;
+    dropped.setUrls({QUrl::fromLocalFile(QString::fromStdString(mid.string()))});
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(v->list()->viewport(), &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(v->list()->viewport(), &drop);
     ASSERT_EQ(v->list()->topLevelItemCount(), 1);
     select(v, 0);
     choose(dir / "s.sng");
