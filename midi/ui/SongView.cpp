@@ -291,12 +291,6 @@ void SongView::documentClosing() {
     frame_.statusPart(2)->clear();
 }
 
-void SongView::selectPosition(int position) {
-    if (QTreeWidgetItem* it = rowOf(position)) list_->setCurrentItem(it);
-    else list_->setCurrentItem(nullptr), list_->clearSelection();
-    selectionChanged();
-}
-
 void SongView::selectionChanged() {
     if (filling_ || !editor_) return;
     const QList<QTreeWidgetItem*> sel = list_->selectedItems();

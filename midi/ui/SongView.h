@@ -71,8 +71,6 @@ public:
     QLabel* typeLine() const { return type_; }
     PianoRollView* pianoRoll() const { return roll_; }
     const midi::SongEditor* editor() const { return editor_ ? &*editor_ : nullptr; }
-    // Selects the row of a song position (none for -1).
-    void selectPosition(int position);
     // Files dropped on the list: MIDI files import like Load MIDI, song files like Load Song.
     void importFiles(const QStringList& paths);
     // What a drag of the current song carries: a MIDI file of it in a folder of this
