@@ -192,6 +192,10 @@ SongView::SongView(Document& doc, ui::ModuleFrame& frame, QWidget* parent, const
     if (label_) label_->setEnabled(editor_.has_value());
     layoutControls();
     fillList();
+    // The status bar shows the figures of the window in front.
+    connect(frame_.mdiArea(), &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* sub) {
+        if (sub && sub->widget() && sub->widget()->isAncestorOf(this)) showFigures();
+    });
 }
 
 SongView::~SongView() = default;

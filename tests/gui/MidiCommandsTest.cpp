@@ -14,6 +14,8 @@
 #include <QLabel>
 #include <QLibrary>
 #include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QUrl>
@@ -186,6 +188,17 @@ TEST_F(MidiCommandsTest, DisksWithoutAReadableSongVolumeShowNoSongCommands) {
         for (int id : {kCmdLoadSong, kCmdLoadMidi, kCmdSaveSong, kCmdSaveMidi, int(kDelete)})
             EXPECT_FALSE(frame->action(id)->isEnabled()) << id;
     }
+}
+
+TEST_F(MidiCommandsTest, TheStatusBarShowsTheFiguresOfTheWindowInFront) {
+    auto* song = open("demo.sng", "a.sng");
+    auto* sound = open("demo.sdk", "a.sdk");
+    ASSERT_TRUE(song && sound);
+    frame->show();
+    EXPECT_EQ(figures(), QStringLiteral("64 positions & 46080 bytes free"));
+    QMdiSubWindow* first = frame->mdiArea()->subWindowList().first();
+    frame->mdiArea()->setActiveSubWindow(first);
+    EXPECT_EQ(figures(), QStringLiteral("64 positions & 728064 bytes free"));
 }
 
 TEST_F(MidiCommandsTest, MenusCarryTheSongCommands) {
