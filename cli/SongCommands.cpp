@@ -18,6 +18,7 @@
 #include "core/Messages.h"
 #include "midi/MidiTexts.h"
 #include "midi/MidiToSong.h"
+#include "midi/SongDiskFiles.h"
 #include "midi/SongToMidi.h"
 #include "midi/SongVolume.h"
 
@@ -334,18 +335,7 @@ int RunNewWithSongDisks(const Args& args, std::ostream& out, std::ostream& err) 
     if (o.bad || !family || *family != "w30song") return RunNew(args, out, err);
     if (o.positional.size() != 1) return UsageError(err, "new", "expects one OUT");
     const std::filesystem::path target = o.positional[0];
-    auto templateBytes = ReadFileBytes(MainDir(o) / "W30S.dat");
-    std::vector<std::uint8_t> image = templateBytes ? std::move(templateBytes).value() : std::vector<std::uint8_t>{};
-    if (image.size() != static_cast<std::size_t>(kSystemAreaSize)) return Refuse(err, Fail(text::kNoTemplate));
-    image.resize(image.size() + 0xA4400, 0);
-    // Written as Save writes: a temporary file beside the target, flushed, renamed over it.
-    os::FileOps& files = os::SystemFileOps();
-    auto replacement = FileReplacement::Begin(files, target, {text::kCantCreateFile, std::nullopt, true});
-    if (!replacement) return Refuse(err, replacement.failure());
-    if (const Status s = replacement->write(0, image); !s) return Refuse(err, s.failure());
-    auto handle = replacement->commit();
-    if (!handle) return Refuse(err, handle.failure());
-    files.close(*handle);
+    if (const Status s = MakeSongDisk(os::SystemFileOps(), MainDir(o), 2, target); !s) return Refuse(err, s.failure());
     // Opened as the editor would open it: the image must be one it takes.
     const Workspace workspace = Workspace::System(MainDir(o));
     auto document = Document::Open(workspace, target);

@@ -247,7 +247,10 @@ void ModuleFrame::openHelp() {
 }
 
 void ModuleFrame::buildMenus() {
-    for (const Menu& m : MainMenu()) {
+    std::vector<Menu> menus = MainMenu();
+    for (Menu& m : menus)
+        if (m.title == "&Special" && !identity_.special.empty()) m.entries = identity_.special;
+    for (const Menu& m : menus) {
         QMenu* menu = menuBar()->addMenu(Q(m.title));
         menu->setObjectName(Q(m.title).remove('&'));
         if (m.title == "&Window") windowMenu_ = menu;
@@ -276,7 +279,7 @@ void ModuleFrame::buildMenus() {
     if (auto* more = menuBar()->findChild<QToolButton*>(QStringLiteral("qt_menubar_ext_button")))
         more->setAccessibleName(QStringLiteral("More menus"));
     contextMenu_ = new QMenu(this);
-    for (int id : ContextMenuCommands()) {
+    for (int id : identity_.context.empty() ? ContextMenuCommands() : identity_.context) {
         if (id == kSeparator) contextMenu_->addSeparator();
         else contextMenu_->addAction(actions_[id]);
     }
@@ -361,6 +364,8 @@ void ModuleFrame::updateCommands() {
     }
     for (int id : DocumentCommands())
         if (QAction* a = action(id)) a->setEnabled(on.count(id) != 0);
+    for (const MenuEntry& e : identity_.special)
+        if (QAction* a = action(e.id)) a->setEnabled(on.count(e.id) != 0);
     for (int id : {kImportFloppy, kFormatFloppy})
         if (QAction* a = action(id)) a->setEnabled(!floppyBusy_);
     if (floppyBusy_)
@@ -516,7 +521,7 @@ void ModuleFrame::about() {
 
 void ModuleFrame::runCommand(int id) {
     switch (id) {
-    case kNew: commandNew(); break;
+    case kNew: newCommand ? newCommand() : commandNew(); break;
     case kOpen: commandOpen(); break;
     case kImportFloppy:
         pendingFloppy_ = msg::kFloppyRead;
@@ -544,7 +549,7 @@ void ModuleFrame::runCommand(int id) {
         }
         updateCommands();
         break;
-    case kSaveAs: commandSaveAs(); break;
+    case kSaveAs: saveAsCommand ? saveAsCommand() : commandSaveAs(); break;
     case kClose:
         if (QMdiSubWindow* sub = mdi_->activeSubWindow()) sub->close();
         break;

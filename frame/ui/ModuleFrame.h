@@ -68,6 +68,10 @@ struct ModuleIdentity {
     std::string programName; // "Tone Editor"
     std::uint32_t code = 0;  // 17
     std::string helpFile;    // "Quilla.html", in the main directory
+    // A module with commands of its own: its "&Special" menu and its context menu in
+    // place of the Tone Editor's. The view enables them through selectionCommands().
+    std::vector<frame::MenuEntry> special = {};
+    std::vector<int> context = {};
 };
 
 // What a module hands its frame about its settings: the subkey and table, the struct
@@ -150,6 +154,14 @@ public:
     void updateCommands();
     void runCommand(int id);
     bool closedByLauncher() const { return closedByLauncher_; }
+
+    // A module whose New and Save As make images of kinds of its own (the MIDI Editor's
+    // song disks) puts its commands here; without them the frame offers the families.
+    std::function<void()> newCommand;
+    std::function<void()> saveAsCommand;
+    // Where New, Open and Save As start ("SDK Path").
+    const std::filesystem::path& imageDirectory() const { return sdkPath_; }
+    const Workspace& workspace() const { return *workspace_; }
     void setClosedByLauncher() { closedByLauncher_ = true; }
 
 protected:

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTabBar>
 #include <QVBoxLayout>
 #include <map>
@@ -45,10 +46,10 @@ public:
         if (auto it = byId.find(id); it != byId.end()) it->second->setVisible(visible);
     }
     void setChecked(int id, bool checked) override {
-        if (auto* c = as<QCheckBox>(id)) c->setChecked(checked);
+        if (auto* c = as<QAbstractButton>(id)) c->setChecked(checked);
     }
     bool isChecked(int id) override {
-        auto* c = as<QCheckBox>(id);
+        auto* c = as<QAbstractButton>(id);
         return c && c->isChecked();
     }
     void setText(int id, std::string_view text) override {
@@ -121,6 +122,11 @@ PreferencesDialog::PreferencesDialog(std::vector<PageSpec> pages, std::span<std:
             case ControlType::Check:
                 ensureGroup();
                 w = new QCheckBox(Q(c.text), page);
+                grid->addWidget(w, row++, 0, 1, 3);
+                break;
+            case ControlType::Radio:
+                ensureGroup();
+                w = new QRadioButton(Q(c.text), page);
                 grid->addWidget(w, row++, 0, 1, 3);
                 break;
             case ControlType::Edit: {

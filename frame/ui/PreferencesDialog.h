@@ -18,11 +18,12 @@ class QTabBar;
 
 namespace veldin::ui {
 
-enum class ControlType { Group, Label, Check, Edit, Browse, Combo };
+enum class ControlType { Group, Label, Check, Radio, Edit, Browse, Combo };
 
 // One control of a page, in layout order. A Group holds the controls after it up to the
 // next Group; a Label shares its row with the Edit or Combo after it; a Browse button
-// (">>") sits after its Edit and fills it with the folder chosen.
+// (">>") sits after its Edit and fills it with the folder chosen. The Radio buttons of one
+// Group are one choice.
 struct ControlSpec {
     int id;
     ControlType type;

@@ -1,6 +1,8 @@
 #include "tests/midi/Builders.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <unistd.h>
 
 namespace veldin::test {
 
@@ -145,6 +147,34 @@ Bytes SongOfSectors(std::size_t sectors, std::string_view name) {
     song.resize(sectors * 512, 0xFF);
     for (int i = 0; i < 4; ++i) song[36 + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(sectors >> (8 * i));
     return song;
+}
+
+std::vector<std::filesystem::path> DebianMidiFiles(const std::filesystem::path& cacheDir, std::string& whyNot) {
+    namespace fs = std::filesystem;
+    const fs::path cache = cacheDir / "debian-midi";
+    if (!fs::exists(cache / "root")) {
+        // Fetched into a folder of this process and renamed into place, so that two test
+        // programs started together never see each other's half-extracted files.
+        const fs::path mine = cache / ("fetch-" + std::to_string(::getpid()));
+        fs::create_directories(mine);
+        const std::string get = "cd '" + mine.string() +
+                                "' && apt-get download openttd-openmsx planetblupi-music-midi >download.log 2>&1"
+                                " && for d in *.deb; do dpkg-deb -x \"$d\" root || exit 1; done";
+        const bool fetched = std::system(get.c_str()) == 0;
+        std::error_code ec;
+        if (fetched) fs::rename(mine / "root", cache / "root", ec); // the first one in wins
+        if (!fs::exists(cache / "root")) {
+            whyNot = "cannot fetch the Debian MIDI packages (apt-get download failed; see " + (mine / "download.log").string() + ")";
+            return {};
+        }
+        fs::remove_all(mine, ec);
+    }
+    std::vector<fs::path> files;
+    for (const auto& e : fs::recursive_directory_iterator(cache / "root"))
+        if (e.is_regular_file() && e.path().extension() == ".mid") files.push_back(e.path());
+    std::sort(files.begin(), files.end());
+    if (files.empty()) whyNot = "the Debian MIDI packages hold no .mid files";
+    return files;
 }
 
 } // namespace veldin::test

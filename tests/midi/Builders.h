@@ -2,6 +2,7 @@
 // Test inputs made byte by byte: Standard MIDI Files and W-30 songs.
 
 #include <array>
+#include <filesystem>
 #include <cstdint>
 #include <initializer_list>
 #include <string>
@@ -71,5 +72,10 @@ Bytes SongOfSectors(std::size_t sectors, std::string_view name = "MY SONG");
 // Track blocks as slots: each sector's slots, filling sectors of 84 and giving the last
 // its count.
 void AppendSlotBlock(Bytes& song, std::uint8_t type, const std::vector<Slot>& slots);
+
+// The MIDI files of the Debian packages openttd-openmsx and planetblupi-music-midi,
+// fetched once (apt-get download, nothing installed) into `cacheDir`; empty with the
+// reason in `whyNot` when they cannot be had.
+std::vector<std::filesystem::path> DebianMidiFiles(const std::filesystem::path& cacheDir, std::string& whyNot);
 
 } // namespace veldin::test

@@ -30,35 +30,13 @@ std::string Quoted(const fs::path& p) { return "'" + p.string() + "'"; }
 
 bool Have(const std::string& check) { return Shell(check + " >/dev/null 2>&1") == 0; }
 
-// The MIDI files of the two packages, fetched once into the build's cache.
-std::vector<fs::path> DebianMidiFiles(std::string& whyNot) {
-    const fs::path cache = fs::path(VELDIN_TEST_CACHE_DIR) / "debian-midi";
-    const fs::path done = cache / "extracted";
-    if (!fs::exists(done)) {
-        fs::create_directories(cache);
-        const std::string get = "cd " + Quoted(cache) +
-                                " && apt-get download openttd-openmsx planetblupi-music-midi >download.log 2>&1"
-                                " && for d in *.deb; do dpkg-deb -x \"$d\" root || exit 1; done && touch extracted";
-        if (Shell(get) != 0) {
-            whyNot = "cannot fetch the Debian MIDI packages (apt-get download failed; see " + (cache / "download.log").string() + ")";
-            return {};
-        }
-    }
-    std::vector<fs::path> files;
-    for (const auto& e : fs::recursive_directory_iterator(cache / "root"))
-        if (e.is_regular_file() && e.path().extension() == ".mid") files.push_back(e.path());
-    std::sort(files.begin(), files.end());
-    if (files.empty()) whyNot = "the Debian MIDI packages hold no .mid files";
-    return files;
-}
-
 DiskDefinition SongDisk(const std::vector<std::uint8_t>& img) { return ClassifyImage(std::span(img).first(kHeaderSize)); }
 
 TEST(IndependentReaders, DebianMidiFilesSurviveTheRoundTripAndReadTheSameInMidoAndMidicsv) {
     if (!Have("/usr/bin/python3 -c 'import mido'")) GTEST_SKIP() << "python3-mido is not installed (scripts/deps.sh)";
     if (!Have("command -v midicsv")) GTEST_SKIP() << "midicsv is not installed (scripts/deps.sh)";
     std::string whyNot;
-    const auto files = DebianMidiFiles(whyNot);
+    const auto files = test::DebianMidiFiles(VELDIN_TEST_CACHE_DIR, whyNot);
     if (files.empty()) GTEST_SKIP() << whyNot;
     EXPECT_GE(files.size(), 31u + 10u);
 
