@@ -7,6 +7,7 @@
 
 #include "core/FileRead.h"
 #include "update/AtomicWrite.h"
+#include "update/Manifest.h"
 #include "update/PackedFile.h"
 #include "update/SafeName.h"
 #include "update/UpdateMessages.h"
@@ -45,7 +46,7 @@ std::optional<EntryKind> KindFromName(std::string_view name) {
     return std::nullopt;
 }
 
-Result<std::vector<PublishedFile>> Publish(const fs::path& dir, const fs::path& out,
+Result<std::vector<PublishedFile>> Publish(const fs::path& dir, const fs::path& out, const SigningKey& key,
                                            const std::map<std::string, EntryKind>& kinds) {
     auto names = ListFiles(dir);
     if (!names) return names.failure();
@@ -63,6 +64,7 @@ Result<std::vector<PublishedFile>> Publish(const fs::path& dir, const fs::path& 
     fs::create_directories(out, ec);
     VersionFile details;
     std::vector<PublishedFile> published;
+    std::vector<ManifestFile> listed;
     for (const auto& name : *names) {
         auto bytes = ReadAll(dir / name);
         if (!bytes) return Fail(std::string(text::kPublishCantRead) + (dir / name).string());
@@ -77,10 +79,16 @@ Result<std::vector<PublishedFile>> Publish(const fs::path& dir, const fs::path& 
         f.entry.size = static_cast<std::uint32_t>(bytes->size());
         f.entry.packedSize = static_cast<std::uint32_t>(packed.size());
         if (!ReplaceFileAtomically(out / f.packedName, packed)) return Fail(std::string(text::kPublishCantWrite) + out.string());
+        const auto mode = static_cast<std::uint32_t>(fs::status(dir / name, ec).permissions() & fs::perms::mask);
+        listed.push_back(DescribeFile(f.packedName, packed, ec ? 0644 : mode));
         details.entries.push_back(f.entry);
         published.push_back(std::move(f));
     }
-    if (!ReplaceFileAtomically(out / std::string(kVersionFileName), WriteVersionFile(details)))
+    const auto ver = WriteVersionFile(details);
+    listed.push_back(DescribeFile(std::string(kVersionFileName), ver, 0644));
+    // The manifest goes last: a client that finds it finds every file it lists.
+    if (!ReplaceFileAtomically(out / std::string(kVersionFileName), ver) ||
+        !ReplaceFileAtomically(out / std::string(kManifestFileName), SignManifest(listed, key)))
         return Fail(std::string(text::kPublishCantWrite) + out.string());
     return published;
 }

@@ -9,6 +9,7 @@
 
 #include "platform/QtSettingsStore.h"
 #include "tests/support/TestSupport.h"
+#include "update/UpdateMessages.h"
 #include "update/net/HttpDownloader.h"
 
 namespace veldin::update {
@@ -91,7 +92,12 @@ protected:
         module += "VELDIN-FileVersion=0.1.0.0";
         module.push_back('\0');
         veldin::test::WriteFile(src / "libQuilla.so", {module.begin(), module.end()});
-        const Outcome pub = Program("veldin-publish", {Q(src), Q(*published_ / "srv" / "update")}, *published_ / "cfg");
+        fs::permissions(src / "libQuilla.so", fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec);
+        const fs::path key = *published_ / "publisher.pem";
+        const Outcome made = Program("veldin-publish", {"--make-key", Q(key)}, *published_ / "cfg");
+        ASSERT_EQ(made.rc, 0) << made.err;
+        const Outcome pub =
+            Program("veldin-publish", {"--key", Q(key), Q(src), Q(*published_ / "srv" / "update")}, *published_ / "cfg");
         ASSERT_EQ(pub.rc, 0) << pub.err;
     }
     static void TearDownTestSuite() {
@@ -102,11 +108,17 @@ protected:
         ASSERT_NE(published_, nullptr);
         fs::copy(*published_ / "srv", root_ / "srv", fs::copy_options::recursive);
         fs::copy(*published_ / "src", root_ / "src", fs::copy_options::recursive);
+        // The clients of these tests trust the publisher's key through their settings.
+        const auto pub = ReadFile(*published_ / "publisher.pem.pub");
+        QtSettingsStore store((root_ / "cfg" / "Brannick" / "VELDIN.conf").string());
+        ASSERT_TRUE(store.write("", "Update Keys", RegType::Sz, pub));
+        ASSERT_TRUE(store.sync());
     }
     void ExpectInstalled(const fs::path& dir) {
         for (const char* p : kPrograms) {
             EXPECT_EQ(ReadFile(dir / p), ReadFile(root_ / "src" / p)) << p;
-            EXPECT_NE(fs::status(dir / p).permissions() & fs::perms::owner_exec, fs::perms::none) << p;
+            // New to the installation: the mode it was published with.
+            EXPECT_EQ(fs::status(dir / p).permissions(), fs::status(root_ / "src" / p).permissions()) << p;
         }
     }
     TempDir root_;
@@ -165,6 +177,50 @@ TEST_F(EndToEnd, FailuresInstallNothing) {
     EXPECT_EQ(noSettings.rc, 1);
     EXPECT_NE(noSettings.err.find("Installation of VELDIN is not present on your \ncomputer"), std::string::npos)
         << noSettings.err;
+}
+
+// A byte changed on the server after signing: refused, and not a file is installed, not
+// even the one listed before the changed one.
+TEST_F(EndToEnd, ChangedFileIsRefusedAndNothingInstalled) {
+    auto packed = ReadFile(root_ / "srv" / "update" / "veldin-publis_");
+    packed[packed.size() / 2] ^= 0x01;
+    veldin::test::WriteFile(root_ / "srv" / "update" / "veldin-publis_", packed);
+    Server server(root_ / "srv", {"-u", "-m", "http.server", "0", "--bind", "127.0.0.1"});
+    const QString url = QString("http://127.0.0.1:%1/update/").arg(server.port());
+    const fs::path inst = root_ / "inst";
+    fs::create_directories(inst);
+    const Outcome run = Program("veldin-cli", {"update", "--server", url, "--dir", Q(inst), "--no"}, root_ / "cfg");
+    EXPECT_EQ(run.rc, 1);
+    EXPECT_NE(run.out.find("Update details are corrupted!"), std::string::npos) << run.out;
+    EXPECT_NE(run.err.find(std::string(text::kFileNotAsSigned) + "veldin-publis_"), std::string::npos) << run.err;
+    EXPECT_TRUE(fs::is_empty(inst));
+
+    // Without the key in its settings the client trusts only its built-in key.
+    fs::remove(root_ / "cfg" / "Brannick" / "VELDIN.conf");
+    fs::copy(*published_ / "srv" / "update" / "veldin-publis_", root_ / "srv" / "update" / "veldin-publis_",
+             fs::copy_options::overwrite_existing);
+    const Outcome stranger = Program("veldin-cli", {"update", "--server", url, "--dir", Q(inst), "--no"}, root_ / "cfg");
+    EXPECT_EQ(stranger.rc, 1);
+    EXPECT_NE(stranger.err.find(text::kManifestUnknownKey), std::string::npos) << stranger.err;
+    EXPECT_TRUE(fs::is_empty(inst));
+}
+
+// A file missing on the server (404) fails that file alone, with the fixed texts and
+// without any warning of the network library on the console.
+TEST_F(EndToEnd, MissingFileFailsQuietly) {
+    fs::remove(root_ / "srv" / "update" / "libQuilla.s_");
+    Server server(root_ / "srv", {"-u", "-m", "http.server", "0", "--bind", "127.0.0.1"});
+    const QString url = QString("http://127.0.0.1:%1/update/").arg(server.port());
+    const fs::path inst = root_ / "inst";
+    fs::create_directories(inst);
+    const Outcome run =
+        Program("veldin-cli", {"update", "--server", url, "--dir", Q(inst), "--no", "--verbose"}, root_ / "cfg");
+    EXPECT_EQ(run.rc, 1);
+    EXPECT_NE(run.out.find("Can't open site"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("1 updated, 1 failed"), std::string::npos) << run.out;
+    EXPECT_EQ(run.err, "") << run.err;
+    EXPECT_FALSE(fs::exists(inst / "libQuilla.so"));
+    EXPECT_EQ(ReadFile(inst / "veldin-publish"), ReadFile(root_ / "src" / "veldin-publish"));
 }
 
 // https with a certificate of our own, trusted with --ca-cert; without it the server is
