@@ -55,6 +55,7 @@ inline constexpr std::string_view kLauncherStillRunning =
     "VELDIN has not closed yet; it may be waiting for you to save your work.\n\r"
     "End it anyway? Changes that were not saved will be lost.";
 inline constexpr std::string_view kNoServer = "No update server is configured.";
+inline constexpr std::string_view kUpdateStopped = "Update stopped. No file was changed.";
 
 // Refusals of an update that is not the one its publisher signed; nothing is installed.
 inline constexpr std::string_view kManifestMissing =

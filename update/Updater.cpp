@@ -166,11 +166,17 @@ Result<UpdateSummary> RunUpdate(const UpdateRequest& request, UpdateServices s) 
     if (request.dryRun) return summary;
 
     EntryRun run(request, s, *manifest, summary);
+    const auto stopped = [&] { return request.stop && request.stop->load(); };
     for (const auto& f : summary.plan) {
+        if (stopped()) break;
         if (Status asSigned = run.prepare(f); !asSigned) {
             summary.failed.clear();
             return Refuse(s, asSigned.failure());
         }
+    }
+    if (stopped()) {
+        s.view.status(text::kUpdateStopped);
+        return Fail(text::kUpdateStopped);
     }
     run.installAll();
     if (!summary.failed.empty()) s.view.status(text::kSomeFilesFailed);

@@ -6,6 +6,7 @@
 // whose files differ from what was signed, changes nothing. The run talks to the user through the view (status lines, list,
 // progress) and the UserInteraction (message boxes).
 
+#include <atomic>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -40,6 +41,9 @@ struct UpdateRequest {
     std::filesystem::path installDir;
     bool dryRun = false;   // plan only (the signature is still checked)
     std::vector<PublicKey> trustedKeys;
+    // Set from another thread (the dialog closing): no further file is fetched, and
+    // when it comes before the files are installed, none is.
+    const std::atomic<bool>* stop = nullptr;
 };
 
 struct UpdateSummary {

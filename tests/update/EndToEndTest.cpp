@@ -9,6 +9,7 @@
 
 #include "platform/QtSettingsStore.h"
 #include "tests/support/TestSupport.h"
+#include "tests/update/LocalServer.h"
 #include "update/UpdateMessages.h"
 #include "update/net/HttpDownloader.h"
 
@@ -19,46 +20,10 @@ namespace fs = std::filesystem;
 using veldin::test::BinDir;
 using veldin::test::ReadFile;
 using veldin::test::TempDir;
+using test::Server;
 
-constexpr const char* kPython = "/usr/bin/python3";
 // A real deliverable and a small stand-in for a module, both carrying file versions.
 const char* const kPrograms[] = {"veldin-publish", "libQuilla.so"};
-
-// Serves a folder on a free port of 127.0.0.1 until the object goes; the server prints
-// its port, and logs each request on its error output.
-class Server {
-public:
-    Server(const fs::path& folder, const QStringList& args) {
-        proc_.setWorkingDirectory(QString::fromStdString(folder.string()));
-        proc_.start(kPython, args);
-        EXPECT_TRUE(proc_.waitForStarted(5000));
-        QByteArray out;
-        while (!out.contains("port ") || !out.endsWith('\n')) {
-            if (!proc_.waitForReadyRead(10000)) break;
-            out += proc_.readAllStandardOutput();
-        }
-        const auto m = QRegularExpression("port (\\d+)").match(QString::fromUtf8(out));
-        EXPECT_TRUE(m.hasMatch()) << out.toStdString() << proc_.readAllStandardError().toStdString();
-        port_ = m.captured(1).toInt();
-    }
-    ~Server() {
-        proc_.kill();
-        proc_.waitForFinished(5000);
-    }
-    int port() const { return port_; }
-    // Requests seen so far, as "GET /update/veldin.ver" lines.
-    int requestsFor(const QString& suffix) {
-        proc_.setReadChannel(QProcess::StandardError);
-        while (proc_.waitForReadyRead(300)) log_ += proc_.readAllStandardError();
-        log_ += proc_.readAllStandardError();
-        return static_cast<int>(log_.count(suffix.toUtf8()));
-    }
-
-private:
-    QProcess proc_;
-    QByteArray log_;
-    int port_ = 0;
-};
 
 struct Outcome {
     int rc;
@@ -126,7 +91,7 @@ protected:
 };
 
 TEST_F(EndToEnd, CliInstallsThenFetchesNothing) {
-    Server server(root_ / "srv", {"-u", "-m", "http.server", "0", "--bind", "127.0.0.1"});
+    Server server(root_ / "srv", test::PlainHttp());
     const QString url = QString("http://127.0.0.1:%1/update/").arg(server.port());
     const fs::path inst = root_ / "inst";
     fs::create_directories(inst);
@@ -146,7 +111,7 @@ TEST_F(EndToEnd, CliInstallsThenFetchesNothing) {
 }
 
 TEST_F(EndToEnd, UpdateProgramReadsTheLaunchersSettings) {
-    Server server(root_ / "srv", {"-u", "-m", "http.server", "0", "--bind", "127.0.0.1"});
+    Server server(root_ / "srv", test::PlainHttp());
     const fs::path inst = root_ / "inst";
     fs::create_directories(inst);
     {
@@ -158,13 +123,13 @@ TEST_F(EndToEnd, UpdateProgramReadsTheLaunchersSettings) {
         text("Update Server", QString("http://127.0.0.1:%1/update/").arg(server.port()).toStdString());
         ASSERT_TRUE(store.sync());
     }
-    const Outcome run = Program("update", {"--no"}, root_ / "cfg");
+    const Outcome run = Program("update", {"--console", "--no"}, root_ / "cfg");
     ASSERT_EQ(run.rc, 0) << run.out << run.err;
     ExpectInstalled(inst);
 }
 
 TEST_F(EndToEnd, FailuresInstallNothing) {
-    Server server(root_ / "srv", {"-u", "-m", "http.server", "0", "--bind", "127.0.0.1"});
+    Server server(root_ / "srv", test::PlainHttp());
     const fs::path inst = root_ / "inst";
     fs::create_directories(inst);
     const Outcome wrong = Program("veldin-cli", {"update", "--server", QString("http://127.0.0.1:%1/nothing/").arg(server.port()),
@@ -173,7 +138,7 @@ TEST_F(EndToEnd, FailuresInstallNothing) {
     EXPECT_NE(wrong.out.find("Connection to server failed. Can't perform update!"), std::string::npos) << wrong.out;
     EXPECT_TRUE(fs::is_empty(inst));
 
-    const Outcome noSettings = Program("update", {"--no"}, root_ / "empty-cfg");
+    const Outcome noSettings = Program("update", {"--console", "--no"}, root_ / "empty-cfg");
     EXPECT_EQ(noSettings.rc, 1);
     EXPECT_NE(noSettings.err.find("Installation of VELDIN is not present on your \ncomputer"), std::string::npos)
         << noSettings.err;
@@ -185,7 +150,7 @@ TEST_F(EndToEnd, ChangedFileIsRefusedAndNothingInstalled) {
     auto packed = ReadFile(root_ / "srv" / "update" / "veldin-publis_");
     packed[packed.size() / 2] ^= 0x01;
     veldin::test::WriteFile(root_ / "srv" / "update" / "veldin-publis_", packed);
-    Server server(root_ / "srv", {"-u", "-m", "http.server", "0", "--bind", "127.0.0.1"});
+    Server server(root_ / "srv", test::PlainHttp());
     const QString url = QString("http://127.0.0.1:%1/update/").arg(server.port());
     const fs::path inst = root_ / "inst";
     fs::create_directories(inst);
@@ -209,7 +174,7 @@ TEST_F(EndToEnd, ChangedFileIsRefusedAndNothingInstalled) {
 // without any warning of the network library on the console.
 TEST_F(EndToEnd, MissingFileFailsQuietly) {
     fs::remove(root_ / "srv" / "update" / "libQuilla.s_");
-    Server server(root_ / "srv", {"-u", "-m", "http.server", "0", "--bind", "127.0.0.1"});
+    Server server(root_ / "srv", test::PlainHttp());
     const QString url = QString("http://127.0.0.1:%1/update/").arg(server.port());
     const fs::path inst = root_ / "inst";
     fs::create_directories(inst);

@@ -283,6 +283,37 @@ TEST(Updater, PartialUpdateKeepsWhatWasReplaced) {
               r.view.statuses.end());
 }
 
+// The dialog closed during the downloads: nothing more is fetched and nothing installed.
+TEST(Updater, StopBeforeInstallingChangesNothing) {
+    Rig r;
+    r.offer(MakeEntry("a.txt", EntryKind::Forced), "a");
+    r.offer(MakeEntry("b.txt", EntryKind::Forced), "b");
+    std::atomic<bool> stop{false};
+    class StoppingView final : public UpdateView {
+    public:
+        explicit StoppingView(std::atomic<bool>& s) : stop_(s) {}
+        void status(std::string_view t) override {
+            last = t;
+            if (t == text::kUpdatingFiles) stop_ = true; // the user closes while a file comes
+        }
+        void detail(std::string_view) override {}
+        void progress(int) override {}
+        void addRow(const FetchRow&) override {}
+        std::string last;
+
+    private:
+        std::atomic<bool>& stop_;
+    } view(stop);
+    r.publish();
+    auto s = RunUpdate({"http://h/update/", r.install, false, {r.publisher.publicKey()}, &stop},
+                       {r.server, view, r.ui, r.settings, r.shell});
+    ASSERT_FALSE(s.ok());
+    EXPECT_EQ(s.failure().text, text::kUpdateStopped);
+    EXPECT_EQ(view.last, text::kUpdateStopped);
+    EXPECT_EQ(r.server.requested, (std::vector<std::string>{"veldin.ver", "veldin.manifest", "a.tx_"}));
+    EXPECT_TRUE(fs::is_empty(r.install));
+}
+
 TEST(Updater, TraversalNamesWriteNothingOutside) {
     Rig r;
     const fs::path outside = r.root.path() / "victim.txt";
