@@ -188,6 +188,37 @@ TEST_F(EndToEnd, MissingFileFailsQuietly) {
     EXPECT_EQ(ReadFile(inst / "veldin-publish"), ReadFile(root_ / "src" / "veldin-publish"));
 }
 
+// A download that breaks off before its stated length: that file is not installed, the
+// others are.
+TEST_F(EndToEnd, TruncatedDownloadInstallsNothingOfIt) {
+    const QString script =
+        "import http.server\n"
+        "class H(http.server.SimpleHTTPRequestHandler):\n"
+        "    def do_GET(self):\n"
+        "        if not self.path.endswith('libQuilla.s_'):\n"
+        "            return super().do_GET()\n"
+        "        data = open('.' + self.path, 'rb').read()\n"
+        "        self.send_response(200)\n"
+        "        self.send_header('Content-Length', str(len(data)))\n"
+        "        self.end_headers()\n"
+        "        self.wfile.write(data[:len(data) // 2])\n"
+        "        self.wfile.flush()\n"
+        "        self.close_connection = True\n"
+        "s = http.server.HTTPServer(('127.0.0.1', 0), H)\n"
+        "print('port', s.server_address[1], flush=True)\n"
+        "s.serve_forever()\n";
+    Server server(root_ / "srv", {"-u", "-c", script});
+    const QString url = QString("http://127.0.0.1:%1/update/").arg(server.port());
+    const fs::path inst = root_ / "inst";
+    fs::create_directories(inst);
+    const Outcome run = Program("veldin-cli", {"update", "--server", url, "--dir", Q(inst), "--no"}, root_ / "cfg");
+    EXPECT_EQ(run.rc, 1);
+    EXPECT_NE(run.out.find("1 updated, 1 failed"), std::string::npos) << run.out;
+    EXPECT_FALSE(fs::exists(inst / "libQuilla.so"));
+    EXPECT_EQ(ReadFile(inst / "veldin-publish"), ReadFile(root_ / "src" / "veldin-publish"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(inst), fs::directory_iterator()), 1); // nothing left beside
+}
+
 // https with a certificate of our own, trusted with --ca-cert; without it the server is
 // not trusted and nothing is installed.
 TEST_F(EndToEnd, HttpsWorksWithATrustedCertificate) {

@@ -8,6 +8,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSystemTrayIcon>
 #include <QTabWidget>
 #include <QTest>
 #include <QTreeWidget>
@@ -164,17 +165,32 @@ TEST(UpdateDialog, ChangedByteIsRefusedAndNothingReplaced) {
     EXPECT_FALSE(fs::exists(r.install / "readme.txt"));
 }
 
-TEST(UpdateDialog, ServerDownSaysSo) {
-    DialogRig r; // never served
-    auto d = std::make_unique<UpdateDialog>(
-        ClientServices{r.store, r.workerStore, r.ui, r.shell,
-                       [](const ConnectionSettings& c) { return std::make_unique<HttpDownloader>(c, DownloadOptions{}); }},
-        ClientSetup{r.install, "http://127.0.0.1:9/update/", {}}, ConnectionSettings{});
-    d->start();
-    ASSERT_TRUE(WaitFor([&] { return !d->busy(); }, 30000));
-    EXPECT_EQ(Status(*d), Q(text::kConnectionFailed));
-    EXPECT_EQ(Control<QLabel>(*d, "ctl1003")->text(), Q(text::kClickClose));
-    EXPECT_EQ(r.installed("veldin"), Marked("0.1.0.0", "old launcher"));
+// A server that is down, a proxy that refuses and a proxy that cannot be typed: the fixed
+// texts, and the installation as it was.
+TEST(UpdateDialog, NoConnectionSaysSo) {
+    struct Case {
+        const char* what;
+        ConnectionSettings connection;
+    };
+    const Case cases[] = {
+        {"server down", {ConnectionType::Direct, ""}},
+        {"proxy refuses", {ConnectionType::NamedProxy, "127.0.0.1:9"}},
+        {"proxy unusable", {ConnectionType::NamedProxy, "no host here:x"}},
+    };
+    for (const auto& c : cases) {
+        DialogRig r; // never served
+        auto d = std::make_unique<UpdateDialog>(
+            ClientServices{r.store, r.workerStore, r.ui, r.shell,
+                           [](const ConnectionSettings& cs) { return std::make_unique<HttpDownloader>(cs, DownloadOptions{}); }},
+            ClientSetup{r.install, "http://127.0.0.1:9/update/", {}}, c.connection);
+        auto* detail = Control<QLabel>(*d, "ctl1003");
+        d->start();
+        ASSERT_TRUE(WaitFor([&] { return !d->busy(); }, 30000)) << c.what;
+        EXPECT_EQ(Status(*d), Q(text::kConnectionFailed)) << c.what;
+        EXPECT_EQ(detail->text(), Q(text::kClickClose)) << c.what;
+        EXPECT_EQ(r.installed("veldin"), Marked("0.1.0.0", "old launcher")) << c.what;
+        EXPECT_FALSE(fs::exists(r.install / "readme.txt")) << c.what;
+    }
 }
 
 TEST(UpdateDialog, SettingsTabWritesConnectAndProxy) {
@@ -221,6 +237,8 @@ TEST(UpdateDialog, EveryControlHasAnAccessibleName) {
         EXPECT_FALSE(w->accessibleName().isEmpty()) << w->objectName().toStdString();
     }
     EXPECT_EQ(controls, 14);
+    // A notification-area icon only where the desktop has an area for it.
+    EXPECT_EQ(d->findChild<QSystemTrayIcon*>() != nullptr, QSystemTrayIcon::isSystemTrayAvailable());
 }
 
 // Start-up: the launcher of the installation is asked and closes on Yes; on No the
