@@ -22,12 +22,12 @@ constexpr std::string_view kUsage =
     "\n"
     "Brings the VELDIN installation up to date from the update server: in its window,\n"
     "or with --console on the terminal.\n"
-    "  --server URL  base URL of the update folder (default: the stored \"Update Server\")\n"
-    "  --dir DIR     installation directory (default: the launcher's \"Main Path\")\n"
-    "  --dry-run     only show what would be fetched and why\n"
-    "  --yes, --no   answer questions (closing a running VELDIN) without asking\n"
-    "  --verbose     show the download details as well\n"
-    "  --ca-cert FILE  also trust this certificate for https\n";
+    "  --server URL    base URL of the update folder (default: the stored \"Update Server\")\n"
+    "  --dir DIR       installation directory (default: the launcher's \"Main Path\")\n"
+    "  --ca-cert FILE  also trust this certificate for https\n"
+    "  --dry-run       only show what would be fetched and why\n"
+    "  --yes, --no     answer questions (closing a running VELDIN) without asking\n"
+    "  --verbose       show the download details as well\n";
 
 } // namespace
 

@@ -103,11 +103,9 @@ int UpdateProgramMain(int argc, char** argv) {
     }
     QtSettingsStore store;
     MessageBoxUi ui;
-    std::optional<std::filesystem::path> dir = args.dir;
-    std::optional<LocalLauncherControl> launcher;
-    if (auto main = ReadInstallDir(store)) launcher.emplace(dir ? *dir : *main);
-    else launcher.emplace(dir ? *dir : std::filesystem::path("."));
-    const auto start = PrepareClient(store, ui, *launcher, dir);
+    const auto main = ReadInstallDir(store);
+    LocalLauncherControl launcher(args.dir ? *args.dir : main ? *main : std::filesystem::path());
+    const auto start = PrepareClient(store, ui, launcher, args.dir);
     if (!start) return 1;
     std::string server = args.server;
     if (server.empty()) server = ReadServerUrl(store).value_or("");
