@@ -57,8 +57,8 @@ public:
         WriteFile(install / "libBrisko.so", Bytes(Marked("0.1.0.0", "current module")));
         EXPECT_TRUE(Publish(root_ / "src", root_ / "srv" / "update", key_).ok());
     }
-    void serve() {
-        server_ = std::make_unique<test::Server>(root_ / "srv", test::PlainHttp());
+    void serve(const QStringList& args = test::PlainHttp()) {
+        server_ = std::make_unique<test::Server>(root_ / "srv", args);
         url_ = QString("http://127.0.0.1:%1/update/").arg(server_->port()).toStdString();
     }
     std::unique_ptr<UpdateDialog> dialog() {
@@ -167,6 +167,37 @@ TEST(UpdateDialog, ChangedByteIsRefusedAndNothingReplaced) {
 
 // A server that is down, a proxy that refuses and a proxy that cannot be typed: the fixed
 // texts, and the installation as it was.
+// Packed files come slowly: the dialog stays live while they do, and closing it stops
+// the run with nothing installed; the dialog closes once the file under way has come.
+TEST(UpdateDialog, ClosingDuringTheRunStopsItAndInstallsNothing) {
+    DialogRig r;
+    r.serve({"-u", "-c",
+             "import http.server, time\n"
+             "class H(http.server.SimpleHTTPRequestHandler):\n"
+             "    def do_GET(self):\n"
+             "        if self.path.endswith('_'):\n"
+             "            time.sleep(1.5)\n"
+             "        return super().do_GET()\n"
+             "s = http.server.HTTPServer(('127.0.0.1', 0), H)\n"
+             "print('port', s.server_address[1], flush=True)\n"
+             "s.serve_forever()\n"});
+    auto d = r.dialog();
+    d->start();
+    ASSERT_TRUE(WaitFor([&] { return Status(*d) == Q(text::kUpdatingFiles); }, 10000));
+    auto* tabs = Control<QTabWidget>(*d, "ctl1000");
+    tabs->setCurrentIndex(1); // the window answers while the worker waits
+    EXPECT_TRUE(WaitFor([&] { return Control<QRadioButton>(*d, "ctl1100")->isVisible(); }));
+    EXPECT_TRUE(d->busy());
+    d->close();
+    EXPECT_TRUE(d->isVisible());
+    ASSERT_TRUE(WaitFor([&] { return !d->busy(); }, 20000));
+    EXPECT_FALSE(d->isVisible());
+    EXPECT_EQ(Status(*d), Q(text::kUpdateStopped));
+    EXPECT_EQ(r.installed("veldin"), Marked("0.1.0.0", "old launcher"));
+    EXPECT_FALSE(fs::exists(r.install / "readme.txt"));
+    EXPECT_EQ(r.requests("veldi_"), 0); // the second file was never asked for
+}
+
 TEST(UpdateDialog, NoConnectionSaysSo) {
     struct Case {
         const char* what;
