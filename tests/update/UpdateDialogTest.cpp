@@ -3,6 +3,7 @@
 // writes "Connect" and "Proxy", and a running launcher is asked to close.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -270,6 +271,35 @@ TEST(UpdateDialog, EveryControlHasAnAccessibleName) {
     EXPECT_EQ(controls, 14);
     // A notification-area icon only where the desktop has an area for it.
     EXPECT_EQ(d->findChild<QSystemTrayIcon*>() != nullptr, QSystemTrayIcon::isSystemTrayAvailable());
+}
+
+// With a large font every control still lies whole inside the widget that holds it.
+TEST(UpdateDialog, NothingIsClippedWithALargeFont) {
+    const QFont normal = QApplication::font();
+    for (int points : {9, 16, 22}) {
+        QFont big = normal;
+        big.setPointSize(points);
+        QApplication::setFont(big);
+        DialogRig r;
+        auto d = r.dialog();
+        auto* tabs = Control<QTabWidget>(*d, "ctl1000");
+        for (int page = 0; page < 2; ++page) {
+            tabs->setCurrentIndex(page);
+            ASSERT_TRUE(WaitFor([&] { return tabs->currentWidget()->isVisible(); }));
+            QApplication::processEvents();
+            for (QWidget* w : tabs->currentWidget()->findChildren<QWidget*>()) {
+                if (!w->objectName().startsWith("ctl") || !w->isVisible()) continue;
+                const QRect inParent = w->geometry();
+                EXPECT_TRUE(w->parentWidget()->rect().contains(inParent))
+                    << points << "pt " << w->objectName().toStdString() << " " << inParent.bottom() << " > "
+                    << w->parentWidget()->rect().bottom();
+                EXPECT_GE(w->height(), w->minimumSizeHint().height()) << points << "pt " << w->objectName().toStdString();
+                EXPECT_GE(w->width(), w->minimumSizeHint().width()) << points << "pt " << w->objectName().toStdString();
+            }
+            if (points == 16) Shoot(*d, page == 0 ? "update-tab-large-font.png" : "update-settings-large-font.png");
+        }
+    }
+    QApplication::setFont(normal);
 }
 
 // Start-up: the launcher of the installation is asked and closes on Yes; on No the

@@ -144,6 +144,8 @@ UpdateDialog::UpdateDialog(ClientServices services, ClientSetup setup, Connectio
     tabs_->addTab(buildSettingsTab(), tr("Settings"));
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(tabs_);
+    // Never smaller than what the font in use needs.
+    layout->setSizeConstraint(QLayout::SetMinimumSize);
 
     types_[static_cast<int>(connection.type)]->setChecked(true);
     proxy_->setText(Q(connection.proxy));
