@@ -25,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     auto m = ParseManifest(in);
     if (!m) return 0;
-    auto again = WriteManifestBody(m->files);
+    auto again = WriteManifestBody(m->published, m->files);
     if (again != m->signedBytes) std::abort();
     const std::string tail = "signature " + ToHex(m->key) + " " + ToHex(m->signature) + "\n";
     again.insert(again.end(), tail.begin(), tail.end());

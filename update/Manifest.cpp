@@ -4,6 +4,7 @@
 #include <charconv>
 #include <set>
 
+#include "core/Bytes.h"
 #include "update/SafeName.h"
 #include "update/UpdateMessages.h"
 
@@ -11,6 +12,7 @@ namespace veldin::update {
 namespace {
 
 constexpr std::string_view kHeader = "VELDIN update manifest 1\n";
+constexpr std::string_view kPublished = "published ";
 constexpr std::string_view kFile = "file ";
 constexpr std::string_view kSignature = "signature ";
 constexpr std::size_t kMaxName = 255;
@@ -97,8 +99,14 @@ Result<Manifest> ParseManifest(std::span<const std::uint8_t> bytes) {
     const auto corrupted = Fail(text::kDetailsCorrupted);
     if (!all.starts_with(kHeader)) return corrupted;
     Manifest m;
-    std::set<std::string_view> names;
     std::size_t pos = kHeader.size();
+    const auto dateEnd = all.find('\n', pos);
+    if (dateEnd == std::string_view::npos || !all.substr(pos).starts_with(kPublished)) return corrupted;
+    const auto date = ParseSize(all.substr(pos + kPublished.size(), dateEnd - pos - kPublished.size()));
+    if (!date) return corrupted;
+    m.published = *date;
+    pos = dateEnd + 1;
+    std::set<std::string_view> names;
     for (;;) {
         const auto end = all.find('\n', pos);
         if (end == std::string_view::npos) return corrupted; // no signature line
@@ -116,9 +124,10 @@ Result<Manifest> ParseManifest(std::span<const std::uint8_t> bytes) {
     }
 }
 
-std::vector<std::uint8_t> WriteManifestBody(const std::vector<ManifestFile>& files) {
+std::vector<std::uint8_t> WriteManifestBody(std::uint32_t published, const std::vector<ManifestFile>& files) {
     std::vector<std::uint8_t> out;
     Append(out, kHeader);
+    Append(out, std::string(kPublished) + std::to_string(published) + "\n");
     for (const auto& f : files) {
         Append(out, kFile);
         Append(out, ModeText(f.mode & 0777));
@@ -127,8 +136,9 @@ std::vector<std::uint8_t> WriteManifestBody(const std::vector<ManifestFile>& fil
     return out;
 }
 
-std::vector<std::uint8_t> SignManifest(const std::vector<ManifestFile>& files, const SigningKey& key) {
-    std::vector<std::uint8_t> out = WriteManifestBody(files);
+std::vector<std::uint8_t> SignManifest(std::uint32_t published, const std::vector<ManifestFile>& files,
+                                       const SigningKey& key) {
+    std::vector<std::uint8_t> out = WriteManifestBody(published, files);
     const SignatureBytes sig = key.sign(out);
     Append(out, kSignature);
     Append(out, ToHex(key.publicKey()) + " " + ToHex(sig) + "\n");
@@ -144,6 +154,23 @@ Status CheckSignature(const Manifest& m, std::span<const PublicKey> trusted) {
         return Fail(std::string(text::kManifestUnknownKey) + ToHex(m.key), Icon::Warning);
     if (!VerifySignature(m.key, m.signedBytes, m.signature)) return Fail(text::kManifestBadSignature, Icon::Warning);
     return {};
+}
+
+namespace {
+std::string PublishedValueName(const Manifest& m) { return "Update Published " + ToHex(m.key).substr(0, 16); }
+} // namespace
+
+Status CheckNotOlder(const Manifest& m, SettingsStore& store) {
+    const auto last = store.read("", PublishedValueName(m), RegType::Dword);
+    if (last && last->size() == 4 && ReadLe32(*last) > m.published) return Fail(text::kManifestOlder, Icon::Warning);
+    return {};
+}
+
+void RememberPublished(const Manifest& m, SettingsStore& store) {
+    if (!CheckNotOlder(m, store)) return;
+    std::uint8_t dword[4];
+    WriteLe32(m.published, dword);
+    store.write("", PublishedValueName(m), RegType::Dword, dword);
 }
 
 Status CheckFile(const Manifest& m, std::string_view name, std::span<const std::uint8_t> bytes) {

@@ -5,10 +5,14 @@
 // before it with Ed25519. Text, one record per line, each ending in "\n":
 //
 //   VELDIN update manifest 1
+//   published 1796729400
 //   file 0755 40312 <64 hex digits of the SHA-256> veldin-cl_
 //   file 0644 187 <64 hex digits> veldin.ver
 //   signature <64 hex digits of the public key> <128 hex digits of the signature>
 //
+// "published" is when the update was made, in seconds since 1970 (UTC): a client never
+// goes back to an update older than the last it installed from the same key, so an old
+// signed update served again cannot take files back.
 // Fields are separated by one blank; the name comes last and may hold blanks. The mode is
 // four octal digits (at most 0777), the size a decimal number below 2^32 without leading
 // zeros, the hex digits lower case; names are plain file names, each listed once.
@@ -23,6 +27,7 @@
 #include <vector>
 
 #include "core/Result.h"
+#include "core/Settings.h"
 #include "update/Signing.h"
 
 namespace veldin::update {
@@ -39,6 +44,7 @@ struct ManifestFile {
 };
 
 struct Manifest {
+    std::uint32_t published = 0;
     std::vector<ManifestFile> files;
     PublicKey key{};
     SignatureBytes signature{};
@@ -51,9 +57,10 @@ struct Manifest {
 Result<Manifest> ParseManifest(std::span<const std::uint8_t> bytes);
 
 // The lines before the signature, for files in the given order.
-std::vector<std::uint8_t> WriteManifestBody(const std::vector<ManifestFile>& files);
+std::vector<std::uint8_t> WriteManifestBody(std::uint32_t published, const std::vector<ManifestFile>& files);
 // The whole manifest: the body and its signature line.
-std::vector<std::uint8_t> SignManifest(const std::vector<ManifestFile>& files, const SigningKey& key);
+std::vector<std::uint8_t> SignManifest(std::uint32_t published, const std::vector<ManifestFile>& files,
+                                       const SigningKey& key);
 
 ManifestFile DescribeFile(std::string name, std::span<const std::uint8_t> bytes, std::uint32_t mode);
 
@@ -61,6 +68,11 @@ ManifestFile DescribeFile(std::string name, std::span<const std::uint8_t> bytes,
 // failure carries the reason, for the user (the main status still says the details are
 // corrupted).
 Status CheckSignature(const Manifest& manifest, std::span<const PublicKey> trusted);
+
+// Whether the manifest is not older than the last one installed with its key (the value
+// "Update Published <first 16 hex digits of the key>", 32-bit), and remembering it.
+Status CheckNotOlder(const Manifest& manifest, SettingsStore& store);
+void RememberPublished(const Manifest& manifest, SettingsStore& store);
 
 // Whether `bytes`, fetched as `name`, are the file the manifest lists.
 Status CheckFile(const Manifest& manifest, std::string_view name, std::span<const std::uint8_t> bytes);

@@ -1,6 +1,7 @@
 #include "update/Publish.h"
 
 #include <algorithm>
+#include <chrono>
 #include <fstream>
 #include <limits>
 #include <set>
@@ -38,6 +39,11 @@ Result<std::vector<std::string>> ListFiles(const fs::path& dir) {
     return names;
 }
 
+std::uint32_t Now() {
+    const auto t = std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch());
+    return static_cast<std::uint32_t>(t.count());
+}
+
 } // namespace
 
 std::optional<EntryKind> KindFromName(std::string_view name) {
@@ -47,7 +53,8 @@ std::optional<EntryKind> KindFromName(std::string_view name) {
 }
 
 Result<std::vector<PublishedFile>> Publish(const fs::path& dir, const fs::path& out, const SigningKey& key,
-                                           const std::map<std::string, EntryKind>& kinds) {
+                                           const std::map<std::string, EntryKind>& kinds,
+                                           std::optional<std::uint32_t> date) {
     auto names = ListFiles(dir);
     if (!names) return names.failure();
     for (const auto& [name, kind] : kinds)
@@ -88,7 +95,7 @@ Result<std::vector<PublishedFile>> Publish(const fs::path& dir, const fs::path& 
     listed.push_back(DescribeFile(std::string(kVersionFileName), ver, 0644));
     // The manifest goes last: a client that finds it finds every file it lists.
     if (!ReplaceFileAtomically(out / std::string(kVersionFileName), ver) ||
-        !ReplaceFileAtomically(out / std::string(kManifestFileName), SignManifest(listed, key)))
+        !ReplaceFileAtomically(out / std::string(kManifestFileName), SignManifest(date ? *date : Now(), listed, key)))
         return Fail(std::string(text::kPublishCantWrite) + out.string());
     return published;
 }

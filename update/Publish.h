@@ -24,8 +24,10 @@ struct PublishedFile {
     std::string packedName;
 };
 
+// `date`: the manifest's "published", seconds since 1970; nullopt is now.
 Result<std::vector<PublishedFile>> Publish(const std::filesystem::path& dir, const std::filesystem::path& out,
-                                           const SigningKey& key, const std::map<std::string, EntryKind>& kinds = {});
+                                           const SigningKey& key, const std::map<std::string, EntryKind>& kinds = {},
+                                           std::optional<std::uint32_t> date = std::nullopt);
 
 std::optional<EntryKind> KindFromName(std::string_view name); // "Forced", "Normal", ...
 

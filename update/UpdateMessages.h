@@ -66,6 +66,8 @@ inline constexpr std::string_view kManifestUnknownKey =
     "The update is signed with a key this installation does not trust. Nothing was installed. Key: ";
 inline constexpr std::string_view kManifestBadSignature =
     "The signature of the update does not match its list of files. Nothing was installed.";
+inline constexpr std::string_view kManifestOlder =
+    "This update is older than the one installed before from the same publisher. Nothing was installed.";
 inline constexpr std::string_view kFileNotAsSigned =
     "A downloaded file is not the one its publisher signed. Nothing was installed. File: ";
 inline constexpr std::string_view kBadTrustedKeys =

@@ -115,6 +115,7 @@ Result<Manifest> FetchManifest(const UpdateRequest& request, UpdateServices& s, 
     auto manifest = ParseManifest(*bytes);
     if (!manifest) return Refuse(s, Fail(text::kManifestDamaged));
     if (Status ok = CheckSignature(*manifest, request.trustedKeys); !ok) return Refuse(s, ok.failure());
+    if (Status ok = CheckNotOlder(*manifest, s.settings); !ok) return Refuse(s, ok.failure());
     if (Status ok = CheckFile(*manifest, kVersionFileName, details); !ok) return Refuse(s, ok.failure());
     return manifest;
 }
@@ -179,6 +180,7 @@ Result<UpdateSummary> RunUpdate(const UpdateRequest& request, UpdateServices s) 
         return Fail(text::kUpdateStopped);
     }
     run.installAll();
+    RememberPublished(*manifest, s.settings);
     if (!summary.failed.empty()) s.view.status(text::kSomeFilesFailed);
     return summary;
 }

@@ -30,12 +30,13 @@ std::vector<ManifestFile> SomeFiles() {
 
 TEST(Manifest, SignedListReadsBackAndVerifies) {
     const SigningKey key = SigningKey::Generate();
-    const auto bytes = SignManifest(SomeFiles(), key);
+    const auto bytes = SignManifest(1796729400, SomeFiles(), key);
     auto m = ParseManifest(bytes);
     ASSERT_TRUE(m.ok());
     EXPECT_EQ(m->files, SomeFiles());
     EXPECT_EQ(m->key, key.publicKey());
-    EXPECT_EQ(m->signedBytes, WriteManifestBody(SomeFiles()));
+    EXPECT_EQ(m->published, 1796729400u);
+    EXPECT_EQ(m->signedBytes, WriteManifestBody(1796729400, SomeFiles()));
     const PublicKey trusted[] = {key.publicKey()};
     EXPECT_TRUE(CheckSignature(*m, trusted).ok());
     EXPECT_TRUE(CheckFile(*m, "read me.tx_", Bytes("text with a blank in its name")).ok());
@@ -47,10 +48,10 @@ TEST(Manifest, SignedListReadsBackAndVerifies) {
 TEST(Manifest, EveryChangeBreaksTheSignature) {
     const SigningKey key = SigningKey::Generate();
     const PublicKey trusted[] = {key.publicKey()};
-    const std::string good = Text(SignManifest(SomeFiles(), key));
+    const std::string good = Text(SignManifest(1796729400, SomeFiles(), key));
     // Each replacement keeps the strict form, so only the signature can catch it.
     const std::pair<std::string, std::string> edits[] = {
-        {"0755", "0775"}, {"read me", "read mf"}, {"file 0600 4 ", "file 0600 5 "}};
+        {"0755", "0775"}, {"read me", "read mf"}, {"file 0600 4 ", "file 0600 5 "}, {"published 17", "published 27"}};
     for (const auto& [from, to] : edits) {
         std::string forged = good;
         forged.replace(forged.find(from), from.size(), to);
@@ -71,7 +72,7 @@ TEST(Manifest, EveryChangeBreaksTheSignature) {
 
 TEST(Manifest, OnlyTheStrictFormIsRead) {
     const std::string hash(64, 'a'), key(64, 'b'), sig(128, 'c');
-    const std::string head = "VELDIN update manifest 1\n";
+    const std::string head = "VELDIN update manifest 1\npublished 1796729400\n";
     const std::string tail = "signature " + key + " " + sig + "\n";
     const auto line = [&](std::string mode, std::string size, std::string h, std::string name) {
         return "file " + mode + " " + size + " " + h + " " + name + "\n";
@@ -81,7 +82,14 @@ TEST(Manifest, OnlyTheStrictFormIsRead) {
     const std::string bad[] = {
         "",
         head,
-        "VELDIN update manifest 2\n" + tail,
+        "VELDIN update manifest 2\npublished 1\n" + tail,
+        "VELDIN update manifest 1\n" + tail,                                      // no date
+        "VELDIN update manifest 1\n" + line("0644", "1", hash, "a") + tail,       // no date
+        "VELDIN update manifest 1\npublished 01\n" + tail,
+        "VELDIN update manifest 1\npublished \n" + tail,
+        "VELDIN update manifest 1\npublished 4294967296\n" + tail,
+        "VELDIN update manifest 1\npublished 1 \n" + tail,
+        "VELDIN update manifest 1\npublished 1\npublished 2\n" + tail,
         head + line("0644", "1", hash, "a") + line("0644", "2", hash, "a") + tail, // listed twice
         head + line("644", "1", hash, "a") + tail,
         head + line("0800", "1", hash, "a") + tail,

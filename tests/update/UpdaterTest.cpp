@@ -45,6 +45,7 @@ struct Rig {
     RecordingShell shell;
     VersionFile details;
     SigningKey publisher = SigningKey::Generate();
+    std::uint32_t published = 1796729400;
     std::map<std::string, std::uint32_t> modes; // by packed name; 0644 when not given
 
     Rig() { fs::create_directories(install); }
@@ -69,7 +70,7 @@ struct Rig {
         std::vector<ManifestFile> listed;
         for (const auto& [name, bytes] : server.files)
             if (IsSafeFileName(name)) listed.push_back(DescribeFile(name, bytes, modes.contains(name) ? modes[name] : 0644));
-        server.files[std::string(kManifestFileName)] = SignManifest(listed, publisher);
+        server.files[std::string(kManifestFileName)] = SignManifest(published, listed, publisher);
     }
     Result<UpdateSummary> serve(bool dryRun = false) {
         return RunUpdate({"http://127.0.0.1:1/update/", install, dryRun, {publisher.publicKey()}},
@@ -223,6 +224,44 @@ TEST(Updater, UpdatesThatAreNotAsSignedChangeNothing) {
     }
 }
 
+// An old signed update served again cannot take files back: it is refused once a newer
+// one of the same publisher was installed. Another publisher's dates do not count, and a
+// dry run remembers nothing.
+TEST(Updater, OlderUpdateOfThePublisherIsRefused) {
+    Rig r;
+    r.offer(MakeEntry("a.txt", EntryKind::Forced), "old a");
+    r.published = 1000;
+    r.publish();
+    const auto oldServer = r.server.files;
+    r.server.files["a.tx_"] = PackFile(Bytes("new a"));
+    r.published = 2000;
+    ASSERT_TRUE(r.run(true).ok());
+    r.server.files = oldServer;
+    ASSERT_TRUE(r.serve().ok()) << "a dry run of a newer update remembers nothing";
+    r.server.files["a.tx_"] = PackFile(Bytes("new a"));
+    ASSERT_TRUE(r.run().ok());
+    EXPECT_EQ(r.installed("a.txt"), "new a");
+
+    r.server.files = oldServer;
+    r.ui.clear();
+    auto s = r.serve();
+    ASSERT_FALSE(s.ok());
+    EXPECT_EQ(r.view.statuses.back(), text::kDetailsCorrupted);
+    EXPECT_EQ(r.ui.texts(), (std::vector<std::string>{std::string(text::kManifestOlder)}));
+    EXPECT_EQ(r.installed("a.txt"), "new a");
+
+    r.published = 2000; // the same update again is fine
+    r.server.files["a.tx_"] = PackFile(Bytes("new a"));
+    ASSERT_TRUE(r.run().ok());
+    const SigningKey mine = r.publisher;
+    r.publisher = SigningKey::Generate(); // another publisher, with an older date
+    r.published = 10;
+    r.publish();
+    auto other = RunUpdate({"http://h/update/", r.install, false, {mine.publicKey(), r.publisher.publicKey()}},
+                           {r.server, r.view, r.ui, r.settings, r.shell});
+    EXPECT_TRUE(other.ok());
+}
+
 TEST(Updater, TrustsAnyOfSeveralKeys) {
     Rig r;
     r.offer(MakeEntry("a.txt", EntryKind::Forced), "a");
@@ -366,7 +405,8 @@ TEST(Updater, DamagedSettingsFileChangesNoSetting) {
     auto s = r.run();
     ASSERT_TRUE(s.ok());
     EXPECT_EQ(s->failed, (std::vector<std::string>{"veldin.reg"}));
-    EXPECT_EQ(r.settings.valueCount(), 0u);
+    EXPECT_EQ(r.settings.find("", "Proxy"), nullptr);
+    EXPECT_EQ(r.settings.valueCount(), 1u); // only the date of the update, remembered
     EXPECT_EQ(r.ui.texts(), (std::vector<std::string>{std::string(text::kSettingsFileBad)}));
 }
 
