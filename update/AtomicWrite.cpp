@@ -36,7 +36,8 @@ fs::path BesideName(const fs::path& target) {
 
 } // namespace
 
-bool ReplaceFileAtomically(const fs::path& target, std::span<const std::uint8_t> bytes) {
+bool ReplaceFileAtomically(const fs::path& target, std::span<const std::uint8_t> bytes,
+                           std::optional<std::uint32_t> newFileMode) {
     std::error_code ec;
     fs::path temp;
     for (int attempt = 0; attempt < 8; ++attempt) {
@@ -48,8 +49,12 @@ bool ReplaceFileAtomically(const fs::path& target, std::span<const std::uint8_t>
 
     fs::perms perms = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read | fs::perms::others_read;
     const auto old = fs::status(target, ec);
-    if (!ec && fs::is_regular_file(old)) perms = old.permissions();
-    if (LooksExecutable(bytes)) perms |= fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec;
+    const bool replacing = !ec && fs::is_regular_file(old);
+    if (replacing) perms = old.permissions();
+    if (!replacing && newFileMode)
+        perms = static_cast<fs::perms>(*newFileMode & 0755);
+    else if (LooksExecutable(bytes))
+        perms |= fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec;
     fs::permissions(temp, perms, ec);
 
     fs::rename(temp, target, ec);

@@ -5,6 +5,7 @@
 
 #include "update/ConsoleView.h"
 #include "update/LauncherClose.h"
+#include "update/TrustedKeys.h"
 #include "update/UpdateMessages.h"
 
 namespace veldin::update {
@@ -34,7 +35,7 @@ int RunConsoleUpdate(const ConsoleOptions& o, UpdateBackend& backend, std::istre
     const ConnectionSettings connection = o.connection ? *o.connection : LoadConnection(backend.settings());
     auto downloader = backend.downloader(connection, o.download);
     ConsoleView view(out, o.verbose);
-    auto summary = RunUpdate({o.server, o.installDir, o.dryRun},
+    auto summary = RunUpdate({o.server, o.installDir, o.dryRun, TrustedKeys(backend.settings(), ui)},
                              {*downloader, view, ui, backend.settings(), backend.shell()});
     if (!summary) return 1;
     if (o.dryRun) {

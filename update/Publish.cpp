@@ -1,12 +1,14 @@
 #include "update/Publish.h"
 
 #include <algorithm>
+#include <chrono>
 #include <fstream>
 #include <limits>
 #include <set>
 
 #include "core/FileRead.h"
 #include "update/AtomicWrite.h"
+#include "update/Manifest.h"
 #include "update/PackedFile.h"
 #include "update/SafeName.h"
 #include "update/UpdateMessages.h"
@@ -37,6 +39,11 @@ Result<std::vector<std::string>> ListFiles(const fs::path& dir) {
     return names;
 }
 
+std::uint32_t Now() {
+    const auto t = std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch());
+    return static_cast<std::uint32_t>(t.count());
+}
+
 } // namespace
 
 std::optional<EntryKind> KindFromName(std::string_view name) {
@@ -45,8 +52,9 @@ std::optional<EntryKind> KindFromName(std::string_view name) {
     return std::nullopt;
 }
 
-Result<std::vector<PublishedFile>> Publish(const fs::path& dir, const fs::path& out,
-                                           const std::map<std::string, EntryKind>& kinds) {
+Result<std::vector<PublishedFile>> Publish(const fs::path& dir, const fs::path& out, const SigningKey& key,
+                                           const std::map<std::string, EntryKind>& kinds,
+                                           std::optional<std::uint32_t> date) {
     auto names = ListFiles(dir);
     if (!names) return names.failure();
     for (const auto& [name, kind] : kinds)
@@ -63,6 +71,7 @@ Result<std::vector<PublishedFile>> Publish(const fs::path& dir, const fs::path& 
     fs::create_directories(out, ec);
     VersionFile details;
     std::vector<PublishedFile> published;
+    std::vector<ManifestFile> listed;
     for (const auto& name : *names) {
         auto bytes = ReadAll(dir / name);
         if (!bytes) return Fail(std::string(text::kPublishCantRead) + (dir / name).string());
@@ -77,10 +86,16 @@ Result<std::vector<PublishedFile>> Publish(const fs::path& dir, const fs::path& 
         f.entry.size = static_cast<std::uint32_t>(bytes->size());
         f.entry.packedSize = static_cast<std::uint32_t>(packed.size());
         if (!ReplaceFileAtomically(out / f.packedName, packed)) return Fail(std::string(text::kPublishCantWrite) + out.string());
+        const auto mode = static_cast<std::uint32_t>(fs::status(dir / name, ec).permissions() & fs::perms::mask);
+        listed.push_back(DescribeFile(f.packedName, packed, ec ? 0644 : mode));
         details.entries.push_back(f.entry);
         published.push_back(std::move(f));
     }
-    if (!ReplaceFileAtomically(out / std::string(kVersionFileName), WriteVersionFile(details)))
+    const auto ver = WriteVersionFile(details);
+    listed.push_back(DescribeFile(std::string(kVersionFileName), ver, 0644));
+    // The manifest goes last: a client that finds it finds every file it lists.
+    if (!ReplaceFileAtomically(out / std::string(kVersionFileName), ver) ||
+        !ReplaceFileAtomically(out / std::string(kManifestFileName), SignManifest(date ? *date : Now(), listed, key)))
         return Fail(std::string(text::kPublishCantWrite) + out.string());
     return published;
 }

@@ -3,7 +3,8 @@
 // form under its packed name, and "veldin.ver" lists them all. A file that carries a
 // file version becomes "Normal" (fetched when the installed one is older), a ".reg"
 // settings file "Registry", anything else "Forced" (fetched every time); the caller may
-// set the kind of any file.
+// set the kind of any file. "veldin.manifest" lists "veldin.ver" and every packed file
+// with its SHA-256 and the mode of the published file, signed with the given key.
 
 #include <filesystem>
 #include <map>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "core/Result.h"
+#include "update/Signing.h"
 #include "update/VersionFile.h"
 
 namespace veldin::update {
@@ -22,8 +24,10 @@ struct PublishedFile {
     std::string packedName;
 };
 
+// `date`: the manifest's "published", seconds since 1970; nullopt is now.
 Result<std::vector<PublishedFile>> Publish(const std::filesystem::path& dir, const std::filesystem::path& out,
-                                           const std::map<std::string, EntryKind>& kinds = {});
+                                           const SigningKey& key, const std::map<std::string, EntryKind>& kinds = {},
+                                           std::optional<std::uint32_t> date = std::nullopt);
 
 std::optional<EntryKind> KindFromName(std::string_view name); // "Forced", "Normal", ...
 

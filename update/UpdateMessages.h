@@ -55,6 +55,23 @@ inline constexpr std::string_view kLauncherStillRunning =
     "VELDIN has not closed yet; it may be waiting for you to save your work.\n\r"
     "End it anyway? Changes that were not saved will be lost.";
 inline constexpr std::string_view kNoServer = "No update server is configured.";
+inline constexpr std::string_view kUpdateStopped = "Update stopped. No file was changed.";
+
+// Refusals of an update that is not the one its publisher signed; nothing is installed.
+inline constexpr std::string_view kManifestMissing =
+    "The server offers no signed list of the update's files (veldin.manifest). Nothing was installed.";
+inline constexpr std::string_view kManifestDamaged =
+    "The signed list of the update's files (veldin.manifest) is damaged. Nothing was installed.";
+inline constexpr std::string_view kManifestUnknownKey =
+    "The update is signed with a key this installation does not trust. Nothing was installed. Key: ";
+inline constexpr std::string_view kManifestBadSignature =
+    "The signature of the update does not match its list of files. Nothing was installed.";
+inline constexpr std::string_view kManifestOlder =
+    "This update is older than the one installed before from the same publisher. Nothing was installed.";
+inline constexpr std::string_view kFileNotAsSigned =
+    "A downloaded file is not the one its publisher signed. Nothing was installed. File: ";
+inline constexpr std::string_view kBadTrustedKeys =
+    "The setting \"Update Keys\" is not a list of public keys; only the built-in key is trusted.";
 
 } // namespace veldin::update::text
 
@@ -67,5 +84,7 @@ inline constexpr std::string_view kPublishBadName = "This file name cannot trave
 inline constexpr std::string_view kPublishSameName = "Two files would travel under one packed name: ";
 inline constexpr std::string_view kPublishTooBig = "Files of 4 GB or more cannot travel in an update: ";
 inline constexpr std::string_view kPublishUnknownFile = "No such file in the folder to publish: ";
+inline constexpr std::string_view kPublishBadKey = "Couldn't read an Ed25519 private key (PEM) from ";
+inline constexpr std::string_view kPublishCantWriteKey = "Couldn't write the key file ";
 
 } // namespace veldin::update::text

@@ -1,9 +1,12 @@
 #pragma once
-// One run of the update: fetch the update details, decide for every entry, and fetch,
-// unpack and replace what is needed; settings files are then imported and "Launch"
-// files opened. The run talks to the user through the view (status lines, list,
+// One run of the update: fetch the update details and their signed manifest, decide for
+// every entry, fetch and unpack everything needed, and only when every fetched file is
+// the one the manifest lists, replace the installed files; settings files are then
+// imported and "Launch" files opened. An update that is not signed by a trusted key, or
+// whose files differ from what was signed, changes nothing. The run talks to the user through the view (status lines, list,
 // progress) and the UserInteraction (message boxes).
 
+#include <atomic>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -13,6 +16,7 @@
 #include "core/UserInteraction.h"
 #include "update/Decision.h"
 #include "update/Interfaces.h"
+#include "update/Signing.h"
 #include "update/VersionFile.h"
 
 namespace veldin::update {
@@ -35,7 +39,11 @@ FetchRow RowFor(const PlannedFile& file);
 struct UpdateRequest {
     std::string serverUrl; // base URL; the details are at serverUrl + "veldin.ver"
     std::filesystem::path installDir;
-    bool dryRun = false;   // plan only
+    bool dryRun = false;   // plan only (the signature is still checked)
+    std::vector<PublicKey> trustedKeys;
+    // Set from another thread (the dialog closing): no further file is fetched, and
+    // when it comes before the files are installed, none is.
+    const std::atomic<bool>* stop = nullptr;
 };
 
 struct UpdateSummary {
@@ -52,8 +60,9 @@ struct UpdateServices {
     DesktopShell& shell;
 };
 
-// Fails (with the text that the main status line shows) only when the update details
-// could not be fetched or read; failures of single files are in the summary.
+// Fails (with the text that the main status line shows) when the update details could
+// not be fetched or read, or the update is not the one its publisher signed; nothing is
+// installed then. Failures of single files are in the summary.
 Result<UpdateSummary> RunUpdate(const UpdateRequest& request, UpdateServices services);
 
 } // namespace veldin::update

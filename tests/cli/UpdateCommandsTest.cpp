@@ -13,11 +13,16 @@ namespace {
 namespace fs = std::filesystem;
 using update::test::MapDownloader;
 
-// A backend whose server is a folder made by the publisher, with no launcher running.
+// A backend whose server is a folder made by the publisher, with no launcher running,
+// and whose settings trust the publisher's key.
 fs::path gServed;
+std::string gTrustedKey;
 
 class FolderBackend final : public update::UpdateBackend {
 public:
+    FolderBackend() {
+        store_.write("", "Update Keys", RegType::Sz, {reinterpret_cast<const std::uint8_t*>(gTrustedKey.data()), gTrustedKey.size()});
+    }
     SettingsStore& settings() override { return store_; }
     update::DesktopShell& shell() override { return shell_; }
     std::unique_ptr<update::Downloader> downloader(const update::ConnectionSettings&,
@@ -48,7 +53,9 @@ TEST(CliUpdate, DryRunThenUpdateThenNothing) {
     fs::create_directories(dir / "src");
     fs::create_directories(dir / "inst");
     test::WriteFile(dir / "src" / "veldin", Bytes(std::string("launcher VELDIN-FileVersion=1.0.0.2") + '\0'));
-    ASSERT_TRUE(update::Publish(dir / "src", dir / "srv").ok());
+    const auto key = update::SigningKey::Generate();
+    gTrustedKey = update::ToHex(key.publicKey());
+    ASSERT_TRUE(update::Publish(dir / "src", dir / "srv", key).ok());
     gServed = dir / "srv";
     SetUpdateBackendFactory(MakeFolderBackend);
     const std::string inst = (dir / "inst").string();

@@ -5,6 +5,7 @@
 #include "core/SingleInstance.h"
 #include "tests/update/UpdateFakes.h"
 #include "update/Connection.h"
+#include "update/ConnectionForm.h"
 #include "update/LauncherClose.h"
 #include "update/SettingsFile.h"
 
@@ -97,6 +98,38 @@ TEST(Connection, InstallDirAndDefaults) {
     const auto again = LoadConnection(store);
     EXPECT_EQ(again.type, ConnectionType::NamedProxy);
     EXPECT_EQ(again.proxy, "proxy.lan:3128");
+}
+
+TEST(ConnectionForm, ChangesEnableSaveAndSavingWritesBoth) {
+    struct Case {
+        const char* what;
+        void (*edit)(ConnectionForm&);
+        std::uint32_t connect;
+        std::string proxy;
+    };
+    const Case cases[] = {
+        {"choose named proxy", [](ConnectionForm& f) { f.choose(ConnectionType::NamedProxy); }, 2, "old:1"},
+        {"choose the same again", [](ConnectionForm& f) { f.choose(ConnectionType::System); }, 1, "old:1"},
+        {"type", [](ConnectionForm& f) { f.typeProxy("p:8080"); }, 1, "p:8080"},
+        {"type too much", [](ConnectionForm& f) { f.typeProxy(std::string(300, 'x')); }, 1, std::string(255, 'x')},
+    };
+    for (const auto& c : cases) {
+        MemorySettingsStore store;
+        ConnectionForm form({ConnectionType::System, "old:1"});
+        EXPECT_FALSE(form.canSave());
+        c.edit(form);
+        EXPECT_TRUE(form.canSave()) << c.what;
+        ASSERT_TRUE(form.save(store)) << c.what;
+        EXPECT_FALSE(form.canSave()) << c.what;
+        const auto stored = LoadConnection(store);
+        EXPECT_EQ(static_cast<std::uint32_t>(stored.type), c.connect) << c.what;
+        EXPECT_EQ(stored.proxy, c.proxy) << c.what;
+    }
+    RunGate gate;
+    EXPECT_TRUE(gate.tryStart());
+    EXPECT_FALSE(gate.tryStart());
+    gate.finished();
+    EXPECT_TRUE(gate.tryStart());
 }
 
 TEST(Connection, ProxyText) {

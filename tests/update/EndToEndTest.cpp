@@ -9,6 +9,8 @@
 
 #include "platform/QtSettingsStore.h"
 #include "tests/support/TestSupport.h"
+#include "tests/update/LocalServer.h"
+#include "update/UpdateMessages.h"
 #include "update/net/HttpDownloader.h"
 
 namespace veldin::update {
@@ -18,46 +20,10 @@ namespace fs = std::filesystem;
 using veldin::test::BinDir;
 using veldin::test::ReadFile;
 using veldin::test::TempDir;
+using test::Server;
 
-constexpr const char* kPython = "/usr/bin/python3";
 // A real deliverable and a small stand-in for a module, both carrying file versions.
 const char* const kPrograms[] = {"veldin-publish", "libQuilla.so"};
-
-// Serves a folder on a free port of 127.0.0.1 until the object goes; the server prints
-// its port, and logs each request on its error output.
-class Server {
-public:
-    Server(const fs::path& folder, const QStringList& args) {
-        proc_.setWorkingDirectory(QString::fromStdString(folder.string()));
-        proc_.start(kPython, args);
-        EXPECT_TRUE(proc_.waitForStarted(5000));
-        QByteArray out;
-        while (!out.contains("port ") || !out.endsWith('\n')) {
-            if (!proc_.waitForReadyRead(10000)) break;
-            out += proc_.readAllStandardOutput();
-        }
-        const auto m = QRegularExpression("port (\\d+)").match(QString::fromUtf8(out));
-        EXPECT_TRUE(m.hasMatch()) << out.toStdString() << proc_.readAllStandardError().toStdString();
-        port_ = m.captured(1).toInt();
-    }
-    ~Server() {
-        proc_.kill();
-        proc_.waitForFinished(5000);
-    }
-    int port() const { return port_; }
-    // Requests seen so far, as "GET /update/veldin.ver" lines.
-    int requestsFor(const QString& suffix) {
-        proc_.setReadChannel(QProcess::StandardError);
-        while (proc_.waitForReadyRead(300)) log_ += proc_.readAllStandardError();
-        log_ += proc_.readAllStandardError();
-        return static_cast<int>(log_.count(suffix.toUtf8()));
-    }
-
-private:
-    QProcess proc_;
-    QByteArray log_;
-    int port_ = 0;
-};
 
 struct Outcome {
     int rc;
@@ -91,7 +57,12 @@ protected:
         module += "VELDIN-FileVersion=0.1.0.0";
         module.push_back('\0');
         veldin::test::WriteFile(src / "libQuilla.so", {module.begin(), module.end()});
-        const Outcome pub = Program("veldin-publish", {Q(src), Q(*published_ / "srv" / "update")}, *published_ / "cfg");
+        fs::permissions(src / "libQuilla.so", fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec);
+        const fs::path key = *published_ / "publisher.pem";
+        const Outcome made = Program("veldin-publish", {"--make-key", Q(key)}, *published_ / "cfg");
+        ASSERT_EQ(made.rc, 0) << made.err;
+        const Outcome pub =
+            Program("veldin-publish", {"--key", Q(key), Q(src), Q(*published_ / "srv" / "update")}, *published_ / "cfg");
         ASSERT_EQ(pub.rc, 0) << pub.err;
     }
     static void TearDownTestSuite() {
@@ -102,11 +73,17 @@ protected:
         ASSERT_NE(published_, nullptr);
         fs::copy(*published_ / "srv", root_ / "srv", fs::copy_options::recursive);
         fs::copy(*published_ / "src", root_ / "src", fs::copy_options::recursive);
+        // The clients of these tests trust the publisher's key through their settings.
+        const auto pub = ReadFile(*published_ / "publisher.pem.pub");
+        QtSettingsStore store((root_ / "cfg" / "Brannick" / "VELDIN.conf").string());
+        ASSERT_TRUE(store.write("", "Update Keys", RegType::Sz, pub));
+        ASSERT_TRUE(store.sync());
     }
     void ExpectInstalled(const fs::path& dir) {
         for (const char* p : kPrograms) {
             EXPECT_EQ(ReadFile(dir / p), ReadFile(root_ / "src" / p)) << p;
-            EXPECT_NE(fs::status(dir / p).permissions() & fs::perms::owner_exec, fs::perms::none) << p;
+            // New to the installation: the mode it was published with.
+            EXPECT_EQ(fs::status(dir / p).permissions(), fs::status(root_ / "src" / p).permissions()) << p;
         }
     }
     TempDir root_;
@@ -114,7 +91,7 @@ protected:
 };
 
 TEST_F(EndToEnd, CliInstallsThenFetchesNothing) {
-    Server server(root_ / "srv", {"-u", "-m", "http.server", "0", "--bind", "127.0.0.1"});
+    Server server(root_ / "srv", test::PlainHttp());
     const QString url = QString("http://127.0.0.1:%1/update/").arg(server.port());
     const fs::path inst = root_ / "inst";
     fs::create_directories(inst);
@@ -134,7 +111,7 @@ TEST_F(EndToEnd, CliInstallsThenFetchesNothing) {
 }
 
 TEST_F(EndToEnd, UpdateProgramReadsTheLaunchersSettings) {
-    Server server(root_ / "srv", {"-u", "-m", "http.server", "0", "--bind", "127.0.0.1"});
+    Server server(root_ / "srv", test::PlainHttp());
     const fs::path inst = root_ / "inst";
     fs::create_directories(inst);
     {
@@ -146,13 +123,13 @@ TEST_F(EndToEnd, UpdateProgramReadsTheLaunchersSettings) {
         text("Update Server", QString("http://127.0.0.1:%1/update/").arg(server.port()).toStdString());
         ASSERT_TRUE(store.sync());
     }
-    const Outcome run = Program("update", {"--no"}, root_ / "cfg");
+    const Outcome run = Program("update", {"--console", "--no"}, root_ / "cfg");
     ASSERT_EQ(run.rc, 0) << run.out << run.err;
     ExpectInstalled(inst);
 }
 
 TEST_F(EndToEnd, FailuresInstallNothing) {
-    Server server(root_ / "srv", {"-u", "-m", "http.server", "0", "--bind", "127.0.0.1"});
+    Server server(root_ / "srv", test::PlainHttp());
     const fs::path inst = root_ / "inst";
     fs::create_directories(inst);
     const Outcome wrong = Program("veldin-cli", {"update", "--server", QString("http://127.0.0.1:%1/nothing/").arg(server.port()),
@@ -161,10 +138,85 @@ TEST_F(EndToEnd, FailuresInstallNothing) {
     EXPECT_NE(wrong.out.find("Connection to server failed. Can't perform update!"), std::string::npos) << wrong.out;
     EXPECT_TRUE(fs::is_empty(inst));
 
-    const Outcome noSettings = Program("update", {"--no"}, root_ / "empty-cfg");
+    const Outcome noSettings = Program("update", {"--console", "--no"}, root_ / "empty-cfg");
     EXPECT_EQ(noSettings.rc, 1);
     EXPECT_NE(noSettings.err.find("Installation of VELDIN is not present on your \ncomputer"), std::string::npos)
         << noSettings.err;
+}
+
+// A byte changed on the server after signing: refused, and not a file is installed, not
+// even the one listed before the changed one.
+TEST_F(EndToEnd, ChangedFileIsRefusedAndNothingInstalled) {
+    auto packed = ReadFile(root_ / "srv" / "update" / "veldin-publis_");
+    packed[packed.size() / 2] ^= 0x01;
+    veldin::test::WriteFile(root_ / "srv" / "update" / "veldin-publis_", packed);
+    Server server(root_ / "srv", test::PlainHttp());
+    const QString url = QString("http://127.0.0.1:%1/update/").arg(server.port());
+    const fs::path inst = root_ / "inst";
+    fs::create_directories(inst);
+    const Outcome run = Program("veldin-cli", {"update", "--server", url, "--dir", Q(inst), "--no"}, root_ / "cfg");
+    EXPECT_EQ(run.rc, 1);
+    EXPECT_NE(run.out.find("Update details are corrupted!"), std::string::npos) << run.out;
+    EXPECT_NE(run.err.find(std::string(text::kFileNotAsSigned) + "veldin-publis_"), std::string::npos) << run.err;
+    EXPECT_TRUE(fs::is_empty(inst));
+
+    // Without the key in its settings the client trusts only its built-in key.
+    fs::remove(root_ / "cfg" / "Brannick" / "VELDIN.conf");
+    fs::copy(*published_ / "srv" / "update" / "veldin-publis_", root_ / "srv" / "update" / "veldin-publis_",
+             fs::copy_options::overwrite_existing);
+    const Outcome stranger = Program("veldin-cli", {"update", "--server", url, "--dir", Q(inst), "--no"}, root_ / "cfg");
+    EXPECT_EQ(stranger.rc, 1);
+    EXPECT_NE(stranger.err.find(text::kManifestUnknownKey), std::string::npos) << stranger.err;
+    EXPECT_TRUE(fs::is_empty(inst));
+}
+
+// A file missing on the server (404) fails that file alone, with the fixed texts and
+// without any warning of the network library on the console.
+TEST_F(EndToEnd, MissingFileFailsQuietly) {
+    fs::remove(root_ / "srv" / "update" / "libQuilla.s_");
+    Server server(root_ / "srv", test::PlainHttp());
+    const QString url = QString("http://127.0.0.1:%1/update/").arg(server.port());
+    const fs::path inst = root_ / "inst";
+    fs::create_directories(inst);
+    const Outcome run =
+        Program("veldin-cli", {"update", "--server", url, "--dir", Q(inst), "--no", "--verbose"}, root_ / "cfg");
+    EXPECT_EQ(run.rc, 1);
+    EXPECT_NE(run.out.find("Can't open site"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("1 updated, 1 failed"), std::string::npos) << run.out;
+    EXPECT_EQ(run.err, "") << run.err;
+    EXPECT_FALSE(fs::exists(inst / "libQuilla.so"));
+    EXPECT_EQ(ReadFile(inst / "veldin-publish"), ReadFile(root_ / "src" / "veldin-publish"));
+}
+
+// A download that breaks off before its stated length: that file is not installed, the
+// others are.
+TEST_F(EndToEnd, TruncatedDownloadInstallsNothingOfIt) {
+    const QString script =
+        "import http.server\n"
+        "class H(http.server.SimpleHTTPRequestHandler):\n"
+        "    def do_GET(self):\n"
+        "        if not self.path.endswith('libQuilla.s_'):\n"
+        "            return super().do_GET()\n"
+        "        data = open('.' + self.path, 'rb').read()\n"
+        "        self.send_response(200)\n"
+        "        self.send_header('Content-Length', str(len(data)))\n"
+        "        self.end_headers()\n"
+        "        self.wfile.write(data[:len(data) // 2])\n"
+        "        self.wfile.flush()\n"
+        "        self.close_connection = True\n"
+        "s = http.server.HTTPServer(('127.0.0.1', 0), H)\n"
+        "print('port', s.server_address[1], flush=True)\n"
+        "s.serve_forever()\n";
+    Server server(root_ / "srv", {"-u", "-c", script});
+    const QString url = QString("http://127.0.0.1:%1/update/").arg(server.port());
+    const fs::path inst = root_ / "inst";
+    fs::create_directories(inst);
+    const Outcome run = Program("veldin-cli", {"update", "--server", url, "--dir", Q(inst), "--no"}, root_ / "cfg");
+    EXPECT_EQ(run.rc, 1);
+    EXPECT_NE(run.out.find("1 updated, 1 failed"), std::string::npos) << run.out;
+    EXPECT_FALSE(fs::exists(inst / "libQuilla.so"));
+    EXPECT_EQ(ReadFile(inst / "veldin-publish"), ReadFile(root_ / "src" / "veldin-publish"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(inst), fs::directory_iterator()), 1); // nothing left beside
 }
 
 // https with a certificate of our own, trusted with --ca-cert; without it the server is

@@ -2,8 +2,10 @@
 
 #include "core/MemorySettingsStore.h"
 #include "tests/update/UpdateFakes.h"
+#include "update/Manifest.h"
 #include "update/PackedFile.h"
 #include "update/Publish.h"
+#include "update/SafeName.h"
 #include "update/Updater.h"
 
 namespace veldin::update {
@@ -42,8 +44,14 @@ struct Rig {
     MemorySettingsStore settings;
     RecordingShell shell;
     VersionFile details;
+    SigningKey publisher = SigningKey::Generate();
+    std::uint32_t published = 1796729400;
+    std::map<std::string, std::uint32_t> modes; // by packed name; 0644 when not given
 
     Rig() { fs::create_directories(install); }
+    std::uint32_t modeOf(std::string_view name) {
+        return static_cast<std::uint32_t>(fs::status(install / std::string(name)).permissions() & fs::perms::mask);
+    }
 
     void offer(const Entry& e, const std::vector<std::uint8_t>& packedFile) {
         details.entries.push_back(e);
@@ -51,9 +59,26 @@ struct Rig {
     }
     void offer(const Entry& e, std::string_view content) { offer(e, PackFile(Bytes(content))); }
 
-    Result<UpdateSummary> run(bool dryRun = false) {
+    // Serves the details and a manifest of everything served, signed by the publisher.
+    void publish() {
         server.files[std::string(kVersionFileName)] = WriteVersionFile(details);
-        return RunUpdate({"http://127.0.0.1:1/update/", install, dryRun}, {server, view, ui, settings, shell});
+        sign();
+    }
+    // Signs what is served now; a publisher can list only plain file names.
+    void sign() {
+        server.files.erase(std::string(kManifestFileName));
+        std::vector<ManifestFile> listed;
+        for (const auto& [name, bytes] : server.files)
+            if (IsSafeFileName(name)) listed.push_back(DescribeFile(name, bytes, modes.contains(name) ? modes[name] : 0644));
+        server.files[std::string(kManifestFileName)] = SignManifest(published, listed, publisher);
+    }
+    Result<UpdateSummary> serve(bool dryRun = false) {
+        return RunUpdate({"http://127.0.0.1:1/update/", install, dryRun, {publisher.publicKey()}},
+                         {server, view, ui, settings, shell});
+    }
+    Result<UpdateSummary> run(bool dryRun = false) {
+        publish();
+        return serve(dryRun);
     }
     std::string installed(std::string_view name) {
         const auto b = ReadFile(install / std::string(name));
@@ -76,7 +101,7 @@ TEST(Updater, ReplacesWhatIsNewerAndKeepsWhatIsCurrent) {
     EXPECT_EQ(r.installed("Quilla.dll"), Marked("1.0.0.3", "current module"));
     EXPECT_EQ(r.installed("readme.txt"), "read me");
     // The current module is not even downloaded; the text file travels as ".tx_".
-    EXPECT_EQ(r.server.requested, (std::vector<std::string>{"veldin.ver", "veldin.ex_", "readme.tx_"}));
+    EXPECT_EQ(r.server.requested, (std::vector<std::string>{"veldin.ver", "veldin.manifest", "veldin.ex_", "readme.tx_"}));
     ASSERT_EQ(r.view.rows.size(), 2u);
     EXPECT_EQ(r.view.rows[0].type, "Normal");
     EXPECT_EQ(r.view.rows[0].version, "1.0.0.4");
@@ -96,13 +121,13 @@ TEST(Updater, DryRunOnlyPlans) {
     EXPECT_TRUE(s->plan[0].decision.fetch);
     EXPECT_EQ(s->plan[0].decision.why, "not installed");
     EXPECT_FALSE(s->plan[1].decision.fetch);
-    EXPECT_EQ(r.server.requested, (std::vector<std::string>{"veldin.ver"}));
+    EXPECT_EQ(r.server.requested, (std::vector<std::string>{"veldin.ver", "veldin.manifest"}));
     EXPECT_TRUE(fs::is_empty(r.install));
 
     Rig none; // nothing offered: only the details travel
     ASSERT_TRUE(none.run().ok());
     EXPECT_EQ(none.view.statuses.back(), text::kDetailsDownloaded);
-    EXPECT_EQ(none.server.requested.size(), 1u);
+    EXPECT_EQ(none.server.requested.size(), 2u);
 }
 
 TEST(Updater, DetailsMissingOrCorrupted) {
@@ -114,9 +139,10 @@ TEST(Updater, DetailsMissingOrCorrupted) {
     EXPECT_EQ(r.view.statuses.back(), text::kConnectionFailed);
     EXPECT_NE(std::find(r.view.details.begin(), r.view.details.end(), text::kCantOpenSite), r.view.details.end());
 
-    Rig c;
+    Rig c; // signed, but not update details
     c.server.files["veldin.ver"] = Bytes("DPUX0000000000000000");
-    auto d = RunUpdate({"http://h/update/", c.install, false}, {c.server, c.view, c.ui, c.settings, c.shell});
+    c.sign();
+    auto d = c.serve();
     ASSERT_FALSE(d.ok());
     EXPECT_EQ(c.view.statuses.back(), text::kDetailsCorrupted);
 }
@@ -145,6 +171,188 @@ TEST(Updater, FailuresLeaveInstalledFilesUntouched) {
     EXPECT_EQ(std::distance(fs::directory_iterator(r.install), fs::directory_iterator()), 4);
 }
 
+// Whatever is changed on the way, or signed by someone else, nothing is installed, not
+// even the files that came before the changed one; the reason is shown once.
+TEST(Updater, UpdatesThatAreNotAsSignedChangeNothing) {
+    struct Case {
+        const char* what;
+        void (*forge)(Rig&);
+        std::string_view reason;
+    };
+    static const Case cases[] = {
+        {"no manifest", [](Rig& r) { r.server.files.erase("veldin.manifest"); }, text::kManifestMissing},
+        {"manifest damaged", [](Rig& r) { r.server.files["veldin.manifest"].pop_back(); }, text::kManifestDamaged},
+        {"signed by another key",
+         [](Rig& r) {
+             const SigningKey trusted = r.publisher;
+             r.publisher = SigningKey::Generate();
+             r.publish();
+             r.publisher = trusted;
+         },
+         text::kManifestUnknownKey},
+        {"list changed after signing",
+         [](Rig& r) {
+             auto& m = r.server.files["veldin.manifest"];
+             const std::string body(m.begin(), m.end());
+             const auto at = body.find(" 0644 ") + 1;
+             m[at + 3] = '5'; // 0644 -> 0645
+         },
+         text::kManifestBadSignature},
+        {"details changed after signing", [](Rig& r) { r.server.files["veldin.ver"][4] ^= 0x20; }, text::kFileNotAsSigned},
+        {"file changed after signing", [](Rig& r) { r.server.files["b.ex_"][9] ^= 0x01; }, text::kFileNotAsSigned},
+        {"file longer than signed", [](Rig& r) { r.server.files["b.ex_"].push_back(0); }, text::kFileNotAsSigned},
+    };
+    for (const auto& c : cases) {
+        Rig r;
+        const auto v2 = FileVersion::FromParts(2, 0, 0, 0);
+        WriteFile(r.install / "b.exe", Bytes(Marked("1.0.0.0", "old b")));
+        r.offer(MakeEntry("a.exe", EntryKind::Normal, v2), Marked("2.0.0.0", "new a"));
+        r.offer(MakeEntry("b.exe", EntryKind::Normal, v2), Marked("2.0.0.0", "new b"));
+        r.offer(MakeEntry("c.reg", EntryKind::Registry), "REGEDIT4\n[HKEY_CURRENT_USER\\Software\\Brannick\\VELDIN]\n\"P\"=\"x\"\n");
+        r.publish();
+        c.forge(r);
+        auto s = r.serve();
+        ASSERT_FALSE(s.ok()) << c.what;
+        EXPECT_EQ(s.failure().text, text::kDetailsCorrupted) << c.what;
+        EXPECT_EQ(r.view.statuses.back(), text::kDetailsCorrupted) << c.what;
+        ASSERT_EQ(r.ui.shown().size(), 1u) << c.what;
+        EXPECT_TRUE(r.ui.shown()[0].text.starts_with(c.reason)) << c.what << ": " << r.ui.shown()[0].text;
+        EXPECT_EQ(r.installed("b.exe"), Marked("1.0.0.0", "old b")) << c.what;
+        EXPECT_FALSE(fs::exists(r.install / "a.exe")) << c.what;
+        EXPECT_EQ(r.settings.valueCount(), 0u) << c.what;
+        EXPECT_EQ(std::distance(fs::directory_iterator(r.install), fs::directory_iterator()), 1) << c.what;
+    }
+}
+
+// An old signed update served again cannot take files back: it is refused once a newer
+// one of the same publisher was installed. Another publisher's dates do not count, and a
+// dry run remembers nothing.
+TEST(Updater, OlderUpdateOfThePublisherIsRefused) {
+    Rig r;
+    r.offer(MakeEntry("a.txt", EntryKind::Forced), "old a");
+    r.published = 1000;
+    r.publish();
+    const auto oldServer = r.server.files;
+    r.server.files["a.tx_"] = PackFile(Bytes("new a"));
+    r.published = 2000;
+    ASSERT_TRUE(r.run(true).ok());
+    r.server.files = oldServer;
+    ASSERT_TRUE(r.serve().ok()) << "a dry run of a newer update remembers nothing";
+    r.server.files["a.tx_"] = PackFile(Bytes("new a"));
+    ASSERT_TRUE(r.run().ok());
+    EXPECT_EQ(r.installed("a.txt"), "new a");
+
+    r.server.files = oldServer;
+    r.ui.clear();
+    auto s = r.serve();
+    ASSERT_FALSE(s.ok());
+    EXPECT_EQ(r.view.statuses.back(), text::kDetailsCorrupted);
+    EXPECT_EQ(r.ui.texts(), (std::vector<std::string>{std::string(text::kManifestOlder)}));
+    EXPECT_EQ(r.installed("a.txt"), "new a");
+
+    r.published = 2000; // the same update again is fine
+    r.server.files["a.tx_"] = PackFile(Bytes("new a"));
+    ASSERT_TRUE(r.run().ok());
+    const SigningKey mine = r.publisher;
+    r.publisher = SigningKey::Generate(); // another publisher, with an older date
+    r.published = 10;
+    r.publish();
+    auto other = RunUpdate({"http://h/update/", r.install, false, {mine.publicKey(), r.publisher.publicKey()}},
+                           {r.server, r.view, r.ui, r.settings, r.shell});
+    EXPECT_TRUE(other.ok());
+}
+
+TEST(Updater, TrustsAnyOfSeveralKeys) {
+    Rig r;
+    r.offer(MakeEntry("a.txt", EntryKind::Forced), "a");
+    r.publish();
+    const auto other = SigningKey::Generate().publicKey();
+    auto s = RunUpdate({"http://h/update/", r.install, false, {other, r.publisher.publicKey()}},
+                       {r.server, r.view, r.ui, r.settings, r.shell});
+    ASSERT_TRUE(s.ok());
+    EXPECT_EQ(r.installed("a.txt"), "a");
+}
+
+// A file new to the installation gets the mode it was published with (never writable by
+// group or others); a file that was there keeps its own.
+TEST(Updater, NewFilesKeepThePublishedMode) {
+    struct Case {
+        const char* name;
+        std::uint32_t published;
+        std::uint32_t installed;
+    };
+    const Case cases[] = {{"tool", 0755, 0755}, {"private.txt", 0600, 0600}, {"script.txt", 0700, 0700},
+                          {"open.txt", 0666, 0644}, {"plain.txt", 0644, 0644}};
+    Rig r;
+    for (const auto& c : cases) {
+        r.offer(MakeEntry(c.name, EntryKind::Forced), c.name);
+        r.modes[PackedName(c.name)] = c.published;
+    }
+    WriteFile(r.install / "kept.txt", Bytes("old"));
+    fs::permissions(r.install / "kept.txt", fs::perms::owner_read | fs::perms::owner_write);
+    r.offer(MakeEntry("kept.txt", EntryKind::Forced), "new");
+    r.modes["kept.tx_"] = 0755;
+    auto s = r.run();
+    ASSERT_TRUE(s.ok());
+    ASSERT_TRUE(s->failed.empty());
+    for (const auto& c : cases) EXPECT_EQ(r.modeOf(c.name), c.installed) << c.name;
+    EXPECT_EQ(r.modeOf("kept.txt"), 0600u);
+    EXPECT_EQ(r.installed("kept.txt"), "new");
+}
+
+// The tenth file cannot be written (a folder stands in its place): the nine before it
+// are replaced whole, the tenth is left as it was, and the status says so.
+TEST(Updater, PartialUpdateKeepsWhatWasReplaced) {
+    Rig r;
+    for (int i = 1; i <= 10; ++i) {
+        const std::string name = "f" + std::to_string(i) + ".txt";
+        WriteFile(r.install / name, Bytes("old"));
+        r.offer(MakeEntry(name, EntryKind::Forced), "new " + name);
+    }
+    fs::remove(r.install / "f10.txt");
+    fs::create_directories(r.install / "f10.txt" / "inside");
+    auto s = r.run();
+    ASSERT_TRUE(s.ok());
+    EXPECT_EQ(s->updated.size(), 9u);
+    EXPECT_EQ(s->failed, (std::vector<std::string>{"f10.txt"}));
+    for (int i = 1; i <= 9; ++i) EXPECT_EQ(r.installed("f" + std::to_string(i) + ".txt"), "new f" + std::to_string(i) + ".txt");
+    EXPECT_TRUE(fs::is_directory(r.install / "f10.txt" / "inside"));
+    EXPECT_EQ(r.view.statuses.back(), text::kSomeFilesFailed);
+    EXPECT_NE(std::find(r.view.statuses.begin(), r.view.statuses.end(), std::string(text::kFileNotUpdated) + "f10.txt!"),
+              r.view.statuses.end());
+}
+
+// The dialog closed during the downloads: nothing more is fetched and nothing installed.
+TEST(Updater, StopBeforeInstallingChangesNothing) {
+    Rig r;
+    r.offer(MakeEntry("a.txt", EntryKind::Forced), "a");
+    r.offer(MakeEntry("b.txt", EntryKind::Forced), "b");
+    std::atomic<bool> stop{false};
+    class StoppingView final : public UpdateView {
+    public:
+        explicit StoppingView(std::atomic<bool>& s) : stop_(s) {}
+        void status(std::string_view t) override {
+            last = t;
+            if (t == text::kUpdatingFiles) stop_ = true; // the user closes while a file comes
+        }
+        void detail(std::string_view) override {}
+        void progress(int) override {}
+        void addRow(const FetchRow&) override {}
+        std::string last;
+
+    private:
+        std::atomic<bool>& stop_;
+    } view(stop);
+    r.publish();
+    auto s = RunUpdate({"http://h/update/", r.install, false, {r.publisher.publicKey()}, &stop},
+                       {r.server, view, r.ui, r.settings, r.shell});
+    ASSERT_FALSE(s.ok());
+    EXPECT_EQ(s.failure().text, text::kUpdateStopped);
+    EXPECT_EQ(view.last, text::kUpdateStopped);
+    EXPECT_EQ(r.server.requested, (std::vector<std::string>{"veldin.ver", "veldin.manifest", "a.tx_"}));
+    EXPECT_TRUE(fs::is_empty(r.install));
+}
+
 TEST(Updater, TraversalNamesWriteNothingOutside) {
     Rig r;
     const fs::path outside = r.root.path() / "victim.txt";
@@ -170,7 +378,7 @@ TEST(Updater, TraversalNamesWriteNothingOutside) {
     EXPECT_EQ(std::distance(fs::directory_iterator(r.install), fs::directory_iterator()), 1);
     EXPECT_EQ(std::distance(fs::directory_iterator(r.root.path()), fs::directory_iterator()), 2); // install + victim
     // Nothing was even downloaded for them.
-    EXPECT_EQ(r.server.requested, (std::vector<std::string>{"veldin.ver", "good.tx_"}));
+    EXPECT_EQ(r.server.requested, (std::vector<std::string>{"veldin.ver", "veldin.manifest", "good.tx_"}));
     EXPECT_EQ(r.ui.texts().size(), 7u);
     EXPECT_EQ(r.ui.texts()[0], std::string(text::kUnsafeName) + "../victim.txt");
 }
@@ -197,7 +405,8 @@ TEST(Updater, DamagedSettingsFileChangesNoSetting) {
     auto s = r.run();
     ASSERT_TRUE(s.ok());
     EXPECT_EQ(s->failed, (std::vector<std::string>{"veldin.reg"}));
-    EXPECT_EQ(r.settings.valueCount(), 0u);
+    EXPECT_EQ(r.settings.find("", "Proxy"), nullptr);
+    EXPECT_EQ(r.settings.valueCount(), 1u); // only the date of the update, remembered
     EXPECT_EQ(r.ui.texts(), (std::vector<std::string>{std::string(text::kSettingsFileBad)}));
 }
 
@@ -210,7 +419,7 @@ TEST(Publish, FolderRoundTripsThroughAnUpdate) {
     WriteFile(src / "veldin", Bytes(Marked("0.2.0.1", "launcher")));
     WriteFile(src / "libQuilla.so", Bytes(Marked("0.2.0.1", std::string(50000, 'q'))));
     WriteFile(src / "settings.reg", Bytes("REGEDIT4\n[HKEY_CURRENT_USER\\Software\\Brannick\\VELDIN]\n\"Update Server\"=\"http://x/update/\"\n"));
-    auto published = Publish(src, out);
+    auto published = Publish(src, out, r.publisher);
     ASSERT_TRUE(published.ok()) << published.failure().text;
     ASSERT_EQ(published->size(), 3u);
     EXPECT_EQ(KindName(published->at(0).entry.kind), "Normal");
@@ -218,7 +427,7 @@ TEST(Publish, FolderRoundTripsThroughAnUpdate) {
     EXPECT_EQ(KindName(published->at(2).entry.kind), "Normal");
     EXPECT_TRUE(fs::exists(out / "libQuilla.s_"));
     ServeFolder(r.server, out);
-    auto s = RunUpdate({"http://h/update", r.install, false}, {r.server, r.view, r.ui, r.settings, r.shell});
+    auto s = r.serve();
     ASSERT_TRUE(s.ok());
     EXPECT_EQ(s->updated.size(), 3u);
     for (const char* name : {"veldin", "libQuilla.so", "settings.reg"})
@@ -226,28 +435,29 @@ TEST(Publish, FolderRoundTripsThroughAnUpdate) {
     ASSERT_NE(r.settings.find("", "Update Server"), nullptr);
 
     r.server.requested.clear();
-    auto again = RunUpdate({"http://h/update", r.install, false}, {r.server, r.view, r.ui, r.settings, r.shell});
+    auto again = r.serve();
     ASSERT_TRUE(again.ok());
     // Only the settings file, which is always imported, travels again.
     EXPECT_EQ(again->updated, (std::vector<std::string>{"settings.reg"}));
-    EXPECT_EQ(r.server.requested, (std::vector<std::string>{"veldin.ver", "settings.re_"}));
+    EXPECT_EQ(r.server.requested, (std::vector<std::string>{"veldin.ver", "veldin.manifest", "settings.re_"}));
 }
 
 TEST(Publish, KindsCanBeSetAndCollisionsAreRefused) {
     TempDir root;
+    const SigningKey key = SigningKey::Generate();
     fs::create_directories(root / "src");
     WriteFile(root / "src" / "help.html", Bytes("<p>"));
-    auto p = Publish(root / "src", root / "out", {{"help.html", EntryKind::Launch}});
+    auto p = Publish(root / "src", root / "out", key, {{"help.html", EntryKind::Launch}});
     ASSERT_TRUE(p.ok());
     EXPECT_EQ(p->at(0).entry.kind, 3u);
-    EXPECT_FALSE(Publish(root / "src", root / "out2", {{"nothere", EntryKind::Launch}}).ok());
+    EXPECT_FALSE(Publish(root / "src", root / "out2", key, {{"nothere", EntryKind::Launch}}).ok());
 
     WriteFile(root / "src" / "help.htm_", Bytes("other"));
-    auto clash = Publish(root / "src", root / "out3");
+    auto clash = Publish(root / "src", root / "out3", key);
     ASSERT_FALSE(clash.ok());
     EXPECT_EQ(clash.failure().text, std::string(text::kPublishSameName) + "help.htm_");
     EXPECT_FALSE(fs::exists(root / "out3" / "veldin.ver"));
-    EXPECT_FALSE(Publish(root / "missing", root / "out4").ok());
+    EXPECT_FALSE(Publish(root / "missing", root / "out4", key).ok());
 }
 
 } // namespace

@@ -92,8 +92,9 @@ Result<std::vector<std::uint8_t>> HttpDownloader::fetch(std::string_view rawUrl,
         if (answered || (status >= 300 && status < 400)) return; // redirects are followed
         answered = true;
         if (status < 200 || status >= 300) {
-            refused = true; // an error page is not the file
-            reply->abort();
+            // An error page is not the file: it is not kept. The reply is left to end by
+            // itself; aborting it from here makes Qt report its error twice and warn.
+            refused = true;
             return;
         }
         progress.requestSent();
@@ -104,6 +105,7 @@ Result<std::vector<std::uint8_t>> HttpDownloader::fetch(std::string_view rawUrl,
     });
     const auto take = [&] {
         const QByteArray chunk = reply->readAll();
+        if (refused) return;
         body.insert(body.end(), chunk.begin(), chunk.end());
         if (!chunk.isEmpty()) progress.received(body.size());
     };

@@ -1,6 +1,9 @@
-// The update client without its dialog: update [--server URL] [--dir DIR] [--dry-run]
-// [--yes|--no] [--verbose]. Without --dir the installation directory is the launcher's
-// "Main Path"; without --server the base URL is the stored "Update Server".
+// The update client without its dialog: update --console [--server URL] [--dir DIR]
+// [--dry-run] [--yes|--no] [--verbose] [--ca-cert FILE]. Without --dir the installation
+// directory is the launcher's "Main Path"; without --server the base URL is the stored
+// "Update Server".
+#include "update/net/ConsoleMain.h"
+
 #include <QCoreApplication>
 
 #include <iostream>
@@ -14,20 +17,26 @@
 namespace {
 
 constexpr std::string_view kUsage =
-    "Usage: update [--server URL] [--dir DIR] [--dry-run] [--yes|--no] [--verbose]\n"
+    "Usage: update [--server URL] [--dir DIR] [--ca-cert FILE]\n"
+    "       update --console [--server URL] [--dir DIR] [--dry-run] [--yes|--no] [--verbose]\n"
     "\n"
-    "Brings the VELDIN installation up to date from the update server.\n"
-    "  --server URL  base URL of the update folder (default: the stored \"Update Server\")\n"
-    "  --dir DIR     installation directory (default: the launcher's \"Main Path\")\n"
-    "  --dry-run     only show what would be fetched and why\n"
-    "  --yes, --no   answer questions (closing a running VELDIN) without asking\n"
-    "  --verbose     show the download details as well\n";
+    "Brings the VELDIN installation up to date from the update server: in its window,\n"
+    "or with --console on the terminal.\n"
+    "  --server URL    base URL of the update folder (default: the stored \"Update Server\")\n"
+    "  --dir DIR       installation directory (default: the launcher's \"Main Path\")\n"
+    "  --ca-cert FILE  also trust this certificate for https\n"
+    "  --dry-run       only show what would be fetched and why\n"
+    "  --yes, --no     answer questions (closing a running VELDIN) without asking\n"
+    "  --verbose       show the download details as well\n";
 
 } // namespace
 
-int main(int argc, char** argv) {
+namespace veldin::update {
+
+std::string_view UpdateUsage() { return kUsage; }
+
+int ConsoleMain(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    using namespace veldin::update;
     ConsoleOptions o;
     std::optional<std::string> dir;
     for (int i = 1; i < argc; ++i) {
@@ -45,11 +54,14 @@ int main(int argc, char** argv) {
         } else if (a == "--dry-run") {
             o.dryRun = true;
         } else if (a == "--yes") {
-            o.answer = veldin::Answer::Yes;
+            o.answer = Answer::Yes;
         } else if (a == "--no") {
-            o.answer = veldin::Answer::No;
+            o.answer = Answer::No;
         } else if (a == "--verbose") {
             o.verbose = true;
+        } else if (a == "--ca-cert" && i + 1 < argc) {
+            o.download.caCertificates.emplace_back(argv[++i]);
+        } else if (a == "--console") {
         } else {
             std::cerr << "update: unknown option '" << a << "'\n" << kUsage;
             return 2;
@@ -76,3 +88,5 @@ int main(int argc, char** argv) {
     }
     return RunConsoleUpdate(o, *backend, std::cin, std::cout, std::cerr);
 }
+
+} // namespace veldin::update
