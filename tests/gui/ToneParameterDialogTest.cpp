@@ -20,6 +20,7 @@
 #include "core/Geometry.h"
 #include "core/ModuleMessages.h"
 #include "frame/ui/ModuleFrame.h"
+#include "tone/ui/EnvelopeDialog.h"
 #include "tone/ui/ToneParameterDialog.h"
 #include "tone/ui/ToneView.h"
 #include "tests/support/GuiTestApp.h"
@@ -37,8 +38,9 @@ QTreeWidgetItem* Find(QTreeWidget* tree, const char* label) {
 }
 
 void Click(QWidget* w, QPoint at, QEvent::Type type) {
-    QMouseEvent e(type, at, w->mapToGlobal(at), Qt::LeftButton, type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton,
-                  Qt::NoModifier);
+    const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
+    const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
+    QMouseEvent e(type, at, w->mapToGlobal(at), button, held, Qt::NoModifier);
     QApplication::sendEvent(w, &e);
 }
 
@@ -319,6 +321,70 @@ TEST_F(ToneParameterDialogTest, GraphPaintsTheWaveOrTheMessageForRomTones) {
     for (int y = 1; y < 158; ++y) inked += wave.pixel(40, y) != wave.pixel(12, 150);
     EXPECT_GT(inked, 0);
     close(d);
+}
+
+TEST_F(ToneParameterDialogTest, EnvelopeEditorDragsTypesAndAppliesOnlyWithTheDialogsApply) {
+    auto* v = open("demo.s55", "a.s55");
+    ASSERT_NE(v, nullptr);
+    const tone::ToneRecord before = record(v, "SINE A4");
+    for (bool applyTone : {false, true}) {
+        SCOPED_TRACE(applyTone);
+        auto* d = doubleClick(v, "SINE A4");
+        ASSERT_NE(d, nullptr);
+        auto* button = Ctl<QAbstractButton>(d, 1506);
+        button->click();
+        auto* env = d->findChild<quilla::EnvelopeDialog*>();
+        ASSERT_NE(env, nullptr);
+        EXPECT_EQ(env->windowTitle(), QStringLiteral("Envelope Editor"));
+        EXPECT_EQ(env->graph()->accessibleName(), QStringLiteral("Envelope graph"));
+        auto* apply = Ctl<QAbstractButton>(env, 1);
+        EXPECT_FALSE(apply->isEnabled());
+        // Drag the first point 10 pixels up and 5 to the right.
+        ASSERT_FALSE(env->points().empty());
+        const tone::EnvelopePoint p0 = env->points().front();
+        const int level0 = tone::Level(env->envelope(), 0), rate0 = tone::Rate(env->envelope(), 0);
+        const tone::EnvelopeBytes opened = env->envelope();
+        Click(env->graph(), QPoint(p0.x, p0.y), QEvent::MouseButtonPress);
+        Click(env->graph(), QPoint(p0.x + 5, p0.y - 10), QEvent::MouseMove);
+        Click(env->graph(), QPoint(p0.x + 5, p0.y - 10), QEvent::MouseButtonRelease);
+        EXPECT_EQ(tone::Level(env->envelope(), 0), std::min(127, level0 + 10));
+        EXPECT_EQ(tone::Rate(env->envelope(), 0), std::max(1, rate0 - 5));
+        EXPECT_NE(env->envelope(), opened);
+        EXPECT_EQ(Ctl<QLineEdit>(env, 1100)->text(), QString::number(tone::Level(env->envelope(), 0)));
+        EXPECT_TRUE(apply->isEnabled());
+        // A level typed into the end step stays 0; a rate of 0 becomes 1.
+        const int end = tone::EndPoint(env->envelope());
+        Enter(Ctl<QLineEdit>(env, 1100 + 2 * end), QStringLiteral("99"));
+        EXPECT_EQ(Ctl<QLineEdit>(env, 1100 + 2 * end)->text(), QStringLiteral("0"));
+        Enter(Ctl<QLineEdit>(env, 1101), QStringLiteral("0"));
+        EXPECT_EQ(tone::Rate(env->envelope(), 0), 1);
+        // Presets: stored, changed, loaded back; one never stored changes nothing.
+        const tone::EnvelopeBytes kept = env->envelope();
+        Ctl<QAbstractButton>(env, 1201)->click(); // Store Preset 1
+        Enter(Ctl<QLineEdit>(env, 1102), QStringLiteral("3"));
+        EXPECT_NE(env->envelope(), kept);
+        Ctl<QAbstractButton>(env, 1200)->click(); // Load Preset 1
+        EXPECT_EQ(env->envelope(), kept);
+        Ctl<QAbstractButton>(env, 1204)->click(); // Load Preset 3, never stored
+        EXPECT_EQ(env->envelope(), kept);
+        apply->click();
+        EXPECT_FALSE(apply->isEnabled());
+        EXPECT_TRUE(std::equal(kept.begin(), kept.end(), d->working().tvaEnvelope().begin()));
+        env->reject();
+        EXPECT_FALSE(button->isChecked());
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        if (!applyTone) {
+            d->reject(); // Cancel after an envelope edit: nothing changes
+            EXPECT_EQ(record(v, "SINE A4"), before);
+            EXPECT_FALSE(frame->action(kUndo)->isEnabled());
+            QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            continue;
+        }
+        Ctl<QAbstractButton>(d, 1100)->click();
+        const tone::ToneRecord after = record(v, "SINE A4");
+        EXPECT_TRUE(std::equal(kept.begin(), kept.end(), after.tvaEnvelope().begin()));
+        EXPECT_TRUE(std::equal(before.tvfEnvelope().begin(), before.tvfEnvelope().end(), after.tvfEnvelope().begin()));
+    }
 }
 
 } // namespace

@@ -15,6 +15,8 @@
 #include <QVBoxLayout>
 #include <cmath>
 
+#include "tone/ui/EnvelopeDialog.h"
+
 namespace veldin::quilla {
 namespace {
 
@@ -194,6 +196,7 @@ QWidget* ToneParameterDialog::buildGraph() {
     scroll_ = new QSlider(Qt::Horizontal, box);
     scroll_->setObjectName(Id(2000));
     scroll_->setAccessibleName(QStringLiteral("Graph position"));
+    scroll_->setFixedWidth(tone::kGraphWidth);
     grid->addWidget(scroll_, 1, 0);
     auto* zoomLabel = new QLabel(QStringLiteral("Zoom"), box);
     zoom_ = new QSlider(Qt::Vertical, box);
@@ -208,6 +211,7 @@ QWidget* ToneParameterDialog::buildGraph() {
     zoomColumn->addWidget(zoomLabel, 0, Qt::AlignHCenter);
     zoomColumn->addWidget(zoom_, 1, Qt::AlignHCenter);
     grid->addLayout(zoomColumn, 0, 1);
+    grid->setColumnStretch(2, 1);
     connect(zoom_, &QSlider::valueChanged, this, [this] { rebuildGraph(); });
     connect(scroll_, &QSlider::valueChanged, this, [this](int c) { scrollTo(c); });
     return box;
@@ -310,6 +314,17 @@ QWidget* ToneParameterDialog::buildGroup(const QString& title, int firstId, int 
         b->setAccessibleName(Q(c.label));
         checks_[static_cast<std::size_t>(&c - checks.data())] = b;
         side->addWidget(b);
+    }
+    // The envelope of the TVF (bytes 107-124) or the TVA (51-68) in the envelope editor.
+    if (firstId == 1400 || firstId == 1500) {
+        auto* env = new QPushButton(QStringLiteral("Envelope"), box);
+        env->setObjectName(Id(firstId == 1400 ? 1408 : 1506));
+        env->setAccessibleName(title + QStringLiteral(" Envelope"));
+        env->setCheckable(true);
+        env->setAutoDefault(false);
+        const std::size_t offset = firstId == 1400 ? 107 : 51;
+        connect(env, &QPushButton::clicked, this, [this, env, offset] { editEnvelope(env, offset); });
+        side->addWidget(env);
     }
     const auto combos = tone::ParameterCombos();
     for (const tone::ComboControl& c : combos.subspan(1)) {
@@ -415,6 +430,14 @@ void ToneParameterDialog::rebuildMarkers() {
 }
 
 void ToneParameterDialog::scrollTo(int column) { graphWidget_->show(samples_ ? &graph_ : nullptr, column); }
+
+EnvelopeDialog* ToneParameterDialog::editEnvelope(QPushButton* button, std::size_t offset) {
+    auto* d = new EnvelopeDialog(std::span<std::uint8_t, 18>(working_.bytes().data() + offset, 18), this);
+    d->setAttribute(Qt::WA_DeleteOnClose);
+    connect(d, &QDialog::finished, button, [button] { button->setChecked(false); });
+    d->open();
+    return d;
+}
 
 void ToneParameterDialog::apply() {
     tone::ParameterValues v;

@@ -37,6 +37,8 @@ private:
     int scroll_ = 0;
 };
 
+class EnvelopeDialog;
+
 class ToneParameterDialog final : public QDialog {
 public:
     // `samples`: the tone's whole wave, absent when the image does not hold it;
@@ -64,6 +66,8 @@ private:
     void rebuildMarkers();
     void scrollTo(int column);
     tone::LoopPoints typedPoints() const;
+    // Opens the envelope editor on the envelope at `offset` of the working record.
+    EnvelopeDialog* editEnvelope(QPushButton* button, std::size_t offset);
     void apply();
 
     tone::ToneRecord working_;
