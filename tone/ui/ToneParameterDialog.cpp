@@ -5,6 +5,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -134,8 +135,9 @@ void WaveGraphWidget::paintEvent(QPaintEvent*) {
 }
 
 ToneParameterDialog::ToneParameterDialog(const tone::ToneRecord& record, std::optional<std::vector<std::uint16_t>> samples,
-                                         std::int64_t waveLength, bool s50, QWidget* parent)
-    : QDialog(parent), working_(record), result_(record), samples_(std::move(samples)), waveLength_(waveLength), s50_(s50) {
+                                         std::int64_t waveLength, bool s50, PlaybackDevice output, QWidget* parent)
+    : QDialog(parent), working_(record), result_(record), samples_(std::move(samples)), waveLength_(waveLength), s50_(s50),
+      output_(std::move(output)) {
     setObjectName(QStringLiteral("dlg902"));
     setWindowTitle(Q(record.displayName()));
     sliders_.resize(tone::ParameterSliders().size());
@@ -160,8 +162,14 @@ ToneParameterDialog::ToneParameterDialog(const tone::ToneRecord& record, std::op
         buttons->addWidget(b);
         return b;
     };
-    QPushButton* play = button(QStringLiteral("Play"), 1);
-    play->setEnabled(false);
+    play_ = button(QStringLiteral("Play"), 1);
+    play_->setCheckable(true); // pressed while the tone sounds
+    player_ = new TonePlayer(this);
+    player_->stopped = [this] { play_->setChecked(false); };
+    if (!samples_) output_ = {std::nullopt, QStringLiteral("The disk image holds no wave for this tone.")};
+    play_->setEnabled(output_.device.has_value());
+    play_->setToolTip(output_.why);
+    connect(play_, &QPushButton::clicked, this, [this] { togglePlay(); });
     buttons->addStretch();
     connect(button(QStringLiteral("Apply"), 1100), &QPushButton::clicked, this, [this] { apply(); });
     connect(button(QStringLiteral("Cancel"), 2), &QPushButton::clicked, this, &QDialog::reject);
@@ -437,6 +445,21 @@ EnvelopeDialog* ToneParameterDialog::editEnvelope(QPushButton* button, std::size
     connect(d, &QDialog::finished, button, [button] { button->setChecked(false); });
     d->open();
     return d;
+}
+
+void ToneParameterDialog::togglePlay() {
+    if (player_->playing()) return player_->stop();
+    // The values being edited, before Apply.
+    const tone::LoopPoints p = tone::ConfirmPoint(typedPoints(), tone::PointField::End, typedPoints().end, waveLength_);
+    const tone::PlayRegion region{p.start, p.loop, p.end, std::max(0, combos_[0]->currentIndex())};
+    const bool on = samples_ && output_.device &&
+                    player_->play(tone::SignedSamples(*samples_), region, working_.rate(), *output_.device);
+    play_->setChecked(on);
+}
+
+void ToneParameterDialog::keyPressEvent(QKeyEvent* e) {
+    if (e->key() == Qt::Key_Escape && player_->playing()) return player_->stop();
+    QDialog::keyPressEvent(e);
 }
 
 void ToneParameterDialog::apply() {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "tone/ToneParameters.h"
+#include "tone/ui/TonePlayer.h"
 
 class QAbstractButton;
 class QCheckBox;
@@ -42,9 +43,9 @@ class EnvelopeDialog;
 class ToneParameterDialog final : public QDialog {
 public:
     // `samples`: the tone's whole wave, absent when the image does not hold it;
-    // `waveLength`: the bound of End.
+    // `waveLength`: the bound of End; `output`: where Play plays.
     ToneParameterDialog(const tone::ToneRecord& record, std::optional<std::vector<std::uint16_t>> samples,
-                        std::int64_t waveLength, bool s50, QWidget* parent);
+                        std::int64_t waveLength, bool s50, PlaybackDevice output, QWidget* parent);
 
     // The record "Apply" read back from the controls.
     const tone::ToneRecord& result() const { return result_; }
@@ -52,6 +53,11 @@ public:
     tone::ToneRecord& working() { return working_; }
     const tone::WaveGraph& graph() const { return graph_; }
     WaveGraphWidget* graphWidget() const { return graphWidget_; }
+    TonePlayer* player() const { return player_; }
+
+protected:
+    // Escape stops playing first; pressed again it closes.
+    void keyPressEvent(QKeyEvent* e) override;
 
 private:
     QWidget* buildGraph();
@@ -69,6 +75,7 @@ private:
     // Opens the envelope editor on the envelope at `offset` of the working record.
     EnvelopeDialog* editEnvelope(QPushButton* button, std::size_t offset);
     void apply();
+    void togglePlay();
 
     tone::ToneRecord working_;
     tone::ToneRecord result_;
@@ -86,6 +93,9 @@ private:
     std::vector<QAbstractButton*> checks_; // in the order of tone::ParameterChecks()
     std::vector<QComboBox*> combos_;   // in the order of tone::ParameterCombos()
     bool moving_ = false;              // a slider moved by its edit box
+    PlaybackDevice output_;
+    TonePlayer* player_ = nullptr;
+    QPushButton* play_ = nullptr;
 };
 
 } // namespace veldin::quilla

@@ -242,7 +242,8 @@ ToneParameterDialog* ToneView::editParameters() {
             length = static_cast<std::int64_t>(w->samples.size());
             samples = std::move(w->samples);
         }
-    auto* d = new ToneParameterDialog(*record, std::move(samples), length, doc_.definition().family() == "S-50", this);
+    auto* d = new ToneParameterDialog(*record, std::move(samples), length, doc_.definition().family() == "S-50",
+                                      ChoosePlaybackDevice(*settings_), this);
     d->setAttribute(Qt::WA_DeleteOnClose);
     const tone::ToneRef ref = sel.ref;
     const tone::TreeItem* parent = editor_->tree().item(sel.parent);
