@@ -15,6 +15,8 @@ PACKAGES=(
   # the update tests serve a folder with python3's http.server and make a certificate
   python3 openssl
   libsoxr-dev
+  # hearing a tone, and its test: a PulseAudio server of its own with a null sink
+  qt6-multimedia-dev pulseaudio pulseaudio-utils
   sndfile-programs sox
   mtools python3-mido midicsv
   # text in the windows that the offscreen platform renders (screenshots, GUI tests)

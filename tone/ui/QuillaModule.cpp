@@ -11,6 +11,7 @@
 #include "frame/ui/ModuleFrame.h"
 #include "platform/AudioOutputs.h"
 #include "platform/QtSettingsStore.h"
+#include "tone/ui/TonePlayer.h"
 #include "tone/ui/TonePreferences.h"
 #include "tone/ui/ToneView.h"
 
@@ -47,7 +48,7 @@ extern "C" __attribute__((visibility("default"))) int StartEd(veldin::bus::Handl
         // Without a launcher the frame is the program.
         if (launcher == 0) QCoreApplication::quit();
     });
-    if (!frame->start(g_store.get(), veldin::quilla::ToneSettingsSpec(g_settings, veldin::AudioOutputs()))) {
+    if (!frame->start(g_store.get(), veldin::quilla::ToneSettingsSpec(g_settings, veldin::quilla::PlaybackDeviceNames()))) {
         // Settings that cannot be used: the message was shown; the frame goes again and
         // the launcher hears that it closed.
         QTimer::singleShot(0, frame, [frame] { frame->close(); });

@@ -22,6 +22,7 @@
 #include <fstream>
 
 #include "frame/ui/MemoDialog.h"
+#include "tone/ui/ToneParameterDialog.h"
 #include "tone/ToneFile.h"
 #include "tone/WaveExport.h"
 #include "tone/WaveImport.h"
@@ -221,6 +222,7 @@ ToneView::ToneView(Document& doc, ui::ModuleFrame& frame, QWidget* parent, std::
     tree_->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
     connect(tree_, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* it) { labelEdited(it); });
     tree_->installEventFilter(this);
+    connect(tree_, &QTreeWidget::itemDoubleClicked, this, [this] { editParameters(); });
     tree_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(tree_, &QTreeWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { frame_.contextMenu()->popup(tree_->viewport()->mapToGlobal(at)); });
@@ -299,6 +301,35 @@ ui::MemoDialog* ToneView::editMemo() {
     d->setAttribute(Qt::WA_DeleteOnClose);
     connect(d, &QDialog::accepted, this, [this] {
         showMemo();
+        frame_.updateCommands();
+    });
+    d->open();
+    return d;
+}
+
+ToneParameterDialog* ToneView::editParameters() {
+    const tone::ToneSelection& sel = editor_->selection();
+    const auto record = editor_->areas().find(sel.ref);
+    if (!sel.ref.isTone() || !record) return nullptr;
+    // The graph shows the whole wave, also for a subtone; the second tone area's waves
+    // are not in the image, and End of such a tone is held within its segments.
+    std::optional<std::vector<std::uint16_t>> samples;
+    std::int64_t length = static_cast<std::int64_t>(record->segmentCount()) * 12288;
+    if (sel.ref.area() == tone::Area::Ram)
+        if (auto w = tone::BuildToneWave(toneDoc_, editor_->areas(), sel.ref, {false, false, false, true})) {
+            length = static_cast<std::int64_t>(w->samples.size());
+            samples = std::move(w->samples);
+        }
+    auto* d = new ToneParameterDialog(*record, std::move(samples), length, doc_.definition().family() == "S-50",
+                                      ChoosePlaybackDevice(*settings_), this);
+    d->setAttribute(Qt::WA_DeleteOnClose);
+    const tone::ToneRef ref = sel.ref;
+    const tone::TreeItem* parent = editor_->tree().item(sel.parent);
+    const tone::ToneRef parentRef = parent ? parent->value : tone::kNoTone;
+    connect(d, &QDialog::accepted, this, [this, d, ref, parentRef] {
+        editor_->clearEvents();
+        if (auto st = editor_->changeToneDetails(tone::kCmdChange, ref, parentRef, d->result()); !st) report(st.failure());
+        followEvents();
         frame_.updateCommands();
     });
     d->open();

@@ -23,6 +23,8 @@ class MemoDialog;
 
 namespace veldin::quilla {
 
+class ToneParameterDialog;
+
 class ToneView final : public ui::DocumentView {
 public:
     // `expansion`: the module's note of the groups' expansion (bits of
@@ -43,6 +45,9 @@ public:
     // Opens the memo editor (window-modal) and returns it.
     ui::MemoDialog* editMemo();
     QPushButton* editMemoButton() const { return editMemo_; }
+    // Opens the parameter dialog on the selected tone (window-modal) and returns it;
+    // null when no tone is selected.
+    ToneParameterDialog* editParameters();
 
     QTreeWidget* tree() const { return tree_; }
     const tone::ToneEditor* editor() const { return editor_.get(); }
