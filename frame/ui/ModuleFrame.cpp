@@ -237,7 +237,7 @@ void ModuleFrame::openHelp() {
 }
 
 void ModuleFrame::buildMenus() {
-    for (const Menu& m : MainMenu()) {
+    for (const Menu& m : *identity_.menus->menu) {
         QMenu* menu = menuBar()->addMenu(Q(m.title));
         menu->setObjectName(Q(m.title).remove('&'));
         if (m.title == "&Window") windowMenu_ = menu;
@@ -266,9 +266,9 @@ void ModuleFrame::buildMenus() {
     if (auto* more = menuBar()->findChild<QToolButton*>(QStringLiteral("qt_menubar_ext_button")))
         more->setAccessibleName(QStringLiteral("More menus"));
     contextMenu_ = new QMenu(this);
-    for (int id : ContextMenuCommands()) {
+    for (int id : *identity_.menus->contextMenu) {
         if (id == kSeparator) contextMenu_->addSeparator();
-        else contextMenu_->addAction(actions_[id]);
+        else if (QAction* a = action(id)) contextMenu_->addAction(a);
     }
 }
 
@@ -282,7 +282,9 @@ void ModuleFrame::buildToolBar() {
             bar->addSeparator();
             continue;
         }
-        QAction* a = actions_[id];
+        if (id == kSendToPatch) id = identity_.menus->sendToSound;
+        QAction* a = action(id);
+        if (!a) continue;
         a->setIcon(ToolIcon(ToolBarImage(id)));
         bar->addAction(a);
     }
@@ -344,12 +346,14 @@ void ModuleFrame::updateCommands() {
     Document* doc = activeDocument();
     DocumentState state;
     if (doc) state = {&doc->definition(), doc->canUndo(), doc->canRedo()};
-    std::set<int> on = EnabledDocumentCommands(state);
+    std::set<int> on = EnabledDocumentCommands(state, identity_.menus->sendToSound);
     if (DocumentWindow* w = activeWindow(); w && w->view()) {
         std::set<int> sel = w->view()->selectionCommands();
         on.insert(sel.begin(), sel.end());
     }
-    for (int id : DocumentCommands())
+    std::set<int> switched = DocumentCommands();
+    switched.insert(identity_.menus->sendToSound);
+    for (int id : switched)
         if (QAction* a = action(id)) a->setEnabled(on.count(id) != 0);
     for (int id : {kImportFloppy, kFormatFloppy})
         if (QAction* a = action(id)) a->setEnabled(!floppyBusy_);
@@ -530,6 +534,7 @@ void ModuleFrame::runCommand(int id) {
     case kExit: close(); break;
     case kSendToPatch: sendTo(msg::kPatchEditor); break;
     case kSendToMidi: sendTo(msg::kMidiEditor); break;
+    case kSendToTone: sendTo(msg::kToneEditor); break;
     case kUndo: undoRedo(true); break;
     case kRedo: undoRedo(false); break;
     case kTile: mdi_->tileSubWindows(); break;

@@ -68,6 +68,7 @@ struct ModuleIdentity {
     std::string programName; // "Tone Editor"
     std::uint32_t code = 0;  // 17
     std::string helpFile;    // "Quilla.html", in the main directory
+    const frame::ModuleMenus* menus = &frame::ToneEditorMenus();
 };
 
 // What a module hands its frame about its settings: the subkey and table, the struct
