@@ -107,6 +107,7 @@ PatchView::PatchView(Document& doc, ui::ModuleFrame& frame, QWidget* parent, con
         editor_->select(it->data(0, kRoleId).toInt());
         showPanel();
     });
+    keys_ = new KeyStripView(this);
     tree_->installEventFilter(this);
     tree_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(tree_, &QTreeWidget::customContextMenuRequested, this,
@@ -177,19 +178,33 @@ void PatchView::showPanel() {
     const patch::PatchSelection& sel = editor_->selection();
     panel_->setInfo(sel.panel);
     frame_.statusPart(0)->setText(Q(sel.status));
+    showKeyStrip();
+}
+
+void PatchView::showKeyStrip() {
+    // A tone item shows the keyboard of the patch it belongs to.
+    const patch::PatchSelection& sel = editor_->selection();
+    patch::PatchRef ref = sel.value;
+    if (const patch::TreeItem* parent = editor_->tree().item(sel.parent); ref.isTone() && parent) ref = parent->value;
+    const patch::PatchArea* area = editor_->areas().patches();
+    if (ref.isPatch() && area) keys_->show(patch::MakeKeyStrip(area->record(ref.position())), editor_->areas());
+    else keys_->clear();
 }
 
 void PatchView::documentClosing() { frame_.statusPart(0)->clear(); }
 
 void PatchView::layoutPanel() {
     panel_->layout();
-    if (tree_) tree_->setGeometry(panel_->width() + 4, 2, width() - panel_->width() - 4, height() - 2);
+    if (!tree_) return;
+    const int x = panel_->width() + 4, w = width() - x, stripH = keys_->sizeHint().height();
+    tree_->setGeometry(x, 2, w, height() - stripH - 4);
+    keys_->setGeometry(x, height() - stripH - 2, w, stripH);
 }
 
 QSize PatchView::minimumSizeHint() const {
     // The whole panel and a tree wide enough for a patch's name under its tones.
     return QSize(panel_->width() + (tree_ ? 4 + fontMetrics().horizontalAdvance(QStringLiteral("WWWWWWWWWWWW")) + 60 : 2),
-                 panel_->bottom() + 2);
+                 std::max(panel_->bottom(), tree_ ? keys_->sizeHint().height() + 120 : 0) + 2);
 }
 
 void PatchView::resizeEvent(QResizeEvent*) { layoutPanel(); }

@@ -11,6 +11,7 @@
 #include "frame/ui/DiskPanel.h"
 #include "frame/ui/ModuleFrame.h"
 #include "patch/PatchEditor.h"
+#include "patch/ui/KeyStripView.h"
 #include "tone/DocumentAdapter.h"
 
 namespace veldin::brisko {
@@ -34,6 +35,8 @@ public:
     // Null for an image without a patch area.
     QTreeWidget* tree() const { return tree_; }
     const patch::PatchEditor* editor() const { return editor_.get(); }
+    // The keyboard of the selected patch, under the tree.
+    KeyStripView* keyStrip() const { return keys_; }
     void setMapperFactory(MapperFactory f) { mappers_ = std::move(f); }
 
 protected:
@@ -50,6 +53,7 @@ private:
     QTreeWidgetItem* widgetItemOf(patch::ItemId id) const;
     void selectionChanged();
     void showPanel();
+    void showKeyStrip();
     void deletePatch();
     void loadPatch();
     void savePatch();
@@ -63,6 +67,7 @@ private:
     std::unique_ptr<ui::DiskPanel> panel_;
     std::unique_ptr<patch::PatchEditor> editor_;
     QTreeWidget* tree_ = nullptr;
+    KeyStripView* keys_ = nullptr;
     bool filling_ = false;
     PatchEditorSettings defaults_;
     const PatchEditorSettings* settings_ = &defaults_;

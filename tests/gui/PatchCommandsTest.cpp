@@ -204,6 +204,47 @@ TEST_F(PatchCommandsTest, WindowShowsTheTreeThePanelLinesAndTheFreePositions) {
     EXPECT_EQ(v->panel().memoText()->text().left(12), QStringLiteral("VELDIN DEMO "));
 }
 
+TEST_F(PatchCommandsTest, KeyStripShowsBothMapsOfAVelocitySwitchAndNamesTheHoveredKey) {
+    frame->show();
+    auto* v = openDemo("a.s55");
+    ASSERT_NE(v, nullptr);
+    QApplication::processEvents();
+    brisko::KeyStripView* keys = v->keyStrip();
+    EXPECT_TRUE(keys->strip().empty()) << "nothing selected: no keyboard";
+    EXPECT_GT(keys->y(), v->tree()->geometry().bottom());
+    struct Case {
+        QTreeWidgetItem* item;
+        int rows;
+        std::vector<std::uint8_t> tones; // by colour, in order
+        QString low, high;               // hover texts over the first and last key of row 1
+    };
+    const int rowH = (keys->sizeHint().height() - 6) / 2;
+    const Case cases[] = {
+        {Item(v->tree(), "SINE/SAW VSW"), 2, {0, 2}, "C-0  SINE A4  (map 1)", "C-9  SINE A4  (map 1)"},
+        {Item(v->tree(), "SINE/SAW VSW", "SINE A4"), 2, {0, 2}, "C-0  SINE A4  (map 1)", "C-9  SINE A4  (map 1)"},
+        {Item(v->tree(), "SPLIT 3 WAY"), 1, {1, 2, 0}, "C-0  SINE LO ", "C-9  SINE A4 "},
+    };
+    for (const Case& c : cases) {
+        select(v, c.item);
+        const patch::KeyStrip& s = keys->strip();
+        EXPECT_EQ(s.rows, c.rows);
+        EXPECT_EQ(s.tones, c.tones);
+        EXPECT_EQ(s.firstKey, patch::kFirstMapKey);
+        const int y = keys->sizeHint().height() / 4;
+        EXPECT_EQ(keys->textAt(QPoint(3, y + 10)), c.low);
+        EXPECT_EQ(keys->textAt(QPoint(keys->width() - 4, 2 + rowH - 3)), c.high);
+    }
+    // The velocity switch: every key of row 1 plays SINE A4, of row 2 SAW C3, each in
+    // its own colour.
+    select(v, Item(v->tree(), "SINE/SAW VSW"));
+    EXPECT_TRUE(keys->textAt(QPoint(keys->width() / 2, 2 + rowH + 2 + rowH - 3)).endsWith(QStringLiteral("SAW C3   (map 2)")));
+    EXPECT_NE(brisko::KeyStripView::ToneColour(keys->strip().colourAt(0, 60), false),
+              brisko::KeyStripView::ToneColour(keys->strip().colourAt(1, 60), false));
+    select(v, Root(v->tree()));
+    EXPECT_TRUE(keys->strip().empty());
+    EXPECT_TRUE(keys->textAt(QPoint(3, 10)).isEmpty());
+}
+
 TEST_F(PatchCommandsTest, MenusAreThePatchEditorsAndFollowTheSelection) {
     auto* v = openDemo("a.s55");
     ASSERT_NE(v, nullptr);
