@@ -43,9 +43,12 @@ QColor KeyStripView::ToneColour(int index, bool black) {
     return black ? c.darker(160) : c.lighter(150);
 }
 
-int KeyStripView::rowHeight() const { return std::max(28, fontMetrics().height() * 2); }
+int KeyStripView::rowHeight() const {
+    // The rows share the strip's height: one row of a single map is twice as tall.
+    return std::max(8, (height() - 4 - 2 * (strip_.rows - 1)) / std::max(1, strip_.rows));
+}
 
-QSize KeyStripView::sizeHint() const { return QSize(200, 2 * rowHeight() + 6); }
+QSize KeyStripView::sizeHint() const { return QSize(200, 4 * std::max(14, fontMetrics().height()) + 6); }
 
 int KeyStripView::whiteKeys() const {
     int n = 0;
