@@ -1,6 +1,9 @@
 #include "patch/ui/PatchView.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QLabel>
 #include <QMenu>
 #include <QPainter>
@@ -213,8 +216,10 @@ std::set<int> PatchView::selectionCommands() const {
     if (!tree_) return {};
     // Delete asks first and then says why a node that is not a patch cannot go; Save
     // Patch does nothing for the root and refuses a tone.
-    std::set<int> on = {kDelete, kLoadTone};
+    // Paste takes whatever the clipboard holds and says when it is no patch.
+    std::set<int> on = {kDelete, kLoadTone, kPaste};
     if (!editor_->selection().value.isRoot()) on.insert(kSaveTone);
+    if (editor_->selection().value.isPatch()) on.insert({kCopy, kCut});
     return on;
 }
 
@@ -224,6 +229,9 @@ bool PatchView::runCommand(int id) {
     case kDelete: deletePatch(); return true;
     case kLoadTone: loadPatch(); return true;
     case kSaveTone: savePatch(); return true;
+    case kCopy: copyPatch(); return true;
+    case kCut: cutPatch(); return true;
+    case kPaste: pastePatch(); return true;
     default: return false;
     }
 }
@@ -256,10 +264,42 @@ void PatchView::loadPatch() {
     const auto bytes = ReadFileBytes(choice->path.toStdString());
     // The message carries no icon.
     if (!bytes) return report(Fail(ptext::kCantOpenFile, Icon::None));
+    loadBytes(*bytes);
+}
+
+void PatchView::loadBytes(std::span<const std::uint8_t> bytes) {
     auto mapper = mappers_(this);
-    auto loaded = editor_->loadPatch(*bytes, *mapper);
+    auto loaded = editor_->loadPatch(bytes, *mapper);
     if (!loaded) return report(loaded.failure());
     follow();
+}
+
+void PatchView::copyPatch() {
+    auto file = editor_->savePatch();
+    if (!file || !*file) return;
+    const std::vector<std::uint8_t> bytes = patch::PatchFileBytes(**file);
+    auto* data = new QMimeData;
+    data->setData(QLatin1String(kPatchMimeType),
+                  QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size())));
+    QApplication::clipboard()->setMimeData(data);
+}
+
+void PatchView::cutPatch() {
+    // The patch goes to the clipboard and from the image in one undo step, unasked: it
+    // can be pasted back.
+    copyPatch();
+    if (auto st = editor_->deleteSelectedConfirmed(); !st) report(st.failure());
+    follow();
+}
+
+void PatchView::pastePatch() {
+    // The clipboard's patch is loaded as Load Patch loads a file; anything else is no
+    // patch file and changes nothing.
+    if (editor_->selection().freePositions == 0) return report(Fail(ptext::kNoFreePatchPosition, Icon::Information));
+    const QMimeData* data = QApplication::clipboard()->mimeData();
+    const QByteArray bytes = data ? data->data(QLatin1String(kPatchMimeType)) : QByteArray();
+    if (bytes.isEmpty()) return report(Fail(ptext::kNotRpat));
+    loadBytes(std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()), static_cast<std::size_t>(bytes.size())));
 }
 
 void PatchView::savePatch() {
@@ -310,11 +350,19 @@ void PatchView::stepDone(const StepResult& step, bool undo) {
 }
 
 bool PatchView::eventFilter(QObject* watched, QEvent* e) {
-    // The Delete key in the tree is Edit -> Delete, when that is enabled.
-    if (watched == tree_ && e->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(e)->key() == Qt::Key_Delete &&
-        static_cast<QKeyEvent*>(e)->modifiers() == Qt::NoModifier) {
-        if (QAction* a = frame_.action(kDelete); a && a->isEnabled()) frame_.runCommand(kDelete);
-        return true;
+    // Delete, Ctrl+C, Ctrl+X and Ctrl+V in the tree are the Edit menu's commands, when
+    // they are enabled (a label being edited has the keys to itself).
+    if (watched == tree_ && e->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(e);
+        int id = 0;
+        if (key->key() == Qt::Key_Delete && key->modifiers() == Qt::NoModifier) id = kDelete;
+        else if (key->matches(QKeySequence::Copy)) id = kCopy;
+        else if (key->matches(QKeySequence::Cut)) id = kCut;
+        else if (key->matches(QKeySequence::Paste)) id = kPaste;
+        if (id != 0) {
+            if (QAction* a = frame_.action(id); a && a->isEnabled()) frame_.runCommand(id);
+            return true;
+        }
     }
     return ui::DocumentView::eventFilter(watched, e);
 }

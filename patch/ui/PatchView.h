@@ -16,6 +16,9 @@
 
 namespace veldin::brisko {
 
+// The clipboard type of a copied patch: the bytes Save Patch writes.
+inline constexpr const char* kPatchMimeType = "application/x-veldin-patch";
+
 // Answers the missing-tone question of a Load Patch; the window's own shows the dialog.
 using MapperFactory = std::function<std::unique_ptr<patch::ToneMapper>(QWidget* parent)>;
 
@@ -57,6 +60,11 @@ private:
     void deletePatch();
     void loadPatch();
     void savePatch();
+    void copyPatch();
+    void cutPatch();
+    void pastePatch();
+    // Loads patch file bytes (a file's or the clipboard's) into the first free position.
+    void loadBytes(std::span<const std::uint8_t> bytes);
     void labelEdited(QTreeWidgetItem* item);
     void report(const Failure& f);
     QString patchDirectory() const;

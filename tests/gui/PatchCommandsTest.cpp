@@ -8,6 +8,8 @@
 #include <QAccessible>
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
+#include <QMimeData>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -431,6 +433,74 @@ TEST_F(PatchCommandsTest, RenameByLabelEditKeepsTwelveCharactersZeroFilled) {
     EXPECT_EQ(it->text(0), QStringLiteral("SPLIT 3 WAY "));
     run(kRedo);
     EXPECT_EQ(it->text(0), QStringLiteral("ABCDEFGHIJKL"));
+}
+
+TEST_F(PatchCommandsTest, CopyAndPasteCarryAPatchToAnotherImageAsItsFileDoes) {
+    auto* from = openDemo("a.s55");
+    ASSERT_NE(from, nullptr);
+    const auto split = keyNames(from, 0);
+    const auto pat = test::ReadFile(savedPatch(from, "SPLIT 3 WAY", "split.pat"));
+    for (QTreeWidgetItem* it : {Root(from->tree()), Item(from->tree(), "SPLIT 3 WAY", "SAW C3")}) {
+        select(from, it);
+        EXPECT_FALSE(frame->action(kCopy)->isEnabled() || frame->action(kCut)->isEnabled()) << "only a patch is copied";
+    }
+    select(from, Item(from->tree(), "SPLIT 3 WAY"));
+    QKeyEvent copy(QEvent::KeyPress, Qt::Key_C, Qt::ControlModifier);
+    QApplication::sendEvent(from->tree(), &copy);
+    const QByteArray clip = QApplication::clipboard()->mimeData()->data(QLatin1String(brisko::kPatchMimeType));
+    EXPECT_EQ(std::vector<std::uint8_t>(clip.begin(), clip.end()), pat) << "the bytes Save Patch writes";
+
+    auto* to = open(imageWithTones("moved.s55", {"SAW C3", "SINE A4"}));
+    ASSERT_NE(to, nullptr);
+    QKeyEvent paste(QEvent::KeyPress, Qt::Key_V, Qt::ControlModifier);
+    QApplication::sendEvent(to->tree(), &paste);
+    EXPECT_TRUE(ui.shown().empty());
+    EXPECT_EQ(PatchLabels(to->tree()), QStringList({"SPLIT 3 WAY "}));
+    EXPECT_EQ(keyNames(to, 0), split);
+    run(kUndo);
+    EXPECT_EQ(Root(to->tree())->childCount(), 0);
+    EXPECT_FALSE(frame->action(kUndo)->isEnabled()) << "one undo step";
+
+    // Foreign data on the clipboard is no patch: the fixed message, nothing changes.
+    struct Case {
+        const char* name;
+        std::function<QMimeData*()> data;
+        std::string_view message;
+    };
+    const Case cases[] = {
+        {"text", [] { auto* d = new QMimeData; d->setText(QStringLiteral("RPAT and more")); return d; }, ptext::kNotRpat},
+        {"cut short", [&] { auto* d = new QMimeData; d->setData(QLatin1String(brisko::kPatchMimeType), clip.left(300)); return d; },
+         ptext::kPatchFileShort},
+        {"not rpat", [] { auto* d = new QMimeData; d->setData(QLatin1String(brisko::kPatchMimeType), QByteArray(400, 'x')); return d; },
+         ptext::kNotRpat},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QApplication::clipboard()->setMimeData(c.data());
+        ui.clear();
+        run(kPaste);
+        ASSERT_EQ(ui.shown().size(), 1u);
+        EXPECT_EQ(ui.shown()[0].text, c.message);
+        EXPECT_EQ(Root(to->tree())->childCount(), 0);
+        EXPECT_FALSE(frame->action(kUndo)->isEnabled());
+    }
+}
+
+TEST_F(PatchCommandsTest, CutTakesThePatchAwayInOneStepAndPasteBringsItBack) {
+    auto* v = openDemo("a.s55");
+    ASSERT_NE(v, nullptr);
+    const auto kept = record(1);
+    select(v, Item(v->tree(), "SINE/SAW VSW"));
+    run(kCut);
+    EXPECT_TRUE(ui.shown().empty()) << "Cut does not ask";
+    EXPECT_EQ(record(1), std::vector<std::uint8_t>(256, 0));
+    EXPECT_EQ(PatchLabels(v->tree()), QStringList({"SPLIT 3 WAY "}));
+    run(kPaste);
+    EXPECT_EQ(record(1), kept) << "back in the first free position";
+    run(kUndo);
+    run(kUndo);
+    EXPECT_EQ(record(1), kept);
+    EXPECT_FALSE(frame->action(kUndo)->isEnabled());
 }
 
 TEST_F(PatchCommandsTest, MissingToneIsMappedKeptOrTheLoadCancelled) {
