@@ -19,6 +19,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTimer>
 #include <QTreeWidget>
 
@@ -34,6 +35,7 @@
 #include "patch/ui/PatchPreferences.h"
 #include "patch/ui/PatchView.h"
 #include "tests/cli/CliRun.h"
+#include "tests/support/GuiChecks.h"
 #include "tests/support/GuiTestApp.h"
 #include "tests/support/TestSupport.h"
 #include "tone/ui/ToneView.h"
@@ -641,25 +643,17 @@ TEST_F(PatchCommandsTest, NoTextIsCutAndEveryControlIsNamed) {
         auto* v = openDemo("f" + std::to_string(n++) + ".s55");
         ASSERT_NE(v, nullptr);
         QApplication::processEvents();
-        const QFontMetrics fm(v->font());
         for (QTreeWidgetItemIterator walk(v->tree()); *walk; ++walk) {
             v->tree()->setCurrentItem(*walk);
-            for (QLabel* l : v->findChildren<QLabel*>()) {
-                if (l->wordWrap() || l->text().isEmpty()) continue;
-                EXPECT_LE(fm.horizontalAdvance(l->text()), l->contentsRect().width()) << l->text().toStdString();
-                EXPECT_LE(fm.height(), l->contentsRect().height()) << l->text().toStdString();
-            }
+            test::ExpectLabelsFit(v);
             QLabel* status = frame->statusPart(0);
             EXPECT_LE(status->fontMetrics().horizontalAdvance(status->text()), status->contentsRect().width());
         }
-        for (QWidget* w : frame->findChildren<QWidget*>()) {
-            if (!w->isVisible() && !qobject_cast<QAbstractButton*>(w)) continue;
-            if (!qobject_cast<QAbstractButton*>(w) && !qobject_cast<QAbstractItemView*>(w) && !qobject_cast<QLabel*>(w) &&
-                !qobject_cast<QGroupBox*>(w))
-                continue;
-            EXPECT_FALSE(QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name).isEmpty())
-                << w->metaObject()->className() << " " << w->objectName().toStdString();
-        }
+        // The whole panel shows, as far as the screen allows.
+        EXPECT_TRUE(v->height() >= v->minimumSizeHint().height() ||
+                    frame->height() >= frame->screen()->availableGeometry().height())
+            << v->height() << " < " << v->minimumSizeHint().height();
+        test::ExpectControlsNamed(frame.get());
         frame.reset();
     }
     QApplication::setFont(original);
@@ -673,13 +667,7 @@ TEST_F(PatchCommandsTest, MapDialogControlsAreNamedAndItsTextFits) {
     bool checked = false;
     WhenMapDialogShows([&](brisko::MapToneDialog* d) {
         QApplication::processEvents();
-        for (QWidget* w : d->findChildren<QWidget*>()) {
-            if (qobject_cast<QAbstractButton*>(w) || qobject_cast<QAbstractItemView*>(w) || qobject_cast<QGroupBox*>(w) ||
-                qobject_cast<QLabel*>(w)) {
-                EXPECT_FALSE(QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name).isEmpty())
-                    << w->objectName().toStdString();
-            }
-        }
+        test::ExpectControlsNamed(d);
         EXPECT_GE(d->message()->height(), d->message()->heightForWidth(d->message()->width()));
         for (QPushButton* b : {d->yesButton(), d->noButton(), d->cancelButton()})
             EXPECT_GE(b->width(), b->fontMetrics().horizontalAdvance(b->text().remove('&')));
@@ -757,6 +745,11 @@ TEST(PatchModuleTest, LauncherStartsTheLibraryOpensTheImageAndSendsItToTheToneEd
     ASSERT_TRUE(WaitFor([] { return FrameOf(msg::kToneEditor) && FrameOf(msg::kToneEditor)->activeDocument(); }));
     EXPECT_EQ(FrameOf(msg::kToneEditor)->activeDocument()->path(), dir / "p.s55");
     EXPECT_EQ(f->activeDocument(), nullptr) << "the sender let the image go";
+    // And back: the Tone Editor's Send to Patch Editor opens it here again.
+    FrameOf(msg::kToneEditor)->runCommand(kSendToPatch);
+    ASSERT_TRUE(WaitFor([&] { return f->activeDocument() != nullptr; }));
+    EXPECT_EQ(f->activeDocument()->path(), dir / "p.s55");
+    EXPECT_EQ(FrameOf(msg::kToneEditor)->activeDocument(), nullptr);
     for (std::uint32_t code : {msg::kToneEditor, msg::kPatchEditor}) {
         QPointer<ui::ModuleFrame> frame = FrameOf(code);
         frame->close();
