@@ -27,6 +27,7 @@
 #include "core/ModuleMessages.h"
 #include "core/ModuleSettings.h"
 #include "frame/ui/PreferencesDialog.h"
+#include "frame/ui/MemoDialog.h"
 #include "frame/ui/ModuleFrame.h"
 #include "launcher/ModuleHost.h"
 #include "launcher/ui/QtLibraryLoader.h"
@@ -247,6 +248,35 @@ TEST_F(PatchCommandsTest, KeyStripShowsBothMapsOfAVelocitySwitchAndNamesTheHover
     select(v, Root(v->tree()));
     EXPECT_TRUE(keys->strip().empty());
     EXPECT_TRUE(keys->textAt(QPoint(3, 10)).isEmpty());
+}
+
+TEST_F(PatchCommandsTest, EditMemoIsTheSharedEditorAndItsStepsFollowInTheMemoBox) {
+    auto* v = openDemo("a.s55");
+    ASSERT_NE(v, nullptr);
+    const QString shown = v->panel().memoText()->text();
+    v->panel().editMemoButton()->click();
+    auto* d = v->findChild<ui::MemoDialog*>();
+    ASSERT_NE(d, nullptr);
+    EXPECT_EQ(d->windowTitle(), QStringLiteral("MEMO Editor"));
+    d->field(0)->setText(QStringLiteral("PATCHES"));
+    d->apply();
+    EXPECT_TRUE(v->panel().memoText()->text().startsWith(QStringLiteral("  PATCHES   "))) << v->panel().memoText()->text().toStdString();
+    EXPECT_EQ(PatchLabels(v->tree()), QStringList({"SPLIT 3 WAY ", "SINE/SAW VSW"}));
+    run(kUndo);
+    EXPECT_EQ(v->panel().memoText()->text(), shown);
+    run(kRedo);
+    EXPECT_TRUE(v->panel().memoText()->text().startsWith(QStringLiteral("  PATCHES   ")));
+}
+
+TEST_F(PatchCommandsTest, SongImageShowsOnlyTheDiskAndTypeLines) {
+    std::filesystem::copy_file(test::DemoImage("demo.sng"), dir / "a.sng");
+    auto* v = open(dir / "a.sng");
+    ASSERT_NE(v, nullptr);
+    EXPECT_EQ(v->tree(), nullptr);
+    EXPECT_EQ(v->panel().editMemoButton(), nullptr);
+    EXPECT_EQ(v->findChildren<QLabel*>().size(), 2);
+    for (int id : {kDelete, kLoadTone, kSaveTone, kCopy, kPaste, kSendToTone}) EXPECT_FALSE(frame->action(id)->isEnabled()) << id;
+    EXPECT_TRUE(frame->action(kSendToMidi)->isEnabled());
 }
 
 TEST_F(PatchCommandsTest, MenusAreThePatchEditorsAndFollowTheSelection) {
