@@ -99,4 +99,14 @@ Status SetToneEditorFirstStart(ToneEditorSettings& s, const std::filesystem::pat
     return {};
 }
 
+Status SetPatchEditorFirstStart(PatchEditorSettings& s, const std::filesystem::path& mainDir) {
+    s = PatchEditorSettings{};
+    const auto patches = mainDir / "Patches";
+    SetFieldString(s.patchPath, patches.string());
+    std::error_code ec;
+    std::filesystem::create_directories(patches, ec);
+    if (ec) return Fail("Couldn't create directory " + patches.string());
+    return {};
+}
+
 } // namespace veldin

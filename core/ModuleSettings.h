@@ -89,5 +89,7 @@ std::span<const SettingEntry> LauncherPositionTable(); // what the launcher writ
 // First start of the Tone Editor: "Wave Path" and "Tone Path" under the main directory,
 // both created; the flags as a new user expects them.
 Status SetToneEditorFirstStart(ToneEditorSettings& s, const std::filesystem::path& mainDir);
+// First start of the Patch Editor: "Patch Path" = main directory + "Patches", created.
+Status SetPatchEditorFirstStart(PatchEditorSettings& s, const std::filesystem::path& mainDir);
 
 } // namespace veldin

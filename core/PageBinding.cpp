@@ -66,8 +66,25 @@ const PageBinding kToneSound[] = {
     {3204, ControlKind::CheckBox, AT(logConversion), 1},
     {0, ControlKind::Static, 0, 0},
 };
+// The Patch Editor's one page: the frame's "Window" group with the patch directory
+// beside it.
+const PageBinding kPatchAppearance[] = {
+    {3900, ControlKind::Static, 0, 0},
+    {3001, ControlKind::CheckBox, FRAME_AT(winPos), 1},
+    {3002, ControlKind::CheckBox, FRAME_AT(winAlign), 1},
+    {3003, ControlKind::CheckBox, FRAME_AT(winTexture), 1},
+    {3901, ControlKind::Static, 0, 0},
+    {3902, ControlKind::Static, 0, 0},
+    {3100, ControlKind::Text, offsetof(PatchEditorSettings, patchPath), kSettingsPathSize},
+    {3101, ControlKind::Static, 0, 0},
+    {0, ControlKind::Static, 0, 0},
+};
+static_assert(offsetof(PatchEditorSettings, frame) == offsetof(ToneEditorSettings, frame));
 #undef AT
 #undef FRAME_AT
+const PreferencesPage kPatchPages[] = {
+    {"Appearance", kPatchAppearance},
+};
 const PreferencesPage kTonePages[] = {
     {"Appearance", kAppearance},
     {"Paths", kTonePaths},
@@ -140,5 +157,6 @@ void ShowPage(PageControls& controls, std::span<const PageBinding> page, bool vi
 }
 
 std::span<const PreferencesPage> ToneEditorPages() { return kTonePages; }
+std::span<const PreferencesPage> PatchEditorPages() { return kPatchPages; }
 
 } // namespace veldin

@@ -51,5 +51,7 @@ void ShowPage(PageControls& controls, std::span<const PageBinding> page, bool vi
 
 // The pages of the Tone Editor's preferences dialog ("Appearance" is the frame's own page).
 std::span<const PreferencesPage> ToneEditorPages();
+// The Patch Editor's: "Appearance" with "Patch directory:" (3100) and ">>" (3101).
+std::span<const PreferencesPage> PatchEditorPages();
 
 } // namespace veldin

@@ -172,6 +172,33 @@ void WriteMemo(Bytes& img, const DiskDefinition& row, std::string_view name, std
     EncodeMemo(memo, row, sector);
 }
 
+// A demo patch: its name, key mode and the tone number each key plays in the two maps
+// (109 keys each, layout of the patch record: name 0-11, bender 12, key mode 15, V-SW
+// threshold 16, maps at 17 and 126, level 237).
+struct DemoPatch {
+    std::string_view name;
+    int position;
+    std::uint8_t keyMode;
+    std::array<std::uint8_t, 109> map1, map2;
+};
+
+std::array<std::uint8_t, 109> Split(std::initializer_list<std::pair<int, std::uint8_t>> fromKey) {
+    std::array<std::uint8_t, 109> m{};
+    for (const auto& [key, tone] : fromKey) std::fill(m.begin() + key, m.end(), tone);
+    return m;
+}
+
+void WritePatch(Bytes& img, const DiskDefinition& row, const DemoPatch& p) {
+    const std::size_t at = static_cast<std::size_t>(SectorToOffset(row.patchSector)) + static_cast<std::size_t>(p.position) * 256;
+    std::copy(p.name.begin(), p.name.end(), img.begin() + static_cast<std::ptrdiff_t>(at));
+    img[at + 12] = 2; // bender range
+    img[at + 15] = p.keyMode;
+    img[at + 16] = 64; // V-SW threshold
+    std::copy(p.map1.begin(), p.map1.end(), img.begin() + static_cast<std::ptrdiff_t>(at + 17));
+    std::copy(p.map2.begin(), p.map2.end(), img.begin() + static_cast<std::ptrdiff_t>(at + 126));
+    img[at + 237] = 127; // level
+}
+
 Bytes SoundDemo(TemplateKind kind, std::string_view model) {
     const Bytes tpl = BuildTemplate(kind);
     Bytes img(static_cast<std::size_t>(kImageSize), 0);
@@ -186,6 +213,10 @@ Bytes SoundDemo(TemplateKind kind, std::string_view model) {
     WriteWave(img, 0, 0, 2, 440.0 * 12288.0 / 30000.0 * 1.0, false);
     WriteWave(img, 1, 0, 1, 130.81 * 12288.0 / 30000.0, true);
     for (const auto& t : tones) WriteTone(img, row, t);
+    // A keyboard split over the three tones, and the two originals switched by velocity.
+    const auto split = Split({{0, 1}, {36, 2}, {72, 0}});
+    WritePatch(img, row, {"SPLIT 3 WAY ", 0, 0, split, split});
+    WritePatch(img, row, {"SINE/SAW VSW", 1, 3, Split({{0, 0}}), Split({{0, 2}})});
     return img;
 }
 

@@ -24,6 +24,21 @@ const std::vector<Menu>& MainMenu() {
     return menu;
 }
 
+const std::vector<Menu>& PatchMainMenu() {
+    static const std::vector<Menu> menu = [] {
+        std::vector<Menu> m = MainMenu();
+        m[0].entries = {{kNew, "&New..."}, {kOpen, "&Open..."}, {kImportFloppy, "&Import from floppy"},
+                        {kSeparator, ""}, {kSave, "&Save..."}, {kSaveAs, "Save &As..."},
+                        {kExportFloppy, "&Export to floppy"}, {kSeparator, ""}, {kFormatFloppy, "&Format floppy"},
+                        {kSeparator, ""}, {kSendToTone, "Send to &Tone Editor"}, {kSendToMidi, "Send to &MIDI Editor"},
+                        {kClose, "&Close"}, {kSeparator, ""}, {kPreferences, "P&references"}, {kSeparator, ""},
+                        {kExit, "E&xit\tAlt+F4"}};
+        m[2].entries = {{kLoadTone, "&Load Patch"}, {kSaveTone, "&Save Patch"}};
+        return m;
+    }();
+    return menu;
+}
+
 std::string_view MenuText(int id) {
     for (const auto& m : MainMenu())
         for (const auto& e : m.entries)
@@ -53,7 +68,8 @@ int ToolBarImage(int id) {
     case kExportFloppy: return 10;
     case kFormatFloppy: return 11;
     case kSendToMidi: return 12;
-    case kSendToPatch: return 13;
+    case kSendToPatch:
+    case kSendToTone: return 13;
     default: return -1;
     }
 }
@@ -61,6 +77,11 @@ int ToolBarImage(int id) {
 const std::vector<int>& ContextMenuCommands() {
     static const std::vector<int> menu = {kCopy, kCut, kPaste, kSeparator, kDelete, kSeparator, kLoadTone,
                                           kSaveTone, kSeparator, kLoadWave, kSaveWave};
+    return menu;
+}
+
+const std::vector<int>& PatchContextMenuCommands() {
+    static const std::vector<int> menu = {kCopy, kCut, kPaste, kSeparator, kDelete, kSeparator, kLoadTone, kSaveTone};
     return menu;
 }
 
@@ -77,12 +98,27 @@ const std::set<int> kSoundList = {kSaveAs, kExportFloppy, kSendToPatch, kSendToM
 const std::set<int> kSongList = {kSendToMidi, kClose, kTile, kCascade, kArrange, kNextWindow, kCloseAll};
 } // namespace
 
-std::set<int> EnabledDocumentCommands(const DocumentState& state) {
+const ModuleMenus& ToneEditorMenus() {
+    static const ModuleMenus m{&MainMenu(), &ContextMenuCommands(), kSendToPatch};
+    return m;
+}
+
+const ModuleMenus& PatchEditorMenus() {
+    static const ModuleMenus m{&PatchMainMenu(), &PatchContextMenuCommands(), kSendToTone};
+    return m;
+}
+
+std::set<int> EnabledDocumentCommands(const DocumentState& state, int sendToSound) {
     std::set<int> on;
     if (!state.disk) return on;
     const DiskDefinition& d = *state.disk;
-    // The system list and the sound list hold the same commands.
-    if (d.isSystem || d.hasSounds) on.insert(kSoundList.begin(), kSoundList.end());
+    // The system list and the sound list hold the same commands; their Send to names
+    // the other sound editor.
+    if (d.isSystem || d.hasSounds) {
+        on.insert(kSoundList.begin(), kSoundList.end());
+        on.erase(kSendToPatch);
+        on.insert(sendToSound);
+    }
     if (!d.isSystem && d.hasSongs) on.insert(kSongList.begin(), kSongList.end());
     // The selection decides these; a document change starts them off.
     for (int id : {kCopy, kCut, kPaste, kDelete, kLoadTone, kSaveTone, kLoadWave, kSaveWave}) on.erase(id);

@@ -24,6 +24,19 @@ MemoFields CurrentMemo(const Document& doc) {
     return f;
 }
 
+std::string MemoBoxText(const Document& doc) {
+    std::array<std::uint8_t, kSectorSize> sector{};
+    if (!ReadSector(doc, sector)) return std::string(kNoMemoText);
+    const DiskMemo memo = DecodeMemo(doc.definition(), sector);
+    if (memo.kind == DiskMemo::Sound) {
+        std::string text = memo.name + " ";
+        for (const auto& line : memo.memoLines) text += line + " ";
+        return text;
+    }
+    if (memo.kind == DiskMemo::Lines) return memo.systemLines[0];
+    return std::string(kNoMemoText);
+}
+
 Status ApplyMemo(Document& doc, const MemoFields& typed) {
     const DiskDefinition& def = doc.definition();
     std::array<std::uint8_t, kSectorSize> sector{};

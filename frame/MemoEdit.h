@@ -26,6 +26,10 @@ MemoFields CurrentMemo(const Document& doc);
 
 inline constexpr std::string_view kNoMemoText = "This type of diskimage doesn't contain Memo";
 
+// The memo box text: a sound-disk memo is its name and four lines, each followed by one
+// blank; a line memo is its first system line; other disks say they have none.
+std::string MemoBoxText(const Document& doc);
+
 // Records the step that writes `typed` (each field centred in its width) into the memo
 // sector; a disk without a memo that can be written is refused and left as it was.
 Status ApplyMemo(Document& doc, const MemoFields& typed);

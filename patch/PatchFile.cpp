@@ -115,6 +115,31 @@ MissingToneDialog MakeMissingToneDialog(const ToneEntry& entry, const PatchAreas
     return d;
 }
 
+MissingToneState::MissingToneState(const MissingToneDialog& dialog)
+    : dialog_(dialog), romShown_(dialog.romShown), selected_(dialog.preselected),
+      yesEnabled_(dialog.preselected.has_value()) {}
+
+void MissingToneState::showBank(bool rom) {
+    romShown_ = rom;
+    selected_.reset();
+    yesEnabled_ = false;
+}
+
+void MissingToneState::select(std::size_t index) {
+    if (index < list().size()) selected_ = index;
+}
+
+void MissingToneState::doubleClick(std::size_t index) {
+    if (index >= list().size()) return;
+    selected_ = index;
+    yesEnabled_ = true;
+}
+
+std::optional<MapChoice> MissingToneState::yes() const {
+    if (!yesEnabled_ || !selected_ || *selected_ >= list().size()) return std::nullopt;
+    return MapChoice{Answer::Yes, list()[*selected_].number};
+}
+
 MapChoice AskingToneMapper::mapMissingTone(const MissingToneDialog& dialog) {
     const Answer a = ui_.ask(dialog.message, text::kMapTitle, Buttons::YesNoCancel, Icon::Question);
     if (a == Answer::No) return {Answer::No, 0};

@@ -83,6 +83,33 @@ struct MapChoice {
     std::uint8_t number = 0;
 };
 
+// The dialog's controls while it is open: which list shows, which tone is selected and
+// whether "&Yes" can be pressed. Yes is enabled by the preselection or a double click
+// only; switching the bank refills the list and disables it again.
+class MissingToneState {
+public:
+    explicit MissingToneState(const MissingToneDialog& dialog);
+
+    const std::vector<ListedTone>& list() const { return romShown_ ? dialog_.rom : dialog_.ram; }
+    bool romShown() const { return romShown_; }
+    std::optional<std::size_t> selected() const { return selected_; }
+    bool yesEnabled() const { return yesEnabled_; }
+
+    void showBank(bool rom);
+    // A single click only moves the selection.
+    void select(std::size_t index);
+    void doubleClick(std::size_t index);
+    // "&Yes": the selected tone's number (position, plus 32 in the "ROM" list); none
+    // while Yes is disabled.
+    std::optional<MapChoice> yes() const;
+
+private:
+    MissingToneDialog dialog_;
+    bool romShown_ = false;
+    std::optional<std::size_t> selected_;
+    bool yesEnabled_ = false;
+};
+
 class ToneMapper {
 public:
     virtual ~ToneMapper() = default;

@@ -247,7 +247,7 @@ void ModuleFrame::openHelp() {
 }
 
 void ModuleFrame::buildMenus() {
-    std::vector<Menu> menus = MainMenu();
+    std::vector<Menu> menus = *identity_.menus->menu;
     for (Menu& m : menus)
         if (m.title == "&Special" && !identity_.special.empty()) m.entries = identity_.special;
     for (const Menu& m : menus) {
@@ -279,9 +279,9 @@ void ModuleFrame::buildMenus() {
     if (auto* more = menuBar()->findChild<QToolButton*>(QStringLiteral("qt_menubar_ext_button")))
         more->setAccessibleName(QStringLiteral("More menus"));
     contextMenu_ = new QMenu(this);
-    for (int id : identity_.context.empty() ? ContextMenuCommands() : identity_.context) {
+    for (int id : identity_.context.empty() ? *identity_.menus->contextMenu : identity_.context) {
         if (id == kSeparator) contextMenu_->addSeparator();
-        else contextMenu_->addAction(actions_[id]);
+        else if (QAction* a = action(id)) contextMenu_->addAction(a);
     }
 }
 
@@ -295,7 +295,9 @@ void ModuleFrame::buildToolBar() {
             bar->addSeparator();
             continue;
         }
-        QAction* a = actions_[id];
+        if (id == kSendToPatch) id = identity_.menus->sendToSound;
+        QAction* a = action(id);
+        if (!a) continue;
         a->setIcon(ToolIcon(ToolBarImage(id)));
         bar->addAction(a);
     }
@@ -357,12 +359,14 @@ void ModuleFrame::updateCommands() {
     Document* doc = activeDocument();
     DocumentState state;
     if (doc) state = {&doc->definition(), doc->canUndo(), doc->canRedo()};
-    std::set<int> on = EnabledDocumentCommands(state);
+    std::set<int> on = EnabledDocumentCommands(state, identity_.menus->sendToSound);
     if (DocumentWindow* w = activeWindow(); w && w->view()) {
         std::set<int> sel = w->view()->selectionCommands();
         on.insert(sel.begin(), sel.end());
     }
-    for (int id : DocumentCommands())
+    std::set<int> switched = DocumentCommands();
+    switched.insert(identity_.menus->sendToSound);
+    for (int id : switched)
         if (QAction* a = action(id)) a->setEnabled(on.count(id) != 0);
     for (const MenuEntry& e : identity_.special)
         if (QAction* a = action(e.id)) a->setEnabled(on.count(e.id) != 0);
@@ -556,6 +560,7 @@ void ModuleFrame::runCommand(int id) {
     case kExit: close(); break;
     case kSendToPatch: sendTo(msg::kPatchEditor); break;
     case kSendToMidi: sendTo(msg::kMidiEditor); break;
+    case kSendToTone: sendTo(msg::kToneEditor); break;
     case kUndo: undoRedo(true); break;
     case kRedo: undoRedo(false); break;
     case kTile: mdi_->tileSubWindows(); break;

@@ -68,6 +68,7 @@ struct ModuleIdentity {
     std::string programName; // "Tone Editor"
     std::uint32_t code = 0;  // 17
     std::string helpFile;    // "Quilla.html", in the main directory
+    const frame::ModuleMenus* menus = &frame::ToneEditorMenus();
     // A module with commands of its own: its "&Special" menu and its context menu in
     // place of the Tone Editor's. The view enables them through selectionCommands().
     std::vector<frame::MenuEntry> special = {};

@@ -86,6 +86,9 @@ bool PrepareScreenshotSettings(const QTemporaryDir& dir, const std::filesystem::
     ToneEditorSettings tone;
     if (!SetToneEditorFirstStart(tone, dir.path().toStdString()).ok()) return false;
     SaveSettings(store, kToneEditorKey, ToneEditorTable(), StorageOf(tone), quiet, "Tone Editor");
+    PatchEditorSettings patch;
+    if (!SetPatchEditorFirstStart(patch, dir.path().toStdString()).ok()) return false;
+    SaveSettings(store, kPatchEditorKey, PatchEditorTable(), StorageOf(patch), quiet, "Patch Editor");
     if (!store.sync()) return false;
     qputenv("VELDIN_SETTINGS", QByteArray::fromStdString(file));
     return true;

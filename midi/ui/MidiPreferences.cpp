@@ -43,7 +43,7 @@ ui::ModuleSettingsSpec MidiSettingsSpec(MidiEditorSettings& settings) {
 }
 
 ui::ModuleIdentity MidiEditorIdentity() {
-    ui::ModuleIdentity id{std::string(text::kTitleMidiEditor), msg::kMidiEditor, "Fennet.html", {}, {}};
+    ui::ModuleIdentity id{std::string(text::kTitleMidiEditor), msg::kMidiEditor, "Fennet.html", &frame::ToneEditorMenus(), {}, {}};
     id.special = {{midi::kCmdLoadSong, "&Load Song"},
                   {midi::kCmdSaveSong, "&Save Song"},
                   {frame::kSeparator, ""},

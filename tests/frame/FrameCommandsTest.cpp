@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "core/DiskDefinition.h"
 #include "frame/FrameCommands.h"
 #include "frame/FrameGeometry.h"
@@ -79,6 +81,36 @@ TEST(FrameCommands, MenuTextsAndToolBarImages) {
     EXPECT_EQ(buttons, 14);
     EXPECT_EQ(ToolBarImage(kSendToPatch), 13);
     EXPECT_EQ(ToolBarImage(kSendToMidi), 12);
+}
+
+TEST(FrameCommands, PatchEditorSendsToTheToneEditorAndHasItsOwnSpecialMenu) {
+    const auto& m = PatchEditorMenus();
+    EXPECT_EQ(m.sendToSound, kSendToTone);
+    std::vector<int> file, special;
+    for (const MenuEntry& e : (*m.menu)[0].entries) file.push_back(e.id);
+    for (const MenuEntry& e : (*m.menu)[2].entries) special.push_back(e.id);
+    EXPECT_EQ(std::count(file.begin(), file.end(), kOptimize), 0);
+    EXPECT_EQ(std::count(file.begin(), file.end(), kSendToPatch), 0);
+    EXPECT_EQ(std::count(file.begin(), file.end(), kSendToTone), 1);
+    EXPECT_EQ(special, (std::vector<int>{kLoadTone, kSaveTone}));
+    EXPECT_EQ((*m.menu)[2].entries[0].text, "&Load Patch");
+    EXPECT_EQ((*m.menu)[2].entries[1].text, "&Save Patch");
+    EXPECT_EQ((*m.menu)[3].title, "&Window");
+    // The sound list's Send to is the module's; the song list is the same for both.
+    struct Case {
+        const char* sampler;
+        const char* kind;
+        bool sendsToTone;
+    };
+    for (const Case c : {Case{"S550", "Sound", true}, Case{"W30", "System", true}, Case{"W30", "Song", false}}) {
+        const auto tone = EnabledDocumentCommands({&Kind(c.sampler, c.kind), false, false});
+        const auto patch = EnabledDocumentCommands({&Kind(c.sampler, c.kind), false, false}, kSendToTone);
+        EXPECT_EQ(patch.count(kSendToTone) != 0, c.sendsToTone) << c.kind;
+        EXPECT_EQ(patch.count(kSendToPatch), 0u) << c.kind;
+        auto swapped = tone;
+        if (swapped.erase(kSendToPatch)) swapped.insert(kSendToTone);
+        EXPECT_EQ(patch, swapped) << c.kind;
+    }
 }
 
 TEST(FrameGeometry, StartPlacesTheWindowByItsSettings) {

@@ -274,6 +274,48 @@ TEST(MapDialog, ListsUsedTonesAndPreselectsByExactName) {
     EXPECT_EQ(none.message.find("Tone 'Omega   ' found"), 0u);
 }
 
+TEST(MapDialog, YesFollowsPreselectionDoubleClickAndBankSwitch) {
+    MissingToneDialog d;
+    d.ram = {{"Alpha   ", 0, 0}, {"Gamma   ", 4, 4}};
+    d.rom = {{"Delta   ", 7, 39}};
+    // Each step: what the user does (b = bank, s = single click, d = double click), then
+    // what the dialog shows and what "&Yes" would give (-1 while it is disabled).
+    struct Step {
+        char action;
+        std::size_t arg;
+        bool rom;
+        int yes;
+    };
+    struct Case {
+        const char* name;
+        std::optional<std::size_t> preselected;
+        bool romShown;
+        std::vector<Step> steps;
+    };
+    const Case cases[] = {
+        {"no preselection", std::nullopt, false,
+         {{'s', 1, false, -1}, {'d', 1, false, 4}, {'s', 0, false, 0}, {'b', 1, true, -1}, {'d', 0, true, 39}}},
+        {"preselected in ROM", 0, true, {{'-', 0, true, 39}, {'b', 0, false, -1}, {'d', 5, false, -1}}},
+        {"preselected in RAM", 1, false, {{'-', 0, false, 4}, {'b', 0, false, -1}, {'d', 0, false, 0}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        d.preselected = c.preselected;
+        d.romShown = c.romShown;
+        MissingToneState st(d);
+        for (const Step& s : c.steps) {
+            if (s.action == 'b') st.showBank(s.arg != 0);
+            if (s.action == 's') st.select(s.arg);
+            if (s.action == 'd') st.doubleClick(s.arg);
+            EXPECT_EQ(st.romShown(), s.rom) << s.action << s.arg;
+            EXPECT_EQ(st.list().size(), (s.rom ? d.rom : d.ram).size());
+            const auto yes = st.yes();
+            EXPECT_EQ(st.yesEnabled(), yes.has_value());
+            EXPECT_EQ(yes ? yes->number : -1, s.yes) << s.action << s.arg;
+        }
+    }
+}
+
 TEST(MapDialog, AskingMapperTakesThePreselectionAndCancelsWithoutOne) {
     veldin::test::ScriptedUi ui;
     AskingToneMapper mapper(ui);

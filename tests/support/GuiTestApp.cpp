@@ -31,11 +31,14 @@ public:
         ScriptedUi quiet;
         store.write("", "Main Path", RegType::Sz, AsBytes(BinDir().string()));
         store.write("", "SDK Path", RegType::Sz, AsBytes((BinDir() / "demo").string()));
-        // The Tone Editor set up as after its first start, so that no test meets the
+        // The Tone and Patch Editors set up as after their first start, so that no test meets the
         // first-start preferences unless it asks for them.
         ToneEditorSettings tone;
         ASSERT_TRUE(SetToneEditorFirstStart(tone, g_runDir->path()).ok());
         SaveSettings(store, kToneEditorKey, ToneEditorTable(), StorageOf(tone), quiet, "Tone Editor");
+        PatchEditorSettings patch;
+        ASSERT_TRUE(SetPatchEditorFirstStart(patch, g_runDir->path()).ok());
+        SaveSettings(store, kPatchEditorKey, PatchEditorTable(), StorageOf(patch), quiet, "Patch Editor");
         ASSERT_TRUE(store.sync());
         qputenv("VELDIN_SETTINGS", QByteArray::fromStdString(GuiSettingsFile().string()));
     }

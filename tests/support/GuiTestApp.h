@@ -1,7 +1,7 @@
 #pragma once
 // Shared fixture of the tests with windows: one QApplication for the whole run, a
 // settings file of the run (VELDIN_SETTINGS) with the build's program folder as main
-// directory and the Tone Editor already set up, and an event-loop wait.
+// directory and the Tone and Patch Editors already set up, and an event-loop wait.
 //
 // Link a test with veldin_guitestsupport (veldin_add_test(... GUI)) and the application
 // exists before the first test starts and is ended before the exit handlers run (Qt's

@@ -18,9 +18,4 @@ private:
     Document& doc_;
 };
 
-// The memo box text: a sound-disk memo is its name and four lines, each followed by one
-// blank; a line memo is its first system line; other disks say they have none.
-inline constexpr std::string_view kNoMemo = "This type of diskimage doesn't contain Memo";
-std::string MemoBoxText(const Document& doc);
-
 } // namespace veldin::quilla

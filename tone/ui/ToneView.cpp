@@ -33,7 +33,17 @@ namespace veldin::quilla {
 
 namespace {
 QString Q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
-constexpr int kInfoIds[tone::kPanelLines] = {54, 55, 56, 57, 58, 59, 60, 61, 62, 63, 64, 65};
+// The tone info panel: key and output share a row.
+ui::InfoLines ToneInfoLines() {
+    return {{54, 55, 56, 57, 58, 59, 60, 61, 62, 63, 64, 65},
+            QStringLiteral("Tone info line %1"),
+            tone::kLineKey,
+            {"Tone Number: 255", "Subtone of 255", "Lenght: 99.9 s", "Frequency: 30000Hz", "Start: 9999999",
+             "Loop: 9999999", "End: 9999999", "Loopmode: Fordward", "Loopmode: One-Shot", "Volume: 127",
+             "Position: 255"},
+            QStringLiteral("Key: G#-8"),
+            QStringLiteral("Out: 8")};
+}
 constexpr int kRoleId = Qt::UserRole + 1;
 constexpr int kRoleRef = Qt::UserRole + 2;
 using namespace veldin::frame;
@@ -160,43 +170,10 @@ ToneView::ToneView(Document& doc, ui::ModuleFrame& frame, QWidget* parent, std::
     : ui::DocumentView(parent), doc_(doc), frame_(frame), toneDoc_(doc), expansion_(expansion) {
     if (settings) settings_ = settings;
     setObjectName(QStringLiteral("toneView"));
-    const DiskDefinition& def = doc.definition();
-    diskLine_ = new QLabel(QStringLiteral(" Disk: ") + Q(def.samplerName), this);
-    diskLine_->setObjectName(QStringLiteral("diskLine"));
-    // Shown as plain text, so an "&" of the kind name stays a literal character.
-    typeLine_ = new QLabel(QStringLiteral(" Type: ") + Q(def.kindName), this);
-    typeLine_->setObjectName(QStringLiteral("typeLine"));
-    typeLine_->setTextFormat(Qt::PlainText);
-    for (QLabel* l : {diskLine_, typeLine_}) l->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    diskLine_->setAccessibleName(QStringLiteral("Disk"));
-    typeLine_->setAccessibleName(QStringLiteral("Type"));
-    if (!def.hasSounds) {
+    panel_ = std::make_unique<ui::DiskPanel>(doc, frame, ToneInfoLines(), this);
+    if (!doc.definition().hasSounds) {
         layoutPanel();
         return;
-    }
-
-    memoBox_ = new QGroupBox(QStringLiteral("Roland Memo"), this);
-    memoBox_->setObjectName(QStringLiteral("ctl500"));
-    memoBox_->setStyleSheet(QStringLiteral(
-        "QGroupBox { border: 1px solid #9aa3ad; border-radius: 3px; margin-top: 7px; }"
-        "QGroupBox::title { subcontrol-origin: margin; left: 6px; padding: 0 2px; }"));
-    memoText_ = new QLabel(Q(MemoBoxText(doc)), this);
-    memoText_->setObjectName(QStringLiteral("ctl50"));
-    memoText_->setWordWrap(true);
-    memoText_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    memoText_->setTextFormat(Qt::PlainText);
-    memoText_->setAccessibleName(QStringLiteral("Roland Memo"));
-    editMemo_ = new QPushButton(QStringLiteral("Edit Memo"), this);
-    editMemo_->setObjectName(QStringLiteral("ctl530"));
-    // A disk without a memo sector has nothing the editor could write.
-    editMemo_->setEnabled(def.memoSector >= 0);
-    connect(editMemo_, &QPushButton::clicked, this, [this] { editMemo(); });
-    for (int i = 0; i < tone::kPanelLines; ++i) {
-        auto* l = new QLabel(this);
-        l->setObjectName(QStringLiteral("ctl%1").arg(kInfoIds[i]));
-        l->setTextFormat(Qt::PlainText);
-        l->setAccessibleName(QStringLiteral("Tone info line %1").arg(i + 1));
-        info_[static_cast<std::size_t>(i)] = l;
     }
     auto* tree = new FileTree(this);
     tree->dragOut = [this] { return toneDragData(); };
@@ -284,7 +261,7 @@ void ToneView::selectionChanged() {
 
 void ToneView::showPanel() {
     const tone::ToneSelection& sel = editor_->selection();
-    for (int i = 0; i < tone::kPanelLines; ++i) info_[static_cast<std::size_t>(i)]->setText(Q(sel.panel[static_cast<std::size_t>(i)]));
+    panel_->setInfo(sel.panel);
     frame_.statusPart(0)->setText(sel.bank >= 0 ? Q(tone::MemoryText(sel.memory)) : QString());
 }
 
@@ -294,17 +271,6 @@ void ToneView::documentClosing() {
     if (expansion_ && editor_ && tree_) *expansion_ = editor_->tree().expansionMask();
     frame_.statusPart(0)->clear();
     frame_.statusPart(1)->clear();
-}
-
-ui::MemoDialog* ToneView::editMemo() {
-    auto* d = new ui::MemoDialog(doc_, frame_.interaction(), std::string(veldin::text::kTitleToneEditor), this);
-    d->setAttribute(Qt::WA_DeleteOnClose);
-    connect(d, &QDialog::accepted, this, [this] {
-        showMemo();
-        frame_.updateCommands();
-    });
-    d->open();
-    return d;
 }
 
 ToneParameterDialog* ToneView::editParameters() {
@@ -337,66 +303,23 @@ ToneParameterDialog* ToneView::editParameters() {
 }
 
 void ToneView::showMemo() {
-    if (!memoText_) return;
-    memoText_->setText(Q(MemoBoxText(doc_)));
+    panel_->showMemo();
     layoutPanel();
 }
 
 void ToneView::layoutPanel() {
-    // The panel keeps its arrangement (disk and type lines, memo box, button, info rows)
-    // but is as wide as its widest possible text and its rows as high as the font: at
-    // 110 x 16 pixels a larger font cut "Frequency: 30000Hz" and "Loopmode: Fordward".
-    const QFontMetrics fm(font());
-    const int rowH = std::max(16, fm.height() + 4);
-    int textW = 0;
-    for (QLabel* l : {diskLine_, typeLine_}) textW = std::max(textW, fm.horizontalAdvance(l->text()) + 6);
-    for (const char* sample : {"Tone Number: 255", "Subtone of 255", "Lenght: 99.9 s", "Frequency: 30000Hz",
-                               "Start: 9999999", "Loop: 9999999", "End: 9999999", "Loopmode: Fordward",
-                               "Loopmode: One-Shot", "Volume: 127", "Position: 255", "Roland Memo  "})
-        textW = std::max(textW, fm.horizontalAdvance(QLatin1String(sample)) + 4);
-    const int keyW = std::max(65, fm.horizontalAdvance(QStringLiteral("Key: G#-8")) + 4);
-    const int outW = std::max(43, fm.horizontalAdvance(QStringLiteral("Out: 8")) + 4);
-    panelWidth_ = std::max({110, textW, keyW + 4 + outW});
-    if (editMemo_) panelWidth_ = std::max(panelWidth_, editMemo_->sizeHint().width());
-    const int w = panelWidth_;
-    int y = 2;
-    diskLine_->setGeometry(2, y, w, rowH);
-    y += rowH + 2;
-    typeLine_->setGeometry(2, y, w, rowH);
-    y += rowH + 2;
-    if (!memoBox_) {
-        panelBottom_ = y;
-        return;
-    }
-    const int top = fm.height() + 6; // the box's caption
-    const int memoW = w - 22;
-    const int memoH = std::max(74, memoText_->heightForWidth(memoW));
-    memoBox_->setGeometry(2, y, w, top + memoH + 8);
-    memoText_->setGeometry(13, y + top, memoW, memoH);
-    y += top + memoH + 8 + 3;
-    const int buttonH = std::max(21, editMemo_->sizeHint().height());
-    editMemo_->setGeometry(2, y, w, buttonH);
-    y += buttonH + 2;
-    for (int i = 0; i < tone::kPanelLines; ++i) {
-        // Key and output share one row; every other line has a row of its own.
-        const int row = i <= tone::kLineKey ? i : i - 1;
-        int x = 2, lw = w;
-        if (i == tone::kLineKey) lw = w - outW - 4;
-        if (i == tone::kLineOut) x = 2 + w - outW, lw = outW;
-        info_[static_cast<std::size_t>(i)]->setGeometry(x, y + (rowH + 2) * row, lw, rowH);
-    }
-    panelBottom_ = y + (rowH + 2) * (tone::kPanelLines - 1);
-    if (tree_) tree_->setGeometry(w + 4, 2, width() - w - 4, height() - 2);
+    panel_->layout();
+    if (tree_) tree_->setGeometry(panel_->width() + 4, 2, width() - panel_->width() - 4, height() - 2);
 }
 
 QSize ToneView::minimumSizeHint() const {
     // The whole panel and a tree wide enough for a bank's label and a tone name.
-    return QSize(panelWidth_ + (tree_ ? 4 + fontMetrics().horizontalAdvance(QStringLiteral("WWWWWWWW")) + 60 : 2),
-                 panelBottom_ + 2);
+    return QSize(panel_->width() + (tree_ ? 4 + fontMetrics().horizontalAdvance(QStringLiteral("WWWWWWWW")) + 60 : 2),
+                 panel_->bottom() + 2);
 }
 
 void ToneView::resizeEvent(QResizeEvent* e) {
-    if (tree_) tree_->setGeometry(panelWidth_ + 4, 2, e->size().width() - panelWidth_ - 4, e->size().height() - 2);
+    if (tree_) tree_->setGeometry(panel_->width() + 4, 2, e->size().width() - panel_->width() - 4, e->size().height() - 2);
 }
 
 std::set<int> ToneView::selectionCommands() const {

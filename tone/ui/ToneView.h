@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "core/ModuleSettings.h"
+#include "frame/ui/DiskPanel.h"
 #include "frame/ui/ModuleFrame.h"
 #include "tone/ui/CoreToneDocument.h"
 #include "tone/ToneEditor.h"
@@ -41,17 +42,17 @@ public:
     std::set<int> selectionCommands() const override;
     bool runCommand(int id) override;
     void stepDone(const StepResult& step, bool undo) override;
-    QLabel* memoText() const { return memoText_; }
+    QLabel* memoText() const { return panel_->memoText(); }
     // Opens the memo editor (window-modal) and returns it.
-    ui::MemoDialog* editMemo();
-    QPushButton* editMemoButton() const { return editMemo_; }
+    ui::MemoDialog* editMemo() { return panel_->editMemo(); }
+    QPushButton* editMemoButton() const { return panel_->editMemoButton(); }
     // Opens the parameter dialog on the selected tone (window-modal) and returns it;
     // null when no tone is selected.
     ToneParameterDialog* editParameters();
 
     QTreeWidget* tree() const { return tree_; }
     const tone::ToneEditor* editor() const { return editor_.get(); }
-    QLabel* infoLine(int line) const { return info_[static_cast<std::size_t>(line)]; }
+    QLabel* infoLine(int line) const { return panel_->infoLine(line); }
     void documentClosing() override;
     // What a drag of the selected tone carries: the WAV file (and marker file) that Save
     // Wave would write, written into the module's hand-over folder, and the tone itself
@@ -96,16 +97,9 @@ private:
     ui::ModuleFrame& frame_;
     CoreToneDocument toneDoc_;
     std::unique_ptr<tone::ToneEditor> editor_;
-    QLabel* diskLine_ = nullptr;
-    QLabel* typeLine_ = nullptr;
-    QGroupBox* memoBox_ = nullptr;
-    QLabel* memoText_ = nullptr;
-    QPushButton* editMemo_ = nullptr;
-    std::array<QLabel*, tone::kPanelLines> info_{};
+    std::unique_ptr<ui::DiskPanel> panel_;
     QTreeWidget* tree_ = nullptr;
     bool filling_ = false;
-    int panelWidth_ = 110;
-    int panelBottom_ = 0;
     std::uint32_t* expansion_ = nullptr;
     ToneEditorSettings defaults_;
     const ToneEditorSettings* settings_ = &defaults_; // read at each command: preferences may change

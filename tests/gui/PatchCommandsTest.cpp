@@ -1,0 +1,792 @@
+// The Patch Editor window's commands end to end on copies of the demo images: the real
+// frame and view, file choosers answered by the test, questions by a scripted UI, and
+// the real "Map missing tone" dialog answered through its buttons.
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QAccessible>
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QMimeData>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTabBar>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include "core/MemorySettingsStore.h"
+#include "core/ModuleMessages.h"
+#include "core/ModuleSettings.h"
+#include "frame/ui/PreferencesDialog.h"
+#include "frame/ui/MemoDialog.h"
+#include "frame/ui/ModuleFrame.h"
+#include "launcher/ModuleHost.h"
+#include "launcher/ui/QtLibraryLoader.h"
+#include "patch/PatchTexts.h"
+#include "patch/ui/MapToneDialog.h"
+#include "patch/ui/PatchPreferences.h"
+#include "patch/ui/PatchView.h"
+#include "tests/cli/CliRun.h"
+#include "tests/support/GuiChecks.h"
+#include "tests/support/GuiTestApp.h"
+#include "tests/support/TestSupport.h"
+#include "tone/ui/ToneView.h"
+
+using namespace veldin;
+using namespace veldin::frame;
+using test::WaitFor;
+namespace ptext = veldin::patch::text;
+
+namespace {
+
+QString Trimmed(const QTreeWidgetItem* it) { return it->text(0).trimmed(); }
+
+QTreeWidgetItem* Root(QTreeWidget* t) { return t->topLevelItem(0); }
+
+// The patch item of this name under "Patches", or its tone item of `tone`.
+QTreeWidgetItem* Item(QTreeWidget* t, const char* patch, const char* tone = nullptr) {
+    QTreeWidgetItem* root = Root(t);
+    for (int i = 0; root && i < root->childCount(); ++i) {
+        QTreeWidgetItem* p = root->child(i);
+        if (Trimmed(p) != QLatin1String(patch)) continue;
+        if (!tone) return p;
+        for (int k = 0; k < p->childCount(); ++k)
+            if (Trimmed(p->child(k)) == QLatin1String(tone)) return p->child(k);
+    }
+    return nullptr;
+}
+
+QStringList PatchLabels(QTreeWidget* t) {
+    QStringList out;
+    for (int i = 0; i < Root(t)->childCount(); ++i) out << Root(t)->child(i)->text(0);
+    return out;
+}
+
+ui::ModuleFrame* FrameOf(std::uint32_t code) {
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->objectName() == QStringLiteral("ModuleFrame%1").arg(code) && w->isVisible())
+            return static_cast<ui::ModuleFrame*>(w);
+    return nullptr;
+}
+
+// Answers the next modal "Map missing tone" dialog with `act` as soon as it shows.
+void WhenMapDialogShows(std::function<void(brisko::MapToneDialog*)> act) {
+    auto* poll = new QTimer;
+    QObject::connect(poll, &QTimer::timeout, [poll, act] {
+        if (auto* d = dynamic_cast<brisko::MapToneDialog*>(QApplication::activeModalWidget())) {
+            poll->stop();
+            poll->deleteLater();
+            act(d);
+        }
+    });
+    poll->start(10);
+}
+
+class PatchCommandsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        auto views = [](Document& doc, ui::ModuleFrame& frame, QWidget* parent) -> ui::DocumentView* {
+            return new brisko::PatchView(doc, frame, parent);
+        };
+        frame = std::make_unique<ui::ModuleFrame>(
+            ui::ModuleIdentity{"Patch Editor", msg::kPatchEditor, "Brisko.html", &PatchEditorMenus()}, 0,
+            test::BinDir(), views, &ui);
+        frame->setFileChooser([this](QWidget*, const ui::FileRequest& r) -> std::optional<ui::FileChoice> {
+            requests.push_back(r);
+            if (answers.empty()) return std::nullopt;
+            auto a = answers.front();
+            answers.erase(answers.begin());
+            return a;
+        });
+    }
+
+    brisko::PatchView* open(const std::filesystem::path& image) {
+        if (!frame->openImage(image)) return nullptr;
+        return dynamic_cast<brisko::PatchView*>(frame->activeWindow()->view());
+    }
+    brisko::PatchView* openDemo(const std::string& as) {
+        std::filesystem::copy_file(test::DemoImage("demo.s55"), dir / as);
+        return open(dir / as);
+    }
+    // An S-550 image holding the demo's tones given, carried there as tone files in this
+    // order, so that they sit at other positions than on the demo image. Each goes to its
+    // bank of the demo, where its wave starts at the same segment.
+    std::filesystem::path imageWithTones(const std::string& as, std::initializer_list<const char*> tones) {
+        const auto path = dir / as;
+        test::WriteFile(path, cli::EmptyImage("S550.dat"));
+        for (const char* t : tones) {
+            const char* bank = std::string_view(t).starts_with("SAW") ? "B" : "A";
+            const std::string ton = (dir / (std::string(t) + ".ton")).string();
+            auto r = cli::Cli({"tone", "save", test::DemoImage("demo.s55").string(), t, ton});
+            EXPECT_EQ(r.rc, 0) << r.err;
+            r = cli::Cli({"tone", "load", path.string(), ton, "--bank", bank});
+            EXPECT_EQ(r.rc, 0) << r.err;
+        }
+        return path;
+    }
+    void select(brisko::PatchView* v, QTreeWidgetItem* it) {
+        ASSERT_NE(it, nullptr);
+        v->tree()->setCurrentItem(it);
+    }
+    void choose(const std::filesystem::path& p) { answers.push_back({QString::fromStdString(p.string()), 0}); }
+    void run(int id) {
+        ASSERT_TRUE(frame->action(id)->isEnabled()) << id;
+        frame->action(id)->trigger();
+    }
+    // The 256 bytes of patch position `k` in the working copy.
+    std::vector<std::uint8_t> record(int k) const {
+        Document* d = frame->activeDocument();
+        std::vector<std::uint8_t> b(256);
+        EXPECT_TRUE(d->read(static_cast<std::uint32_t>(SectorToOffset(d->definition().patchSector)) + 256u * static_cast<std::uint32_t>(k), b).ok());
+        return b;
+    }
+    // The tone name each key of patch `k` plays, both maps, as the image names its tones.
+    std::vector<std::string> keyNames(brisko::PatchView* v, int k) const {
+        const auto r = record(k);
+        std::vector<std::string> out;
+        for (std::size_t key = 17; key < 235; ++key) out.push_back(v->editor()->areas().toneName(r[key]));
+        return out;
+    }
+    std::filesystem::path savedPatch(brisko::PatchView* v, const char* name, const std::string& file) {
+        select(v, Item(v->tree(), name));
+        choose(dir / file);
+        run(kSaveTone);
+        return dir / file;
+    }
+    QString freeText() const { return frame->statusPart(0)->text(); }
+
+    test::TempDir dir;
+    test::ScriptedUi ui;
+    std::unique_ptr<ui::ModuleFrame> frame;
+    std::vector<ui::FileRequest> requests;
+    std::vector<ui::FileChoice> answers;
+};
+
+TEST_F(PatchCommandsTest, WindowShowsTheTreeThePanelLinesAndTheFreePositions) {
+    auto* v = openDemo("a.s55");
+    ASSERT_NE(v, nullptr);
+    EXPECT_EQ(Trimmed(Root(v->tree())), QStringLiteral("Patches"));
+    EXPECT_EQ(PatchLabels(v->tree()), QStringList({"SPLIT 3 WAY ", "SINE/SAW VSW"}));
+    // The tones a patch plays, first map in key order first.
+    QTreeWidgetItem* split = Item(v->tree(), "SPLIT 3 WAY");
+    ASSERT_EQ(split->childCount(), 3);
+    EXPECT_EQ(Trimmed(split->child(0)), QStringLiteral("SINE LO"));
+    EXPECT_EQ(Trimmed(split->child(1)), QStringLiteral("SAW C3"));
+    EXPECT_EQ(Trimmed(split->child(2)), QStringLiteral("SINE A4"));
+    EXPECT_FALSE(split->isExpanded());
+    EXPECT_EQ(freeText(), QStringLiteral("Patch positions free: 14"));
+
+    const QStringList vsw = {"Patch Number: 2", "Key Mode: V-SW", "Key Assign: ROT", "B.Range: 2", "Out: 0",
+                             "Uni-Detune: 0", "V-SW Tresh: 64", "V-Mix Ratio: 0", "AT Assign: 0", "AT Sense: 0",
+                             "Volume: 127"};
+    struct Case {
+        QTreeWidgetItem* item;
+        QStringList lines;
+    };
+    const Case cases[] = {
+        {Item(v->tree(), "SINE/SAW VSW"), vsw},
+        {Item(v->tree(), "SINE/SAW VSW", "SAW C3"), vsw}, // a tone keeps its patch's panel
+        {Root(v->tree()), QStringList(11, QString())},
+        {Item(v->tree(), "SPLIT 3 WAY"), {"Patch Number: 1", "Key Mode: Norm"}},
+    };
+    for (const Case& c : cases) {
+        select(v, c.item);
+        for (int i = 0; i < c.lines.size(); ++i) EXPECT_EQ(v->panel().infoLine(i)->text(), c.lines[i]) << i;
+    }
+    // The bender range and output share a row.
+    EXPECT_EQ(v->panel().infoLine(3)->y(), v->panel().infoLine(4)->y());
+    EXPECT_LT(v->panel().infoLine(3)->geometry().right(), v->panel().infoLine(4)->x());
+    EXPECT_GE(v->tree()->x(), 114);
+    EXPECT_EQ(v->panel().memoText()->text().left(12), QStringLiteral("VELDIN DEMO "));
+}
+
+TEST_F(PatchCommandsTest, KeyStripShowsBothMapsOfAVelocitySwitchAndNamesTheHoveredKey) {
+    frame->show();
+    auto* v = openDemo("a.s55");
+    ASSERT_NE(v, nullptr);
+    QApplication::processEvents();
+    brisko::KeyStripView* keys = v->keyStrip();
+    EXPECT_TRUE(keys->strip().empty()) << "nothing selected: no keyboard";
+    EXPECT_GT(keys->y(), v->tree()->geometry().bottom());
+    struct Case {
+        QTreeWidgetItem* item;
+        int rows;
+        std::vector<std::uint8_t> tones; // by colour, in order
+        QString low, high;               // hover texts over the first and last key of row 1
+    };
+    const int rowH = (keys->sizeHint().height() - 6) / 2;
+    const Case cases[] = {
+        {Item(v->tree(), "SINE/SAW VSW"), 2, {0, 2}, "C-0  SINE A4  (map 1)", "C-9  SINE A4  (map 1)"},
+        {Item(v->tree(), "SINE/SAW VSW", "SINE A4"), 2, {0, 2}, "C-0  SINE A4  (map 1)", "C-9  SINE A4  (map 1)"},
+        {Item(v->tree(), "SPLIT 3 WAY"), 1, {1, 2, 0}, "C-0  SINE LO ", "C-9  SINE A4 "},
+    };
+    for (const Case& c : cases) {
+        select(v, c.item);
+        const patch::KeyStrip& s = keys->strip();
+        EXPECT_EQ(s.rows, c.rows);
+        EXPECT_EQ(s.tones, c.tones);
+        EXPECT_EQ(s.firstKey, patch::kFirstMapKey);
+        const int y = keys->sizeHint().height() / 4;
+        EXPECT_EQ(keys->textAt(QPoint(3, y + 10)), c.low);
+        EXPECT_EQ(keys->textAt(QPoint(keys->width() - 4, 2 + rowH - 3)), c.high);
+    }
+    // The velocity switch: every key of row 1 plays SINE A4, of row 2 SAW C3, each in
+    // its own colour.
+    select(v, Item(v->tree(), "SINE/SAW VSW"));
+    EXPECT_TRUE(keys->textAt(QPoint(keys->width() / 2, 2 + rowH + 2 + rowH - 3)).endsWith(QStringLiteral("SAW C3   (map 2)")));
+    EXPECT_NE(brisko::KeyStripView::ToneColour(keys->strip().colourAt(0, 60), false),
+              brisko::KeyStripView::ToneColour(keys->strip().colourAt(1, 60), false));
+    select(v, Root(v->tree()));
+    EXPECT_TRUE(keys->strip().empty());
+    EXPECT_TRUE(keys->textAt(QPoint(3, 10)).isEmpty());
+}
+
+TEST_F(PatchCommandsTest, EditMemoIsTheSharedEditorAndItsStepsFollowInTheMemoBox) {
+    auto* v = openDemo("a.s55");
+    ASSERT_NE(v, nullptr);
+    const QString shown = v->panel().memoText()->text();
+    v->panel().editMemoButton()->click();
+    auto* d = v->findChild<ui::MemoDialog*>();
+    ASSERT_NE(d, nullptr);
+    EXPECT_EQ(d->windowTitle(), QStringLiteral("MEMO Editor"));
+    d->field(0)->setText(QStringLiteral("PATCHES"));
+    d->apply();
+    EXPECT_TRUE(v->panel().memoText()->text().startsWith(QStringLiteral("  PATCHES   "))) << v->panel().memoText()->text().toStdString();
+    EXPECT_EQ(PatchLabels(v->tree()), QStringList({"SPLIT 3 WAY ", "SINE/SAW VSW"}));
+    run(kUndo);
+    EXPECT_EQ(v->panel().memoText()->text(), shown);
+    run(kRedo);
+    EXPECT_TRUE(v->panel().memoText()->text().startsWith(QStringLiteral("  PATCHES   ")));
+}
+
+TEST_F(PatchCommandsTest, SongImageShowsOnlyTheDiskAndTypeLines) {
+    std::filesystem::copy_file(test::DemoImage("demo.sng"), dir / "a.sng");
+    auto* v = open(dir / "a.sng");
+    ASSERT_NE(v, nullptr);
+    EXPECT_EQ(v->tree(), nullptr);
+    EXPECT_EQ(v->panel().editMemoButton(), nullptr);
+    EXPECT_EQ(v->findChildren<QLabel*>().size(), 2);
+    for (int id : {kDelete, kLoadTone, kSaveTone, kCopy, kPaste, kSendToTone}) EXPECT_FALSE(frame->action(id)->isEnabled()) << id;
+    EXPECT_TRUE(frame->action(kSendToMidi)->isEnabled());
+}
+
+TEST_F(PatchCommandsTest, MenusAreThePatchEditorsAndFollowTheSelection) {
+    auto* v = openDemo("a.s55");
+    ASSERT_NE(v, nullptr);
+    EXPECT_TRUE(frame->windowTitle().startsWith(QStringLiteral("Patch Editor"))) << frame->windowTitle().toStdString();
+    EXPECT_EQ(frame->action(kLoadTone)->text(), QStringLiteral("&Load Patch"));
+    EXPECT_EQ(frame->action(kSaveTone)->text(), QStringLiteral("&Save Patch"));
+    EXPECT_EQ(frame->action(kSendToTone)->text(), QStringLiteral("Send to &Tone Editor"));
+    for (int absent : {kSendToPatch, kOptimize, kLoadWave, kSaveWave}) EXPECT_EQ(frame->action(absent), nullptr) << absent;
+    EXPECT_TRUE(frame->action(kSendToTone)->isEnabled());
+    EXPECT_TRUE(frame->action(kSendToMidi)->isEnabled());
+    struct Case {
+        QTreeWidgetItem* item;
+        bool save;
+    };
+    for (const Case& c : {Case{Root(v->tree()), false}, Case{Item(v->tree(), "SPLIT 3 WAY"), true},
+                          Case{Item(v->tree(), "SPLIT 3 WAY", "SAW C3"), true}}) {
+        select(v, c.item);
+        EXPECT_EQ(frame->action(kSaveTone)->isEnabled(), c.save) << Trimmed(c.item).toStdString();
+        EXPECT_TRUE(frame->action(kLoadTone)->isEnabled());
+        EXPECT_TRUE(frame->action(kDelete)->isEnabled());
+    }
+    QStringList context;
+    for (QAction* a : frame->contextMenu()->actions())
+        if (!a->isSeparator()) context << a->text();
+    EXPECT_EQ(context, QStringList({"&Copy", "C&ut", "&Paste", "&Delete", "&Load Patch", "&Save Patch"}));
+}
+
+TEST_F(PatchCommandsTest, SavedPatchLoadsIntoAnImageWithItsTonesElsewhereRenumbered) {
+    auto* from = openDemo("a.s55");
+    ASSERT_NE(from, nullptr);
+    const auto split = keyNames(from, 0);
+    const auto pat = savedPatch(from, "SPLIT 3 WAY", "split.pat");
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_TRUE(requests[0].save);
+    EXPECT_EQ(requests[0].title, QStringLiteral("Save..."));
+    EXPECT_EQ(requests[0].filters, QStringList({"Roland W30 Patch (*.pat)"}));
+    EXPECT_EQ(requests[0].proposedName, QStringLiteral("SPLIT 3 WAY .pat"));
+    const auto bytes = test::ReadFile(pat);
+    ASSERT_EQ(bytes.size(), 264u + 3u * 20u);
+    EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 4), "RPAT");
+
+    // SAW C3 first, then SINE A4 with its subtone: every number differs from the demo's.
+    const auto moved = imageWithTones("moved.s55", {"SAW C3", "SINE A4"});
+    const auto before = test::ReadFile(moved);
+    auto* to = open(moved);
+    ASSERT_NE(to, nullptr);
+    ASSERT_EQ(to->editor()->areas().toneName(0), "SAW C3  ");
+    EXPECT_EQ(freeText(), QStringLiteral("Patch positions free: 16"));
+    choose(pat);
+    run(kLoadTone);
+    EXPECT_TRUE(ui.shown().empty()) << ui.texts().front();
+    EXPECT_EQ(requests.back().title, QStringLiteral("Load..."));
+    EXPECT_EQ(requests.back().filters, QStringList({"Roland W30 Patch (*.pat)"}));
+    EXPECT_EQ(PatchLabels(to->tree()), QStringList({"SPLIT 3 WAY "}));
+    EXPECT_EQ(to->tree()->currentItem(), Item(to->tree(), "SPLIT 3 WAY"));
+    EXPECT_EQ(to->panel().infoLine(0)->text(), QStringLiteral("Patch Number: 1"));
+    EXPECT_EQ(freeText(), QStringLiteral("Patch positions free: 15"));
+    // Each key plays the tone of the same name; the numbers are the target's.
+    EXPECT_EQ(keyNames(to, 0), split);
+    const auto loaded = record(0);
+    EXPECT_NE(std::vector<std::uint8_t>(bytes.begin() + 8 + 17, bytes.begin() + 8 + 235),
+              std::vector<std::uint8_t>(loaded.begin() + 17, loaded.begin() + 235));
+    EXPECT_EQ(test::ReadFile(moved), before) << "only Save writes";
+    run(kSave);
+    EXPECT_NE(test::ReadFile(moved), before);
+}
+
+TEST_F(PatchCommandsTest, TwoLoadsGoToTwoPositionsAndUndoRemovesTheItem) {
+    auto* from = openDemo("a.s55");
+    ASSERT_NE(from, nullptr);
+    const auto pat = savedPatch(from, "SINE/SAW VSW", "vsw.pat");
+    auto* to = open(imageWithTones("b.s55", {"SINE A4", "SAW C3"}));
+    ASSERT_NE(to, nullptr);
+    choose(pat);
+    run(kLoadTone);
+    choose(pat);
+    run(kLoadTone);
+    EXPECT_EQ(PatchLabels(to->tree()), QStringList({"SINE/SAW VSW", "SINE/SAW VSW"}));
+    EXPECT_EQ(to->panel().infoLine(0)->text(), QStringLiteral("Patch Number: 2"));
+    EXPECT_EQ(record(1), record(0));
+    EXPECT_EQ(freeText(), QStringLiteral("Patch positions free: 14"));
+    run(kUndo);
+    EXPECT_EQ(Root(to->tree())->childCount(), 1);
+    EXPECT_EQ(record(1), std::vector<std::uint8_t>(256, 0));
+    EXPECT_EQ(freeText(), QStringLiteral("Patch positions free: 15"));
+    run(kRedo);
+    EXPECT_EQ(Root(to->tree())->childCount(), 2);
+    run(kUndo);
+    run(kUndo);
+    EXPECT_EQ(Root(to->tree())->childCount(), 0);
+    EXPECT_FALSE(frame->action(kUndo)->isEnabled());
+    // Loaded again after the undos, it goes to the first position once more.
+    choose(pat);
+    run(kLoadTone);
+    EXPECT_EQ(to->panel().infoLine(0)->text(), QStringLiteral("Patch Number: 1"));
+}
+
+TEST_F(PatchCommandsTest, DeleteAsksZeroesAllBytesAndUndoRestoresThem) {
+    auto* v = openDemo("a.s55");
+    ASSERT_NE(v, nullptr);
+    const auto kept = record(1);
+    select(v, Item(v->tree(), "SINE/SAW VSW"));
+    ui.answer(Answer::No);
+    run(kDelete);
+    ASSERT_EQ(ui.shown().size(), 1u);
+    EXPECT_EQ(ui.shown()[0].text, ptext::kReallyDelete);
+    EXPECT_EQ(ui.shown()[0].title, "Patch Editor");
+    EXPECT_EQ(record(1), kept);
+
+    ui.answer(Answer::Yes);
+    QKeyEvent del(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier);
+    QApplication::sendEvent(v->tree(), &del);
+    EXPECT_EQ(record(1), std::vector<std::uint8_t>(256, 0));
+    EXPECT_EQ(PatchLabels(v->tree()), QStringList({"SPLIT 3 WAY "}));
+    EXPECT_EQ(freeText(), QStringLiteral("Patch positions free: 15"));
+    run(kUndo);
+    EXPECT_EQ(record(1), kept);
+    EXPECT_EQ(PatchLabels(v->tree()), QStringList({"SPLIT 3 WAY ", "SINE/SAW VSW"}));
+    run(kRedo);
+    EXPECT_EQ(record(1), std::vector<std::uint8_t>(256, 0));
+}
+
+TEST_F(PatchCommandsTest, OnlyPatchesCanBeDeletedOrRenamed) {
+    auto* v = openDemo("a.s55");
+    ASSERT_NE(v, nullptr);
+    const auto image = test::ReadFile(dir / "a.s55");
+    struct Case {
+        QTreeWidgetItem* item;
+        std::string_view message;
+    };
+    const Case cases[] = {
+        {Root(v->tree()), ptext::kNotEditable},
+        {Item(v->tree(), "SPLIT 3 WAY", "SAW C3"), ptext::kOnlyPatches},
+    };
+    for (const Case& c : cases) {
+        const QString label = c.item->text(0);
+        select(v, c.item);
+        ui.clear();
+        ui.answer(Answer::Yes);
+        run(kDelete);
+        ASSERT_EQ(ui.shown().size(), 2u);
+        EXPECT_EQ(ui.shown()[1].text, c.message);
+        EXPECT_EQ(ui.shown()[1].icon, Icon::Warning);
+        ui.clear();
+        c.item->setText(0, QStringLiteral("NEW NAME"));
+        ASSERT_EQ(ui.shown().size(), 1u);
+        EXPECT_EQ(ui.shown()[0].text, c.message);
+        EXPECT_EQ(c.item->text(0), label) << "the label stays";
+        EXPECT_FALSE(frame->action(kUndo)->isEnabled());
+    }
+    run(kSaveTone); // Save Patch of a tone item is refused too
+    EXPECT_EQ(ui.shown().back().text, ptext::kOnlyPatches);
+    EXPECT_TRUE(requests.empty());
+    EXPECT_EQ(PatchLabels(v->tree()), QStringList({"SPLIT 3 WAY ", "SINE/SAW VSW"}));
+    EXPECT_EQ(test::ReadFile(dir / "a.s55"), image);
+}
+
+TEST_F(PatchCommandsTest, RenameByLabelEditKeepsTwelveCharactersZeroFilled) {
+    auto* v = openDemo("a.s55");
+    ASSERT_NE(v, nullptr);
+    QTreeWidgetItem* it = Item(v->tree(), "SPLIT 3 WAY");
+    struct Case {
+        const char* typed;
+        const char* label;
+        std::string stored;
+    };
+    const Case cases[] = {
+        {"ABCDEFGHIJKL", "ABCDEFGHIJKL", "ABCDEFGHIJKL"},
+        {"AB", "AB          ", std::string("AB") + std::string(10, '\0')},
+        {"THIRTEEN CHAR", "THIRTEEN CHA", "THIRTEEN CHA"},
+    };
+    for (const Case& c : cases) {
+        select(v, it);
+        it->setText(0, QLatin1String(c.typed));
+        EXPECT_TRUE(ui.shown().empty());
+        EXPECT_EQ(it->text(0), QLatin1String(c.label));
+        const auto r = record(0);
+        EXPECT_EQ(std::string(r.begin(), r.begin() + 12), c.stored) << c.typed;
+    }
+    run(kUndo);
+    EXPECT_EQ(it->text(0), QStringLiteral("AB          "));
+    run(kUndo);
+    run(kUndo);
+    EXPECT_EQ(it->text(0), QStringLiteral("SPLIT 3 WAY "));
+    run(kRedo);
+    EXPECT_EQ(it->text(0), QStringLiteral("ABCDEFGHIJKL"));
+}
+
+TEST_F(PatchCommandsTest, CopyAndPasteCarryAPatchToAnotherImageAsItsFileDoes) {
+    auto* from = openDemo("a.s55");
+    ASSERT_NE(from, nullptr);
+    const auto split = keyNames(from, 0);
+    const auto pat = test::ReadFile(savedPatch(from, "SPLIT 3 WAY", "split.pat"));
+    for (QTreeWidgetItem* it : {Root(from->tree()), Item(from->tree(), "SPLIT 3 WAY", "SAW C3")}) {
+        select(from, it);
+        EXPECT_FALSE(frame->action(kCopy)->isEnabled() || frame->action(kCut)->isEnabled()) << "only a patch is copied";
+    }
+    select(from, Item(from->tree(), "SPLIT 3 WAY"));
+    QKeyEvent copy(QEvent::KeyPress, Qt::Key_C, Qt::ControlModifier);
+    QApplication::sendEvent(from->tree(), &copy);
+    const QByteArray clip = QApplication::clipboard()->mimeData()->data(QLatin1String(brisko::kPatchMimeType));
+    EXPECT_EQ(std::vector<std::uint8_t>(clip.begin(), clip.end()), pat) << "the bytes Save Patch writes";
+
+    auto* to = open(imageWithTones("moved.s55", {"SAW C3", "SINE A4"}));
+    ASSERT_NE(to, nullptr);
+    QKeyEvent paste(QEvent::KeyPress, Qt::Key_V, Qt::ControlModifier);
+    QApplication::sendEvent(to->tree(), &paste);
+    EXPECT_TRUE(ui.shown().empty());
+    EXPECT_EQ(PatchLabels(to->tree()), QStringList({"SPLIT 3 WAY "}));
+    EXPECT_EQ(keyNames(to, 0), split);
+    run(kUndo);
+    EXPECT_EQ(Root(to->tree())->childCount(), 0);
+    EXPECT_FALSE(frame->action(kUndo)->isEnabled()) << "one undo step";
+
+    // Foreign data on the clipboard is no patch: the fixed message, nothing changes.
+    struct Case {
+        const char* name;
+        std::function<QMimeData*()> data;
+        std::string_view message;
+    };
+    const Case cases[] = {
+        {"text", [] { auto* d = new QMimeData; d->setText(QStringLiteral("RPAT and more")); return d; }, ptext::kNotRpat},
+        {"cut short", [&] { auto* d = new QMimeData; d->setData(QLatin1String(brisko::kPatchMimeType), clip.left(300)); return d; },
+         ptext::kPatchFileShort},
+        {"not rpat", [] { auto* d = new QMimeData; d->setData(QLatin1String(brisko::kPatchMimeType), QByteArray(400, 'x')); return d; },
+         ptext::kNotRpat},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QApplication::clipboard()->setMimeData(c.data());
+        ui.clear();
+        run(kPaste);
+        ASSERT_EQ(ui.shown().size(), 1u);
+        EXPECT_EQ(ui.shown()[0].text, c.message);
+        EXPECT_EQ(Root(to->tree())->childCount(), 0);
+        EXPECT_FALSE(frame->action(kUndo)->isEnabled());
+    }
+}
+
+TEST_F(PatchCommandsTest, CutTakesThePatchAwayInOneStepAndPasteBringsItBack) {
+    auto* v = openDemo("a.s55");
+    ASSERT_NE(v, nullptr);
+    const auto kept = record(1);
+    select(v, Item(v->tree(), "SINE/SAW VSW"));
+    run(kCut);
+    EXPECT_TRUE(ui.shown().empty()) << "Cut does not ask";
+    EXPECT_EQ(record(1), std::vector<std::uint8_t>(256, 0));
+    EXPECT_EQ(PatchLabels(v->tree()), QStringList({"SPLIT 3 WAY "}));
+    run(kPaste);
+    EXPECT_EQ(record(1), kept) << "back in the first free position";
+    run(kUndo);
+    run(kUndo);
+    EXPECT_EQ(record(1), kept);
+    EXPECT_FALSE(frame->action(kUndo)->isEnabled());
+}
+
+TEST_F(PatchCommandsTest, MissingToneIsMappedKeptOrTheLoadCancelled) {
+    auto* from = openDemo("a.s55");
+    ASSERT_NE(from, nullptr);
+    const auto pat = savedPatch(from, "SINE/SAW VSW", "vsw.pat");
+    // The target has SAW C3 only: SINE A4, which plays every key of map 1, is missing.
+    struct Case {
+        const char* name;
+        std::function<void(brisko::MapToneDialog*)> answer;
+        bool loaded;
+        std::string map1; // what every key of map 1 then names
+    };
+    const Case cases[] = {
+        {"yes",
+         [](brisko::MapToneDialog* d) {
+             // Nothing of that name here: Yes waits for a double click in the list.
+             EXPECT_FALSE(d->yesButton()->isEnabled());
+             EXPECT_TRUE(d->ram()->isChecked());
+             ASSERT_EQ(d->list()->count(), 1);
+             EXPECT_EQ(d->list()->item(0)->text(), QStringLiteral("SAW C3  "));
+             emit d->list()->itemDoubleClicked(d->list()->item(0));
+             EXPECT_TRUE(d->yesButton()->isEnabled());
+             d->rom()->click(); // another bank starts over
+             EXPECT_FALSE(d->yesButton()->isEnabled());
+             EXPECT_EQ(d->list()->count(), 0);
+             d->ram()->click();
+             emit d->list()->itemDoubleClicked(d->list()->item(0));
+             d->yesButton()->click();
+         },
+         true, "SAW C3  "},
+        {"no", [](brisko::MapToneDialog* d) { d->noButton()->click(); }, true, "kept"},
+        {"cancel", [](brisko::MapToneDialog* d) { d->cancelButton()->click(); }, false, ""},
+        {"closed", [](brisko::MapToneDialog* d) { d->reject(); }, false, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto* to = open(imageWithTones(std::string(c.name) + ".s55", {"SAW C3"}));
+        ASSERT_NE(to, nullptr);
+        const auto image = test::ReadFile(dir / (std::string(c.name) + ".s55"));
+        QString message, title;
+        WhenMapDialogShows([&](brisko::MapToneDialog* d) {
+            message = d->message()->text();
+            title = d->windowTitle();
+            c.answer(d);
+        });
+        choose(pat);
+        run(kLoadTone);
+        EXPECT_EQ(title, QStringLiteral("Map missing tone"));
+        EXPECT_TRUE(message.startsWith(QStringLiteral("Tone 'SINE A4 ' found in this patch is not on diskimage.\n\n")))
+            << message.toStdString();
+        EXPECT_TRUE(ui.shown().empty());
+        EXPECT_EQ(Root(to->tree())->childCount(), c.loaded ? 1 : 0);
+        EXPECT_EQ(frame->action(kUndo)->isEnabled(), c.loaded);
+        const auto r = record(0);
+        if (!c.loaded) {
+            EXPECT_EQ(r, std::vector<std::uint8_t>(256, 0));
+        } else {
+            // Map 2's SAW C3 was found; map 1 went to the chosen tone or kept its number.
+            EXPECT_EQ(to->editor()->areas().toneName(r[126]), "SAW C3  ");
+            if (c.map1 == "kept") {
+                EXPECT_EQ(r[17], 0) << "the file's number stays";
+            } else {
+                EXPECT_EQ(to->editor()->areas().toneName(r[17]), c.map1);
+            }
+        }
+        if (!c.loaded) {
+            EXPECT_EQ(test::ReadFile(dir / (std::string(c.name) + ".s55")), image);
+        } else {
+            ui.answer(Answer::No); // closed unsaved
+        }
+        run(kClose);
+        QApplication::processEvents();
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        ui.clear();
+    }
+}
+
+TEST_F(PatchCommandsTest, BadFilesAndAFullPatchAreaAreRefusedAndChangeNothing) {
+    auto* from = openDemo("a.s55");
+    ASSERT_NE(from, nullptr);
+    const auto pat = test::ReadFile(savedPatch(from, "SPLIT 3 WAY", "split.pat"));
+    test::WriteFile(dir / "text.pat", {'h', 'e', 'l', 'l', 'o', ' ', 'p', 'a', 't', 'c', 'h', '!'});
+    test::WriteFile(dir / "cut.pat", std::vector<std::uint8_t>(pat.begin(), pat.end() - 1));
+    test::WriteFile(dir / "head.pat", std::vector<std::uint8_t>(pat.begin(), pat.begin() + 100));
+    struct Case {
+        const char* file;
+        std::string_view message;
+        std::string_view title;
+        Icon icon;
+    };
+    const Case cases[] = {
+        {"text.pat", ptext::kNotRpat, ptext::kModuleFileTitle, Icon::Error},
+        {"cut.pat", ptext::kPatchFileShort, "Patch Editor", Icon::Error},
+        {"head.pat", ptext::kPatchFileShort, "Patch Editor", Icon::Error},
+        {"missing.pat", ptext::kCantOpenFile, "Patch Editor", Icon::None},
+    };
+    const auto image = test::ReadFile(dir / "a.s55");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        ui.clear();
+        choose(dir / c.file);
+        run(kLoadTone);
+        ASSERT_EQ(ui.shown().size(), 1u);
+        EXPECT_EQ(ui.shown()[0].text, c.message);
+        EXPECT_EQ(ui.shown()[0].title, c.title);
+        EXPECT_EQ(ui.shown()[0].icon, c.icon);
+        EXPECT_EQ(Root(from->tree())->childCount(), 2);
+        EXPECT_FALSE(frame->action(kUndo)->isEnabled());
+    }
+    // Filled up to the last position, the next load is refused before any chooser.
+    for (int i = 0; i < 14; ++i) {
+        choose(dir / "split.pat");
+        run(kLoadTone);
+    }
+    EXPECT_EQ(freeText(), QStringLiteral("Patch positions free: 0"));
+    const auto asked = requests.size();
+    const auto full = record(15);
+    ui.clear();
+    run(kLoadTone);
+    ASSERT_EQ(ui.shown().size(), 1u);
+    EXPECT_EQ(ui.shown()[0].text, ptext::kNoFreePatchPosition);
+    EXPECT_EQ(requests.size(), asked);
+    EXPECT_EQ(record(15), full);
+    EXPECT_EQ(test::ReadFile(dir / "a.s55"), image);
+}
+
+TEST_F(PatchCommandsTest, NoTextIsCutAndEveryControlIsNamed) {
+    const QFont original = QApplication::font();
+    int n = 0;
+    for (int points : {8, 16, 22}) {
+        SCOPED_TRACE(points);
+        QFont f = original;
+        f.setPointSize(points);
+        QApplication::setFont(f);
+        SetUp();
+        frame->show();
+        auto* v = openDemo("f" + std::to_string(n++) + ".s55");
+        ASSERT_NE(v, nullptr);
+        QApplication::processEvents();
+        for (QTreeWidgetItemIterator walk(v->tree()); *walk; ++walk) {
+            v->tree()->setCurrentItem(*walk);
+            test::ExpectLabelsFit(v);
+            QLabel* status = frame->statusPart(0);
+            EXPECT_LE(status->fontMetrics().horizontalAdvance(status->text()), status->contentsRect().width());
+        }
+        // The whole panel shows, as far as the screen allows.
+        EXPECT_TRUE(v->height() >= v->minimumSizeHint().height() ||
+                    frame->height() >= frame->screen()->availableGeometry().height())
+            << v->height() << " < " << v->minimumSizeHint().height();
+        test::ExpectControlsNamed(frame.get());
+        frame.reset();
+    }
+    QApplication::setFont(original);
+}
+
+TEST_F(PatchCommandsTest, MapDialogControlsAreNamedAndItsTextFits) {
+    auto* from = openDemo("a.s55");
+    ASSERT_NE(from, nullptr);
+    const auto pat = savedPatch(from, "SINE/SAW VSW", "vsw.pat");
+    ASSERT_NE(open(imageWithTones("saw.s55", {"SAW C3"})), nullptr);
+    bool checked = false;
+    WhenMapDialogShows([&](brisko::MapToneDialog* d) {
+        QApplication::processEvents();
+        test::ExpectControlsNamed(d);
+        EXPECT_GE(d->message()->height(), d->message()->heightForWidth(d->message()->width()));
+        for (QPushButton* b : {d->yesButton(), d->noButton(), d->cancelButton()})
+            EXPECT_GE(b->width(), b->fontMetrics().horizontalAdvance(b->text().remove('&')));
+        checked = true;
+        d->cancelButton()->click();
+    });
+    choose(pat);
+    run(kLoadTone);
+    EXPECT_TRUE(checked);
+}
+
+TEST_F(PatchCommandsTest, FirstStartCreatesThePatchDirectoryAndItsPageSavesIt) {
+    MemorySettingsStore store;
+    store.createKey("");
+    store.writeText("", "Main Path", dir.path().string());
+    store.writeText("", "SDK Path", dir.path().string());
+    PatchEditorSettings settings;
+    ASSERT_TRUE(frame->start(&store, brisko::PatchSettingsSpec(settings)));
+    EXPECT_TRUE(frame->firstStart());
+    EXPECT_TRUE(std::filesystem::is_directory(dir / "Patches"));
+    ui::PreferencesDialog* d = frame->showPreferences();
+    ASSERT_NE(d, nullptr);
+    EXPECT_FALSE(d->cancelButton()->isEnabled());
+    EXPECT_EQ(d->tabs()->count(), 1) << "one page: the window group and the directory beside it";
+    auto* path = qobject_cast<QLineEdit*>(d->control(3100));
+    ASSERT_NE(path, nullptr);
+    EXPECT_EQ(path->text().toStdString(), (dir / "Patches").string());
+    ASSERT_NE(d->control(3101), nullptr);
+    EXPECT_NE(d->control(3001), nullptr);
+    path->setText(QString::fromStdString((dir / "Mine").string()));
+    d->saveButton()->click();
+    EXPECT_EQ(FieldString(settings.patchPath), (dir / "Mine").string());
+    ASSERT_NE(store.find(kPatchEditorKey, "Patch Path"), nullptr);
+    EXPECT_FALSE(frame->firstStart());
+
+    // Load Patch starts in the directory the page set.
+    auto views = [&settings](Document& doc, ui::ModuleFrame& f, QWidget* parent) -> ui::DocumentView* {
+        return new brisko::PatchView(doc, f, parent, &settings);
+    };
+    ui::ModuleFrame g(ui::ModuleIdentity{"Patch Editor", msg::kPatchEditor, "Brisko.html", &PatchEditorMenus()}, 0,
+                      test::BinDir(), views, &ui);
+    std::vector<ui::FileRequest> asked;
+    g.setFileChooser([&](QWidget*, const ui::FileRequest& r) -> std::optional<ui::FileChoice> {
+        asked.push_back(r);
+        return std::nullopt;
+    });
+    std::filesystem::copy_file(test::DemoImage("demo.s55"), dir / "p.s55");
+    ASSERT_TRUE(g.openImage(dir / "p.s55"));
+    g.runCommand(kLoadTone);
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0].directory.toStdString(), (dir / "Mine").string());
+}
+
+// The real library, started by the module host as the launcher's PATCH button and "-oP"
+// start it; Send to Tone Editor hands the image over.
+TEST(PatchModuleTest, LauncherStartsTheLibraryOpensTheImageAndSendsItToTheToneEditor) {
+    test::TempDir dir;
+    std::filesystem::copy_file(test::DemoImage("demo.s55"), dir / "p.s55");
+    test::ScriptedUi ui;
+    launcher::QtLibraryLoader loader(QString::fromStdString(test::BinDir().string()));
+    launcher::ModuleHost host(loader, ui, 2);
+    host.openFromCommandLine(launcher::kPatchButton, dir / "p.s55");
+    const launcher::ModuleSlot* s = host.slotByCode(msg::kPatchEditor);
+    ASSERT_EQ(s->state, launcher::ModuleState::Running) << s->failure;
+    EXPECT_FALSE(s->buttonEnabled) << "the lamp shows the module running";
+    ui::ModuleFrame* f = FrameOf(msg::kPatchEditor);
+    ASSERT_NE(f, nullptr);
+    EXPECT_TRUE(f->windowTitle().startsWith(QStringLiteral("Patch Editor")));
+    auto* v = dynamic_cast<brisko::PatchView*>(f->activeWindow()->view());
+    ASSERT_NE(v, nullptr);
+    EXPECT_EQ(Root(v->tree())->childCount(), 2);
+    EXPECT_EQ(f->statusPart(0)->text(), QStringLiteral("Patch positions free: 14"));
+
+    f->runCommand(kSendToTone);
+    ASSERT_TRUE(WaitFor([] { return FrameOf(msg::kToneEditor) && FrameOf(msg::kToneEditor)->activeDocument(); }));
+    EXPECT_EQ(FrameOf(msg::kToneEditor)->activeDocument()->path(), dir / "p.s55");
+    EXPECT_EQ(f->activeDocument(), nullptr) << "the sender let the image go";
+    // And back: the Tone Editor's Send to Patch Editor opens it here again.
+    FrameOf(msg::kToneEditor)->runCommand(kSendToPatch);
+    ASSERT_TRUE(WaitFor([&] { return f->activeDocument() != nullptr; }));
+    EXPECT_EQ(f->activeDocument()->path(), dir / "p.s55");
+    EXPECT_EQ(FrameOf(msg::kToneEditor)->activeDocument(), nullptr);
+    for (std::uint32_t code : {msg::kToneEditor, msg::kPatchEditor}) {
+        QPointer<ui::ModuleFrame> frame = FrameOf(code);
+        frame->close();
+        EXPECT_TRUE(WaitFor([&] { return frame.isNull(); }));
+    }
+    EXPECT_TRUE(WaitFor([&] { return s->state == launcher::ModuleState::Closed; }));
+    EXPECT_TRUE(s->buttonEnabled);
+}
+
+} // namespace
