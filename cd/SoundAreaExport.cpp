@@ -1,4 +1,5 @@
 #include "cd/SoundAreaExport.h"
+#include "core/InstallLayout.h"
 
 #include <algorithm>
 #include <array>
@@ -102,7 +103,7 @@ Status ExportSoundArea(DiscSource& disc, const SoundRecord& sound, SamplerFamily
                        const ReadProgress& progress) {
     if (auto st = CheckSoundArea(sound, disc.blockCount() * kUnitsPerBlock); !st) return st;
     std::vector<std::uint8_t> templateBytes;
-    if (!ReadWholeFile(mainDir / InfoOf(family).templateFile, templateBytes))
+    if (!ReadWholeFile(FindDataFile(mainDir, InfoOf(family).templateFile), templateBytes))
         return Fail(text::kCantCopyTemplate, Icon::Error);
     auto area = ReadUnits(disc, sound.firstUnit, sound.units, progress);
     if (!area) return area.failure();

@@ -1,6 +1,7 @@
 // veldin-cli commands of the MIDI Editor: new song disks, the song list, conversions
 // between songs and MIDI files, song files, and the changes of a song volume.
 #include <charconv>
+#include "core/InstallLayout.h"
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -112,10 +113,10 @@ Status WriteWhole(const std::filesystem::path& p, std::span<const std::uint8_t> 
 }
 
 // The main directory holds the templates and the session files of the undo store; by
-// default it is the folder of this program, where the build puts the templates.
+// default it is the installation's (the program's folder, or the user's data folder).
 std::filesystem::path MainDir(const Options& o) {
     if (const std::string* d = o.get("--main-dir")) return *d;
-    return os::SystemFileOps().executableDirectory();
+    return DefaultMainDirectory();
 }
 
 // An open song disk: the document, the song logic's view of it, its volume and its list.
@@ -334,7 +335,7 @@ int RunNewWithSongDisks(const Args& args, std::ostream& out, std::ostream& err) 
     if (o.bad || !family || *family != "w30song") return RunNew(args, out, err);
     if (o.positional.size() != 1) return UsageError(err, "new", "expects one OUT");
     const std::filesystem::path target = o.positional[0];
-    auto templateBytes = ReadFileBytes(MainDir(o) / "W30S.dat");
+    auto templateBytes = ReadFileBytes(FindDataFile(MainDir(o), "W30S.dat"));
     std::vector<std::uint8_t> image = templateBytes ? std::move(templateBytes).value() : std::vector<std::uint8_t>{};
     if (image.size() != static_cast<std::size_t>(kSystemAreaSize)) return Refuse(err, Fail(text::kNoTemplate));
     image.resize(image.size() + 0xA4400, 0);

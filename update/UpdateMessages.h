@@ -55,6 +55,9 @@ inline constexpr std::string_view kLauncherStillRunning =
     "VELDIN has not closed yet; it may be waiting for you to save your work.\n\r"
     "End it anyway? Changes that were not saved will be lost.";
 inline constexpr std::string_view kNoServer = "No update server is configured.";
+// A system installation belongs to the package manager, which also brings it up to date.
+inline constexpr std::string_view kSystemInstall =
+    "This VELDIN was installed by the system's package manager. Please update it with the package manager.";
 
 } // namespace veldin::update::text
 

@@ -19,6 +19,7 @@
 #include <QScreen>
 #include <QWindow>
 
+#include "core/InstallLayout.h"
 #include "core/FileVersion.h"
 #include "core/SingleInstance.h"
 #include "frame/ui/AboutDialog.h"
@@ -280,8 +281,8 @@ void LauncherWindow::command(int id) {
     case 50: requestClose(); break;
     case 51: showOptions(false); break;
     case 52: {
-        // The help is an HTML file beside the programs.
-        const QString help = QCoreApplication::applicationDirPath() + QStringLiteral("/veldin.html");
+        // The help is an HTML page in the main directory or the installation's help folder.
+        const QString help = QString::fromStdString(FindHelpPage(settings_.mainPath, "veldin.html").string());
         if (!QFileInfo::exists(help) || !QDesktopServices::openUrl(QUrl::fromLocalFile(help)))
             ui_.message("Couldn't start Help! Please check if .chm file is present in VELDIN working directory.",
                         kTitle, Icon::Error);
@@ -289,8 +290,9 @@ void LauncherWindow::command(int id) {
     }
     case 55:
         // The update client; whether it started is not checked.
-        QProcess::startDetached(QCoreApplication::applicationDirPath() + QStringLiteral("/update"), {},
-                                QCoreApplication::applicationDirPath());
+        // The update client lies with the modules.
+        QProcess::startDetached(QString::fromStdString((RunningLayout().moduleDir / "update").string()), {},
+                                QString::fromStdString(RunningLayout().moduleDir.string()));
         break;
     case 61: case 62: case 63: case 64: case 65: pressFunctionKey(id - 60); break;
     default:
