@@ -247,14 +247,16 @@ void LauncherWindow::serveConnection(QLocalSocket* socket) {
     connect(socket, &QLocalSocket::readyRead, this, [this, socket, reader] {
         const QByteArray bytes = socket->readAll();
         reader->feed(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+        // The requests run after this handler: an open or a close may show a message box,
+        // whose event loop would see the peer hang up and delete the socket under it.
         while (auto m = reader->next()) {
             if (m->close) {
                 socket->write(QByteArray(kInstancePidPrefix.data(), static_cast<qsizetype>(kInstancePidPrefix.size())) +
                               QByteArray::number(QCoreApplication::applicationPid()) + '\n');
                 socket->flush();
-                requestClose();
+                QMetaObject::invokeMethod(this, [this] { requestClose(); }, Qt::QueuedConnection);
             } else {
-                openRequest(m->open);
+                QMetaObject::invokeMethod(this, [this, r = m->open] { openRequest(r); }, Qt::QueuedConnection);
             }
         }
         // A malformed message: nothing more from this peer is trusted.
