@@ -1,4 +1,5 @@
 #include "cd/SoundAreaExport.h"
+#include "core/InstallLayout.h"
 
 #include <algorithm>
 #include <array>
@@ -102,7 +103,7 @@ Status WriteFileAtomically(const std::filesystem::path& target, std::span<const 
 
 Result<std::vector<std::uint8_t>> ReadTemplate(const std::filesystem::path& mainDir, SamplerFamily family) {
     std::vector<std::uint8_t> bytes;
-    if (!ReadWholeFile(mainDir / InfoOf(family).templateFile, bytes)) return Fail(text::kCantCopyTemplate, Icon::Error);
+    if (!ReadWholeFile(FindDataFile(mainDir, InfoOf(family).templateFile), bytes)) return Fail(text::kCantCopyTemplate, Icon::Error);
     return bytes;
 }
 

@@ -1,6 +1,7 @@
 // veldin-cli cd: listing Roland sample CD-ROMs (drives or disc images) and exporting
 // their sound areas as disk images.
 #include <charconv>
+#include "core/InstallLayout.h"
 #include <filesystem>
 #include <iomanip>
 #include <memory>
@@ -55,14 +56,6 @@ Result<OpenedSource> OpenSource(const fs::path& path) {
     s.sectorSize = (*image)->sectorSize();
     s.disc = std::move(image).value();
     return s;
-}
-
-// The folder of the running program, where the build puts the templates.
-fs::path ProgramDirectory() {
-    std::error_code ec;
-    const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
-    if (!ec && !exe.empty()) return exe.parent_path();
-    return fs::current_path(ec);
 }
 
 // Options of the form "--name VALUE" taken out of the arguments; the rest stay in order.
@@ -243,7 +236,7 @@ std::string ParseExportOptions(const Parsed& p, ExportOptions& o) {
     o.family = cd::FindFamily(*family);
     if (!o.family) return "unknown family '" + *family + "' (w30, s50, s330 or s550)";
     const std::string* dir = p.option("main-dir");
-    o.mainDir = dir ? fs::path(*dir) : ProgramDirectory();
+    o.mainDir = dir ? fs::path(*dir) : DefaultMainDirectory();
     return {};
 }
 

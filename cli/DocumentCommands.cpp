@@ -2,6 +2,7 @@
 // the image as a document, record the change through its undo store, then Save (or,
 // with -o OUT, Save As to OUT, leaving the image itself as it was).
 #include <algorithm>
+#include "core/InstallLayout.h"
 #include <array>
 #include <optional>
 #include <ostream>
@@ -87,7 +88,7 @@ Parsed Parse(const Args& args) {
 // The main directory holds the templates and the session files; by default it is the
 // folder of this program, where the build puts the templates.
 Workspace WorkspaceOf(const Parsed& p) {
-    return Workspace::System(p.mainDir ? fs::path(*p.mainDir) : os::SystemFileOps().executableDirectory());
+    return Workspace::System(p.mainDir ? fs::path(*p.mainDir) : DefaultMainDirectory());
 }
 
 // Like a module at its start: first clean up after processes that ended without closing.

@@ -3,6 +3,7 @@
 // change is recorded through its undo store, then the image is saved (or, with -o OUT,
 // written to OUT and the image left as it was).
 #include "cli/PatchCommands.h"
+#include "core/InstallLayout.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -110,7 +111,7 @@ std::string Trimmed(std::string s) {
 // The main directory holds the session files of the undo store; by default it is the
 // folder of this program.
 Workspace StartWork(const Options& o) {
-    Workspace ws = Workspace::System(o.mainDir ? fs::path(*o.mainDir) : os::SystemFileOps().executableDirectory());
+    Workspace ws = Workspace::System(o.mainDir ? fs::path(*o.mainDir) : DefaultMainDirectory());
     UndoStore::Recover(ws);
     return ws;
 }

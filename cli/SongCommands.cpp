@@ -1,6 +1,7 @@
 // veldin-cli commands of the MIDI Editor: new song disks, the song list, conversions
 // between songs and MIDI files, song files, and the changes of a song volume.
 #include <charconv>
+#include "core/InstallLayout.h"
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -113,10 +114,10 @@ Status WriteWhole(const std::filesystem::path& p, std::span<const std::uint8_t> 
 }
 
 // The main directory holds the templates and the session files of the undo store; by
-// default it is the folder of this program, where the build puts the templates.
+// default it is the installation's (the program's folder, or the user's data folder).
 std::filesystem::path MainDir(const Options& o) {
     if (const std::string* d = o.get("--main-dir")) return *d;
-    return os::SystemFileOps().executableDirectory();
+    return DefaultMainDirectory();
 }
 
 // An open song disk: the document, the song logic's view of it, its volume and its list.

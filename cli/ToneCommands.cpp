@@ -4,6 +4,7 @@
 // open it as a document, as the Tone Editor does: the change is one undo step on the
 // working copy, then Save (or Save As for -o OUT) writes the file, atomically.
 #include "cli/ToneCommands.h"
+#include "core/InstallLayout.h"
 
 #include <algorithm>
 #include <array>
@@ -177,7 +178,7 @@ private:
 
 fs::path MainDir(const Options& o) {
     if (const std::string* d = o.value("--main-dir")) return *d;
-    return os::SystemFileOps().executableDirectory();
+    return DefaultMainDirectory();
 }
 
 // An image opened for a change: the document and the tone logic's view of it.

@@ -1,4 +1,5 @@
 #include "core/Document.h"
+#include "core/InstallLayout.h"
 
 #include <algorithm>
 #include <array>
@@ -29,7 +30,7 @@ constexpr int kPatchAreaSectors = 8;
 constexpr int kHalfSector = kSectorSize / 2;
 
 std::filesystem::path TemplatePath(const Workspace& ws, SamplerChoice choice) {
-    return ws.mainDirectory / (std::string(InfoOf(choice).templateName) + ".dat");
+    return FindDataFile(ws.mainDirectory, std::string(InfoOf(choice).templateName) + ".dat");
 }
 
 // The 64,512 bytes of a template file, or "Couldn't find Roland diskimage definitions!".

@@ -2,7 +2,7 @@
 // NUL-separated arguments a program gets. Properties checked: no argument keeps a
 // quote, and quoting every argument and joining them gives a line that splits to the
 // same arguments; every image to open is one of the arguments, exists, and goes to the
-// Tone, Patch or MIDI Editor; usage is shown only when nothing opens; and every request
+// Tone, Patch or MIDI Editor (a bare path the one of its kind); usage is shown only when nothing opens; and every request
 // handed to a running launcher arrives as itself.
 #include <algorithm>
 #include <cstdint>
@@ -35,7 +35,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     // A file exists when its name has an odd byte count.
     const auto exists = [](const std::filesystem::path& p) { return p.string().size() % 2 == 1; };
-    const CommandLineResult r = ParseCommandLine(args, exists);
+    // A bare path's kind: by its byte count, none, the Tone or the MIDI Editor.
+    const auto kind = [](const std::filesystem::path& p) {
+        constexpr int kinds[] = {0, kToneButton, kMidiButton};
+        return kinds[p.string().size() / 2 % 3];
+    };
+    const CommandLineResult r = ParseCommandLine(args, exists, kind);
+    // Without -o options every image goes where its kind says.
+    if (std::none_of(args.begin(), args.end(), [](const std::string& a) { return a.starts_with("-o"); }))
+        for (const OpenRequest& o : r.opens)
+            if (o.button != kind(o.path)) std::abort();
     if (r.showUsage && !r.opens.empty()) std::abort();
     InstanceReader reader;
     for (const OpenRequest& o : r.opens) {

@@ -3,7 +3,9 @@
 // Editor, and every following argument that names an existing file is opened there.
 
 #include <filesystem>
+#include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,9 +33,20 @@ struct CommandLineResult {
     bool showUsage = false; // arguments given, but nothing to open
 };
 
+// The editor whose button opens a disk image of this kind (by bytes 4-7 and 12-15 of
+// its header): sound and system disks the Tone Editor, song disks the MIDI Editor; 0 for
+// anything else (a utility disk, an unknown header).
+int EditorForHeader(std::span<const std::uint8_t> header);
+// The same for a file; 0 when it cannot be read.
+int EditorForFile(const std::filesystem::path& path);
+
 // `args` without the program itself. Stops at the first empty argument. Options that are
-// not ours (they start with "--") are left to the caller and skipped here.
+// not ours (they start with "--") are left to the caller and skipped here. An existing
+// file before any "-o" option goes to the editor that `editorOf` names for it (a file
+// manager's "Open with" gives the bare path); without `editorOf`, or when it names none,
+// such a file opens nothing.
 CommandLineResult ParseCommandLine(const std::vector<std::string>& args,
-                                   const std::function<bool(const std::filesystem::path&)>& fileExists);
+                                   const std::function<bool(const std::filesystem::path&)>& fileExists,
+                                   const std::function<int(const std::filesystem::path&)>& editorOf = nullptr);
 
 } // namespace veldin::launcher

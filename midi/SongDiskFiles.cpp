@@ -1,4 +1,5 @@
 #include "midi/SongDiskFiles.h"
+#include "core/InstallLayout.h"
 
 #include <algorithm>
 #include <vector>
@@ -19,7 +20,7 @@ constexpr SongDiskType kTypes[] = {
 Result<std::vector<std::uint8_t>> Template(const std::filesystem::path& mainDir, int filterIndex) {
     if (filterIndex < 1 || filterIndex > static_cast<int>(std::size(kTypes))) return Fail(text::kNoTemplate);
     const auto& type = kTypes[filterIndex - 1];
-    auto bytes = ReadFileBytes(mainDir / (std::string(type.templateName) + ".dat"), text::kNoTemplate);
+    auto bytes = ReadFileBytes(FindDataFile(mainDir, std::string(type.templateName) + ".dat"), text::kNoTemplate);
     if (!bytes) return bytes.failure();
     // A template of another size would not give an image of 737,280 bytes.
     if (bytes->size() != static_cast<std::size_t>(kSystemAreaSize)) return Fail(text::kNoTemplate);

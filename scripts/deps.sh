@@ -21,6 +21,10 @@ PACKAGES=(
   mtools python3-mido midicsv
   # text in the windows that the offscreen platform renders (screenshots, GUI tests)
   fonts-dejavu-core
+  # the installed tree and the Debian package: icons drawn from SVG, the validators of the
+  # desktop entry and metainfo, the MIME database, the package's checker
+  librsvg2-bin desktop-file-utils appstream shared-mime-info libglib2.0-bin xdg-utils
+  dpkg-dev lintian
 )
 
 missing=()

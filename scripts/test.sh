@@ -2,7 +2,8 @@
 # Builds and runs the whole test suite:
 #   1. a short libFuzzer campaign on every fuzz target (clang, ASan + UBSan);
 #   2. the unit and integration tests, warnings as errors;
-#   3. the same tests built with AddressSanitizer and UndefinedBehaviorSanitizer.
+#   3. the Debian package of that build, checked by lintian;
+#   4. the same tests built with AddressSanitizer and UndefinedBehaviorSanitizer.
 # Saved fuzz inputs are replayed by CTest in steps 2 and 3.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -30,6 +31,9 @@ echo "== tests"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELDIN_WERROR=ON >/dev/null
 cmake --build build -j "$JOBS"
 (cd build && ctest --output-on-failure -j "$JOBS")
+
+echo "== Debian package of that build, checked by lintian"
+BUILD=build scripts/package.sh | sed -n '/^== lintian/,$p'
 
 echo "== tests with AddressSanitizer and UndefinedBehaviorSanitizer"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVELDIN_WERROR=ON -DVELDIN_SANITIZE=ON >/dev/null

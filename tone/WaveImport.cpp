@@ -1,4 +1,5 @@
 #include "tone/WaveImport.h"
+#include "core/InstallLayout.h"
 
 #include <algorithm>
 #include <cmath>
@@ -108,7 +109,7 @@ std::int16_t SampleAt(const WaveFormat& f, std::size_t frame, int channel) {
 }
 
 Result<ToneRecord> LoadTemplate(const std::filesystem::path& mainDir, LogWriter* log) {
-    std::ifstream in(mainDir / text::kTemplateFileName, std::ios::binary);
+    std::ifstream in(FindDataFile(mainDir, text::kTemplateFileName), std::ios::binary);
     if (!in) return Fail(text::kNoTemplate, Icon::None);
     if (log) log->writeLine(" default.ston loaded");
     std::vector<std::uint8_t> b(kToneFileHeader + kToneRecordSize);
@@ -132,7 +133,7 @@ Result<ToneFile> WaveToToneFile(std::span<const std::uint8_t> wav, std::string_v
     }
     if (!IsRiffWave(wav)) return Fail(text::kNotWave, Icon::None);
     std::error_code ec;
-    log.writeLine(std::filesystem::absolute(options.mainDir / text::kTemplateFileName, ec).string());
+    log.writeLine(std::filesystem::absolute(FindDataFile(options.mainDir, text::kTemplateFileName), ec).string());
     auto tpl = LoadTemplate(options.mainDir, &log);
     if (!tpl) return tpl.failure();
     return ConvertWave(wav, fileName, *tpl, ui, &log, options.resample);

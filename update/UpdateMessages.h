@@ -73,6 +73,10 @@ inline constexpr std::string_view kFileNotAsSigned =
 inline constexpr std::string_view kBadTrustedKeys =
     "The setting \"Update Keys\" is not a list of public keys; only the built-in key is trusted.";
 
+// A system installation belongs to the package manager, which also brings it up to date.
+inline constexpr std::string_view kSystemInstall =
+    "This VELDIN was installed by the system's package manager. Please update it with the package manager.";
+
 } // namespace veldin::update::text
 
 namespace veldin::update::text {

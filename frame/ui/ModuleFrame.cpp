@@ -1,4 +1,5 @@
 #include "frame/ui/ModuleFrame.h"
+#include "core/InstallLayout.h"
 
 #include <QAction>
 #include <QApplication>
@@ -239,8 +240,8 @@ void ModuleFrame::writeSettings() {
 }
 
 void ModuleFrame::openHelp() {
-    // The help pages lie in the main directory beside the programs.
-    const QString file = QString::fromStdString((mainDirectory_ / identity_.helpFile).string());
+    // The help pages: the main directory's, else the installation's.
+    const QString file = QString::fromStdString(FindHelpPage(mainDirectory_, identity_.helpFile).string());
     if (identity_.helpFile.empty() || !QFileInfo::exists(file) || !QDesktopServices::openUrl(QUrl::fromLocalFile(file)))
         ui_->message("Couldn't start Help! Please check if .chm file is present in VELDIN working directory.",
                      identity_.programName, Icon::Error);

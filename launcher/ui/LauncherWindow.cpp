@@ -19,6 +19,7 @@
 #include <QScreen>
 #include <QWindow>
 
+#include "core/InstallLayout.h"
 #include "core/FileVersion.h"
 #include "core/SingleInstance.h"
 #include "frame/ui/AboutDialog.h"
@@ -269,14 +270,16 @@ void LauncherWindow::serveConnection(QLocalSocket* socket) {
     connect(socket, &QLocalSocket::readyRead, this, [this, socket, reader] {
         const QByteArray bytes = socket->readAll();
         reader->feed(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+        // The requests run after this handler: an open or a close may show a message box,
+        // whose event loop would see the peer hang up and delete the socket under it.
         while (auto m = reader->next()) {
             if (m->close) {
                 socket->write(QByteArray(kInstancePidPrefix.data(), static_cast<qsizetype>(kInstancePidPrefix.size())) +
                               QByteArray::number(QCoreApplication::applicationPid()) + '\n');
                 socket->flush();
-                requestClose();
+                QMetaObject::invokeMethod(this, [this] { requestClose(); }, Qt::QueuedConnection);
             } else {
-                openRequest(m->open);
+                QMetaObject::invokeMethod(this, [this, r = m->open] { openRequest(r); }, Qt::QueuedConnection);
             }
         }
         // A malformed message: nothing more from this peer is trusted.
@@ -306,8 +309,8 @@ void LauncherWindow::command(int id) {
     case 51: showOptions(false); break;
     case 53: pressFloppyButton(); break;
     case 52: {
-        // The help is an HTML file beside the programs.
-        const QString help = QCoreApplication::applicationDirPath() + QStringLiteral("/veldin.html");
+        // The help is an HTML page in the main directory or the installation's help folder.
+        const QString help = QString::fromStdString(FindHelpPage(settings_.mainPath, "veldin.html").string());
         if (!QFileInfo::exists(help) || !QDesktopServices::openUrl(QUrl::fromLocalFile(help)))
             ui_.message("Couldn't start Help! Please check if .chm file is present in VELDIN working directory.",
                         kTitle, Icon::Error);
@@ -315,8 +318,9 @@ void LauncherWindow::command(int id) {
     }
     case 55:
         // The update client; whether it started is not checked.
-        QProcess::startDetached(QCoreApplication::applicationDirPath() + QStringLiteral("/update"), {},
-                                QCoreApplication::applicationDirPath());
+        // The update client lies with the modules.
+        QProcess::startDetached(QString::fromStdString((RunningLayout().moduleDir / "update").string()), {},
+                                QString::fromStdString(RunningLayout().moduleDir.string()));
         break;
     case 61: case 62: case 63: case 64: case 65: pressFunctionKey(id - 60); break;
     default:

@@ -1,5 +1,8 @@
 #include "launcher/ui/OptionsDialog.h"
 
+#include <algorithm>
+
+#include <QFontMetrics>
 #include <QComboBox>
 #include <QFileDialog>
 #include <QGridLayout>
@@ -28,7 +31,11 @@ OptionsDialog::OptionsDialog(SettingsStore& store, LauncherSettings& settings, U
     folder_ = new QLineEdit(QString::fromStdString(FieldString(settings_.sdkPath)), paths);
     folder_->setObjectName(QStringLiteral("ctl3100"));
     folder_->setMaxLength(255);
-    folder_->setMinimumWidth(260);
+    // Wide enough for the folder's whole path in the dialog's font (a system installation's
+    // folder lies deep in the user's data folder), within reason.
+    const QFontMetrics fm(folder_->font());
+    folder_->setMinimumWidth(std::clamp(fm.horizontalAdvance(folder_->text()) + 4 * fm.averageCharWidth(), 260,
+                                        100 * fm.averageCharWidth()));
     pl->addWidget(folder_, 1);
     auto* browse = new QPushButton(QStringLiteral(">>"), paths);
     browse->setObjectName(QStringLiteral("ctl3101"));

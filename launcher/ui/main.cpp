@@ -6,11 +6,13 @@
 #include <QFileInfo>
 #include <QAction>
 #include <QLocalSocket>
+#include <QStandardPaths>
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <cstdio>
 
+#include "core/InstallLayout.h"
 #include "core/ModuleSettings.h"
 #include "core/SingleInstance.h"
 #include "platform/QtSettingsStore.h"
@@ -73,15 +75,16 @@ bool SaveScreenshots(LauncherWindow& w, const QString& file) {
 }
 
 // Headless screenshots run on settings of their own in a temporary folder: the program's
-// folder as main directory, the demo images as disk image folder, and module settings
-// that exist already, so that no first-start dialog stands in front of the pictures.
-bool PrepareScreenshotSettings(const QTemporaryDir& dir, const std::filesystem::path& programDir) {
+// folder as main directory (the temporary folder for a system installation), the demo
+// images as disk image folder, and module settings that exist already, so that no
+// first-start dialog stands in front of the pictures.
+bool PrepareScreenshotSettings(const QTemporaryDir& dir, const InstallLayout& layout) {
     const std::string file = dir.filePath(QStringLiteral("settings.conf")).toStdString();
     QtSettingsStore store(file);
     ui::StderrInteraction quiet;
     LauncherSettings launcher;
-    SetFieldString(launcher.mainPath, programDir.string());
-    SetFieldString(launcher.sdkPath, (programDir / "demo").string());
+    SetFieldString(launcher.mainPath, DefaultMainDirectory(layout, dir.path().toStdString()).string());
+    SetFieldString(launcher.sdkPath, (layout.dataDir / "demo").string());
     SaveLauncherSettings(store, launcher, quiet);
     ToneEditorSettings tone;
     if (!SetToneEditorFirstStart(tone, dir.path().toStdString()).ok()) return false;
@@ -94,6 +97,14 @@ bool PrepareScreenshotSettings(const QTemporaryDir& dir, const std::filesystem::
     return true;
 }
 
+// "--tone-editor", "--patch-editor", "--midi-editor": the button of that editor, else 0.
+int EditorOption(std::string_view a) {
+    if (a == "--tone-editor") return kToneButton;
+    if (a == "--patch-editor") return kPatchButton;
+    if (a == "--midi-editor") return kMidiButton;
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -103,14 +114,16 @@ int main(int argc, char** argv) {
 
     std::vector<std::string> args;
     QString screenshot;
+    int startEditor = 0; // the desktop entry's actions start an editor without an image
     for (int i = 1; i < argc; ++i) {
         if (std::string_view(argv[i]) == "--screenshot" && i + 1 < argc) {
             screenshot = QString::fromLocal8Bit(argv[++i]);
             continue;
         }
+        if (const auto e = EditorOption(argv[i]); e != 0) startEditor = e;
         args.emplace_back(argv[i]);
     }
-    const CommandLineResult cmd = ParseCommandLine(args, FileExists);
+    const CommandLineResult cmd = ParseCommandLine(args, FileExists, EditorForFile);
 
     // Headless screenshots ask nobody anything and do not take part in the single instance.
     ui::QtUserInteraction dialogs;
@@ -126,11 +139,12 @@ int main(int argc, char** argv) {
 
     // Headless screenshots neither read nor write the user's settings.
     QTemporaryDir screenshotDir;
-    if (!screenshot.isEmpty() && !PrepareScreenshotSettings(screenshotDir, appDir.toStdString())) {
+    const InstallLayout layout = LayoutAround(appDir.toStdString());
+    if (!screenshot.isEmpty() && !PrepareScreenshotSettings(screenshotDir, layout)) {
         std::fprintf(stderr, "veldin: cannot prepare settings for the screenshots\n");
         return 1;
     }
-    QtLibraryLoader loader(appDir);
+    QtLibraryLoader loader(QString::fromStdString(layout.moduleDir.string()));
     LauncherWindow window(ui, loader, 2);
     // Listening comes before anything that can show a message: the update client must
     // find a launcher that waits behind a box before it replaces the launcher's files.
@@ -138,10 +152,15 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "veldin: cannot listen as %s\n", name.toLocal8Bit().constData());
     window.show();
     auto store = std::make_unique<QtSettingsStore>();
-    // The installation folder is where the launcher, its modules, templates and help lie.
-    window.start(store.get(), appDir.toStdString());
+    // A portable folder is its own main directory; a system installation keeps the user's
+    // files in the user's data folder.
+    const auto userData = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation).toStdString();
+    window.start(store.get(), DefaultMainDirectory(layout, userData));
     for (const OpenRequest& r : cmd.opens) window.openRequest(r);
     if (cmd.showUsage) ui.message(kUsage, kUsageTitle, Icon::Information);
+    // Not while the first run's Options dialog waits: a module would find no settings.
+    if (startEditor != 0 && !QApplication::activeModalWidget())
+        if (BitmapButton* b = window.button(startEditor)) b->press();
 
     if (!screenshot.isEmpty()) {
         // Module frames get room to show a whole document window.

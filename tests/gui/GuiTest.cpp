@@ -273,6 +273,23 @@ TEST_F(GuiTest, FirstRunOpensOptionsWithCancelDisabledAndSaveWritesEverything) {
     EXPECT_TRUE(ui.shown().empty());
 }
 
+// A system installation's main directory lies deep in the user's data folder: the first
+// run shows the whole disk image folder.
+TEST_F(GuiTest, FirstRunOptionsShowALongFolderWhole) {
+    test::TempDir dir;
+    const auto deep = dir / "home/musician/.local/share/Brannick/VELDIN";
+    MemorySettingsStore store;
+    QtLibraryLoader loader(QStringLiteral(VELDIN_TEST_MODULE_DIR));
+    LauncherWindow w(ui, loader, 2);
+    w.start(&store, deep);
+    auto* options = w.findChild<OptionsDialog*>();
+    ASSERT_NE(options, nullptr);
+    auto* edit = options->findChild<QLineEdit*>(QStringLiteral("ctl3100"));
+    EXPECT_EQ(edit->text().toStdString(), (deep / "Diskimages").string());
+    EXPECT_GE(edit->width(), edit->fontMetrics().horizontalAdvance(edit->text()));
+    options->findChild<QPushButton*>(QStringLiteral("ctl1"))->click();
+}
+
 TEST_F(GuiTest, LaterStartsOpenNoOptionsAndConfigurationCanCancel) {
     test::TempDir dir;
     MemorySettingsStore store;

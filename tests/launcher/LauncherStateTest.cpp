@@ -3,11 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <set>
 
 #include "launcher/CommandLine.h"
 #include "launcher/LauncherPanel.h"
 #include "launcher/ModuleHost.h"
+#include "tests/support/TestSupport.h"
 
 using namespace veldin::launcher;
 
@@ -96,3 +99,59 @@ TEST(CommandLine, OpensExistingFilesInTheChosenModuleOrShowsUsage) {
     }
 }
 
+
+// Header bytes 4-7 and 12-15 of each disk kind, and the editor that opens it.
+TEST(CommandLine, DiskKindPicksTheEditor) {
+    struct Case {
+        const char key4[5];
+        std::array<std::uint8_t, 4> key12;
+        int editor;
+    };
+    const Case cases[] = {
+        {"S330", {'5', 'C', 0, 8}, kToneButton}, {"S-50", {'5', 'A', 0, 1}, kToneButton},
+        {"S550", {'5', 'B', 0, 4}, kToneButton}, {"W-30", {6, 0, 0, 1}, kToneButton},
+        {"W-30", {1, 0, 0, 0}, kToneButton},     {"W-30", {4, 0, 0, 2}, kMidiButton},
+        {"S330", {'5', 'C', 0, 9}, 0}, // utility disk: no editor of ours
+        {"S550", {'5', 'B', 0, 5}, 0}, // unknown
+    };
+    for (const Case& c : cases) {
+        std::array<std::uint8_t, 16> h{};
+        std::copy_n(c.key4, 4, h.begin() + 4);
+        std::copy(c.key12.begin(), c.key12.end(), h.begin() + 12);
+        EXPECT_EQ(EditorForHeader(h), c.editor) << c.key4 << int(c.key12[3]);
+    }
+    EXPECT_EQ(EditorForHeader(std::span<const std::uint8_t>()), 0);
+}
+
+TEST(CommandLine, BarePathsOpenInTheEditorOfTheirKind) {
+    auto exists = [](const std::filesystem::path& p) { return p != "missing.s55"; };
+    auto kind = [](const std::filesystem::path& p) {
+        return p.extension() == ".sng" ? int(kMidiButton) : p.extension() == ".txt" ? 0 : int(kToneButton);
+    };
+    struct Case {
+        std::vector<std::string> args;
+        std::vector<OpenRequest> opens;
+    };
+    const Case cases[] = {
+        {{"a.s55"}, {{kToneButton, "a.s55"}}},
+        {{"song.sng", "a.s55"}, {{kMidiButton, "song.sng"}, {kToneButton, "a.s55"}}},
+        {{"notes.txt"}, {}},
+        {{"missing.s55"}, {}},
+        {{"song.sng", "-oP", "a.s55"}, {{kMidiButton, "song.sng"}, {kPatchButton, "a.s55"}}},
+        {{"-oT", "song.sng"}, {{kToneButton, "song.sng"}}}, // the option wins over the kind
+        {{"-oX", "a.s55"}, {}},
+        {{"-oM", "-oX", "a.s55"}, {{kMidiButton, "a.s55"}}},
+    };
+    for (const Case& c : cases) {
+        const auto r = ParseCommandLine(c.args, exists, kind);
+        EXPECT_EQ(r.opens, c.opens) << testing::PrintToString(c.args);
+        EXPECT_EQ(r.showUsage, c.opens.empty()) << testing::PrintToString(c.args);
+    }
+}
+
+TEST(CommandLine, DemoImagesOpenInTheirEditors) {
+    EXPECT_EQ(EditorForFile(veldin::test::DemoImage("demo.s55")), kToneButton);
+    EXPECT_EQ(EditorForFile(veldin::test::DemoImage("demo.sdk")), kToneButton);
+    EXPECT_EQ(EditorForFile(veldin::test::DemoImage("demo.sng")), kMidiButton);
+    EXPECT_EQ(EditorForFile("/nonexistent/demo.s55"), 0);
+}

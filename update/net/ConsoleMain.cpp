@@ -9,6 +9,7 @@
 #include <iostream>
 
 #include "core/FileVersion.h"
+#include "core/InstallLayout.h"
 #include "update/ConsoleRun.h"
 #include "update/ConsoleView.h"
 #include "update/UpdateMessages.h"
@@ -66,6 +67,11 @@ int ConsoleMain(int argc, char** argv) {
             std::cerr << "update: unknown option '" << a << "'\n" << kUsage;
             return 2;
         }
+    }
+    // Only a folder named with --dir, or a portable installation, is ours to replace.
+    if (!dir && veldin::RunningLayout().kind == veldin::InstallKind::System) {
+        std::cerr << text::kTitle << ": " << text::kSystemInstall << '\n';
+        return 1;
     }
     auto backend = MakeQtBackend();
     if (dir) {

@@ -6,6 +6,7 @@
 #include <iostream>
 
 #include "core/FileVersion.h"
+#include "core/InstallLayout.h"
 #include "platform/QtSettingsStore.h"
 #include "update/ConsoleView.h"
 #include "update/LauncherClose.h"
@@ -95,12 +96,24 @@ int UpdateProgramMain(int argc, char** argv) {
             return 0;
         }
     }
-    QApplication app(argc, argv);
     const WindowArgs args = ParseWindowArgs(argc, argv);
     if (args.usage) {
         std::cerr << UpdateUsage();
         return 2;
     }
+    // Only a folder named with --dir, or a portable installation, is ours to replace; a
+    // system installation is the package manager's. Said on the terminal, and in a box
+    // when there is a display to show one on.
+    if (!args.dir && RunningLayout().kind == InstallKind::System) {
+        std::cerr << text::kTitle << ": " << text::kSystemInstall << '\n';
+        if ((qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) ||
+            qEnvironmentVariable("QT_QPA_PLATFORM") == QStringLiteral("offscreen"))
+            return 1;
+        QApplication app(argc, argv);
+        MessageBoxUi().message(text::kSystemInstall, text::kTitle, Icon::Information);
+        return 1;
+    }
+    QApplication app(argc, argv);
     QtSettingsStore store;
     MessageBoxUi ui;
     const auto main = ReadInstallDir(store);
