@@ -15,7 +15,7 @@ const std::vector<Menu>& MainMenu() {
           {kPaste, "&Paste\tCtrl+V"}, {kSeparator, ""}, {kDelete, "&Delete"}}},
         {"&Special",
          {{kLoadTone, "&Load Tone"}, {kSaveTone, "&Save Tone"}, {kSeparator, ""}, {kLoadWave, "L&oad Wave"},
-          {kSaveWave, "Sa&ve Wave"}}},
+          {kSaveWave, "Sa&ve Wave"}, {kSeparator, ""}, {kPlay, "&Play\tSpace"}}},
         {"&Window",
          {{kTile, "&Tile"}, {kCascade, "&Cascade"}, {kArrange, "&Arrange Icons"}, {kNextWindow, "&Next Window\tCtrl+F6"},
           {kSeparator, ""}, {kCloseAll, "C&lose All"}}},
@@ -76,7 +76,7 @@ int ToolBarImage(int id) {
 
 const std::vector<int>& ContextMenuCommands() {
     static const std::vector<int> menu = {kCopy, kCut, kPaste, kSeparator, kDelete, kSeparator, kLoadTone,
-                                          kSaveTone, kSeparator, kLoadWave, kSaveWave};
+                                          kSaveTone, kSeparator, kLoadWave, kSaveWave, kSeparator, kPlay};
     return menu;
 }
 
@@ -88,7 +88,7 @@ const std::vector<int>& PatchContextMenuCommands() {
 const std::set<int>& DocumentCommands() {
     static const std::set<int> all = {kSave, kSaveAs, kExportFloppy, kSendToPatch, kSendToMidi, kOptimize, kClose,
                                       kUndo, kRedo, kCopy, kCut, kPaste, kDelete, kTile, kCascade, kArrange,
-                                      kNextWindow, kCloseAll, kLoadTone, kSaveTone, kLoadWave, kSaveWave};
+                                      kNextWindow, kCloseAll, kLoadTone, kSaveTone, kLoadWave, kSaveWave, kPlay};
     return all;
 }
 
@@ -121,7 +121,7 @@ std::set<int> EnabledDocumentCommands(const DocumentState& state, int sendToSoun
     }
     if (!d.isSystem && d.hasSongs) on.insert(kSongList.begin(), kSongList.end());
     // The selection decides these; a document change starts them off.
-    for (int id : {kCopy, kCut, kPaste, kDelete, kLoadTone, kSaveTone, kLoadWave, kSaveWave}) on.erase(id);
+    for (int id : {kCopy, kCut, kPaste, kDelete, kLoadTone, kSaveTone, kLoadWave, kSaveWave, kPlay}) on.erase(id);
     if (state.canUndo) on.insert({kSave, kUndo});
     if (state.canRedo) on.insert(kRedo);
     return on;

@@ -17,7 +17,7 @@ enum Cmd : int {
     kOptimize = 1006, kFormatFloppy = 1007, kClose = 1008, kPreferences = 1010, kExit = 1011,
     kSendToPatch = 1020, kSendToMidi = 1021, kSendToTone = 1023,
     kUndo = 1100, kRedo = 1101, kCopy = 1102, kCut = 1103, kPaste = 1104, kDelete = 1105,
-    kLoadTone = 1301, kSaveTone = 1302, kLoadWave = 1303, kSaveWave = 1304,
+    kLoadTone = 1301, kSaveTone = 1302, kLoadWave = 1303, kSaveWave = 1304, kPlay = 1310,
     kTile = 1800, kCascade = 1801, kArrange = 1802, kNextWindow = 1803, kCloseAll = 1804, kFirstChild = 1805,
     kHelp = 1900, kAbout = 1901,
     kSeparator = 0,

@@ -73,4 +73,27 @@ std::vector<std::int16_t> SignedSamples(std::span<const std::uint16_t> words) {
     return out;
 }
 
+PlayRegion RegionOf(std::int64_t start, std::int64_t loop, std::int64_t end, int loopModeByte) {
+    return {start, loop, end, loopModeByte >= 0 && loopModeByte <= 3 ? loopModeByte : 0};
+}
+
+PlayBlock WhyNoPlay(const PlayConditions& c) {
+    if (!c.toneSelected) return PlayBlock::NoTone;
+    if (c.soundOff) return PlayBlock::SoundOff;
+    if (!c.haveDevice) return PlayBlock::NoDevice;
+    if (!c.waveInImage) return PlayBlock::NoWave;
+    return PlayBlock::None;
+}
+
+std::string_view PlayBlockText(PlayBlock b) {
+    switch (b) {
+    case PlayBlock::NoTone: return "Select a tone to play it.";
+    case PlayBlock::SoundOff: return "Sound is switched off (\"No Sound\" in the preferences).";
+    case PlayBlock::NoDevice: return "This system has no sound output device.";
+    case PlayBlock::NoWave: return "Can't play. ROM wave is not available.";
+    case PlayBlock::None: break;
+    }
+    return {};
+}
+
 } // namespace veldin::tone

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string_view>
 #include <vector>
 
 namespace veldin::tone {
@@ -37,6 +38,22 @@ private:
     int direction_ = 1;
     bool finished_ = false;
 };
+
+// Whether the window's Play can start, and the tooltip that says why not. The first
+// reason that holds wins: without a selected tone nothing else matters, and a switched-off
+// or missing output is the same for every tone.
+enum class PlayBlock { None, NoTone, SoundOff, NoDevice, NoWave };
+struct PlayConditions {
+    bool toneSelected = false;
+    bool soundOff = false;    // "No Sound" in the preferences
+    bool haveDevice = false;  // the system has an output to play on
+    bool waveInImage = false; // the tone's wave is on the disk (not a ROM wave)
+};
+PlayBlock WhyNoPlay(const PlayConditions& c);
+// What Play plays of a tone: its points, and its loop mode (a byte beyond the four modes
+// plays Forward, as the parameter dialog shows it).
+PlayRegion RegionOf(std::int64_t start, std::int64_t loop, std::int64_t end, int loopModeByte);
+std::string_view PlayBlockText(PlayBlock b); // empty for None
 
 // The wave as the player takes it: the record's 16-bit words (low four bits zero) as
 // signed samples.

@@ -254,6 +254,7 @@ void ModuleFrame::buildMenus() {
     for (const Menu& m : menus) {
         QMenu* menu = menuBar()->addMenu(Q(m.title));
         menu->setObjectName(Q(m.title).remove('&'));
+        menu->setToolTipsVisible(true); // a disabled command's tooltip says why
         if (m.title == "&Window") windowMenu_ = menu;
         for (const MenuEntry& e : m.entries) {
             if (e.id == kSeparator) {
@@ -270,7 +271,6 @@ void ModuleFrame::buildMenus() {
             a->setObjectName(CtlName(e.id));
             // The shortcut shows in the menu as it always has; the keys are the views'.
             if (!shortcut.isEmpty()) a->setShortcut(QKeySequence(shortcut)), a->setShortcutContext(Qt::WidgetShortcut);
-            a->setToolTip(text.remove('&'));
             const int id = e.id;
             connect(a, &QAction::triggered, this, [this, id] { runCommand(id); });
             menu->addAction(a);
@@ -280,6 +280,7 @@ void ModuleFrame::buildMenus() {
     if (auto* more = menuBar()->findChild<QToolButton*>(QStringLiteral("qt_menubar_ext_button")))
         more->setAccessibleName(QStringLiteral("More menus"));
     contextMenu_ = new QMenu(this);
+    contextMenu_->setToolTipsVisible(true);
     for (int id : identity_.context.empty() ? *identity_.menus->contextMenu : identity_.context) {
         if (id == kSeparator) contextMenu_->addSeparator();
         else if (QAction* a = action(id)) contextMenu_->addAction(a);
@@ -367,8 +368,14 @@ void ModuleFrame::updateCommands() {
     }
     std::set<int> switched = DocumentCommands();
     switched.insert(identity_.menus->sendToSound);
+    const DocumentView* view = activeWindow() ? activeWindow()->view() : nullptr;
     for (int id : switched)
-        if (QAction* a = action(id)) a->setEnabled(on.count(id) != 0);
+        if (QAction* a = action(id)) {
+            a->setEnabled(on.count(id) != 0);
+            const QString hint = a->isEnabled() || !view ? QString() : view->disabledHint(id);
+            // No tooltip of its own: menus show none, the tool bar shows the name.
+            a->setToolTip(hint);
+        }
     for (const MenuEntry& e : identity_.special)
         if (QAction* a = action(e.id)) a->setEnabled(on.count(e.id) != 0);
     for (int id : {kImportFloppy, kFormatFloppy})

@@ -33,6 +33,12 @@ public:
     using QWidget::QWidget;
     // Commands that the view's selection enables (Copy ... Save Wave).
     virtual std::set<int> selectionCommands() const { return {}; }
+    // Why a command is disabled for the selection, shown as its tooltip; empty when the
+    // command's name says enough.
+    virtual QString disabledHint(int id) const {
+        (void)id;
+        return {};
+    }
     // A command the frame does not handle itself; false when the view has none for it.
     virtual bool runCommand(int id) {
         (void)id;

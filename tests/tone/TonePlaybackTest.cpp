@@ -57,5 +57,24 @@ TEST(Playback, OtherOutputRatesInterpolate) {
     EXPECT_TRUE(Play({0, 0, 9, 2}, 10, 30000, 0).empty());
 }
 
+TEST(Playback, WhyPlayCannotStart) {
+    // The first reason that holds is the one the tooltip gives.
+    struct Case {
+        PlayConditions c;
+        PlayBlock why;
+    };
+    for (const Case& t : {
+             Case{{true, false, true, true}, PlayBlock::None},
+             Case{{false, true, false, false}, PlayBlock::NoTone},
+             Case{{true, true, false, false}, PlayBlock::SoundOff},
+             Case{{true, false, false, true}, PlayBlock::NoDevice},
+             Case{{true, false, true, false}, PlayBlock::NoWave},
+         }) {
+        SCOPED_TRACE(static_cast<int>(t.why));
+        EXPECT_EQ(WhyNoPlay(t.c), t.why);
+        EXPECT_EQ(PlayBlockText(t.why).empty(), t.why == PlayBlock::None);
+    }
+}
+
 } // namespace
 } // namespace veldin::tone

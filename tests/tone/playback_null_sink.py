@@ -37,7 +37,11 @@ try:
         with open(raw, "wb") as f:
             rec = subprocess.Popen(["parec", "-d", "veldin_null.monitor", "--raw", "--format=s16le",
                                     "--rate=%d" % rate, "--channels=1", "--latency-msec=100"], env=env, stdout=f)
-            time.sleep(0.5)
+            # The player starts only once the recorder is taking samples: under load parec
+            # can take seconds to connect, and would hear nothing of a sound already over.
+            deadline = time.time() + 20
+            while os.path.getsize(raw) < rate // 10 and time.time() < deadline and rec.poll() is None:
+                time.sleep(0.05)
             out = subprocess.run([probe, str(mode), str(seconds)], env=env, capture_output=True, text=True, timeout=30)
             # parec hands on what it recorded late: give it time before it stops.
             time.sleep(1.5)
@@ -57,7 +61,8 @@ try:
             samples, said = record(mode, seconds)
             if good(samples):
                 break
-            print("attempt %d: the monitor lost the sound, recording again" % (attempt + 1))
+            print("attempt %d: the monitor lost the sound, recording again (player: %s)"
+                  % (attempt + 1, said.strip().replace("\n", ", ")))
         return samples, said
 
     def sounding(samples):

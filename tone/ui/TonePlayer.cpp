@@ -63,14 +63,17 @@ std::vector<std::string> PlaybackDeviceNames() {
 }
 
 PlaybackDevice ChoosePlaybackDevice(const ToneEditorSettings& settings) {
-    if (settings.noSound != 0) return {std::nullopt, QStringLiteral("Sound is switched off (\"No Sound\" in the preferences).")};
+    const auto why = [](tone::PlayBlock b) { return QString::fromUtf8(tone::PlayBlockText(b).data(), static_cast<qsizetype>(tone::PlayBlockText(b).size())); };
+    if (settings.noSound != 0) return {std::nullopt, why(tone::PlayBlock::SoundOff)};
     const QList<QAudioDevice> outputs = QMediaDevices::audioOutputs();
-    if (outputs.isEmpty()) return {std::nullopt, QStringLiteral("This system has no sound output device.")};
+    if (outputs.isEmpty()) return {std::nullopt, why(tone::PlayBlock::NoDevice)};
     const int index = settings.playingDevice;
     if (index >= 1 && index <= outputs.size()) return {outputs[index - 1], QString()};
     const QAudioDevice def = QMediaDevices::defaultAudioOutput();
     return {def.isNull() ? outputs.front() : def, QString()};
 }
+
+bool HaveOutputDevice() { return !QMediaDevices::audioOutputs().isEmpty(); }
 
 TonePlayer::TonePlayer(QObject* parent) : QObject(parent) {}
 

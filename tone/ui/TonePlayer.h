@@ -31,6 +31,8 @@ struct PlaybackDevice {
 // The device "Playing Device" names (index 0: the default), none with "No Sound" or
 // when the system has no output at all.
 PlaybackDevice ChoosePlaybackDevice(const ToneEditorSettings& settings);
+// Whether the system has any output to play on.
+bool HaveOutputDevice();
 
 class TonePlayer final : public QObject {
 public:

@@ -199,7 +199,12 @@ ToneView::ToneView(Document& doc, ui::ModuleFrame& frame, QWidget* parent, std::
     tree_->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
     connect(tree_, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* it) { labelEdited(it); });
     tree_->installEventFilter(this);
-    connect(tree_, &QTreeWidget::itemDoubleClicked, this, [this] { editParameters(); });
+    connect(tree_, &QTreeWidget::itemDoubleClicked, this, [this] {
+        if (player_->playing()) player_->stop();
+        editParameters();
+    });
+    player_ = new TonePlayer(this);
+    player_->stopped = [this] { showPlaying(); };
     tree_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(tree_, &QTreeWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { frame_.contextMenu()->popup(tree_->viewport()->mapToGlobal(at)); });
@@ -217,7 +222,9 @@ ToneView::ToneView(Document& doc, ui::ModuleFrame& frame, QWidget* parent, std::
     rebuildTree();
 }
 
-ToneView::~ToneView() = default;
+ToneView::~ToneView() {
+    if (player_) player_->stopped = nullptr;
+}
 
 QTreeWidgetItem* ToneView::makeItem(tone::ItemId id) {
     const tone::TreeItem* item = editor_->tree().item(id);
@@ -253,6 +260,8 @@ void ToneView::rebuildTree() {
 
 void ToneView::selectionChanged() {
     if (filling_) return;
+    // What sounds is the tone that was selected; another selection ends it.
+    if (player_->playing()) player_->stop();
     QTreeWidgetItem* it = tree_->currentItem();
     if (it) editor_->select(it->data(0, kRoleId).toInt());
     showPanel();
@@ -269,6 +278,10 @@ void ToneView::documentClosing() {
     // The groups' expansion goes on to the next window; the status bar parts belong to
     // the document that is going.
     if (expansion_ && editor_ && tree_) *expansion_ = editor_->tree().expansionMask();
+    if (player_) {
+        player_->stopped = nullptr;
+        player_->stop();
+    }
     frame_.statusPart(0)->clear();
     frame_.statusPart(1)->clear();
 }
@@ -334,7 +347,54 @@ std::set<int> ToneView::selectionCommands() const {
         // The second tone area's tones have no wave in the image.
         if (sel.ref.area() == tone::Area::Ram) on.insert(kSaveWave);
     }
+    if (player_->playing() || tone::WhyNoPlay(playConditions()) == tone::PlayBlock::None) on.insert(kPlay);
     return on;
+}
+
+tone::PlayConditions ToneView::playConditions() const {
+    const tone::ToneSelection& sel = editor_->selection();
+    // The second tone area's waves are not in the image.
+    return {sel.ref.isTone(), settings_->noSound != 0, HaveOutputDevice(),
+            sel.ref.isTone() && sel.ref.area() == tone::Area::Ram};
+}
+
+QString ToneView::disabledHint(int id) const {
+    if (id != kPlay || !tree_) return {};
+    const std::string_view why = tone::PlayBlockText(tone::WhyNoPlay(playConditions()));
+    return QString::fromUtf8(why.data(), static_cast<qsizetype>(why.size()));
+}
+
+bool ToneView::togglePlay() {
+    if (player_->playing()) {
+        player_->stop();
+        return false;
+    }
+    showPlaying(); // a triggered entry checked itself
+    if (tone::WhyNoPlay(playConditions()) != tone::PlayBlock::None) return false;
+    const tone::ToneSelection& sel = editor_->selection();
+    const auto record = editor_->areas().find(sel.ref);
+    if (!record) return false;
+    // The points of a subtone are places in the whole wave, as its graph shows them.
+    auto wave = tone::BuildToneWave(toneDoc_, editor_->areas(), sel.ref, {false, false, false, true});
+    if (!wave) {
+        report(wave.failure());
+        return false;
+    }
+    const PlaybackDevice out = ChoosePlaybackDevice(*settings_);
+    const tone::PlayRegion region =
+        tone::RegionOf(record->startPoint(), record->loopPoint(), record->endPoint(), record->loopMode());
+    const bool on = out.device && player_->play(tone::SignedSamples(wave->samples), region, record->rate(), *out.device);
+    showPlaying();
+    return on;
+}
+
+void ToneView::showPlaying() {
+    // The menu entry is checked while the tone sounds, like the dialog's pressed button.
+    if (QAction* a = frame_.action(kPlay)) {
+        a->setCheckable(true);
+        a->setChecked(player_->playing());
+    }
+    frame_.updateCommands();
 }
 
 bool ToneView::runCommand(int id) {
@@ -348,6 +408,7 @@ bool ToneView::runCommand(int id) {
     case kSaveTone: saveTone(); return true;
     case kLoadWave: loadWave(); return true;
     case kSaveWave: saveWave(); return true;
+    case kPlay: togglePlay(); return true;
     default: return false;
     }
 }
@@ -625,6 +686,18 @@ bool ToneView::eventFilter(QObject* watched, QEvent* e) {
         static_cast<QKeyEvent*>(e)->modifiers() == Qt::NoModifier) {
         if (QAction* a = frame_.action(kDelete); a && a->isEnabled()) frame_.runCommand(kDelete);
         return true;
+    }
+    // Space is Play and stops it again; Escape stops what sounds.
+    if (watched == tree_ && e->type() == QEvent::KeyPress) {
+        const auto* k = static_cast<QKeyEvent*>(e);
+        if (k->key() == Qt::Key_Space && k->modifiers() == Qt::NoModifier) {
+            if (QAction* a = frame_.action(kPlay); a && a->isEnabled()) frame_.runCommand(kPlay);
+            return true;
+        }
+        if (k->key() == Qt::Key_Escape && player_->playing()) {
+            player_->stop();
+            return true;
+        }
     }
     // Ctrl+C, Ctrl+X and Ctrl+V are Edit's Copy, Cut and Paste (the tree's own copy of
     // the label text does not run).

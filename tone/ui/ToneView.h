@@ -11,6 +11,7 @@
 #include "frame/ui/ModuleFrame.h"
 #include "tone/ui/CoreToneDocument.h"
 #include "tone/ToneEditor.h"
+#include "tone/TonePlayback.h"
 #include "tone/ToneTransfer.h"
 
 class QLabel;
@@ -25,6 +26,7 @@ class MemoDialog;
 namespace veldin::quilla {
 
 class ToneParameterDialog;
+class TonePlayer;
 
 class ToneView final : public ui::DocumentView {
 public:
@@ -40,6 +42,7 @@ public:
     // The whole panel beside a usable tree.
     QSize minimumSizeHint() const override;
     std::set<int> selectionCommands() const override;
+    QString disabledHint(int id) const override;
     bool runCommand(int id) override;
     void stepDone(const StepResult& step, bool undo) override;
     QLabel* memoText() const { return panel_->memoText(); }
@@ -49,6 +52,11 @@ public:
     // Opens the parameter dialog on the selected tone (window-modal) and returns it;
     // null when no tone is selected.
     ToneParameterDialog* editParameters();
+
+    // Play: starts the selected tone, or stops it while it sounds. False when nothing
+    // plays after it.
+    bool togglePlay();
+    TonePlayer* player() const { return player_; }
 
     QTreeWidget* tree() const { return tree_; }
     const tone::ToneEditor* editor() const { return editor_.get(); }
@@ -66,6 +74,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
+    tone::PlayConditions playConditions() const;
+    void showPlaying();
     void layoutPanel();
     void showMemo();
     void deleteTone();
@@ -99,6 +109,7 @@ private:
     std::unique_ptr<tone::ToneEditor> editor_;
     std::unique_ptr<ui::DiskPanel> panel_;
     QTreeWidget* tree_ = nullptr;
+    TonePlayer* player_ = nullptr;
     bool filling_ = false;
     std::uint32_t* expansion_ = nullptr;
     ToneEditorSettings defaults_;
