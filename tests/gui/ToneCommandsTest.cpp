@@ -15,6 +15,7 @@
 #include <QMdiSubWindow>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QEventLoop>
 #include <QTimer>
 #include <QUrl>
 #include <QLineEdit>
@@ -35,6 +36,7 @@
 #include "frame/ui/QtUserInteraction.h"
 #include "tone/ToneTexts.h"
 #include "tone/ToneTransfer.h"
+#include "tone/ui/TonePlayer.h"
 #include "tone/ui/ToneView.h"
 #include "tests/support/GuiTestApp.h"
 #include "tests/support/TestSupport.h"
@@ -100,8 +102,8 @@ int CountItems(QTreeWidget* tree) {
 class ToneCommandsTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        auto views = [](Document& doc, ui::ModuleFrame& frame, QWidget* parent) -> ui::DocumentView* {
-            return new quilla::ToneView(doc, frame, parent);
+        auto views = [this](Document& doc, ui::ModuleFrame& frame, QWidget* parent) -> ui::DocumentView* {
+            return new quilla::ToneView(doc, frame, parent, nullptr, &settings);
         };
         frame = std::make_unique<ui::ModuleFrame>(ui::ModuleIdentity{"Tone Editor", msg::kToneEditor, "Quilla.html"},
                                                   0, test::BinDir(), views, &ui);
@@ -166,6 +168,7 @@ protected:
 
     test::TempDir dir;
     test::ScriptedUi ui;
+    ToneEditorSettings settings; // the first-start defaults
     std::unique_ptr<ui::ModuleFrame> frame;
     std::vector<ui::FileRequest> requests;
     std::vector<ui::FileChoice> answers;
@@ -405,6 +408,88 @@ TEST_F(ToneCommandsTest, SelectionDecidesTheEnabledCommands) {
     EXPECT_FALSE(frame->action(kPaste)->isEnabled());
     select(v, Item(v->tree(), {"RAM"}));
     EXPECT_EQ(enabled(), std::set<int>{});
+}
+
+TEST_F(ToneCommandsTest, PlayIsEnabledForATonesWaveAndOtherwiseSaysWhy) {
+    auto* v = open("demo.s55", "a.s55");
+    ASSERT_NE(v, nullptr);
+    QAction* play = frame->action(kPlay);
+    ASSERT_NE(play, nullptr);
+    EXPECT_EQ(play->text(), QStringLiteral("&Play"));
+    EXPECT_TRUE(frame->contextMenu()->actions().contains(play));
+    EXPECT_TRUE(frame->menuBar()->findChild<QMenu*>(QStringLiteral("Special"))->actions().contains(play));
+    const bool device = quilla::HaveOutputDevice();
+    struct Case {
+        std::initializer_list<const char*> item;
+        bool noSound;
+        tone::PlayBlock why;
+    };
+    for (const Case& c : {
+             Case{{"RAM", "A"}, false, tone::PlayBlock::NoTone},
+             Case{{"RAM", "A", "SINE A4"}, false, device ? tone::PlayBlock::None : tone::PlayBlock::NoDevice},
+             Case{{"RAM", "A", "SINE A4", "SINE LO"}, false, device ? tone::PlayBlock::None : tone::PlayBlock::NoDevice},
+             Case{{"RAM", "B", "SAW C3"}, true, tone::PlayBlock::SoundOff},
+         }) {
+        SCOPED_TRACE(*c.item.begin());
+        settings.noSound = c.noSound ? 1 : 0;
+        select(v, Item(v->tree(), c.item));
+        EXPECT_EQ(play->isEnabled(), c.why == tone::PlayBlock::None);
+        EXPECT_EQ(play->toolTip().toStdString(), c.why == tone::PlayBlock::None ? "Play" : tone::PlayBlockText(c.why));
+        if (c.why != tone::PlayBlock::None) {
+            // Space on a tone that cannot play does nothing (and no message).
+            QKeyEvent space(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier);
+            QApplication::sendEvent(v->tree(), &space);
+            EXPECT_FALSE(v->player()->playing());
+            EXPECT_TRUE(ui.shown().empty());
+        }
+    }
+}
+
+// With an output (the null-sink test runs this with a PulseAudio server of its own and
+// VELDIN_EXPECT_SOUND set), Space plays and stops, and Escape, another selection and the
+// menu entry stop it too.
+TEST_F(ToneCommandsTest, SpaceStartsAndStopsPlayingTheSelectedTone) {
+    if (!quilla::HaveOutputDevice()) {
+        ASSERT_EQ(qgetenv("VELDIN_EXPECT_SOUND"), QByteArray()) << "the test's sound server has no output";
+        return; // what runs without an output is the case above
+    }
+    auto* v = open("demo.s55", "a.s55");
+    ASSERT_NE(v, nullptr);
+    auto press = [&](Qt::Key k) {
+        QKeyEvent e(QEvent::KeyPress, k, Qt::NoModifier);
+        QApplication::sendEvent(v->tree(), &e);
+    };
+    QAction* play = frame->action(kPlay);
+    select(v, Item(v->tree(), {"RAM", "A", "SINE A4"}));
+    press(Qt::Key_Space);
+    ASSERT_TRUE(v->player()->playing());
+    EXPECT_TRUE(play->isChecked());
+    // The sink takes the first samples within the first feed.
+    for (int i = 0; i < 50 && v->player()->startLatencyMs() < 0; ++i) {
+        QEventLoop wait;
+        QTimer::singleShot(10, &wait, &QEventLoop::quit);
+        wait.exec();
+    }
+    EXPECT_GE(v->player()->startLatencyMs(), 0);
+    press(Qt::Key_Space);
+    EXPECT_FALSE(v->player()->playing());
+    EXPECT_FALSE(play->isChecked());
+
+    press(Qt::Key_Space);
+    press(Qt::Key_Escape);
+    EXPECT_FALSE(v->player()->playing());
+    run(kPlay);
+    EXPECT_TRUE(v->player()->playing());
+    select(v, Item(v->tree(), {"RAM", "B", "SAW C3"}));
+    EXPECT_FALSE(v->player()->playing()) << "another selection ends the sound";
+    run(kPlay);
+    run(kPlay);
+    EXPECT_FALSE(v->player()->playing());
+    EXPECT_TRUE(ui.shown().empty());
+    // The window closes (at the end of the test) while stopped sinks still wait for
+    // their deletion and one plays: that once crashed inside the sink's destructor.
+    run(kPlay);
+    EXPECT_EQ(test::ReadFile(dir / "a.s55"), test::ReadFile(test::DemoImage("demo.s55")));
 }
 
 TEST_F(ToneCommandsTest, SaveWaveAndDragOutWriteTheToneAsWav) {

@@ -1,11 +1,13 @@
 #!/usr/bin/python3
 """Plays a 1 kHz tone through the Tone Editor's player into a PulseAudio null sink of
 this test's own server and checks what the sink's monitor recorded: the pitch within
-1 %, a forward loop sounding on past End, a one-shot ending there. A server that cannot
+1 %, a forward loop sounding on past End, a one-shot ending there; then the window's
+Play command on the same output. A server that cannot
 start fails the test."""
 import os, shutil, signal, struct, subprocess, sys, tempfile, time
 
 probe = sys.argv[1]
+window_test = sys.argv[2] if len(sys.argv) > 2 else None
 rate = 30000
 work = tempfile.mkdtemp(prefix="veldin-pulse-")
 env = dict(os.environ, PULSE_RUNTIME_PATH=work, XDG_RUNTIME_DIR=work, HOME=work,
@@ -94,6 +96,15 @@ try:
     if not 0.05 < duration < 0.2:
         print("FAIL: a one-shot of 0.1 s sounded %.3f s" % duration)
         failed = True
+
+    if window_test:
+        # The window's Play command (Space, Escape) on this server's output.
+        out = subprocess.run([window_test, "--gtest_filter=*SpaceStartsAndStopsPlaying*:*PlayIsEnabled*"],
+                             env=dict(env, VELDIN_EXPECT_SOUND="1"), capture_output=True, text=True, timeout=120)
+        print("window Play: %s" % ("passed" if out.returncode == 0 else "FAILED"))
+        if out.returncode != 0:
+            print(out.stdout[-4000:], out.stderr[-2000:])
+            failed = True
     sys.exit(1 if failed else 0)
 finally:
     server.terminate()

@@ -94,7 +94,10 @@ bool TonePlayer::play(std::vector<std::int16_t> wave, const tone::PlayRegion& re
     if (!format.isValid()) return false;
     source_ = std::make_unique<WaveSource>(tone::PlaybackCursor(std::move(wave), region, toneRate, format.sampleRate()),
                                            format);
-    auto* sink = new QAudioSink(device, format, this);
+    // Not a child of the player: a sink's destructor runs an event loop of its own, which
+    // must never happen while the window that owns the player is being torn down. A
+    // stopped sink goes with deleteLater, from the main loop.
+    auto* sink = new QAudioSink(device, format);
     // About 60 ms of sound ahead: short enough that Play and a second press feel at once.
     sink->setBufferSize(format.bytesForDuration(60000));
     sink_ = sink;
