@@ -117,23 +117,38 @@ TEST(FileVersion, StampedIntoTheDeliverables) {
         EXPECT_EQ(ReadFileVersion(veldin::test::BinDir() / program), built) << program;
 }
 
-Entry Normal(FileVersion v) {
-    Entry e = EntryForName("veldin.exe");
-    e.kind = 1;
-    e.version = v;
-    return e;
-}
-
-TEST(Decision, NormalComparesWithTheInstalledVersion) {
+// Only a "Normal" file compares versions (the high word first); the other kinds are always
+// fetched, an unknown kind never.
+TEST(Decision, ByKindAndInstalledVersion) {
     const auto v = FileVersion::FromParts(1, 2, 3, 4);
-    EXPECT_FALSE(Decide(Normal(v), {true, v}).fetch);                                  // equal
-    EXPECT_TRUE(Decide(Normal(FileVersion::FromParts(1, 2, 3, 5)), {true, v}).fetch);   // higher low word
-    EXPECT_TRUE(Decide(Normal(FileVersion::FromParts(1, 3, 0, 0)), {true, v}).fetch);   // higher high word
-    EXPECT_FALSE(Decide(Normal(FileVersion::FromParts(1, 2, 3, 3)), {true, v}).fetch);  // older offered
-    EXPECT_FALSE(Decide(Normal(FileVersion::FromParts(1, 1, 9, 9)), {true, v}).fetch);  // high word decides first
-    EXPECT_TRUE(Decide(Normal(v), {true, std::nullopt}).fetch);                         // no version
-    EXPECT_TRUE(Decide(Normal(v), {false, std::nullopt}).fetch);                        // not installed
-    EXPECT_EQ(Decide(Normal(v), {true, std::nullopt}).why, "installed file carries no version");
+    struct Case {
+        EntryKind kind;
+        FileVersion offered;
+        Installed installed;
+        bool fetch;
+    };
+    const Case cases[] = {
+        {EntryKind::Normal, v, {true, v}, false},
+        {EntryKind::Normal, FileVersion::FromParts(1, 2, 3, 5), {true, v}, true},
+        {EntryKind::Normal, FileVersion::FromParts(1, 3, 0, 0), {true, v}, true},
+        {EntryKind::Normal, FileVersion::FromParts(1, 2, 3, 3), {true, v}, false},
+        {EntryKind::Normal, FileVersion::FromParts(1, 1, 9, 9), {true, v}, false},
+        {EntryKind::Normal, v, {true, std::nullopt}, true},
+        {EntryKind::Normal, v, {false, std::nullopt}, true},
+        {EntryKind::Forced, v, {true, v}, true},
+        {EntryKind::Registry, v, {true, v}, true},
+        {EntryKind::Launch, v, {true, v}, true},
+        {static_cast<EntryKind>(4), v, {false, std::nullopt}, false},
+    };
+    const auto entry = [](EntryKind kind, FileVersion offered) {
+        Entry e = EntryForName("veldin.exe");
+        e.kind = static_cast<std::uint32_t>(kind);
+        e.version = offered;
+        return e;
+    };
+    for (std::size_t i = 0; i < std::size(cases); ++i)
+        EXPECT_EQ(Decide(entry(cases[i].kind, cases[i].offered), cases[i].installed).fetch, cases[i].fetch) << i;
+    EXPECT_EQ(Decide(entry(EntryKind::Normal, v), {true, std::nullopt}).why, "installed file carries no version");
 }
 
 TEST(SafeName, OnlyPlainNames) {
