@@ -253,7 +253,9 @@ TEST(LauncherClose, ClosesOnlyWithConsent) {
             EXPECT_EQ(ui.shown()[0].text, text::kCloseLauncher) << i;
             EXPECT_EQ(ui.shown()[0].icon, Icon::Information) << i;
         }
-        if (c.answers.size() == 2) EXPECT_EQ(ui.shown()[1].text, text::kLauncherStillRunning) << i;
+        if (c.answers.size() == 2) {
+            EXPECT_EQ(ui.shown()[1].text, text::kLauncherStillRunning) << i;
+        }
         EXPECT_EQ(l.runningNow, c.running && c.outcome != CloseOutcome::Closed && c.outcome != CloseOutcome::Killed) << i;
     }
 }

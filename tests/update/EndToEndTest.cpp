@@ -204,7 +204,9 @@ TEST_F(EndToEnd, MissingOrTruncatedFileFailsThatFileAlone) {
         EXPECT_EQ(run.rc, 1) << c.what;
         EXPECT_TRUE(Has(run.out, "1 updated, 1 failed")) << c.what << run.out;
         EXPECT_TRUE(Has(run.out, c.said)) << c.what << run.out;
-        if (std::string_view(c.what) == "404") EXPECT_EQ(run.err, "");
+        if (std::string_view(c.what) == "404") {
+            EXPECT_EQ(run.err, "") << c.what;
+        }
         EXPECT_EQ(ReadFile(inst_ / "veldin-publish"), ReadFile(root_ / "src" / "veldin-publish")) << c.what;
         EXPECT_EQ(InstalledCount(), 1u) << c.what;
     }
