@@ -117,7 +117,8 @@ TEST_F(EndToEnd, CliPlansInstallsThenFetchesNothing) {
     ASSERT_EQ(first.rc, 0) << first.out << first.err;
     EXPECT_TRUE(Has(first.out, "2 updated, 0 failed")) << first.out;
     ExpectInstalled(); // a real program among them, packed to well under its size
-    EXPECT_LT(fs::file_size(root_ / "srv" / "update" / "veldin-publis_"), fs::file_size(root_ / "src" / "veldin-publish") * 3 / 5);
+    EXPECT_LT(fs::file_size(root_ / "srv" / "update" / "veldin-publis_"),
+              fs::file_size(root_ / "src" / "veldin-publish") * 3 / 5);
     EXPECT_EQ(server.requestsFor("_ HTTP"), 2);
 
     const Outcome second = CliUpdate(server);

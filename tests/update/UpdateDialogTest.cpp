@@ -69,7 +69,8 @@ public:
         auto d = std::make_unique<UpdateDialog>(
             ClientServices{store, workerStore, ui, shell,
                            [](const ConnectionSettings& c) { return std::make_unique<HttpDownloader>(c, DownloadOptions{}); }},
-            unserved ? ClientSetup{install, "http://127.0.0.1:9/update/", {}} : ClientSetup{install, url_, {key_.publicKey()}},
+            unserved ? ClientSetup{install, "http://127.0.0.1:9/update/", {}}
+                     : ClientSetup{install, url_, {key_.publicKey()}},
             unserved.value_or(LoadConnection(store)));
         d->show();
         return d;
@@ -144,7 +145,8 @@ TEST(UpdateDialog, StartRefusesAChangedByteThenUpdates) {
     ASSERT_EQ(list->topLevelItemCount(), 2);
     const QStringList header{"Name", "Type", "Version", "Size", "Packed"};
     for (int c = 0; c < 5; ++c) EXPECT_EQ(list->headerItem()->text(c), header[c]);
-    const char* const rows[][4] = {{"readme.txt", "Forced", "0.0.0.0", "readme.tx_"}, {"veldin", "Normal", "0.2.0.0", "veldi_"}};
+    const char* const rows[][4] = {{"readme.txt", "Forced", "0.0.0.0", "readme.tx_"},
+                                   {"veldin", "Normal", "0.2.0.0", "veldi_"}};
     for (int i = 0; i < 2; ++i) {
         const auto* item = list->topLevelItem(i);
         for (int c = 0; c < 3; ++c) EXPECT_EQ(item->text(c), rows[i][c]);

@@ -301,7 +301,8 @@ TEST(Updater, SettingsFilesAreImportedAndLaunchFilesOpened) {
     const std::string head = "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Brannick\\VELDIN\\Tone Editor]\r\n";
     for (bool damaged : {false, true}) {
         Rig r;
-        r.offer(MakeEntry("veldin.reg", EntryKind::Registry), head + "\"Tree\"=dword:00000002\r\n" + (damaged ? "\"Broken\n" : ""));
+        r.offer(MakeEntry("veldin.reg", EntryKind::Registry),
+                head + "\"Tree\"=dword:00000002\r\n" + (damaged ? "\"Broken\n" : ""));
         r.offer(MakeEntry("news.html", EntryKind::Launch), "<p>new</p>");
         auto s = r.run();
         ASSERT_TRUE(s.ok());
@@ -329,7 +330,8 @@ TEST(Publish, KindsRoundTripAndCollisions) {
     fs::create_directories(src);
     WriteFile(src / "veldin", Bytes(Marked("0.2.0.1", "launcher")));
     WriteFile(src / "libQuilla.so", Bytes(Marked("0.2.0.1", std::string(50000, 'q'))));
-    WriteFile(src / "settings.reg", Bytes("REGEDIT4\n[HKEY_CURRENT_USER\\Software\\Brannick\\VELDIN]\n\"Update Server\"=\"x\"\n"));
+    WriteFile(src / "settings.reg",
+              Bytes("REGEDIT4\n[HKEY_CURRENT_USER\\Software\\Brannick\\VELDIN]\n\"Update Server\"=\"x\"\n"));
     WriteFile(src / "help.html", Bytes("<p>"));
     WriteFile(src / "notes.txt", Bytes("notes"));
     auto published = Publish(src, out, r.publisher, {{"help.html", EntryKind::Launch}});
