@@ -121,34 +121,25 @@ TEST(FileVersion, StampedIntoTheDeliverables) {
 // fetched, an unknown kind never.
 TEST(Decision, ByKindAndInstalledVersion) {
     const auto v = FileVersion::FromParts(1, 2, 3, 4);
-    struct Case {
-        EntryKind kind;
-        FileVersion offered;
-        Installed installed;
-        bool fetch;
-    };
-    const Case cases[] = {
-        {EntryKind::Normal, v, {true, v}, false},
-        {EntryKind::Normal, FileVersion::FromParts(1, 2, 3, 5), {true, v}, true},
-        {EntryKind::Normal, FileVersion::FromParts(1, 3, 0, 0), {true, v}, true},
-        {EntryKind::Normal, FileVersion::FromParts(1, 2, 3, 3), {true, v}, false},
-        {EntryKind::Normal, FileVersion::FromParts(1, 1, 9, 9), {true, v}, false},
-        {EntryKind::Normal, v, {true, std::nullopt}, true},
-        {EntryKind::Normal, v, {false, std::nullopt}, true},
-        {EntryKind::Forced, v, {true, v}, true},
-        {EntryKind::Registry, v, {true, v}, true},
-        {EntryKind::Launch, v, {true, v}, true},
-        {static_cast<EntryKind>(4), v, {false, std::nullopt}, false},
-    };
-    const auto entry = [](EntryKind kind, FileVersion offered) {
+    const auto fetch = [](EntryKind kind, FileVersion offered, Installed installed) {
         Entry e = EntryForName("veldin.exe");
         e.kind = static_cast<std::uint32_t>(kind);
         e.version = offered;
-        return e;
+        return Decide(e, installed).fetch;
     };
-    for (std::size_t i = 0; i < std::size(cases); ++i)
-        EXPECT_EQ(Decide(entry(cases[i].kind, cases[i].offered), cases[i].installed).fetch, cases[i].fetch) << i;
-    EXPECT_EQ(Decide(entry(EntryKind::Normal, v), {true, std::nullopt}).why, "installed file carries no version");
+    EXPECT_FALSE(fetch(EntryKind::Normal, v, {true, v}));                                 // equal
+    EXPECT_TRUE(fetch(EntryKind::Normal, FileVersion::FromParts(1, 2, 3, 5), {true, v}));  // higher low word
+    EXPECT_TRUE(fetch(EntryKind::Normal, FileVersion::FromParts(1, 3, 0, 0), {true, v}));  // higher high word
+    EXPECT_FALSE(fetch(EntryKind::Normal, FileVersion::FromParts(1, 2, 3, 3), {true, v})); // older offered
+    EXPECT_FALSE(fetch(EntryKind::Normal, FileVersion::FromParts(1, 1, 9, 9), {true, v})); // high word first
+    EXPECT_TRUE(fetch(EntryKind::Normal, v, {true, std::nullopt}));                        // no version
+    EXPECT_TRUE(fetch(EntryKind::Normal, v, {false, std::nullopt}));                       // not installed
+    for (EntryKind always : {EntryKind::Forced, EntryKind::Registry, EntryKind::Launch})
+        EXPECT_TRUE(fetch(always, v, {true, v})) << static_cast<int>(always);
+    EXPECT_FALSE(fetch(static_cast<EntryKind>(4), v, {false, std::nullopt}));
+    Entry plain = EntryForName("veldin.exe");
+    plain.kind = 1;
+    EXPECT_EQ(Decide(plain, {true, std::nullopt}).why, "installed file carries no version");
 }
 
 TEST(SafeName, OnlyPlainNames) {
