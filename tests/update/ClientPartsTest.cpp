@@ -125,11 +125,6 @@ TEST(ConnectionForm, ChangesEnableSaveAndSavingWritesBoth) {
         EXPECT_EQ(static_cast<std::uint32_t>(stored.type), c.connect) << c.what;
         EXPECT_EQ(stored.proxy, c.proxy) << c.what;
     }
-    RunGate gate;
-    EXPECT_TRUE(gate.tryStart());
-    EXPECT_FALSE(gate.tryStart());
-    gate.finished();
-    EXPECT_TRUE(gate.tryStart());
 }
 
 TEST(Connection, ProxyText) {
