@@ -10,8 +10,9 @@ PACKAGES=(
   zlib1g-dev
   # https for the update client: Qt's OpenSSL TLS plugin (in libqt6network6) loads libssl3
   libqt6network6 libssl3
-  # signatures (Ed25519) and digests (SHA-256) of published updates: OpenSSL's libcrypto
-  libssl-dev
+  # signatures (Ed25519) and digests (SHA-256) of published updates: libsodium, found by
+  # CMake through pkg-config
+  libsodium-dev pkg-config
   # the update tests serve a folder with python3's http.server and make a certificate
   python3 openssl
   libsoxr-dev

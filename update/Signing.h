@@ -1,7 +1,8 @@
 #pragma once
-// Ed25519 signatures and SHA-256 digests for published updates, through OpenSSL's EVP
-// interface. A private key lives in a PEM file (PKCS #8, as "openssl genpkey -algorithm
-// ed25519" writes it); a public key travels as 64 hexadecimal digits of its 32 bytes.
+// Ed25519 signatures and SHA-256 digests for published updates, through libsodium. A private
+// key lives in a PEM file holding the 48-byte PKCS #8 form of its seed (the form "openssl
+// genpkey -algorithm ed25519" writes, so either tool reads the other's keys); a public key
+// travels as 64 hexadecimal digits of its 32 bytes.
 
 #include <array>
 #include <cstdint>

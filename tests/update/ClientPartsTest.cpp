@@ -125,11 +125,6 @@ TEST(ConnectionForm, ChangesEnableSaveAndSavingWritesBoth) {
         EXPECT_EQ(static_cast<std::uint32_t>(stored.type), c.connect) << c.what;
         EXPECT_EQ(stored.proxy, c.proxy) << c.what;
     }
-    RunGate gate;
-    EXPECT_TRUE(gate.tryStart());
-    EXPECT_FALSE(gate.tryStart());
-    gate.finished();
-    EXPECT_TRUE(gate.tryStart());
 }
 
 TEST(Connection, ProxyText) {
@@ -196,7 +191,7 @@ TEST(SingleInstance, OneNamePerInstallation) {
     EXPECT_NE(SingleInstanceName(b.path()), name);
 }
 
-// A launcher that exits on request, or only after `exitsAfterKill`.
+// A launcher that exits on request, or only when ended by force.
 class FakeLauncher final : public LauncherControl {
 public:
     bool runningNow = true;
@@ -221,51 +216,43 @@ public:
     }
 };
 
-TEST(LauncherClose, AsksOnceAndClosesOnlyWithConsent) {
+// The launcher is asked once; one that does not close on request (its user has not
+// answered the save question) is ended only after a second Yes.
+TEST(LauncherClose, ClosesOnlyWithConsent) {
     struct Case {
-        bool running;
-        Answer answer;
+        bool running, closes, killWorks;
+        std::vector<Answer> answers;
         CloseOutcome outcome;
         std::vector<std::string> calls;
     };
-    for (const auto& c : {Case{false, Answer::Yes, CloseOutcome::NotRunning, {}},
-                          Case{true, Answer::No, CloseOutcome::Declined, {}},
-                          Case{true, Answer::Yes, CloseOutcome::Closed, {"close", "wait"}}}) {
+    const Case cases[] = {
+        {false, true, true, {}, CloseOutcome::NotRunning, {}},
+        {true, true, true, {Answer::No}, CloseOutcome::Declined, {}},
+        {true, true, true, {Answer::Yes}, CloseOutcome::Closed, {"close", "wait"}},
+        {true, false, true, {Answer::Yes, Answer::No}, CloseOutcome::Declined, {"close", "wait"}},
+        {true, false, true, {Answer::Yes, Answer::Yes}, CloseOutcome::Killed, {"close", "wait", "kill", "wait"}},
+        {true, false, false, {Answer::Yes, Answer::Yes}, CloseOutcome::Failed, {"close", "wait", "kill"}},
+    };
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const Case& c = cases[i];
         FakeLauncher l;
         l.runningNow = c.running;
-        ScriptedUi ui;
-        ui.answer(c.answer);
-        EXPECT_EQ(CloseRunningLauncher(l, ui), c.outcome);
-        EXPECT_EQ(l.calls, c.calls);
-        ASSERT_EQ(ui.shown().size(), c.running ? 1u : 0u);
-        if (c.running) {
-            EXPECT_EQ(ui.shown()[0].text, text::kCloseLauncher);
-            EXPECT_EQ(ui.shown()[0].icon, Icon::Information);
-        }
-    }
-}
-
-// A launcher waiting for its user to save is only ended after a second Yes.
-TEST(LauncherClose, StubbornLauncherNeedsSecondConsent) {
-    struct Case {
-        Answer second;
-        bool killWorks;
-        CloseOutcome outcome;
-        std::vector<std::string> calls;
-    };
-    for (const auto& c : {Case{Answer::No, true, CloseOutcome::Declined, {"close", "wait"}},
-                          Case{Answer::Yes, true, CloseOutcome::Killed, {"close", "wait", "kill", "wait"}},
-                          Case{Answer::Yes, false, CloseOutcome::Failed, {"close", "wait", "kill"}}}) {
-        FakeLauncher l;
-        l.closesOnRequest = false;
+        l.closesOnRequest = c.closes;
         l.killWorks = c.killWorks;
         ScriptedUi ui;
-        ui.answer(Answer::Yes);
-        ui.answer(c.second);
-        EXPECT_EQ(CloseRunningLauncher(l, ui), c.outcome);
-        EXPECT_EQ(l.calls, c.calls);
-        EXPECT_EQ(ui.texts().back(), text::kLauncherStillRunning);
-        EXPECT_EQ(l.runningNow, c.outcome != CloseOutcome::Killed);
+        for (Answer a : c.answers) ui.answer(a);
+        EXPECT_EQ(CloseRunningLauncher(l, ui), c.outcome) << i;
+        EXPECT_EQ(l.calls, c.calls) << i;
+        ASSERT_EQ(ui.shown().size(), c.answers.size()) << i;
+        if (!c.answers.empty()) {
+            EXPECT_EQ(ui.shown()[0].text, text::kCloseLauncher) << i;
+            EXPECT_EQ(ui.shown()[0].icon, Icon::Information) << i;
+        }
+        if (c.answers.size() == 2) {
+            EXPECT_EQ(ui.shown()[1].text, text::kLauncherStillRunning) << i;
+        }
+        const bool ended = c.outcome == CloseOutcome::Closed || c.outcome == CloseOutcome::Killed;
+        EXPECT_EQ(l.runningNow, c.running && !ended) << i;
     }
 }
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <bit>
+#include <optional>
 
 #include "update/Depack.h"
 #include "update/UpdateMessages.h"
@@ -70,31 +71,51 @@ void Damaged(const Stream& s, std::size_t size) {
     EXPECT_EQ(r.failure().text, text::kPackedFileDamaged);
 }
 
-TEST(Depack, FirstByteThenEnd) {
-    EXPECT_EQ(Ok(Stream('A').end(), 1), V("A"));
-    // "110" with a zero byte ends the stream even where more output was promised.
-    Damaged(Stream('A').end().literal('B'), 2);
-    // Offset 0 with the length bit set ends it as well.
-    EXPECT_EQ(Ok(Stream('A').bits("110").byte(1), 1), V("A"));
-    // Empty output needs no stream at all; a stream of one byte cannot make two.
+// Streams built code by code and what they unpack to at the stated size; nullopt where
+// they are damaged.
+TEST(Depack, HandBuiltStreams) {
+    Stream endless('a'); // a gamma number that never ends
+    endless.bits("10");
+    for (int i = 0; i < 80; ++i) endless.bits("11");
+    struct Case {
+        const char* what;
+        Stream stream;
+        std::size_t size;
+        std::optional<std::string> out;
+    };
+    const Case cases[] = {
+        {"first byte, then end", Stream('A').end(), 1, "A"},
+        {"110 with a zero byte ends where more was promised", Stream('A').end().literal('B'), 2, std::nullopt},
+        {"offset 0 with the length bit set ends too", Stream('A').bits("110").byte(1), 1, "A"},
+        {"one byte cannot make two", Stream('A'), 2, std::nullopt},
+        {"literals", Stream('a').literal('b').literal('c').end(), 3, "abc"},
+        {"111 0000 writes a zero, 111 o copies the byte o back",
+         Stream('x').literal('y').single(0).single(2).single(1).end(), 5, std::string("xy\0yy", 5)},
+        {"a single byte from before the start", Stream('x').single(2).end(), 2, std::nullopt},
+        {"overlapping short copy", Stream('a').literal('b').shortMatch(2, 3).end(), 5, "ababa"},
+        {"short copies of offset 1", Stream('z').shortMatch(1, 3).shortMatch(1, 2).end(), 6, "zzzzzz"},
+        {"long copy of offset 1: gamma 10, plus 2 below 128", Stream('-').literal('-').longMatch(1, 10).end(), 14,
+         std::string(14, '-')},
+        {"after a literal gamma 2 repeats the last offset",
+         Stream('a').literal('b').literal('c').shortMatch(3, 2).literal('!').repeat(3).end(), 9, "abcab!ab!"},
+        {"right after a match the high part is g - 2",
+         Stream('a').literal('b').literal('c').shortMatch(3, 2).longMatch(5, 2, true).end(), 9, "abcababca"},
+        {"a copy past the stated size", Stream('a').literal('b').shortMatch(2, 3).end(), 4, std::nullopt},
+        {"a huge copy", Stream('a').longMatch(1, 1u << 30).end(), 100, std::nullopt},
+        {"a gamma number that never ends", endless, 100, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (c.out) {
+            EXPECT_EQ(Ok(c.stream, c.size), V(*c.out));
+        } else {
+            Damaged(c.stream, c.size);
+        }
+    }
+    // Empty output needs no stream at all.
     auto empty = DepackAplib({}, 0);
     ASSERT_TRUE(empty.ok());
     EXPECT_TRUE(empty->empty());
-    Damaged(Stream('A'), 2);
-}
-
-TEST(Depack, LiteralsAndShortCodes) {
-    EXPECT_EQ(Ok(Stream('a').literal('b').literal('c').end(), 3), V("abc"));
-    // 111 0000 writes a zero byte; 111 o copies the byte o back.
-    EXPECT_EQ(Ok(Stream('x').literal('y').single(0).single(2).single(1).end(), 5), (std::vector<std::uint8_t>{'x', 'y', 0, 'y', 'y'}));
-    Damaged(Stream('x').single(2).end(), 2); // before the start of the output
-}
-
-TEST(Depack, OverlappingCopiesRepeatData) {
-    EXPECT_EQ(Ok(Stream('a').literal('b').shortMatch(2, 3).end(), 5), V("ababa"));
-    EXPECT_EQ(Ok(Stream('z').shortMatch(1, 3).shortMatch(1, 2).end(), 6), V("zzzzzz"));
-    // A long copy of offset 1: gamma length 10 plus 2 for an offset below 128.
-    EXPECT_EQ(Ok(Stream('-').literal('-').longMatch(1, 10).end(), 14), V(std::string(14, '-')));
 }
 
 // The length bonus changes at the offsets 128, 1280 and 32000.
@@ -118,15 +139,6 @@ TEST(Depack, OffsetBoundaries) {
     }
 }
 
-TEST(Depack, RepeatedOffsetAndTheRuleAfterAMatch) {
-    // After a literal, gamma 2 repeats the last offset (here 3, from the "110" code).
-    EXPECT_EQ(Ok(Stream('a').literal('b').literal('c').shortMatch(3, 2).literal('!').repeat(3).end(), 9),
-              V("abcab!ab!"));
-    // Right after a match the high part is g - 2, so g = 2 is a new offset 0..255.
-    EXPECT_EQ(Ok(Stream('a').literal('b').literal('c').shortMatch(3, 2).longMatch(5, 2, true).end(), 9),
-              V("abcababca"));
-}
-
 TEST(Depack, EveryTruncationFailsCleanly) {
     Stream s('H');
     for (char c : std::string_view("ello, hello, hello world")) s.literal(static_cast<std::uint8_t>(c));
@@ -138,17 +150,6 @@ TEST(Depack, EveryTruncationFailsCleanly) {
         auto r = DepackAplib(std::span(bytes).first(cut), full.size());
         EXPECT_FALSE(r.ok()) << "cut at " << cut;
     }
-}
-
-TEST(Depack, NeverWritesPastTheStatedSize) {
-    const Stream s = Stream('a').literal('b').shortMatch(2, 3).end();
-    Damaged(s, 4); // the copy would make 5
-    Damaged(Stream('a').longMatch(1, 1u << 30).end(), 100);
-    // A gamma number that never ends.
-    Stream endless('a');
-    endless.bits("10");
-    for (int i = 0; i < 80; ++i) endless.bits("11");
-    Damaged(endless, 100);
 }
 
 } // namespace

@@ -28,48 +28,29 @@ void StartFake(const TempDir& dir, const char* mode) {
     ASSERT_TRUE(probe.running());
 }
 
-TEST(LocalLauncherControl, NothingListeningIsNotRunning) {
-    EnsureCoreApplication();
-    TempDir dir;
-    LocalLauncherControl c(dir.path());
-    EXPECT_FALSE(c.running());
-    EXPECT_FALSE(c.requestClose());
-    EXPECT_FALSE(c.terminate());
-    ScriptedUi ui;
-    EXPECT_EQ(CloseRunningLauncher(c, ui), CloseOutcome::NotRunning);
-}
-
-TEST(LocalLauncherControl, ObedientLauncherClosesOnRequest) {
-    EnsureCoreApplication();
-    TempDir dir;
-    StartFake(dir, "obedient");
-    LocalLauncherControl c(dir.path());
-    ScriptedUi ui;
-    ui.answer(Answer::Yes);
-    EXPECT_EQ(CloseRunningLauncher(c, ui, std::chrono::seconds(10)), CloseOutcome::Closed);
-    EXPECT_FALSE(c.running());
-    EXPECT_EQ(ui.shown().size(), 1u);
-}
-
+// A stubborn launcher stays on the first Yes and a No; a second Yes ends it, and then
+// nothing listens: not running, nothing to ask or end. (An obedient one closing on the
+// first Yes is the update program's start-up test.)
 TEST(LocalLauncherControl, StubbornLauncherIsEndedOnlyAfterSecondYes) {
     EnsureCoreApplication();
     TempDir dir;
     StartFake(dir, "stubborn");
-    {
+    for (Answer second : {Answer::No, Answer::Yes}) {
         LocalLauncherControl c(dir.path());
         ScriptedUi ui;
         ui.answer(Answer::Yes);
-        ui.answer(Answer::No);
-        EXPECT_EQ(CloseRunningLauncher(c, ui, std::chrono::milliseconds(300)), CloseOutcome::Declined);
-        EXPECT_TRUE(c.running());
+        ui.answer(second);
+        EXPECT_EQ(CloseRunningLauncher(c, ui, std::chrono::milliseconds(300)),
+                  second == Answer::No ? CloseOutcome::Declined : CloseOutcome::Killed);
+        EXPECT_EQ(c.running(), second == Answer::No);
     }
-    LocalLauncherControl c(dir.path());
+    LocalLauncherControl gone(dir.path());
+    EXPECT_FALSE(gone.running());
+    EXPECT_FALSE(gone.requestClose());
+    EXPECT_FALSE(gone.terminate());
     ScriptedUi ui;
-    ui.answer(Answer::Yes);
-    ui.answer(Answer::Yes);
-    EXPECT_EQ(CloseRunningLauncher(c, ui, std::chrono::milliseconds(300)), CloseOutcome::Killed);
-    EXPECT_FALSE(c.running());
-    EXPECT_FALSE(LocalLauncherControl(dir.path()).running());
+    EXPECT_EQ(CloseRunningLauncher(gone, ui), CloseOutcome::NotRunning);
+    EXPECT_TRUE(ui.shown().empty());
 }
 
 } // namespace

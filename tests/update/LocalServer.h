@@ -54,4 +54,18 @@ private:
 // Plain HTTP on 127.0.0.1.
 inline QStringList PlainHttp() { return {"-u", "-m", "http.server", "0", "--bind", "127.0.0.1"}; }
 
+// Plain HTTP where a GET of a path ending in `suffix` first runs `python` (lines indented
+// twelve blanks; it may answer and return, or let the file be served after it).
+inline QStringList HttpWith(const QString& suffix, const QString& python) {
+    return {"-u", "-c",
+            "import http.server, time\n"
+            "class H(http.server.SimpleHTTPRequestHandler):\n"
+            "    def do_GET(self):\n"
+            "        if self.path.endswith('" + suffix + "'):\n" + python +
+            "        return super().do_GET()\n"
+            "s = http.server.HTTPServer(('127.0.0.1', 0), H)\n"
+            "print('port', s.server_address[1], flush=True)\n"
+            "s.serve_forever()\n"};
+}
+
 } // namespace veldin::update::test

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
+#include <QRegularExpression>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSystemTrayIcon>
@@ -62,11 +63,15 @@ public:
         server_ = std::make_unique<test::Server>(root_ / "srv", args);
         url_ = QString("http://127.0.0.1:%1/update/").arg(server_->port()).toStdString();
     }
-    std::unique_ptr<UpdateDialog> dialog() {
+    // Against the served folder with the publisher's key and the stored connection, or,
+    // given a connection, against a port where nothing listens.
+    std::unique_ptr<UpdateDialog> dialog(std::optional<ConnectionSettings> unserved = std::nullopt) {
         auto d = std::make_unique<UpdateDialog>(
             ClientServices{store, workerStore, ui, shell,
                            [](const ConnectionSettings& c) { return std::make_unique<HttpDownloader>(c, DownloadOptions{}); }},
-            ClientSetup{install, url_, {key_.publicKey()}}, LoadConnection(store));
+            unserved ? ClientSetup{install, "http://127.0.0.1:9/update/", {}}
+                     : ClientSetup{install, url_, {key_.publicKey()}},
+            unserved.value_or(LoadConnection(store)));
         d->show();
         return d;
     }
@@ -106,19 +111,33 @@ void Shoot(QWidget& d, const char* name) {
     d.grab().save(QString::fromStdString((dir / name).string()));
 }
 
-TEST(UpdateDialog, StartFillsTheListAndReplacesTheOlderFiles) {
+// A byte changed on the server is refused with nothing replaced; with the file as it was
+// published, Start fills the list and replaces the older files.
+TEST(UpdateDialog, StartRefusesAChangedByteThenUpdates) {
     DialogRig r;
+    const auto published = ReadFile(r.served("readme.tx_"));
+    auto changed = published;
+    changed.back() ^= 0x40;
+    WriteFile(r.served("readme.tx_"), changed);
     r.serve();
     auto d = r.dialog();
     EXPECT_EQ(d->windowTitle(), Q(text::kDialogTitle));
     EXPECT_EQ(Status(*d), Q(text::kPressStart));
     auto* start = Control<QPushButton>(*d, "ctl1");
+    start->click();
+    ASSERT_TRUE(WaitFor([&] { return !d->busy(); }, 30000));
+    EXPECT_EQ(Status(*d), Q(text::kDetailsCorrupted));
+    EXPECT_EQ(r.ui.texts(), (std::vector<std::string>{std::string(text::kFileNotAsSigned) + "readme.tx_"}));
+    EXPECT_EQ(r.installed("veldin"), Marked("0.1.0.0", "old launcher"));
+    EXPECT_FALSE(fs::exists(r.install / "readme.txt"));
+
+    WriteFile(r.served("readme.tx_"), published);
+    r.ui.clear();
     QTest::mouseClick(start, Qt::LeftButton);
     EXPECT_TRUE(d->busy());
     EXPECT_FALSE(start->isEnabled());
     d->start(); // a second Start while the first runs does nothing
     ASSERT_TRUE(WaitFor([&] { return !d->busy(); }, 30000));
-
     EXPECT_EQ(Status(*d), Q(text::kUpdatePerformed));
     EXPECT_TRUE(start->isEnabled());
     EXPECT_EQ(Control<QProgressBar>(*d, "ctl1005")->value(), 100);
@@ -126,24 +145,18 @@ TEST(UpdateDialog, StartFillsTheListAndReplacesTheOlderFiles) {
     ASSERT_EQ(list->topLevelItemCount(), 2);
     const QStringList header{"Name", "Type", "Version", "Size", "Packed"};
     for (int c = 0; c < 5; ++c) EXPECT_EQ(list->headerItem()->text(c), header[c]);
-    struct Row {
-        const char* name;
-        const char* type;
-        const char* version;
-    };
-    const Row rows[] = {{"readme.txt", "Forced", "0.0.0.0"}, {"veldin", "Normal", "0.2.0.0"}};
+    const char* const rows[][4] = {{"readme.txt", "Forced", "0.0.0.0", "readme.tx_"},
+                                   {"veldin", "Normal", "0.2.0.0", "veldi_"}};
     for (int i = 0; i < 2; ++i) {
         const auto* item = list->topLevelItem(i);
-        EXPECT_EQ(item->text(0), rows[i].name);
-        EXPECT_EQ(item->text(1), rows[i].type);
-        EXPECT_EQ(item->text(2), rows[i].version);
-        EXPECT_EQ(item->text(3), QString("%1 b").arg(ReadFile(r.root_ / "src" / rows[i].name).size()));
-        EXPECT_EQ(item->text(4), QString("%1 b").arg(ReadFile(r.served(i == 0 ? "readme.tx_" : "veldi_")).size()));
+        for (int c = 0; c < 3; ++c) EXPECT_EQ(item->text(c), rows[i][c]);
+        EXPECT_EQ(item->text(3), QString("%1 b").arg(ReadFile(r.root_ / "src" / rows[i][0]).size()));
+        EXPECT_EQ(item->text(4), QString("%1 b").arg(ReadFile(r.served(rows[i][3])).size()));
         EXPECT_EQ(item->textAlignment(3) & Qt::AlignRight, Qt::AlignRight);
     }
     EXPECT_EQ(r.installed("veldin"), Marked("0.2.0.0", "new launcher"));
     EXPECT_EQ(r.installed("readme.txt"), "read me");
-    EXPECT_EQ(r.requests("veldin.ver"), 1);
+    EXPECT_EQ(r.requests("veldin.ver"), 2);
     EXPECT_EQ(r.requests("libBrisko.s_"), 0); // current: not fetched
     EXPECT_TRUE(r.ui.shown().empty());
     Shoot(*d, "update-tab-after-update.png");
@@ -151,37 +164,11 @@ TEST(UpdateDialog, StartFillsTheListAndReplacesTheOlderFiles) {
     Shoot(*d, "update-settings-tab.png");
 }
 
-TEST(UpdateDialog, ChangedByteIsRefusedAndNothingReplaced) {
-    DialogRig r;
-    auto packed = ReadFile(r.served("readme.tx_"));
-    packed.back() ^= 0x40;
-    WriteFile(r.served("readme.tx_"), packed);
-    r.serve();
-    auto d = r.dialog();
-    Control<QPushButton>(*d, "ctl1")->click();
-    ASSERT_TRUE(WaitFor([&] { return !d->busy(); }, 30000));
-    EXPECT_EQ(Status(*d), Q(text::kDetailsCorrupted));
-    EXPECT_EQ(r.ui.texts(), (std::vector<std::string>{std::string(text::kFileNotAsSigned) + "readme.tx_"}));
-    EXPECT_EQ(r.installed("veldin"), Marked("0.1.0.0", "old launcher"));
-    EXPECT_FALSE(fs::exists(r.install / "readme.txt"));
-}
-
-// A server that is down, a proxy that refuses and a proxy that cannot be typed: the fixed
-// texts, and the installation as it was.
 // Packed files come slowly: the dialog stays live while they do, and closing it stops
 // the run with nothing installed; the dialog closes once the file under way has come.
 TEST(UpdateDialog, ClosingDuringTheRunStopsItAndInstallsNothing) {
     DialogRig r;
-    r.serve({"-u", "-c",
-             "import http.server, time\n"
-             "class H(http.server.SimpleHTTPRequestHandler):\n"
-             "    def do_GET(self):\n"
-             "        if self.path.endswith('_'):\n"
-             "            time.sleep(1.5)\n"
-             "        return super().do_GET()\n"
-             "s = http.server.HTTPServer(('127.0.0.1', 0), H)\n"
-             "print('port', s.server_address[1], flush=True)\n"
-             "s.serve_forever()\n"});
+    r.serve(test::HttpWith("_", "            time.sleep(1.5)\n"));
     auto d = r.dialog();
     d->start();
     ASSERT_TRUE(WaitFor([&] { return Status(*d) == Q(text::kUpdatingFiles); }, 10000));
@@ -199,29 +186,23 @@ TEST(UpdateDialog, ClosingDuringTheRunStopsItAndInstallsNothing) {
     EXPECT_EQ(r.requests("veldi_"), 0); // the second file was never asked for
 }
 
+// A server that is down, a proxy that refuses and a proxy that cannot be used: the fixed
+// texts, and the installation as it was.
 TEST(UpdateDialog, NoConnectionSaysSo) {
-    struct Case {
-        const char* what;
-        ConnectionSettings connection;
-    };
-    const Case cases[] = {
+    const std::pair<const char*, ConnectionSettings> cases[] = {
         {"server down", {ConnectionType::Direct, ""}},
         {"proxy refuses", {ConnectionType::NamedProxy, "127.0.0.1:9"}},
         {"proxy unusable", {ConnectionType::NamedProxy, "no host here:x"}},
     };
-    for (const auto& c : cases) {
+    for (const auto& [what, connection] : cases) {
         DialogRig r; // never served
-        auto d = std::make_unique<UpdateDialog>(
-            ClientServices{r.store, r.workerStore, r.ui, r.shell,
-                           [](const ConnectionSettings& cs) { return std::make_unique<HttpDownloader>(cs, DownloadOptions{}); }},
-            ClientSetup{r.install, "http://127.0.0.1:9/update/", {}}, c.connection);
-        auto* detail = Control<QLabel>(*d, "ctl1003");
+        auto d = r.dialog(connection);
         d->start();
-        ASSERT_TRUE(WaitFor([&] { return !d->busy(); }, 30000)) << c.what;
-        EXPECT_EQ(Status(*d), Q(text::kConnectionFailed)) << c.what;
-        EXPECT_EQ(detail->text(), Q(text::kClickClose)) << c.what;
-        EXPECT_EQ(r.installed("veldin"), Marked("0.1.0.0", "old launcher")) << c.what;
-        EXPECT_FALSE(fs::exists(r.install / "readme.txt")) << c.what;
+        ASSERT_TRUE(WaitFor([&] { return !d->busy(); }, 30000)) << what;
+        EXPECT_EQ(Status(*d), Q(text::kConnectionFailed)) << what;
+        EXPECT_EQ(Control<QLabel>(*d, "ctl1003")->text(), Q(text::kClickClose)) << what;
+        EXPECT_EQ(r.installed("veldin"), Marked("0.1.0.0", "old launcher")) << what;
+        EXPECT_FALSE(fs::exists(r.install / "readme.txt")) << what;
     }
 }
 
@@ -259,22 +240,9 @@ TEST(UpdateDialog, SettingsTabWritesConnectAndProxy) {
     EXPECT_EQ(Control<QLineEdit>(*again, "ctl1103")->text(), "proxy.example:3128");
 }
 
-TEST(UpdateDialog, EveryControlHasAnAccessibleName) {
-    DialogRig r;
-    auto d = r.dialog();
-    int controls = 0;
-    for (QWidget* w : d->findChildren<QWidget*>()) {
-        if (!w->objectName().startsWith("ctl")) continue;
-        ++controls;
-        EXPECT_FALSE(w->accessibleName().isEmpty()) << w->objectName().toStdString();
-    }
-    EXPECT_EQ(controls, 14);
-    // A notification-area icon only where the desktop has an area for it.
-    EXPECT_EQ(d->findChild<QSystemTrayIcon*>() != nullptr, QSystemTrayIcon::isSystemTrayAvailable());
-}
-
-// With a large font every control still lies whole inside the widget that holds it.
-TEST(UpdateDialog, NothingIsClippedWithALargeFont) {
+// Every control has an accessible name, and with a large font every control still lies
+// whole inside the widget that holds it.
+TEST(UpdateDialog, NamedControlsNotClippedWithALargeFont) {
     const QFont normal = QApplication::font();
     for (int points : {9, 16, 22}) {
         QFont big = normal;
@@ -282,6 +250,11 @@ TEST(UpdateDialog, NothingIsClippedWithALargeFont) {
         QApplication::setFont(big);
         DialogRig r;
         auto d = r.dialog();
+        const auto controls = d->findChildren<QWidget*>(QRegularExpression("^ctl"));
+        EXPECT_EQ(controls.size(), 14);
+        for (const QWidget* w : controls) EXPECT_FALSE(w->accessibleName().isEmpty()) << w->objectName().toStdString();
+        // A notification-area icon only where the desktop has an area for it.
+        EXPECT_EQ(d->findChild<QSystemTrayIcon*>() != nullptr, QSystemTrayIcon::isSystemTrayAvailable());
         auto* tabs = Control<QTabWidget>(*d, "ctl1000");
         for (int page = 0; page < 2; ++page) {
             tabs->setCurrentIndex(page);

@@ -117,23 +117,29 @@ TEST(FileVersion, StampedIntoTheDeliverables) {
         EXPECT_EQ(ReadFileVersion(veldin::test::BinDir() / program), built) << program;
 }
 
-Entry Normal(FileVersion v) {
-    Entry e = EntryForName("veldin.exe");
-    e.kind = 1;
-    e.version = v;
-    return e;
-}
-
-TEST(Decision, NormalComparesWithTheInstalledVersion) {
+// Only a "Normal" file compares versions (the high word first); the other kinds are always
+// fetched, an unknown kind never.
+TEST(Decision, ByKindAndInstalledVersion) {
     const auto v = FileVersion::FromParts(1, 2, 3, 4);
-    EXPECT_FALSE(Decide(Normal(v), {true, v}).fetch);                                  // equal
-    EXPECT_TRUE(Decide(Normal(FileVersion::FromParts(1, 2, 3, 5)), {true, v}).fetch);   // higher low word
-    EXPECT_TRUE(Decide(Normal(FileVersion::FromParts(1, 3, 0, 0)), {true, v}).fetch);   // higher high word
-    EXPECT_FALSE(Decide(Normal(FileVersion::FromParts(1, 2, 3, 3)), {true, v}).fetch);  // older offered
-    EXPECT_FALSE(Decide(Normal(FileVersion::FromParts(1, 1, 9, 9)), {true, v}).fetch);  // high word decides first
-    EXPECT_TRUE(Decide(Normal(v), {true, std::nullopt}).fetch);                         // no version
-    EXPECT_TRUE(Decide(Normal(v), {false, std::nullopt}).fetch);                        // not installed
-    EXPECT_EQ(Decide(Normal(v), {true, std::nullopt}).why, "installed file carries no version");
+    const auto fetch = [](EntryKind kind, FileVersion offered, Installed installed) {
+        Entry e = EntryForName("veldin.exe");
+        e.kind = static_cast<std::uint32_t>(kind);
+        e.version = offered;
+        return Decide(e, installed).fetch;
+    };
+    EXPECT_FALSE(fetch(EntryKind::Normal, v, {true, v}));                                 // equal
+    EXPECT_TRUE(fetch(EntryKind::Normal, FileVersion::FromParts(1, 2, 3, 5), {true, v}));  // higher low word
+    EXPECT_TRUE(fetch(EntryKind::Normal, FileVersion::FromParts(1, 3, 0, 0), {true, v}));  // higher high word
+    EXPECT_FALSE(fetch(EntryKind::Normal, FileVersion::FromParts(1, 2, 3, 3), {true, v})); // older offered
+    EXPECT_FALSE(fetch(EntryKind::Normal, FileVersion::FromParts(1, 1, 9, 9), {true, v})); // high word first
+    EXPECT_TRUE(fetch(EntryKind::Normal, v, {true, std::nullopt}));                        // no version
+    EXPECT_TRUE(fetch(EntryKind::Normal, v, {false, std::nullopt}));                       // not installed
+    for (EntryKind always : {EntryKind::Forced, EntryKind::Registry, EntryKind::Launch})
+        EXPECT_TRUE(fetch(always, v, {true, v})) << static_cast<int>(always);
+    EXPECT_FALSE(fetch(static_cast<EntryKind>(4), v, {false, std::nullopt}));
+    Entry plain = EntryForName("veldin.exe");
+    plain.kind = 1;
+    EXPECT_EQ(Decide(plain, {true, std::nullopt}).why, "installed file carries no version");
 }
 
 TEST(SafeName, OnlyPlainNames) {
