@@ -43,10 +43,8 @@ TEST(InstallLayoutTest, LayoutFollowsTheFoldersAroundTheProgram) {
         EXPECT_EQ(l.kind, c.kind);
         if (c.kind == InstallKind::System) {
             const fs::path p = root.path() / c.prefix;
-            EXPECT_EQ(l.programDir, p / "bin");
-            EXPECT_EQ(l.moduleDir, p / "lib/veldin");
-            EXPECT_EQ(l.dataDir, p / "share/veldin");
-            EXPECT_EQ(l.helpDir, p / "share/veldin/help");
+            EXPECT_EQ(std::tuple(l.programDir, l.moduleDir, l.dataDir, l.helpDir),
+                      std::tuple(p / "bin", p / "lib/veldin", p / "share/veldin", p / "share/veldin/help"));
         } else {
             for (const fs::path& got : {l.programDir, l.moduleDir, l.dataDir, l.helpDir}) EXPECT_EQ(got, dir);
         }
@@ -89,11 +87,9 @@ TEST(InstallLayoutTest, UserDataFolderFollowsTheBaseDirectoryRules) {
 }
 
 TEST(InstallLayoutTest, MainDirectoryIsTheFolderOnlyWhenPortable) {
-    const InstallLayout portable{InstallKind::Portable, "/home/ann/veldin", "/home/ann/veldin", "/home/ann/veldin", "/home/ann/veldin"};
-    const InstallLayout system{InstallKind::System, "/usr/bin", "/usr/lib/veldin", "/usr/share/veldin", "/usr/share/veldin/help"};
-    EXPECT_EQ(DefaultMainDirectory(portable, "/home/ann/.local/share/Brannick/VELDIN"), fs::path("/home/ann/veldin"));
-    EXPECT_EQ(DefaultMainDirectory(system, "/home/ann/.local/share/Brannick/VELDIN"),
-              fs::path("/home/ann/.local/share/Brannick/VELDIN"));
+    const fs::path user = "/home/ann/.local/share/Brannick/VELDIN", own = "/home/ann/veldin";
+    EXPECT_EQ(DefaultMainDirectory({InstallKind::Portable, own, own, own, own}, user), own);
+    EXPECT_EQ(DefaultMainDirectory({InstallKind::System, "/usr/bin", "/usr/lib/veldin", "/usr/share/veldin", "/usr/share/veldin/help"}, user), user);
 }
 
 // The user's template beats the shipped one; a missing file names the main directory.
