@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/DiskDefinition.h"
+#include "core/Result.h"
 #include "data/Templates.h"
 #include "tone/ToneDocument.h"
 #include "tone/ToneRecord.h"
@@ -32,6 +33,13 @@ ToneRecord MakeRecord(const Placed& p);
 
 // Writes the record and its tone list entry into the tone area (or the second area).
 void Put(MemoryDocument& doc, const Placed& p, Area area = Area::Ram);
+
+// What an operation was refused with; "(accepted)" when it went through. One comparison
+// then checks that it failed, its text and its icon.
+template <class R>
+Failure Refused(const R& r) {
+    return r.ok() ? Failure{"(accepted)", Icon::None} : r.failure();
+}
 
 // Fills segments [top, top + count) of the bank with a recognisable ramp of 12-bit
 // samples whose values depend on `seed`.

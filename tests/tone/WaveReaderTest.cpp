@@ -10,7 +10,6 @@
 #include "core/SamplePacking.h"
 #include "tests/support/TestSupport.h"
 #include "tests/tone/ToneTestSupport.h"
-#include "tone/ToneEditor.h"
 #include "tone/WaveExport.h"
 #include "tone/WaveImport.h"
 
@@ -78,9 +77,8 @@ TEST(IndependentReaders, ExportedWaveAsSndfileAndSoxSeeIt) {
 
     const auto inst = Capture("sndfile-info --instrument " + Quote(dir / "t.wav"));
     ASSERT_TRUE(inst);
-    EXPECT_NE(inst->find("Base note   : 60"), std::string::npos) << *inst;
-    EXPECT_NE(inst->find("Loop points : 1"), std::string::npos);
-    EXPECT_NE(inst->find("Start :   1000   End :  24576"), std::string::npos) << *inst;
+    for (const char* line : {"Base note   : 60", "Loop points : 1", "Start :   1000   End :  24576"})
+        EXPECT_NE(inst->find(line), std::string::npos) << line << " in\n" << *inst;
 
     auto s = SoxSamples(dir / "t.wav");
     ASSERT_TRUE(s);
@@ -150,28 +148,6 @@ TEST_F(DebianSounds, BrokenPopIsReadWithinItsBytes) {
     const auto w = Unpacked(*t);
     EXPECT_EQ(w[0], static_cast<std::uint16_t>((wav[44] - 128) * 256));
     EXPECT_EQ(w[3983], static_cast<std::uint16_t>((wav[44 + 3983] - 128) * 256));
-}
-
-TEST_F(DebianSounds, FrontCenterThroughAnImageAndBack) {
-    auto doc = test::EmptyImage(data::TemplateKind::S550);
-    ToneEditor ed(doc);
-    ASSERT_TRUE(ed.selectGroup(Group::RamA));
-    const fs::path src = root_ / "usr/share/sounds/alsa/Front_Center.wav";
-    ScriptedUi ui;
-    auto t = WaveToToneFile(ReadFile(src), "Front_Center.wav", {veldin::test::BinDir()}, ui);
-    ASSERT_TRUE(t);
-    ASSERT_TRUE(ed.importToneFile(*t, ed.target()));
-    const auto r = *ed.areas().find(ToneRef::Make(0, Area::Ram, 0));
-    EXPECT_EQ(r.endPoint(), 137090u / 2);
-    TempDir dir;
-    const WaveExportOptions o{false, false};
-    auto w = BuildToneWave(doc, ed.areas(), ToneRef::Make(0, Area::Ram, 0), o);
-    ASSERT_TRUE(w);
-    WriteFile(dir / "out.wav", WaveFileBytes(*w, o));
-    const std::pair<std::string, std::string> expected[] = {
-        {"-r", "30000"}, {"-c", "1"}, {"-b", "16"}, {"-s", std::to_string(r.segmentCount() * 12288)}};
-    for (const auto& [option, value] : expected)
-        EXPECT_EQ(Capture("soxi " + option + " " + Quote(dir / "out.wav")), value + "\n") << option;
 }
 
 } // namespace
