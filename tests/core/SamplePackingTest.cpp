@@ -76,7 +76,8 @@ TEST(NoteName, OctavesSharpsAndEdges) {
 }
 
 TEST(ValueNames, OutOfRangeGivesEmptyText) {
-    EXPECT_EQ(LoopModeName(4) + KeyModeName(5) + ParameterValueName(16) + ParameterValueName(-1), "");
+    for (const std::string_view name : {LoopModeName(4), KeyModeName(5), ParameterValueName(16), ParameterValueName(-1)})
+        EXPECT_EQ(name, "");
 }
 
 } // namespace

@@ -359,7 +359,9 @@ TEST_F(UndoStoreFaultTest, AStepThatFailsHalfWayIsGivenUpWhole) {
     for (int nth : {1, 2, 3}) {
         for (bool undo : {true, false}) {
             SCOPED_TRACE(std::string(undo ? "undo" : "redo") + ", write #" + std::to_string(nth));
-            if (!undo) ASSERT_TRUE(store->back().ok());
+            if (!undo) {
+                ASSERT_TRUE(store->back().ok());
+            }
             const Bytes before = workingCopy(*store);
             const auto step = store->state().currentStep;
             int seen = 0;
@@ -370,7 +372,9 @@ TEST_F(UndoStoreFaultTest, AStepThatFailsHalfWayIsGivenUpWhole) {
             faults.clear();
             EXPECT_EQ(workingCopy(*store), before);
             EXPECT_EQ(store->state().currentStep, step);
-            if (!undo) ASSERT_TRUE(store->forward().ok());
+            if (!undo) {
+                ASSERT_TRUE(store->forward().ok());
+            }
             EXPECT_EQ(workingCopy(*store), after);
         }
     }

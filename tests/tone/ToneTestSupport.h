@@ -9,6 +9,7 @@
 #include "core/Result.h"
 #include "data/Templates.h"
 #include "tone/ToneDocument.h"
+#include "tone/ToneFile.h"
 #include "tone/ToneRecord.h"
 
 namespace veldin::tone::test {
@@ -40,6 +41,9 @@ template <class R>
 Failure Refused(const R& r) {
     return r.ok() ? Failure{"(accepted)", Icon::None} : r.failure();
 }
+
+// The 12-bit samples of a tone file's wave, as 16-bit words.
+std::vector<std::uint16_t> Unpacked(const ToneFile& f);
 
 // Fills segments [top, top + count) of the bank with a recognisable ramp of 12-bit
 // samples whose values depend on `seed`.

@@ -5,13 +5,16 @@
 #include <cmath>
 #include <cstring>
 
-#include "core/SamplePacking.h"
+#include "core/Bytes.h"
 #include "tests/support/TestSupport.h"
+#include "tests/tone/ToneTestSupport.h"
 #include "tone/ToneTexts.h"
 #include "tone/WaveImport.h"
 
 namespace veldin::tone {
 namespace {
+
+using test::Unpacked;
 
 using Bytes = std::vector<std::uint8_t>;
 
@@ -64,12 +67,6 @@ std::vector<std::int16_t> Ramp(std::size_t n, int step = 37) {
     for (std::size_t i = 0; i < n; ++i) s[i] = static_cast<std::int16_t>((static_cast<int>(i) * step) % 65536 - 32768);
     return s;
 }
-std::vector<std::uint16_t> Unpacked(const ToneFile& f) {
-    std::vector<std::uint16_t> w(UnpackedSize(f.wave.size()));
-    UnpackSamples12(f.wave, w);
-    return w;
-}
-
 struct WaveImport : ::testing::Test {
     veldin::test::ScriptedUi ui;
     veldin::test::TempDir dir;

@@ -7,7 +7,6 @@
 #include <filesystem>
 #include <optional>
 
-#include "core/SamplePacking.h"
 #include "tests/support/TestSupport.h"
 #include "tests/tone/ToneTestSupport.h"
 #include "tone/WaveExport.h"
@@ -15,6 +14,8 @@
 
 namespace veldin::tone {
 namespace {
+
+using test::Unpacked;
 
 namespace fs = std::filesystem;
 using veldin::test::ReadFile;
@@ -45,12 +46,6 @@ std::optional<std::vector<std::int16_t>> SoxSamples(const fs::path& wav) {
         s[i] = static_cast<std::int16_t>(static_cast<std::uint8_t>((*raw)[2 * i]) |
                                          (static_cast<std::uint8_t>((*raw)[2 * i + 1]) << 8));
     return s;
-}
-
-std::vector<std::uint16_t> Unpacked(const ToneFile& f) {
-    std::vector<std::uint16_t> w(UnpackedSize(f.wave.size()));
-    UnpackSamples12(f.wave, w);
-    return w;
 }
 
 TEST(IndependentReaders, ExportedWaveAsSndfileAndSoxSeeIt) {
