@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <set>
 
 #include "tone/ToneParameters.h"
 
@@ -33,7 +34,17 @@ TEST(SliderMapping, PositionsAndValuesOfEveryMapping) {
     EXPECT_FALSE(IsVertical(M::Signed));
 }
 
-TEST(ParameterTable, PitchShiftIsTheFieldOfMinus24To24AndTypedValuesAreClamped) {
+TEST(ParameterTable, EveryFieldOnceAndPitchShiftClampedToMinus24To24) {
+    std::set<std::size_t> offsets;
+    std::set<int> ids;
+    for (const auto& c : ParameterSliders()) {
+        EXPECT_TRUE(offsets.insert(c.offset).second && ids.insert(c.sliderId).second && ids.insert(c.editId).second)
+            << c.label;
+        EXPECT_EQ(c.min < 0, c.mapping == M::Signed || c.mapping == M::VerticalInvertedSigned) << c.label;
+    }
+    for (const auto& c : ParameterChecks()) EXPECT_TRUE(offsets.insert(c.offset).second) << c.label;
+    for (const auto& c : ParameterCombos()) EXPECT_TRUE(offsets.insert(c.offset).second) << c.label;
+    EXPECT_EQ(offsets.size(), 30u);
     const auto pitch = std::find_if(ParameterSliders().begin(), ParameterSliders().end(),
                                     [](const SliderControl& c) { return c.offset == 36; });
     ASSERT_NE(pitch, ParameterSliders().end());
