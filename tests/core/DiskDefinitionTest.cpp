@@ -43,7 +43,8 @@ TEST(Classify, EveryRowOfTheTable) {
         SCOPED_TRACE(std::string(r.sampler) + " " + std::string(r.kind));
         const DiskDefinition d = ClassifyImage(Header(r.at4, r.at12));
         EXPECT_FALSE(d.isFallback());
-        EXPECT_EQ(std::tuple(d.samplerName, d.kindName, d.extension, d.family()), std::tuple(r.sampler, r.kind, r.ext, r.at4));
+        EXPECT_EQ(std::tuple(d.samplerName, d.kindName, d.extension, d.family()),
+                  std::tuple(r.sampler, r.kind, r.ext, r.at4));
         EXPECT_EQ(std::tuple(d.memoSector, d.patchSector, d.toneSector, d.toneSector2),
                   std::tuple(r.memoSector, r.patchSector, r.toneSector, r.toneSector2));
         EXPECT_EQ(std::tuple(d.patchCount, d.toneCount, d.toneCount2, d.songSlots, d.songAreaKb),
@@ -57,8 +58,9 @@ TEST(Classify, LookAlikesFallBack) {
     std::memcpy(contiguous.data() + 4, "S3305C", 6);
     contiguous[11] = 8;
     EXPECT_TRUE(ClassifyImage(contiguous).isFallback());
-    for (const auto& h : {Header("S330", {'5', 'C', 0, 7}), Header("s330", {'5', 'C', 0, 8}), Header("W-30", {6, 0, 0, 2}),
-                          Header("S-50", {'5', 'B', 0, 4}) /* S550's second half */, Header("\0\0\0\0", {0, 0, 0, 0})})
+    for (const auto& h :
+         {Header("S330", {'5', 'C', 0, 7}), Header("s330", {'5', 'C', 0, 8}), Header("W-30", {6, 0, 0, 2}),
+          Header("S-50", {'5', 'B', 0, 4}) /* S550's second half */, Header("\0\0\0\0", {0, 0, 0, 0})})
         EXPECT_TRUE(ClassifyImage(h).isFallback()) << std::string(h.begin() + 4, h.begin() + 8);
     // Sixteen bytes hold the key; fewer fall back.
     const auto h = Header("S550", {'5', 'B', 0, 4});
@@ -74,7 +76,8 @@ TEST(Classify, OnlyBytes4To7And12To15Count) {
 }
 
 TEST(Geometry, SectorToOffsetEdges) {
-    for (const auto& [sector, offset] : {std::pair{0, 0}, {134, 0x10C00}, {1439, 737280 - 512}, {1440, 737280}, {1441, -1}, {-1, -1}})
+    for (const auto& [sector, offset] :
+         {std::pair{0, 0}, {134, 0x10C00}, {1439, 737280 - 512}, {1440, 737280}, {1441, -1}, {-1, -1}})
         EXPECT_EQ(SectorToOffset(sector), offset) << sector;
 }
 

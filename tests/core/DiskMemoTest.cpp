@@ -41,7 +41,8 @@ TEST(DecodeMemo, ControlAndHighBytesBecomeBlanksInTheCallersBuffer) {
     const auto memo = DecodeMemo(RowOf("Sound", "S-50"), s);
     for (int i = 51; i <= 110; ++i) EXPECT_EQ(s[i], i == 51 ? 'A' : ' ') << "offset " << i;
     EXPECT_EQ(std::tuple(s[50], s[111]), std::tuple(0xC4, 0x00)); // outside the 60 bytes: untouched
-    EXPECT_EQ(std::tuple(memo.name, memo.memoLines[3], memo.title), std::tuple("A           ", std::string(12, ' '), "A"));
+    EXPECT_EQ(std::tuple(memo.name, memo.memoLines[3], memo.title),
+              std::tuple("A           ", std::string(12, ' '), "A"));
 }
 
 TEST(DecodeMemo, SystemLinesAt32_64_96) {
@@ -75,7 +76,8 @@ TEST(DecodeMemo, NoMemo) {
 
 TEST(CleanTitle, RunsAndEdges) {
     // Only blanks are squeezed.
-    for (const auto& [in, out] : {std::pair{"  a   b  ", "a b"}, {"\t a\t", "a"}, {"a\t\tb", "a\t\tb"}, {"   ", ""}, {"", ""}})
+    for (const auto& [in, out] :
+         {std::pair{"  a   b  ", "a b"}, {"\t a\t", "a"}, {"a\t\tb", "a\t\tb"}, {"   ", ""}, {"", ""}})
         EXPECT_EQ(CleanTitle(in), out) << in;
 }
 
@@ -91,7 +93,8 @@ TEST(EncodeMemo, SoundMemoWritesOnlyItsFields) {
     for (int i = 111; i < 512; ++i) EXPECT_EQ(s[i], 0x55);
     const auto back = DecodeMemo(row, s);
     EXPECT_EQ(back.name, "NEW  NAME   ");
-    EXPECT_EQ(back.memoLines, (std::array<std::string, 4>{"one         ", "two         ", "three       ", "a line longe"}));
+    EXPECT_EQ(back.memoLines,
+              (std::array<std::string, 4>{"one         ", "two         ", "three       ", "a line longe"}));
 }
 
 TEST(EncodeMemo, SystemLinesKeepTheSlotEndByte) {
@@ -103,7 +106,8 @@ TEST(EncodeMemo, SystemLinesKeepTheSlotEndByte) {
     ASSERT_TRUE(EncodeMemo(memo, row, s));
     EXPECT_EQ(std::tuple(s[63], s[95], s[127]), std::tuple(0xFE, 0xFE, 0xFE));
     EXPECT_EQ(DecodeMemo(row, s).systemLines,
-              (std::array<std::string, 3>{"first" + std::string(26, ' '), "second" + std::string(25, ' '), std::string(31, 'z')}));
+              (std::array<std::string, 3>{"first" + std::string(26, ' '), "second" + std::string(25, ' '),
+                                          std::string(31, 'z')}));
 }
 
 TEST(EncodeMemo, SongLabelAndMissingMemoAreNotWritten) {

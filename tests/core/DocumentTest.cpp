@@ -292,7 +292,8 @@ TEST_F(DocumentTest, SlotsAndTheFileOperationEntry) {
     auto doc = GetDocument(slot);
     ASSERT_TRUE(doc.ok());
     EXPECT_EQ((*doc)->definition().family(), "S-50");
-    for (int unknown : {4, 6, -1}) EXPECT_EQ(op(unknown, {p}), 0);
+    for (int unknown : {4, 6, -1})
+        EXPECT_EQ(op(unknown, {p}), 0);
     Change(**doc);
     EXPECT_EQ(op(3, {w.images / "copy.s55", SamplerChoice::S550}), 1);
     ui.answer(Answer::Cancel);

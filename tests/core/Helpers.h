@@ -9,9 +9,6 @@ namespace veldin::test {
 
 // What an operation was refused with; "(accepted)" when it went through. One comparison
 // then checks that it failed, its text and its icon.
-template <class R>
-Failure Refused(const R& r) {
-    return r.ok() ? Failure{"(accepted)", Icon::None} : r.failure();
-}
+template <class R> Failure Refused(const R& r) { return r.ok() ? Failure{"(accepted)", Icon::None} : r.failure(); }
 
 } // namespace veldin::test

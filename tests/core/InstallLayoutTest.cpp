@@ -89,7 +89,10 @@ TEST(InstallLayoutTest, UserDataFolderFollowsTheBaseDirectoryRules) {
 TEST(InstallLayoutTest, MainDirectoryIsTheFolderOnlyWhenPortable) {
     const fs::path user = "/home/ann/.local/share/Brannick/VELDIN", own = "/home/ann/veldin";
     EXPECT_EQ(DefaultMainDirectory({InstallKind::Portable, own, own, own, own}, user), own);
-    EXPECT_EQ(DefaultMainDirectory({InstallKind::System, "/usr/bin", "/usr/lib/veldin", "/usr/share/veldin", "/usr/share/veldin/help"}, user), user);
+    EXPECT_EQ(
+        DefaultMainDirectory(
+            {InstallKind::System, "/usr/bin", "/usr/lib/veldin", "/usr/share/veldin", "/usr/share/veldin/help"}, user),
+        user);
 }
 
 // The user's template beats the shipped one; a missing file names the main directory, and

@@ -69,14 +69,16 @@ TEST(Bytes, Be24AndLe32) {
 
 TEST(NoteName, OctavesSharpsAndEdges) {
     const char* letters[12] = {"C-", "C#", "D-", "D#", "E-", "F-", "F#", "G-", "G#", "A-", "A#", "B-"};
-    for (int k = 0; k < 12; ++k) EXPECT_EQ(NoteName(48 + k), std::string(letters[k]) + "3");
+    for (int k = 0; k < 12; ++k)
+        EXPECT_EQ(NoteName(48 + k), std::string(letters[k]) + "3");
     // -1 is never read outside the letter table.
     for (const auto& [key, name] : {std::pair{0, "C--1"}, {11, "B--1"}, {12, "C-0"}, {128, "G#9"}, {-1, "B--2"}})
         EXPECT_EQ(NoteName(key), name) << key;
 }
 
 TEST(ValueNames, OutOfRangeGivesEmptyText) {
-    for (const std::string_view name : {LoopModeName(4), KeyModeName(5), ParameterValueName(16), ParameterValueName(-1)})
+    for (const std::string_view name :
+         {LoopModeName(4), KeyModeName(5), ParameterValueName(16), ParameterValueName(-1)})
         EXPECT_EQ(name, "");
 }
 

@@ -95,7 +95,8 @@ TEST_F(SettingsEngine, SizeIsWrittenOnlyWhenSaveSizeAndPositionIsOn) {
     // The group ends after the size: what follows it is written again.
     for (const char* name : {"WinPosX", "WinPosY", "WinPos", "WinAlign", "Log conversion"})
         EXPECT_NE(store.find(kToneEditorKey, name), nullptr) << name;
-    for (const char* name : {"WinPosW", "WinPosH"}) EXPECT_EQ(store.find(kToneEditorKey, name), nullptr) << name;
+    for (const char* name : {"WinPosW", "WinPosH"})
+        EXPECT_EQ(store.find(kToneEditorKey, name), nullptr) << name;
 }
 
 TEST_F(SettingsEngine, OneUnreadableValueWarnsAndTheRestStillLoad) {
@@ -156,7 +157,8 @@ TEST(ModuleTables, ToneEditorFirstStartCreatesItsDirectories) {
     ToneEditorSettings s;
     s.saveMrk = 1;
     ASSERT_TRUE(SetToneEditorFirstStart(s, dir.path()).ok());
-    for (const auto& [field, name] : {std::pair{FieldString(s.wavePath), "Waves"}, {FieldString(s.tonePath), "Tones"}}) {
+    for (const auto& [field, name] :
+         {std::pair{FieldString(s.wavePath), "Waves"}, {FieldString(s.tonePath), "Tones"}}) {
         EXPECT_EQ(field, (dir.path() / name).string());
         EXPECT_TRUE(std::filesystem::is_directory(dir.path() / name));
     }
@@ -194,7 +196,8 @@ TEST(PageBinding, ToneEditorPagesShowAndReadBack) {
     s.playingDevice = 3;
     SetFieldString(s.tonePath, "/tones");
     FakeControls c;
-    for (const auto& p : ToneEditorPages()) ShowPageValues(c, p.bindings, StorageOf(s));
+    for (const auto& p : ToneEditorPages())
+        ShowPageValues(c, p.bindings, StorageOf(s));
     EXPECT_EQ(std::tuple(c.checked[3001], c.checked[3002], c.checked[3203]), std::tuple(true, false, true));
     EXPECT_EQ(std::tuple(c.texts[3100], c.combo[3201]), std::tuple("/tones", 3));
 
@@ -203,7 +206,8 @@ TEST(PageBinding, ToneEditorPagesShowAndReadBack) {
     c.texts[3102] = "/waves";
     c.texts[3100] = std::string(300, 'x'); // cut to the field
     c.combo[3201] = 1;
-    for (const auto& p : ToneEditorPages()) ReadPageValues(c, p.bindings, StorageOf(s));
+    for (const auto& p : ToneEditorPages())
+        ReadPageValues(c, p.bindings, StorageOf(s));
     EXPECT_EQ(std::tuple(s.frame.winAlign, s.saveMrk, FieldString(s.wavePath), s.playingDevice),
               std::tuple(1, 0, "/waves", 1));
     EXPECT_EQ(FieldString(s.tonePath), std::string(255, 'x'));
@@ -212,7 +216,8 @@ TEST(PageBinding, ToneEditorPagesShowAndReadBack) {
 TEST(PageBinding, EveryControlIsShownAndHiddenWithItsPage) {
     FakeControls c;
     ShowPage(c, Page("Sound && Conversion"), false);
-    for (int id : {3904, 3200, 3906, 3201, 3905, 3202, 3203, 3204}) EXPECT_FALSE(c.visible.at(id)) << id;
+    for (int id : {3904, 3200, 3906, 3201, 3905, 3202, 3203, 3204})
+        EXPECT_FALSE(c.visible.at(id)) << id;
     EXPECT_EQ(c.visible.count(3100), 0u);
     ShowPage(c, Page("Sound && Conversion"), true);
     EXPECT_TRUE(c.visible.at(3904));
@@ -223,11 +228,8 @@ TEST(PageBinding, RadioGroups) {
         std::uint8_t choice = 2;
     } s;
     const PageBinding page[] = {
-        {500, ControlKind::RadioFirst, 0, 3},
-        {501, ControlKind::RadioNext, 0, 1},
-        {502, ControlKind::RadioNext, 0, 1},
-        {503, ControlKind::RadioNext, 0, 1},
-        {0, ControlKind::Static, 0, 0},
+        {500, ControlKind::RadioFirst, 0, 3}, {501, ControlKind::RadioNext, 0, 1}, {502, ControlKind::RadioNext, 0, 1},
+        {503, ControlKind::RadioNext, 0, 1},  {0, ControlKind::Static, 0, 0},
     };
     FakeControls c;
     ShowPageValues(c, page, StorageOf(s));
@@ -257,7 +259,8 @@ TEST(PageBinding, NumbersOfEveryWidth) {
     };
     FakeControls c;
     ShowPageValues(c, page, StorageOf(s));
-    EXPECT_EQ(std::tuple(c.texts[1], c.texts[2], c.texts[3], c.texts[4]), std::tuple("200", "60000", "4000000000", "0"));
+    EXPECT_EQ(std::tuple(c.texts[1], c.texts[2], c.texts[3], c.texts[4]),
+              std::tuple("200", "60000", "4000000000", "0"));
 }
 
 } // namespace

@@ -96,7 +96,8 @@ TEST_F(StartedStore, StartMakesWorkingCopySessionAndFirstDirectoryName) {
 
 TEST_F(UndoStoreTest, StartGivesUpAfterABoundedSearch) {
     MinStdRandom names;
-    for (int i = 0; i < UndoStore::kDirectoryAttempts; ++i) fs::create_directory(w.temp / HexName(names.next()));
+    for (int i = 0; i < UndoStore::kDirectoryAttempts; ++i)
+        fs::create_directory(w.temp / HexName(names.next()));
     EXPECT_EQ(Refused(UndoStore::Start(w.ws, userFile)).text, text::kCantCreateTempDirectory);
     EXPECT_TRUE(w.sessionFiles().empty());
 
@@ -335,11 +336,11 @@ TEST_F(UndoStoreFaultTest, AStepThatCannotBeWrittenChangesNothing) {
                           Case{Call::Sync, "image.stp", 1}, Case{Call::Rename, "2.stp", 1}}) {
         SCOPED_TRACE(std::to_string(static_cast<int>(c.call)) + " " + std::string(c.file) + " #" + std::to_string(c.nth));
         int seen = 0;
-        faults.failWhen([&](Call call, const fs::path& p) {
-            return call == c.call && Named(p, c.file) && ++seen == c.nth;
-        });
-        EXPECT_EQ(Refused(store->record({.code = 3, .blocks = {{300, Pattern(500, 3)}, {100000, Pattern(700, 4)}}})).text,
-                  text::kCantCreateStep);
+        faults.failWhen(
+            [&](Call call, const fs::path& p) { return call == c.call && Named(p, c.file) && ++seen == c.nth; });
+        EXPECT_EQ(
+            Refused(store->record({.code = 3, .blocks = {{300, Pattern(500, 3)}, {100000, Pattern(700, 4)}}})).text,
+            text::kCantCreateStep);
         faults.clear();
         EXPECT_EQ(workingCopy(*store), before);
         EXPECT_EQ(std::tuple(store->state().currentStep, store->state().lastStep), std::tuple(1u, 2u));

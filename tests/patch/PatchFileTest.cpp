@@ -105,7 +105,8 @@ TEST(ParsePatchFile, RefusesDamagedFiles) {
         {Bytes(good.begin(), good.begin() + 303), text::kPatchFileShort}, // last entry cut
         {hugeN, text::kPatchFileShort},
     };
-    for (const auto& [file, refusal] : refused) EXPECT_EQ(Refused(ParsePatchFile(file)).text, refusal) << file.size();
+    for (const auto& [file, refusal] : refused)
+        EXPECT_EQ(Refused(ParsePatchFile(file)).text, refusal) << file.size();
     WriteLe32(1, std::span(fewer).subspan(4)); // bytes beyond N entries are ignored
     EXPECT_EQ(ParsePatchFile(fewer).value().entries.size(), 1u);
     // Loading a refused file changes nothing.
@@ -343,9 +344,11 @@ TEST(LoadPatch, EachLoadTakesTheFirstFreePositionThenRefuses) {
 }
 
 TEST(PatchFileNames, ProposedSavedAndAccepted) {
-    for (const auto& [name, file] : {std::pair{"a:b\\c/d,e?f*", "a_b_c_d_e_f_.pat"}, {"<x\"y|", "_x_y_.pat"}, {"", "NoName.pat"}})
+    for (const auto& [name, file] :
+         {std::pair{"a:b\\c/d,e?f*", "a_b_c_d_e_f_.pat"}, {"<x\"y|", "_x_y_.pat"}, {"", "NoName.pat"}})
         EXPECT_EQ(ProposedFileName(MakePatch(name, {0})), file) << name;
-    for (const auto& [chosen, saved] : {std::pair{"dir/Lead", "dir/Lead.pat"}, {"dir/Lead.ptc", "dir/Lead.ptc.pat"},
+    for (const auto& [chosen, saved] : {std::pair{"dir/Lead", "dir/Lead.pat"},
+                                        {"dir/Lead.ptc", "dir/Lead.ptc.pat"},
                                         {"dir/Lead.PAT", "dir/Lead.PAT"}})
         EXPECT_EQ(SavedPatchPath(chosen), std::filesystem::path(saved)) << chosen;
     for (const auto& [name, accepted] : {std::pair{"a.pat", true}, {"a.PTC", true}, {"a.ton", false}, {"pat", false}})

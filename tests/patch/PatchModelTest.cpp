@@ -74,8 +74,8 @@ TEST_F(S550WithPatches, PanelOfAPatchAndOfTheRoot) {
     // Bender range, AT sense, key mode V-SW, V-SW threshold, uni-detune, V-mix ratio, AT assign,
     // Fix, output, level.
     PatchRecord r = MakePatch("Third", {3});
-    for (const auto& [at, value] : {std::pair{12, 2}, {14, 9}, {15, 3}, {16, 77}, {239, 11}, {240, 22}, {241, 4}, {242, 1},
-                                    {243, 6}, {237, 90}})
+    for (const auto& [at, value] :
+         {std::pair{12, 2}, {14, 9}, {15, 3}, {16, 77}, {239, 11}, {240, 22}, {241, 4}, {242, 1}, {243, 6}, {237, 90}})
         r.setByte(static_cast<std::size_t>(at), static_cast<std::uint8_t>(value));
     PutPatch(doc, 2, r);
     PatchEditor ed(doc);

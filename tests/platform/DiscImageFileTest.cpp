@@ -52,7 +52,8 @@ TEST(DiscImageFile, IsoAndRawGiveTheSameBlocksWhateverTheirNames) {
     auto raw = Open(images.dir / "raw.iso");
     EXPECT_EQ(std::tuple(iso->format(), iso->sectorSize()), std::tuple(DiscImageFormat::Iso, 2048u));
     EXPECT_EQ(std::tuple(raw->format(), raw->sectorSize()), std::tuple(DiscImageFormat::RawMode1, 2352u));
-    EXPECT_EQ(std::tuple(iso->blockCount(), raw->blockCount()), std::tuple(Disc().iso.size() / cd::kBlockSize, iso->blockCount()));
+    EXPECT_EQ(std::tuple(iso->blockCount(), raw->blockCount()),
+              std::tuple(Disc().iso.size() / cd::kBlockSize, iso->blockCount()));
     for (std::size_t piece : {1, 7, 33, 1000}) {
         SCOPED_TRACE(piece);
         EXPECT_EQ(ReadAll(*iso, piece), Disc().iso);

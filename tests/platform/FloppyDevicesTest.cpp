@@ -38,7 +38,8 @@ TEST(ParseFaultPlan, ItemsSeparatedByBlanks) {
     const auto plan = ParseFaultPlan("  17:always\t300:fail=2 no-medium geometry=80x2x18 slow-ms=5 ");
     ASSERT_TRUE(plan.has_value());
     EXPECT_EQ(plan->faults, (std::vector<SectorFault>{{17, Kind::Always, 0}, {300, Kind::FailTimes, 2}}));
-    EXPECT_EQ(std::tuple(plan->noMedium, plan->geometry, plan->slowMs), std::tuple(true, MediumGeometry{80, 2, 18}, 5u));
+    EXPECT_EQ(std::tuple(plan->noMedium, plan->geometry, plan->slowMs),
+              std::tuple(true, MediumGeometry{80, 2, 18}, 5u));
     EXPECT_TRUE(ParseFaultPlan("").value().empty());
     for (const char* bad : {"17:always,300:fail=2", "no-medium x", "geometry=80x2", "slow-ms=60001", "1440:always",
                             "slow-ms="})

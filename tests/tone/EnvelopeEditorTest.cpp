@@ -65,7 +65,8 @@ TEST(EnvelopeGeometry, SegmentsPastTheBorderEndThere) {
     for (int zoom = 0; zoom <= 4; ++zoom) {
         const EnvelopeBytes wild = Env(200, 255, {{255, 1}, {200, 0}, {255, 255}, {0, 3}, {255, 1}, {9, 1}, {1, 1}, {255, 1}});
         for (const EnvelopePoint& q : EnvelopePoints(wild, zoom))
-            EXPECT_TRUE(q.x >= 0 && q.x <= kEnvelopeGraphWidth && q.y >= 0 && q.y < kEnvelopeGraphHeight) << q.x << "," << q.y;
+            EXPECT_TRUE(q.x >= 0 && q.x <= kEnvelopeGraphWidth && q.y >= 0 && q.y < kEnvelopeGraphHeight)
+                << q.x << "," << q.y;
     }
 }
 
@@ -111,7 +112,9 @@ TEST(EnvelopePresets, StoredAs18ByteValuesAndOnlyThoseLoad) {
     EXPECT_EQ(LoadPreset(store, 2), std::nullopt);
     ASSERT_TRUE(StorePreset(store, 2, e));
     EXPECT_EQ(PresetValueName(2), "Envelope Preset 2");
-    EXPECT_EQ(store.read("Tone Editor", "Envelope Preset 2", RegType::Binary).value_or(std::vector<std::uint8_t>{}).size(), 18u);
+    EXPECT_EQ(
+        store.read("Tone Editor", "Envelope Preset 2", RegType::Binary).value_or(std::vector<std::uint8_t>{}).size(),
+        18u);
     EXPECT_EQ(LoadPreset(store, 2), e);
     EXPECT_EQ(LoadPreset(store, 1), std::nullopt);
     const std::uint8_t shorter[17] = {};

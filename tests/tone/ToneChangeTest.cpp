@@ -50,7 +50,8 @@ TEST(ToneFileExtract, OriginalWithSubtonesAndItsSubtoneForm) {
     EXPECT_EQ(std::string(bytes.begin() + 6, bytes.begin() + 11), "PIANO");
     EXPECT_EQ(std::string(bytes.begin() + 134, bytes.begin() + 141), "PIANO-1");
     EXPECT_TRUE(std::equal(bytes.end() - 3 * 18432, bytes.end(), doc.image().begin() + 0x12000));
-    EXPECT_EQ(std::tuple(x->positions, x->waveOffset), std::tuple(std::vector<std::uint32_t>{0, 4 * 128, 6 * 128}, 0x12000u));
+    EXPECT_EQ(std::tuple(x->positions, x->waveOffset),
+              std::tuple(std::vector<std::uint32_t>{0, 4 * 128, 6 * 128}, 0x12000u));
     EXPECT_EQ(SaveFilters(x->file), (std::vector<SaveKind>{SaveKind::Tone, SaveKind::Subtone}));
 
     const auto ston = SaveToneBytes(x->file, SaveKind::Subtone);
@@ -81,7 +82,8 @@ TEST(ToneFileParse, RefusesWhatIsNotWholeAndNamesAreSafe) {
     EXPECT_EQ(ok->bytes(), bytes);
     bytes.pop_back();
     using B = std::vector<std::uint8_t>;
-    for (const auto& [file, refusal] : {std::pair{bytes, text::kToneFileShort}, {B{'R', 'T', 'O', 'N', 0}, text::kToneFileShort},
+    for (const auto& [file, refusal] : {std::pair{bytes, text::kToneFileShort},
+                                        {B{'R', 'T', 'O', 'N', 0}, text::kToneFileShort},
                                         {B{'R', 'T', 'O', 'N', 0, 0}, text::kToneFileNoTones},
                                         {B{'R', 'T', 'O', 'X', 0, 1}, text::kNotRton}})
         EXPECT_EQ(Refused(ParseToneFile(file)).text, refusal) << file.size();
@@ -182,7 +184,8 @@ TEST_F(ImportCase, WholeToneRefusals) {
     ToneEditor ed(doc);
     ASSERT_TRUE(ed.selectGroup(Group::RamA));
     const auto before = doc.image();
-    EXPECT_EQ(Refused(ed.importToneFile(TonFile(3, 3).bytes(), ed.target())), Fail(text::kNoFreePositions, Icon::Error));
+    EXPECT_EQ(Refused(ed.importToneFile(TonFile(3, 3).bytes(), ed.target())),
+              Fail(text::kNoFreePositions, Icon::Error));
     EXPECT_EQ(doc.image(), before);
     // A subtone needs one position: refused once 3 and 5 are taken too.
     Put(doc, {"SUB", 3, 0, 0, 3, true, 0});
@@ -319,7 +322,8 @@ TEST(ToneDelete, SubtoneAloneAndUndoPutsItUnderItsOriginal) {
     ASSERT_TRUE(ed.selectTone(ToneRef::Make(0, Area::Ram, 6)));
     const auto before = doc.image();
     ASSERT_TRUE(ed.deleteSelectedConfirmed());
-    EXPECT_EQ(std::tuple(RecordAt(doc, kRamArea, 6).isUsed(), RecordAt(doc, kRamArea, 4).isUsed()), std::tuple(false, true));
+    EXPECT_EQ(std::tuple(RecordAt(doc, kRamArea, 6).isUsed(), RecordAt(doc, kRamArea, 4).isUsed()),
+              std::tuple(false, true));
     EXPECT_TRUE(std::equal(doc.image().begin() + 0x12000, doc.image().end(), before.begin() + 0x12000));
     EXPECT_EQ(ed.lastEvents(), (std::vector<RefreshEvent>{
                                    {Kind::RemoveTone, ToneRef::Make(0, Area::Ram, 6), ToneRef::Make(0, Area::Ram, 0)}}));

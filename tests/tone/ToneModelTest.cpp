@@ -19,7 +19,8 @@ TEST(ToneRecord, AccessorsReadTheirBytesAndKeepTheOthers) {
     ToneRecord r(b);
     EXPECT_EQ(std::tuple(r.sourceTone(), r.segmentCount(), r.tvaEnvelope()[0], r.tvfEnvelope()[17]),
               std::tuple(9 * 3 + 1, 15 * 3 + 1, 51 * 3 + 1, static_cast<std::uint8_t>(124 * 3 + 1)));
-    EXPECT_EQ(std::tuple(r.startPoint(), r.loopPoint()), std::tuple((49u << 16) | (52u << 8) | 55u, (67u << 16) | (70u << 8) | 73u));
+    EXPECT_EQ(std::tuple(r.startPoint(), r.loopPoint()),
+              std::tuple((49u << 16) | (52u << 8) | 55u, (67u << 16) | (70u << 8) | 73u));
     EXPECT_EQ(r.pitchShift(), static_cast<std::int8_t>(36 * 3 + 1));
 
     r.setEndPoint(0x123456);

@@ -42,14 +42,17 @@ TEST(ParameterTable, EveryFieldOnceAndPitchShiftClampedToMinus24To24) {
             << c.label;
         EXPECT_EQ(c.min < 0, c.mapping == M::Signed || c.mapping == M::VerticalInvertedSigned) << c.label;
     }
-    for (const auto& c : ParameterChecks()) EXPECT_TRUE(offsets.insert(c.offset).second) << c.label;
-    for (const auto& c : ParameterCombos()) EXPECT_TRUE(offsets.insert(c.offset).second) << c.label;
+    for (const auto& c : ParameterChecks())
+        EXPECT_TRUE(offsets.insert(c.offset).second) << c.label;
+    for (const auto& c : ParameterCombos())
+        EXPECT_TRUE(offsets.insert(c.offset).second) << c.label;
     EXPECT_EQ(offsets.size(), 30u);
     const auto pitch = std::find_if(ParameterSliders().begin(), ParameterSliders().end(),
                                     [](const SliderControl& c) { return c.offset == 36; });
     ASSERT_NE(pitch, ParameterSliders().end());
     EXPECT_EQ(std::tuple(pitch->min, pitch->max), std::tuple(-24, 24));
-    EXPECT_EQ(std::tuple(ClampToField(*pitch, 99), ClampToField(*pitch, -99), ClampToField(*pitch, 5)), std::tuple(24, -24, 5));
+    EXPECT_EQ(std::tuple(ClampToField(*pitch, 99), ClampToField(*pitch, -99), ClampToField(*pitch, 5)),
+              std::tuple(24, -24, 5));
     EXPECT_EQ(PolarityCaption("EG Polarity", true), "EG Polarity -");
     EXPECT_EQ(PolarityCaption("Polarity", false), "Polarity +");
 }
@@ -134,8 +137,12 @@ TEST(WaveGraph, MarkersAtSegmentsAndPointsWithTheirColoursAndLabels) {
     const auto m = GraphMarkers(samples, samples / 4, {1000, 20000, 36000});
     ASSERT_EQ(m.size(), 6u);
     const std::tuple<const char*, int, Rgb> expected[] = {
-        {"0.0 s", 0, kSegmentColour},        {"0.4 s", 12288 / 4, kSegmentColour}, {"0.8 s", 2 * 12288 / 4, kSegmentColour},
-        {"Start", 250, Rgb{255, 255, 255}}, {"Loop", 5000, Rgb{100, 255, 100}},    {"End", 9000, Rgb{255, 100, 100}},
+        {"0.0 s", 0, kSegmentColour},
+        {"0.4 s", 12288 / 4, kSegmentColour},
+        {"0.8 s", 2 * 12288 / 4, kSegmentColour},
+        {"Start", 250, Rgb{255, 255, 255}},
+        {"Loop", 5000, Rgb{100, 255, 100}},
+        {"End", 9000, Rgb{255, 100, 100}},
     };
     for (std::size_t i = 0; i < m.size(); ++i)
         EXPECT_EQ(std::tuple(m[i].label, m[i].column, m[i].colour), expected[i]) << i;
@@ -174,7 +181,8 @@ TEST(ApplyValues, EveryControlLandsInItsByte) {
     for (auto& c : v.combos) c = 0;
     v.sliders[0] = 300; // typed beyond the range: the low byte
     const ToneRecord out = ApplyValues(r, v, false, 12288);
-    EXPECT_EQ(std::tuple(out.startPoint(), out.loopPoint(), out.endPoint(), out.loopLength()), std::tuple(3000u, 3000u, 3000u, 0u));
+    EXPECT_EQ(std::tuple(out.startPoint(), out.loopPoint(), out.endPoint(), out.loopLength()),
+              std::tuple(3000u, 3000u, 3000u, 0u));
     EXPECT_EQ(out.origKey(), 70);
     EXPECT_EQ(out.bytes()[ParameterSliders()[0].offset], 300 & 0xFF);
     for (std::size_t i = 1; i < ParameterSliders().size(); ++i) EXPECT_EQ(out.bytes()[ParameterSliders()[i].offset], 0xFD);
@@ -193,7 +201,8 @@ TEST(ApplyValues, EveryControlLandsInItsByte) {
     v.combos.assign(v.combos.size(), -1);
     v.points = {0, 0, 99999};
     const ToneRecord kept = ApplyValues(r, v, false, 12288);
-    EXPECT_EQ(std::tuple(kept.origKey(), kept.loopMode(), kept.endPoint(), kept.loopLength()), std::tuple(60, 1, 12288u, 12288u));
+    EXPECT_EQ(std::tuple(kept.origKey(), kept.loopMode(), kept.endPoint(), kept.loopLength()),
+              std::tuple(60, 1, 12288u, 12288u));
 }
 
 } // namespace

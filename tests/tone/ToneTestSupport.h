@@ -37,10 +37,7 @@ void Put(MemoryDocument& doc, const Placed& p, Area area = Area::Ram);
 
 // What an operation was refused with; "(accepted)" when it went through. One comparison
 // then checks that it failed, its text and its icon.
-template <class R>
-Failure Refused(const R& r) {
-    return r.ok() ? Failure{"(accepted)", Icon::None} : r.failure();
-}
+template <class R> Failure Refused(const R& r) { return r.ok() ? Failure{"(accepted)", Icon::None} : r.failure(); }
 
 // The 12-bit samples of a tone file's wave, as 16-bit words.
 std::vector<std::uint16_t> Unpacked(const ToneFile& f);

@@ -47,7 +47,8 @@ struct WaveExport : ::testing::Test {
 TEST_F(WaveExport, RegionsOffIsPlainPcm) {
     const auto b = Export(ToneRef::Make(0, Area::Ram, 0), {false, false});
     ASSERT_EQ(b.size(), 44u + 24576u);
-    EXPECT_EQ(std::tuple(U32(b, 4), U32(b, 24), U32(b, 28)), std::tuple(24612u, 30000u, 60000u)); // RIFF size, rate, bytes/s
+    EXPECT_EQ(std::tuple(U32(b, 4), U32(b, 24), U32(b, 28)),
+              std::tuple(24612u, 30000u, 60000u)); // RIFF size, rate, bytes/s
     EXPECT_EQ(Ids(b), std::vector<std::string>{"data"});
     // The samples are the unpacked wave.
     std::vector<std::uint16_t> w(12288);
@@ -64,7 +65,8 @@ TEST_F(WaveExport, RegionsAfterDataAndLabels) {
     EXPECT_EQ(chunks[0].second, 36u);
     const std::size_t cue = chunks[1].second;
     // 60 bytes, two points: id 1 at start, id 2 at the loop (position and sample offset).
-    EXPECT_EQ(std::tuple(U32(b, cue + 4) + 8, U32(b, cue + 8), U32(b, cue + 12), Id(b, cue + 20)), std::tuple(60u, 2u, 1u, "data"));
+    EXPECT_EQ(std::tuple(U32(b, cue + 4) + 8, U32(b, cue + 8), U32(b, cue + 12), Id(b, cue + 20)),
+              std::tuple(60u, 2u, 1u, "data"));
     EXPECT_EQ(std::tuple(U32(b, cue + 36), U32(b, cue + 40), U32(b, cue + 56)), std::tuple(2u, 100u, 100u));
     const std::size_t list = chunks[2].second;
     // A labelled text for cue 2 running end - loop samples, purpose "rgn ".
@@ -153,7 +155,8 @@ TEST_F(WaveExport, SmplCarriesTheLoop) {
     ASSERT_EQ(Ids(b), (std::vector<std::string>{"data", "cue ", "LIST", "smpl"}));
     const std::size_t s = Chunks(b)[3].second + 8;
     // Unity note, one loop, its start and its inclusive end.
-    EXPECT_EQ(std::tuple(U32(b, s + 12), U32(b, s + 28), U32(b, s + 44), U32(b, s + 48)), std::tuple(60u, 1u, 100u, 12287u));
+    EXPECT_EQ(std::tuple(U32(b, s + 12), U32(b, s + 28), U32(b, s + 44), U32(b, s + 48)),
+              std::tuple(60u, 1u, 100u, 12287u));
 }
 
 TEST_F(WaveExport, RefusalsChangeNothing) {
@@ -183,7 +186,8 @@ TEST(WaveLabel, TrimsAndReplaces) {
         r.setName(name);
         return LabelText(r);
     };
-    for (const auto& [name, text] : {std::pair{"PIANO   ", "PIANO"}, {"  \tA:B  ", "A_B"}, {"        ", ""}, {"A?B*C|D<", "A_B_C_D_"}})
+    for (const auto& [name, text] :
+         {std::pair{"PIANO   ", "PIANO"}, {"  \tA:B  ", "A_B"}, {"        ", ""}, {"A?B*C|D<", "A_B_C_D_"}})
         EXPECT_EQ(label(name), text) << name;
 }
 

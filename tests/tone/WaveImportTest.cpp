@@ -130,7 +130,8 @@ TEST_F(WaveImport, StereoLeftOrBothAsToneAndSubtone) {
               std::tuple("piano.wL", 0, "piano.wR", 1, l.segmentCount()));
     EXPECT_EQ(std::tuple(r.startPoint(), r.loopPoint(), r.endPoint(), r.loopLength()), std::tuple(1000u, 1000u, 2000u, 1000u));
     const auto w = Unpacked(*both);
-    EXPECT_EQ(std::tuple(w[5], w[1005]), std::tuple(static_cast<std::uint16_t>(5 * 16), static_cast<std::uint16_t>(-5 * 16)));
+    EXPECT_EQ(std::tuple(w[5], w[1005]),
+              std::tuple(static_cast<std::uint16_t>(5 * 16), static_cast<std::uint16_t>(-5 * 16)));
 
     ui.answer(Answer::No);
     auto shortName = Convert(wav, "ab");
@@ -269,7 +270,8 @@ TEST_F(WaveImport, TemplateMissingOrDamagedAndTheLog) {
     veldin::test::WriteFile(dir / "default.ston", mine);
     auto f = Convert(wav);
     ASSERT_TRUE(f);
-    EXPECT_EQ(std::tuple(f->records[0].volume(), f->records[0].bytes()[100], f->records[0].rate()), std::tuple(55, 0xEE, 15000));
+    EXPECT_EQ(std::tuple(f->records[0].volume(), f->records[0].bytes()[100], f->records[0].rate()),
+              std::tuple(55, 0xEE, 15000));
 }
 
 TEST_F(WaveImport, ResampleKeepsThePitchOnlyWhenAsked) {
