@@ -21,7 +21,8 @@ struct Row {
     std::string_view at4;
     std::array<std::uint8_t, 4> at12;
     std::string_view sampler, kind, ext;
-    int memoSector, patchCount, toneCount, toneCount2, songSlots, songAreaKb;
+    int memoSector;
+    std::uint32_t patchCount, toneCount, toneCount2, songSlots, songAreaKb;
     int patchSector, toneSector, toneSector2;
 };
 
@@ -42,19 +43,12 @@ TEST(Classify, EveryRowOfTheTable) {
         SCOPED_TRACE(std::string(r.sampler) + " " + std::string(r.kind));
         const DiskDefinition d = ClassifyImage(Header(r.at4, r.at12));
         EXPECT_FALSE(d.isFallback());
-        EXPECT_EQ(d.samplerName, r.sampler);
-        EXPECT_EQ(d.kindName, r.kind);
-        EXPECT_EQ(d.extension, r.ext);
-        EXPECT_EQ(d.memoSector, r.memoSector);
-        EXPECT_EQ(d.patchCount, static_cast<std::uint32_t>(r.patchCount));
-        EXPECT_EQ(d.toneCount, static_cast<std::uint32_t>(r.toneCount));
-        EXPECT_EQ(d.toneCount2, static_cast<std::uint32_t>(r.toneCount2));
-        EXPECT_EQ(d.songSlots, static_cast<std::uint32_t>(r.songSlots));
-        EXPECT_EQ(d.songAreaKb, static_cast<std::uint32_t>(r.songAreaKb));
-        EXPECT_EQ(d.patchSector, r.patchSector);
-        EXPECT_EQ(d.toneSector, r.toneSector);
-        EXPECT_EQ(d.toneSector2, r.toneSector2);
-        EXPECT_EQ(d.family(), r.at4);
+        EXPECT_EQ(std::tuple(d.samplerName, d.kindName, d.extension, d.family()),
+                  std::tuple(r.sampler, r.kind, r.ext, r.at4));
+        EXPECT_EQ(std::tuple(d.memoSector, d.patchSector, d.toneSector, d.toneSector2),
+                  std::tuple(r.memoSector, r.patchSector, r.toneSector, r.toneSector2));
+        EXPECT_EQ(std::tuple(d.patchCount, d.toneCount, d.toneCount2, d.songSlots, d.songAreaKb),
+                  std::tuple(r.patchCount, r.toneCount, r.toneCount2, r.songSlots, r.songAreaKb));
     }
 }
 
@@ -64,12 +58,10 @@ TEST(Classify, LookAlikesFallBack) {
     std::memcpy(contiguous.data() + 4, "S3305C", 6);
     contiguous[11] = 8;
     EXPECT_TRUE(ClassifyImage(contiguous).isFallback());
-
-    EXPECT_TRUE(ClassifyImage(Header("S330", {'5', 'C', 0, 7})).isFallback());
-    EXPECT_TRUE(ClassifyImage(Header("s330", {'5', 'C', 0, 8})).isFallback());
-    EXPECT_TRUE(ClassifyImage(Header("W-30", {6, 0, 0, 2})).isFallback());
-    EXPECT_TRUE(ClassifyImage(Header("S-50", {'5', 'B', 0, 4})).isFallback()); // S550's second half
-    EXPECT_TRUE(ClassifyImage(std::vector<std::uint8_t>(kHeaderSize, 0)).isFallback());
+    for (const auto& h :
+         {Header("S330", {'5', 'C', 0, 7}), Header("s330", {'5', 'C', 0, 8}), Header("W-30", {6, 0, 0, 2}),
+          Header("S-50", {'5', 'B', 0, 4}) /* S550's second half */, Header("\0\0\0\0", {0, 0, 0, 0})})
+        EXPECT_TRUE(ClassifyImage(h).isFallback()) << std::string(h.begin() + 4, h.begin() + 8);
     // Sixteen bytes hold the key; fewer fall back.
     const auto h = Header("S550", {'5', 'B', 0, 4});
     EXPECT_EQ(ClassifyImage(std::span(h).first(16)).samplerName, "S550");
@@ -84,12 +76,9 @@ TEST(Classify, OnlyBytes4To7And12To15Count) {
 }
 
 TEST(Geometry, SectorToOffsetEdges) {
-    EXPECT_EQ(SectorToOffset(0), 0);
-    EXPECT_EQ(SectorToOffset(134), 0x10C00);
-    EXPECT_EQ(SectorToOffset(1439), 737280 - 512);
-    EXPECT_EQ(SectorToOffset(1440), 737280);
-    EXPECT_EQ(SectorToOffset(1441), -1);
-    EXPECT_EQ(SectorToOffset(-1), -1);
+    for (const auto& [sector, offset] :
+         {std::pair{0, 0}, {134, 0x10C00}, {1439, 737280 - 512}, {1440, 737280}, {1441, -1}, {-1, -1}})
+        EXPECT_EQ(SectorToOffset(sector), offset) << sector;
 }
 
 } // namespace

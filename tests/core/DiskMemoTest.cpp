@@ -28,10 +28,8 @@ Sector SoundSector(std::string_view name, std::array<std::string_view, 4> lines)
 TEST(DecodeMemo, SoundMemoIsInterleaved) {
     auto s = SoundSector("MY PIANOS   ", {"GRAND 1     ", "line two    ", "third       ", "FOURTH LINE!"});
     const auto memo = DecodeMemo(RowOf("Sound", "S550"), s);
-    EXPECT_EQ(memo.kind, DiskMemo::Sound);
-    EXPECT_EQ(memo.samplerName, "S550");
-    EXPECT_EQ(memo.kindName, "Sound");
-    EXPECT_EQ(memo.name, "MY PIANOS   ");
+    EXPECT_EQ(std::tuple(memo.kind, memo.samplerName, memo.kindName, memo.name),
+              std::tuple(DiskMemo::Sound, "S550", "Sound", "MY PIANOS   "));
     EXPECT_EQ(memo.memoLines, (std::array<std::string, 4>{"GRAND 1     ", "line two    ", "third       ", "FOURTH LINE!"}));
     EXPECT_EQ(memo.title, "MY PIANOS GRAND 1 line two third FOURTH LINE!");
 }
@@ -42,11 +40,9 @@ TEST(DecodeMemo, ControlAndHighBytesBecomeBlanksInTheCallersBuffer) {
     s[51] = 'A';
     const auto memo = DecodeMemo(RowOf("Sound", "S-50"), s);
     for (int i = 51; i <= 110; ++i) EXPECT_EQ(s[i], i == 51 ? 'A' : ' ') << "offset " << i;
-    EXPECT_EQ(s[50], 0xC4);  // outside the 60 bytes: untouched
-    EXPECT_EQ(s[111], 0x00);
-    EXPECT_EQ(memo.name, "A           ");
-    EXPECT_EQ(memo.memoLines[3], std::string(12, ' '));
-    EXPECT_EQ(memo.title, "A");
+    EXPECT_EQ(std::tuple(s[50], s[111]), std::tuple(0xC4, 0x00)); // outside the 60 bytes: untouched
+    EXPECT_EQ(std::tuple(memo.name, memo.memoLines[3], memo.title),
+              std::tuple("A           ", std::string(12, ' '), "A"));
 }
 
 TEST(DecodeMemo, SystemLinesAt32_64_96) {
@@ -57,9 +53,7 @@ TEST(DecodeMemo, SystemLinesAt32_64_96) {
     s[63] = 0xFE; // byte 31 of the slot is not part of the line
     const auto memo = DecodeMemo(RowOf("System", "W-30"), s);
     EXPECT_EQ(memo.kind, DiskMemo::Lines);
-    EXPECT_EQ(memo.systemLines[0], "  W-30 SYSTEM  DISK");
-    EXPECT_EQ(memo.systemLines[1], "second");
-    EXPECT_EQ(memo.systemLines[2], std::string(31, 'x'));
+    EXPECT_EQ(memo.systemLines, (std::array<std::string, 3>{"  W-30 SYSTEM  DISK", "second", std::string(31, 'x')}));
     EXPECT_EQ(memo.title, "W-30 SYSTEM DISK");
 }
 
@@ -69,9 +63,7 @@ TEST(DecodeMemo, SongDiskShowsItsVolumeLabel) {
     std::memcpy(s.data() + 32, "SONG    DIR", 11);
     const auto memo = DecodeMemo(RowOf("Song", "W-30"), s);
     EXPECT_EQ(memo.kind, DiskMemo::Lines);
-    EXPECT_EQ(memo.systemLines[0], "MY SONGS   ");
-    EXPECT_EQ(memo.systemLines[1], "");
-    EXPECT_EQ(memo.systemLines[2], "");
+    EXPECT_EQ(memo.systemLines, (std::array<std::string, 3>{"MY SONGS   ", "", ""}));
     EXPECT_EQ(memo.title, "MY SONGS");
 }
 
@@ -79,17 +71,14 @@ TEST(DecodeMemo, NoMemo) {
     Sector s{};
     s.fill('Q');
     const auto memo = DecodeMemo(FallbackDefinition(), s);
-    EXPECT_EQ(memo.kind, DiskMemo::None);
-    EXPECT_EQ(memo.title, "");
-    EXPECT_EQ(s[60], 'Q');
+    EXPECT_EQ(std::tuple(memo.kind, memo.title, s[60]), std::tuple(DiskMemo::None, "", 'Q'));
 }
 
 TEST(CleanTitle, RunsAndEdges) {
-    EXPECT_EQ(CleanTitle("  a   b  "), "a b");
-    EXPECT_EQ(CleanTitle("\t a\t"), "a");
-    EXPECT_EQ(CleanTitle("a\t\tb"), "a\t\tb"); // only blanks are squeezed
-    EXPECT_EQ(CleanTitle("   "), "");
-    EXPECT_EQ(CleanTitle(""), "");
+    // Only blanks are squeezed.
+    for (const auto& [in, out] :
+         {std::pair{"  a   b  ", "a b"}, {"\t a\t", "a"}, {"a\t\tb", "a\t\tb"}, {"   ", ""}, {"", ""}})
+        EXPECT_EQ(CleanTitle(in), out) << in;
 }
 
 TEST(EncodeMemo, SoundMemoWritesOnlyItsFields) {
@@ -104,26 +93,21 @@ TEST(EncodeMemo, SoundMemoWritesOnlyItsFields) {
     for (int i = 111; i < 512; ++i) EXPECT_EQ(s[i], 0x55);
     const auto back = DecodeMemo(row, s);
     EXPECT_EQ(back.name, "NEW  NAME   ");
-    EXPECT_EQ(back.memoLines[0], "one         ");
-    EXPECT_EQ(back.memoLines[2], "three       ");
-    EXPECT_EQ(back.memoLines[3], "a line longe");
+    EXPECT_EQ(back.memoLines,
+              (std::array<std::string, 4>{"one         ", "two         ", "three       ", "a line longe"}));
 }
 
 TEST(EncodeMemo, SystemLinesKeepTheSlotEndByte) {
     Sector s{};
-    s[63] = 0xFE;
-    s[95] = 0xFE;
-    s[127] = 0xFE;
+    s[63] = s[95] = s[127] = 0xFE;
     const auto& row = RowOf("System", "W-30");
     DiskMemo memo = DecodeMemo(row, s);
     memo.systemLines = {"first", "second", std::string(40, 'z')};
     ASSERT_TRUE(EncodeMemo(memo, row, s));
-    EXPECT_EQ(s[63], 0xFE);
-    EXPECT_EQ(s[95], 0xFE);
-    EXPECT_EQ(s[127], 0xFE);
-    const auto back = DecodeMemo(row, s);
-    EXPECT_EQ(back.systemLines[0], "first" + std::string(26, ' '));
-    EXPECT_EQ(back.systemLines[2], std::string(31, 'z'));
+    EXPECT_EQ(std::tuple(s[63], s[95], s[127]), std::tuple(0xFE, 0xFE, 0xFE));
+    EXPECT_EQ(DecodeMemo(row, s).systemLines,
+              (std::array<std::string, 3>{"first" + std::string(26, ' '), "second" + std::string(25, ' '),
+                                          std::string(31, 'z')}));
 }
 
 TEST(EncodeMemo, SongLabelAndMissingMemoAreNotWritten) {

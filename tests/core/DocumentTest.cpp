@@ -4,6 +4,7 @@
 
 #include "core/Document.h"
 #include "core/Messages.h"
+#include "tests/core/Helpers.h"
 #include "tests/support/FaultyFileOps.h"
 #include "tests/support/TestWorkspace.h"
 
@@ -13,6 +14,8 @@ namespace {
 namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
 using test::Call;
+using test::Refused;
+using Names = std::vector<std::string>;
 
 const Bytes kChange = {'V', 'E', 'L', 'D', 'I', 'N'};
 constexpr std::uint32_t kChangeAt = 0x20000; // inside wave bank A
@@ -48,6 +51,7 @@ protected:
         EXPECT_TRUE(test::TestWorkspace::Entries(w.temp.path()).empty());
         EXPECT_TRUE(w.sessionFiles().empty());
     }
+    Names images() const { return test::TestWorkspace::Entries(w.images.path()); }
 
     test::TestWorkspace w;
     test::ScriptedUi ui;
@@ -66,73 +70,57 @@ TEST_F(DocumentTest, OpenClassifiesAndKeepsTheHeader) {
 }
 
 TEST_F(DocumentTest, OpenRefusals) {
-    auto bytes = test::ReadFile(test::DemoImage("demo.s55"));
-    const auto expectRefused = [&](const fs::path& p, std::string_view text) {
-        SCOPED_TRACE(p.filename().string());
-        auto doc = Document::Open(w.ws, p);
-        ASSERT_FALSE(doc.ok());
-        EXPECT_EQ(doc.failure().text, text);
-        EXPECT_EQ(doc.failure().icon, Icon::Error);
-        expectNothingLeft();
-    };
-    expectRefused(w.images / "missing.s55", text::kCantOpenFile);
-    expectRefused(w.images.path(), text::kCantOpenFile);
-
-    Bytes shorter(bytes.begin(), bytes.end() - 1);
-    test::WriteFile(w.images / "short.s55", shorter);
-    expectRefused(w.images / "short.s55", text::kInvalidSize);
-    Bytes longer = bytes;
-    longer.push_back(0);
-    test::WriteFile(w.images / "long.s55", longer);
-    expectRefused(w.images / "long.s55", text::kInvalidSize);
-    Bytes unknown = bytes;
+    const Bytes bytes = test::ReadFile(test::DemoImage("demo.s55"));
+    Bytes unknown = bytes, longer = bytes;
     unknown[15] ^= 0xFF;
-    test::WriteFile(w.images / "unknown.s55", unknown);
-    expectRefused(w.images / "unknown.s55", text::kNotRolandImage);
+    longer.push_back(0);
+    const struct {
+        const char* name;
+        std::optional<Bytes> contents; // none: nothing written
+        std::string_view text;
+    } cases[] = {
+        {"missing.s55", std::nullopt, text::kCantOpenFile},
+        {"", std::nullopt, text::kCantOpenFile}, // the folder itself
+        {"short.s55", Bytes(bytes.begin(), bytes.end() - 1), text::kInvalidSize},
+        {"long.s55", longer, text::kInvalidSize},
+        {"unknown.s55", unknown, text::kNotRolandImage},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const fs::path p = *c.name ? w.images / c.name : w.images.path();
+        if (c.contents) test::WriteFile(p, *c.contents);
+        EXPECT_EQ(Refused(Document::Open(w.ws, p)), Fail(c.text, Icon::Error));
+        expectNothingLeft();
+    }
 }
 
 TEST_F(DocumentTest, AnImageOpenInOneDocumentCannotBeOpenedInAnother) {
     const auto p = w.demo("demo.s50");
     auto first = open(p);
     ASSERT_TRUE(first);
-    auto second = Document::Open(w.ws, p);
-    ASSERT_FALSE(second.ok());
-    EXPECT_EQ(second.failure().text, text::kCantOpenFile);
+    EXPECT_EQ(Refused(Document::Open(w.ws, p)).text, text::kCantOpenFile);
     EXPECT_EQ(w.sessionFiles().size(), 1u);
-
-    auto over = Document::New(w.ws, SamplerChoice::S50, p); // nor made anew
-    ASSERT_FALSE(over.ok());
-    EXPECT_EQ(over.failure().text, text::kCantCreateFile);
+    EXPECT_EQ(Refused(Document::New(w.ws, SamplerChoice::S50, p)).text, text::kCantCreateFile); // nor made anew
     EXPECT_EQ(test::ReadFile(p), test::ReadFile(test::DemoImage("demo.s50")));
-
     ASSERT_EQ(first->close(ui, text::kTitleToneEditor), Document::CloseResult::Closed);
     EXPECT_TRUE(open(p));
 }
 
-TEST_F(DocumentTest, NewFromEachTemplate) {
+TEST_F(DocumentTest, NewFromEachTemplateReplacingAnExistingFile) {
     for (const auto& f : kFamilies) {
         SCOPED_TRACE(f.templateFile);
         const auto p = w.images / (std::string("new") + std::string(InfoOf(f.choice).pattern.substr(1)));
+        test::WriteFile(p, {1, 2, 3});
+        fs::permissions(p, fs::perms(0640));
         auto doc = Document::New(w.ws, f.choice, p);
         ASSERT_TRUE(doc.ok()) << doc.failure().text;
         EXPECT_EQ((*doc)->definition().family(), f.key);
         EXPECT_EQ((*doc)->path(), p);
-        const Bytes bytes = test::ReadFile(p);
-        ASSERT_EQ(bytes.size(), 737280u);
         Bytes expected = test::ReadFile(w.main / f.templateFile);
         expected.resize(737280, 0);
-        EXPECT_EQ(bytes, expected);
+        EXPECT_EQ(test::ReadFile(p), expected);
+        EXPECT_EQ(fs::status(p).permissions() & fs::perms::all, fs::perms(0640));
     }
-}
-
-TEST_F(DocumentTest, NewReplacesAnExistingFile) {
-    const auto p = w.images / "x.s33";
-    test::WriteFile(p, {1, 2, 3});
-    fs::permissions(p, fs::perms(0640));
-    auto doc = Document::New(w.ws, SamplerChoice::S330, p);
-    ASSERT_TRUE(doc.ok());
-    EXPECT_EQ(fs::file_size(p), 737280u);
-    EXPECT_EQ(fs::status(p).permissions() & fs::perms::all, fs::perms(0640));
 }
 
 TEST_F(DocumentTest, NewRefusalsWriteNothing) {
@@ -140,11 +128,9 @@ TEST_F(DocumentTest, NewRefusalsWriteNothing) {
     const Bytes previous = {9, 9, 9};
     const auto expectRefused = [&](std::string_view text) {
         test::WriteFile(p, previous);
-        auto doc = Document::New(w.ws, SamplerChoice::S550, p);
-        ASSERT_FALSE(doc.ok());
-        EXPECT_EQ(doc.failure().text, text);
+        EXPECT_EQ(Refused(Document::New(w.ws, SamplerChoice::S550, p)).text, text);
         EXPECT_EQ(test::ReadFile(p), previous);
-        EXPECT_EQ(test::TestWorkspace::Entries(w.images.path()), std::vector<std::string>{"keep.s55"});
+        EXPECT_EQ(images(), Names{"keep.s55"});
         expectNothingLeft();
     };
     auto templ = test::ReadFile(w.main / "S550.dat");
@@ -175,15 +161,13 @@ TEST_F(DocumentTest, UserFileChangesOnlyOnSave) {
     const Bytes saved = test::ReadFile(p);
     EXPECT_EQ(saved, WorkingCopy(*doc));
     EXPECT_NE(saved, original);
-    EXPECT_FALSE(doc->isModified());
-    EXPECT_FALSE(doc->canUndo());
-    EXPECT_FALSE(doc->canRedo()); // the history before a save is gone
+    // The history before a save is gone.
+    EXPECT_EQ(std::tuple(doc->isModified(), doc->canUndo(), doc->canRedo()), std::tuple(false, false, false));
     EXPECT_EQ(fs::status(p).permissions() & fs::perms::mask, fs::perms(0604));
-    EXPECT_EQ(test::TestWorkspace::Entries(w.images.path()), std::vector<std::string>{"demo.sdk"});
+    EXPECT_EQ(images(), Names{"demo.sdk"});
 
     // The saved file is the document's file: still held, still saved to.
-    auto again = Document::Open(w.ws, p);
-    ASSERT_FALSE(again.ok());
+    EXPECT_FALSE(Document::Open(w.ws, p).ok());
     Change(*doc, {7}, 5);
     ASSERT_TRUE(doc->save().ok());
     EXPECT_EQ(test::ReadFile(p)[5], 7);
@@ -224,7 +208,7 @@ TEST_F(DocumentTest, SaveAsBetweenEveryPairOfFamilies) {
             }
             auto reopened = Document::Open(w.ws, out);
             ASSERT_TRUE(reopened.ok());
-            EXPECT_EQ((*reopened)->definition().family(), from.key == to.key ? from.key : to.key);
+            EXPECT_EQ((*reopened)->definition().family(), to.key);
         }
         EXPECT_EQ(test::ReadFile(source), original); // the document's own file is untouched
         EXPECT_TRUE(doc->isModified());
@@ -236,52 +220,38 @@ TEST_F(DocumentTest, SaveAsRefusals) {
     auto doc = open(p);
     ASSERT_TRUE(doc);
     // Onto its own file, which the document holds: Save is for that.
-    auto s = doc->saveAs(SamplerChoice::S550, p);
-    ASSERT_FALSE(s.ok());
-    EXPECT_EQ(s.failure().text, text::kCantCreateFile);
-
+    EXPECT_EQ(Refused(doc->saveAs(SamplerChoice::S550, p)).text, text::kCantCreateFile);
     fs::remove(w.main / "S50.dat");
-    s = doc->saveAs(SamplerChoice::S50, w.images / "a.s50");
-    ASSERT_FALSE(s.ok());
-    EXPECT_EQ(s.failure().text, text::kNoTemplate);
+    EXPECT_EQ(Refused(doc->saveAs(SamplerChoice::S50, w.images / "a.s50")).text, text::kNoTemplate);
     test::WriteFile(w.main / "S50.dat", Bytes(1000, 0));
-    s = doc->saveAs(SamplerChoice::S50, w.images / "a.s50");
-    ASSERT_FALSE(s.ok());
-    EXPECT_EQ(s.failure().text, text::kNoTemplate);
-    s = doc->saveAs(SamplerChoice::S330, w.images / "no" / "such" / "folder.s33");
-    ASSERT_FALSE(s.ok());
-    EXPECT_EQ(s.failure().text, text::kCantCreateFile);
-    EXPECT_EQ(test::TestWorkspace::Entries(w.images.path()), std::vector<std::string>{"demo.s55"});
+    EXPECT_EQ(Refused(doc->saveAs(SamplerChoice::S50, w.images / "a.s50")).text, text::kNoTemplate);
+    EXPECT_EQ(Refused(doc->saveAs(SamplerChoice::S330, w.images / "no" / "such" / "folder.s33")).text,
+              text::kCantCreateFile);
+    EXPECT_EQ(images(), Names{"demo.s55"});
 }
 
-TEST_F(DocumentTest, CloseAsksOnlyWhenThereAreChanges) {
-    const auto p = w.demo("demo.s33");
-    auto doc = open(p);
-    ASSERT_TRUE(doc);
-    Change(*doc);
-    ASSERT_TRUE(doc->undo().ok());
-    const auto dir = doc->undoStore().state().tempDirectory;
-    EXPECT_EQ(doc->close(ui, text::kTitlePatchEditor), Document::CloseResult::Closed);
-    EXPECT_TRUE(ui.shown().empty());
-    EXPECT_FALSE(fs::exists(dir));
-    EXPECT_TRUE(w.sessionFiles().empty());
-}
-
-TEST_F(DocumentTest, CloseQuestionAndItsAnswers) {
+TEST_F(DocumentTest, CloseAsksOnlyWhenThereAreChangesAndFollowsTheAnswer) {
     const auto p = w.demo("demo.s55");
     const Bytes original = test::ReadFile(p);
     auto doc = open(p);
     ASSERT_TRUE(doc);
     Change(*doc);
+    ASSERT_TRUE(doc->undo().ok()); // back to the file: nothing to ask
+    const auto dir = doc->undoStore().state().tempDirectory;
+    EXPECT_EQ(doc->close(ui, text::kTitlePatchEditor), Document::CloseResult::Closed);
+    EXPECT_TRUE(ui.shown().empty());
+    EXPECT_FALSE(fs::exists(dir));
+    EXPECT_TRUE(w.sessionFiles().empty());
 
+    doc = open(p);
+    Change(*doc);
     ui.answer(Answer::Cancel);
     EXPECT_EQ(doc->close(ui, text::kTitleToneEditor), Document::CloseResult::Cancelled);
     ASSERT_EQ(ui.shown().size(), 1u);
     EXPECT_EQ(ui.shown()[0].text, p.string() + " is not saved, do you want to save this file?");
     EXPECT_EQ(ui.shown()[0].title, "Tone Editor");
     EXPECT_TRUE(ui.shown()[0].question);
-    EXPECT_TRUE(doc->isOpen());
-    EXPECT_TRUE(doc->canUndo()); // everything kept
+    EXPECT_TRUE(doc->isOpen() && doc->canUndo()); // everything kept
     EXPECT_EQ(test::ReadFile(p), original);
 
     ui.answer(Answer::No);
@@ -301,37 +271,38 @@ TEST_F(DocumentTest, CloseQuestionAndItsAnswers) {
 
 TEST_F(DocumentTest, SlotsAndTheFileOperationEntry) {
     DocumentSlot slot;
-    ASSERT_FALSE(GetDocument(slot).ok());
-    EXPECT_EQ(GetDocument(slot).failure().text, "Failed to get pointer to structure!");
-
-    const auto title = text::kTitleMidiEditor;
-    EXPECT_EQ(DocumentFileOp(slot, 2, {}, w.ws, ui, title), 1); // Save without a document fails
-    EXPECT_EQ(ui.texts(), std::vector<std::string>{"Failed to get pointer to structure!"});
-    EXPECT_EQ(DocumentFileOp(slot, 3, {}, w.ws, ui, title), 0);
+    EXPECT_EQ(Refused(GetDocument(slot)).text, "Failed to get pointer to structure!");
+    const auto op = [&](int code, FileOpRequest args = {}) {
+        return DocumentFileOp(slot, code, args, w.ws, ui, text::kTitleMidiEditor);
+    };
+    EXPECT_EQ(op(2), 1); // Save without a document fails
+    EXPECT_EQ(ui.texts(), Names{"Failed to get pointer to structure!"});
+    EXPECT_EQ(op(3), 0);
     ui.clear();
-    EXPECT_EQ(DocumentFileOp(slot, 5, {}, w.ws, ui, title), 1); // closes without question
-    EXPECT_EQ(DocumentFileOp(slot, 1, {}, w.ws, ui, title), 0); // dialog cancelled
+    EXPECT_EQ(op(5), 1); // closes without question
+    EXPECT_EQ(op(1), 0); // dialog cancelled
     EXPECT_TRUE(ui.shown().empty());
-    EXPECT_EQ(DocumentFileOp(slot, 1, {w.images / "none.sng"}, w.ws, ui, title), 0);
-    EXPECT_EQ(ui.texts(), std::vector<std::string>{"Couldn't open file!"});
+    EXPECT_EQ(op(1, {w.images / "none.sng"}), 0);
+    EXPECT_EQ(ui.texts(), Names{"Couldn't open file!"});
     EXPECT_EQ(ui.shown()[0].title, "MIDI Editor");
     ui.clear();
 
     const auto p = w.images / "made.s50";
-    EXPECT_EQ(DocumentFileOp(slot, 0, {p, SamplerChoice::S50}, w.ws, ui, title), 1);
+    EXPECT_EQ(op(0, {p, SamplerChoice::S50}), 1);
     auto doc = GetDocument(slot);
     ASSERT_TRUE(doc.ok());
     EXPECT_EQ((*doc)->definition().family(), "S-50");
-    for (int unknown : {4, 6, -1}) EXPECT_EQ(DocumentFileOp(slot, unknown, {p}, w.ws, ui, title), 0);
+    for (int unknown : {4, 6, -1})
+        EXPECT_EQ(op(unknown, {p}), 0);
     Change(**doc);
-    EXPECT_EQ(DocumentFileOp(slot, 3, {w.images / "copy.s55", SamplerChoice::S550}, w.ws, ui, title), 1);
+    EXPECT_EQ(op(3, {w.images / "copy.s55", SamplerChoice::S550}), 1);
     ui.answer(Answer::Cancel);
-    EXPECT_EQ(DocumentFileOp(slot, 5, {}, w.ws, ui, title), 2);
+    EXPECT_EQ(op(5), 2);
     EXPECT_FALSE(slot.empty());
-    EXPECT_EQ(DocumentFileOp(slot, 2, {}, w.ws, ui, title), 0);
-    EXPECT_EQ(DocumentFileOp(slot, 5, {}, w.ws, ui, title), 1);
+    EXPECT_EQ(op(2), 0);
+    EXPECT_EQ(op(5), 1);
     EXPECT_TRUE(slot.empty());
-    EXPECT_TRUE(ui.texts().size() == 1); // only the question
+    EXPECT_EQ(ui.texts().size(), 1u); // only the question
 }
 
 TEST(HandoverPath, TakenOnceAndNeverCut) {
@@ -363,9 +334,7 @@ TEST_F(DocumentFaultTest, YesWithAFailingSaveKeepsTheDocumentOpen) {
     faults.clear();
     EXPECT_EQ(ui.texts().back(), text::kCantSaveFile);
     EXPECT_EQ(ui.shown().back().icon, Icon::Error);
-    EXPECT_TRUE(doc->isOpen());
-    EXPECT_TRUE(doc->isModified());
-    EXPECT_TRUE(doc->canUndo());
+    EXPECT_TRUE(doc->isOpen() && doc->isModified() && doc->canUndo());
     EXPECT_EQ(test::ReadFile(p), test::ReadFile(test::DemoImage("demo.s55")));
     ui.answer(Answer::Yes);
     EXPECT_EQ(doc->close(ui, text::kTitleToneEditor), Document::CloseResult::Closed);
@@ -375,9 +344,7 @@ TEST_F(DocumentFaultTest, YesWithAFailingSaveKeepsTheDocumentOpen) {
 TEST_F(DocumentFaultTest, LockingThatIsNotAvailableIsSaidSo) {
     const auto p = w.demo("demo.s55");
     faults.failWhen([&](Call c, const fs::path& path) { return c == Call::Lock && path == p; });
-    auto doc = Document::Open(w.ws, p);
-    ASSERT_FALSE(doc.ok());
-    EXPECT_EQ(doc.failure().text, text::kCantLockOriginal);
+    EXPECT_EQ(Refused(Document::Open(w.ws, p)).text, text::kCantLockOriginal);
     expectNothingLeft();
 }
 

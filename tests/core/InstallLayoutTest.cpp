@@ -43,10 +43,8 @@ TEST(InstallLayoutTest, LayoutFollowsTheFoldersAroundTheProgram) {
         EXPECT_EQ(l.kind, c.kind);
         if (c.kind == InstallKind::System) {
             const fs::path p = root.path() / c.prefix;
-            EXPECT_EQ(l.programDir, p / "bin");
-            EXPECT_EQ(l.moduleDir, p / "lib/veldin");
-            EXPECT_EQ(l.dataDir, p / "share/veldin");
-            EXPECT_EQ(l.helpDir, p / "share/veldin/help");
+            EXPECT_EQ(std::tuple(l.programDir, l.moduleDir, l.dataDir, l.helpDir),
+                      std::tuple(p / "bin", p / "lib/veldin", p / "share/veldin", p / "share/veldin/help"));
         } else {
             for (const fs::path& got : {l.programDir, l.moduleDir, l.dataDir, l.helpDir}) EXPECT_EQ(got, dir);
         }
@@ -89,43 +87,41 @@ TEST(InstallLayoutTest, UserDataFolderFollowsTheBaseDirectoryRules) {
 }
 
 TEST(InstallLayoutTest, MainDirectoryIsTheFolderOnlyWhenPortable) {
-    const InstallLayout portable{InstallKind::Portable, "/home/ann/veldin", "/home/ann/veldin", "/home/ann/veldin", "/home/ann/veldin"};
-    const InstallLayout system{InstallKind::System, "/usr/bin", "/usr/lib/veldin", "/usr/share/veldin", "/usr/share/veldin/help"};
-    EXPECT_EQ(DefaultMainDirectory(portable, "/home/ann/.local/share/Brannick/VELDIN"), fs::path("/home/ann/veldin"));
-    EXPECT_EQ(DefaultMainDirectory(system, "/home/ann/.local/share/Brannick/VELDIN"),
-              fs::path("/home/ann/.local/share/Brannick/VELDIN"));
+    const fs::path user = "/home/ann/.local/share/Brannick/VELDIN", own = "/home/ann/veldin";
+    EXPECT_EQ(DefaultMainDirectory({InstallKind::Portable, own, own, own, own}, user), own);
+    EXPECT_EQ(
+        DefaultMainDirectory(
+            {InstallKind::System, "/usr/bin", "/usr/lib/veldin", "/usr/share/veldin", "/usr/share/veldin/help"}, user),
+        user);
 }
 
-// The user's template beats the shipped one; a missing file names the main directory.
+// The user's template beats the shipped one; a missing file names the main directory, and
+// a folder of the template's name is no template.
 TEST(InstallLayoutTest, DataFilesAreLookedUpInTheMainDirectoryFirst) {
     struct Case {
         const char* name;
         bool inMain;
+        bool folderInMain;
         bool shipped;
-        const char* expectedIn; // "main" or "data"
+        const char* expectedIn;
     };
     const Case cases[] = {
-        {"both", true, true, "main"},
-        {"only shipped", false, true, "data"},
-        {"only the user's", true, false, "main"},
-        {"neither", false, false, "main"},
+        {"both", true, false, true, "main"},
+        {"only shipped", false, false, true, "data"},
+        {"only shipped, a folder in main", false, true, true, "data"},
+        {"only the user's", true, false, false, "main"},
+        {"neither", false, false, false, "main"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         test::TempDir root;
         MakeDirs(root.path(), {"main", "data"});
         if (c.inMain) test::WriteFile(root / "main/S550.dat", {1});
+        if (c.folderInMain) fs::create_directories(root / "main/S550.dat");
         if (c.shipped) test::WriteFile(root / "data/S550.dat", {2});
-        // A folder of the template's name is no template.
-        fs::create_directories(root / "main/W30.dat");
         InstallLayout l{InstallKind::System, root / "bin", root / "lib", root / "data", root / "help"};
         EXPECT_EQ(FindDataFile(root / "main", "S550.dat", l), root.path() / c.expectedIn / "S550.dat");
     }
-    test::TempDir root;
-    fs::create_directories(root / "main/W30.dat");
-    test::WriteFile(root / "W30.dat", {3});
-    InstallLayout l{InstallKind::System, root.path(), root.path(), root.path(), root.path()};
-    EXPECT_EQ(FindDataFile(root / "main", "W30.dat", l), root.path() / "W30.dat");
 }
 
 } // namespace

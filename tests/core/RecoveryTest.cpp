@@ -45,8 +45,7 @@ TEST_F(RecoveryTest, ASessionOfAKilledProcessIsRemoved) {
     EXPECT_EQ(test::TestWorkspace::Entries(dir), (std::vector<std::string>{"1.stp", "image.stp"}));
 
     const auto report = UndoStore::Recover(w.ws);
-    EXPECT_EQ(report.removed, 1);
-    EXPECT_EQ(report.skipped, 0);
+    EXPECT_EQ(std::tuple(report.removed, report.skipped), std::tuple(1, 0));
     EXPECT_TRUE(w.sessionFiles().empty());
     EXPECT_FALSE(fs::exists(dir));
     EXPECT_EQ(test::ReadFile(image), original);
@@ -60,8 +59,7 @@ TEST_F(RecoveryTest, ASessionOfARunningProcessIsLeftAlone) {
     const auto dir = undoDirectory();
 
     const auto report = UndoStore::Recover(w.ws);
-    EXPECT_EQ(report.removed, 0);
-    EXPECT_EQ(report.skipped, 1);
+    EXPECT_EQ(std::tuple(report.removed, report.skipped), std::tuple(0, 1));
     EXPECT_EQ(w.sessionFiles(), session);
     EXPECT_EQ(test::TestWorkspace::Entries(dir), (std::vector<std::string>{"1.stp", "image.stp"}));
     EXPECT_FALSE(Document::Open(w.ws, image).ok()); // and its image stays held
@@ -76,8 +74,7 @@ TEST_F(RecoveryTest, ALiveSessionOfThisProcessIsLeftAlone) {
     auto doc = Document::Open(w.ws, image);
     ASSERT_TRUE(doc.ok());
     const auto report = UndoStore::Recover(w.ws);
-    EXPECT_EQ(report.skipped, 1);
-    EXPECT_EQ(report.removed, 0);
+    EXPECT_EQ(std::tuple(report.removed, report.skipped), std::tuple(0, 1));
     EXPECT_TRUE(fs::exists((*doc)->undoStore().workingCopyPath()));
 }
 

@@ -9,12 +9,15 @@
 #include "core/Messages.h"
 #include "core/SectorLoop.h"
 #include "platform/FileFloppy.h"
+#include "tests/core/Helpers.h"
 #include "tests/support/TestSupport.h"
 
 namespace veldin {
 namespace {
 
+using test::Refused;
 using test::ScriptedUi;
+using Sectors = std::vector<std::uint32_t>;
 
 // A disk whose every sector is distinct: byte i of sector n is (n * 7 + i) mod 251 + 1.
 std::vector<std::uint8_t> PatternDisk() {
@@ -83,8 +86,7 @@ TEST_F(SectorLoopTest, ThreeTriesThenTheQuestionAndRetryGivesThreeMore) {
     auto r = ReadSectors(*device, 0, 10, buffer, context);
     ASSERT_TRUE(r.ok());
     EXPECT_EQ(r->end, LoopEnd::Aborted);
-    EXPECT_EQ(reads(5), 6u);
-    EXPECT_EQ(reads(6), 0u);
+    EXPECT_EQ(std::tuple(reads(5), reads(6)), std::tuple(6u, 0u));
     ASSERT_EQ(ui.shown().size(), 2u);
     EXPECT_EQ(ui.shown()[0].text, "Invalid Sector - 5");
     EXPECT_EQ(ui.shown()[0].title, "VELDIN");
@@ -100,16 +102,13 @@ TEST_F(SectorLoopTest, IgnoreSkipsAndTheNextSectorGetsFreshAttempts) {
     auto r = ReadSectors(*device, 0, 10, buffer, context);
     ASSERT_TRUE(r.ok());
     EXPECT_TRUE(r->completed());
-    EXPECT_EQ(r->skipped, std::vector<std::uint32_t>{5});
-    EXPECT_EQ(reads(5), 3u);
-    EXPECT_EQ(reads(6), 3u); // two failures and the good third attempt, without a question
-    EXPECT_EQ(ui.shown().size(), 1u);
+    EXPECT_EQ(r->skipped, Sectors{5});
+    // Sector 6: two failures and the good third attempt, without a question.
+    EXPECT_EQ(std::tuple(reads(5), reads(6), ui.shown().size()), std::tuple(3u, 3u, 1u));
     // The skipped sector's bytes are left as they were; its neighbours are read.
     EXPECT_TRUE(std::all_of(buffer.begin() + 5 * 512, buffer.begin() + 6 * 512, [](auto b) { return b == 0xEE; }));
-    EXPECT_TRUE(SameSector(buffer, 6, source, 6));
-    EXPECT_TRUE(SameSector(buffer, 9, source, 9));
-    EXPECT_EQ(buffer[10 * kSectorSize], 0xEE); // nothing beyond the run
-    EXPECT_EQ(reads(10), 0u);
+    EXPECT_TRUE(SameSector(buffer, 6, source, 6) && SameSector(buffer, 9, source, 9));
+    EXPECT_EQ(std::tuple(buffer[10 * kSectorSize], reads(10)), std::tuple(0xEE, 0u)); // nothing beyond the run
 }
 
 TEST_F(SectorLoopTest, EverySectorGetsItsOwnAttempts) {
@@ -124,8 +123,7 @@ TEST_F(SectorLoopTest, EverySectorGetsItsOwnAttempts) {
         control.autoIgnore.store(autoIgnore);
         auto r = ReadSectors(*device, 0, 8, buffer, context);
         ASSERT_TRUE(r.ok());
-        EXPECT_TRUE(r->completed());
-        EXPECT_TRUE(r->skipped.empty());
+        EXPECT_TRUE(r->completed() && r->skipped.empty());
         EXPECT_EQ(std::tuple(reads(2), reads(3), reads(4)), std::tuple(3u, 2u, 3u));
         EXPECT_TRUE(ui.shown().empty());
         for (std::size_t i = 2; i <= 4; ++i) EXPECT_TRUE(SameSector(buffer, i, source, i));
@@ -144,10 +142,8 @@ TEST_F(SectorLoopTest, AutoIgnoreThenRetryRetriesOnceMoreAndSkipsLaterSectorsSil
     auto r = ReadSectors(*device, 0, 12, buffer, ctx);
     ASSERT_TRUE(r.ok());
     EXPECT_TRUE(r->completed());
-    EXPECT_EQ(r->skipped, (std::vector<std::uint32_t>{5, 9}));
-    EXPECT_EQ(reads(5), 6u);
-    EXPECT_EQ(reads(9), 3u);
-    EXPECT_EQ(dialog.questions.size(), 1u);
+    EXPECT_EQ(r->skipped, (Sectors{5, 9}));
+    EXPECT_EQ(std::tuple(reads(5), reads(9), dialog.questions.size()), std::tuple(6u, 3u, 1u));
     EXPECT_TRUE(control.autoIgnore.load());
 }
 
@@ -197,28 +193,24 @@ struct StopAt final : SectorProgress {
     std::vector<std::uint32_t> seen;
 };
 
-TEST_F(SectorLoopTest, ProgressAfterEverySectorAndAStopEndsAfterSectorFive) {
-    driveWith({});
+TEST_F(SectorLoopTest, ProgressAfterEverySectorOfTheCallAndAStopEndsAfterSectorFive) {
+    driveWith({{102, SectorFault::Kind::Always, 0}});
     auto device = open();
     control.state.store(TransferState::Running);
     StopAt stop(control, 5);
     auto r = ReadSectors(*device, 0, kSectorCount, buffer, context, &stop);
     ASSERT_TRUE(r.ok());
     EXPECT_EQ(r->end, LoopEnd::Stopped);
-    EXPECT_EQ(stop.seen, (std::vector<std::uint32_t>{0, 1, 2, 3, 4, 5}));
+    EXPECT_EQ(stop.seen, (Sectors{0, 1, 2, 3, 4, 5}));
     EXPECT_EQ(control.state.load(), TransferState::Cancelled);
-    EXPECT_EQ(reads(5), 1u);
-    EXPECT_EQ(reads(6), 0u);
-}
+    EXPECT_EQ(std::tuple(reads(5), reads(6)), std::tuple(1u, 0u));
 
-TEST_F(SectorLoopTest, ProgressCountsTheSectorsOfThisCall) {
-    driveWith({{102, SectorFault::Kind::Always, 0}});
-    auto device = open();
+    // Counted from the call's first sector; the skipped sector reports too.
+    control.stopRequest.store(false);
     control.autoIgnore.store(true);
     StopAt never(control, 999);
-    auto r = ReadSectors(*device, 100, 4, buffer, context, &never);
-    ASSERT_TRUE(r.ok());
-    EXPECT_EQ(never.seen, (std::vector<std::uint32_t>{0, 1, 2, 3})); // the skipped sector reports too
+    ASSERT_TRUE(ReadSectors(*device, 100, 4, buffer, context, &never).ok());
+    EXPECT_EQ(never.seen, (Sectors{0, 1, 2, 3}));
 }
 
 TEST_F(SectorLoopTest, RangeChecks) {
@@ -236,19 +228,12 @@ TEST_F(SectorLoopTest, RangeChecks) {
                    Case{1441, 1, text::kBadStartSector}, Case{-1, 1, text::kBadStartSector},
                    Case{0, -1, text::kBadLength}}) {
         SCOPED_TRACE(c.first);
-        auto r = ReadSectors(*device, c.first, c.count, buffer, context);
-        ASSERT_FALSE(r.ok());
-        EXPECT_EQ(r.failure().text, c.text);
-        EXPECT_EQ(r.failure().icon, Icon::Error);
-        auto w = WriteSectors(*device, c.first, c.count, buffer, context);
-        ASSERT_FALSE(w.ok());
-        EXPECT_EQ(w.failure().text, c.text);
+        EXPECT_EQ(Refused(ReadSectors(*device, c.first, c.count, buffer, context)), Fail(c.text, Icon::Error));
+        EXPECT_EQ(Refused(WriteSectors(*device, c.first, c.count, buffer, context)).text, c.text);
     }
     // A buffer too small for the count is refused, not overrun.
     std::vector<std::uint8_t> small(kSectorSize * 2 - 1);
-    auto r = ReadSectors(*device, 0, 2, small, context);
-    ASSERT_FALSE(r.ok());
-    EXPECT_EQ(r.failure().text, text::kBadLength);
+    EXPECT_EQ(Refused(ReadSectors(*device, 0, 2, small, context)).text, text::kBadLength);
     EXPECT_EQ(totalReads(), 1u); // only the good call read anything
 }
 
@@ -259,7 +244,7 @@ TEST_F(SectorLoopTest, WritingSkipsLeaveTheMediumAsItWas) {
     ui.answer(Answer::Ignore);
     auto r = WriteSectors(*device, 0, 10, zeros, context);
     ASSERT_TRUE(r.ok());
-    EXPECT_EQ(r->skipped, std::vector<std::uint32_t>{3});
+    EXPECT_EQ(r->skipped, Sectors{3});
     EXPECT_EQ(drive->log().writes[3], 3u);
     ASSERT_TRUE(device->flush());
     const auto after = test::ReadFile(dir / "disk.img");
@@ -277,8 +262,7 @@ TEST_F(SectorLoopTest, WritingThroughAReadOnlyDriveFailsEveryAttempt) {
     ui.answer(Answer::Abort);
     auto r = WriteSectors(*device, 0, 1, buffer, context);
     ASSERT_TRUE(r.ok());
-    EXPECT_EQ(r->end, LoopEnd::Aborted);
-    EXPECT_EQ(drive->log().writes[0], 3u);
+    EXPECT_EQ(std::tuple(r->end, drive->log().writes[0]), std::tuple(LoopEnd::Aborted, 3u));
     EXPECT_EQ(test::ReadFile(dir / "disk.img"), source);
 }
 

@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "core/Bytes.h"
-#include "core/Messages.h"
 #include "core/MemorySettingsStore.h"
+#include "core/Messages.h"
 #include "core/ModuleSettings.h"
+#include "core/PageBinding.h"
 #include "tests/support/TestSupport.h"
 
 namespace veldin {
@@ -35,10 +38,8 @@ protected:
 TEST_F(SettingsEngine, FirstStartWhenTheModuleKeyIsMissing) {
     ToneEditorSettings s;
     EXPECT_EQ(Load(s), LoadOutcome::FirstStart);
-    EXPECT_EQ(common.mainPath, "/opt/veldin");
-    EXPECT_EQ(common.sdkPath, "/home/me/disks");
-    EXPECT_EQ(common.launcherX, 100u);
-    EXPECT_EQ(common.launcherY, 50u);
+    EXPECT_EQ(std::tuple(common.mainPath, common.sdkPath, common.launcherX, common.launcherY),
+              std::tuple("/opt/veldin", "/home/me/disks", 100u, 50u));
     EXPECT_TRUE(ui.shown().empty());
 
     store.erase("", "SDK Path"); // without it the image directory is the main directory
@@ -52,15 +53,13 @@ TEST_F(SettingsEngine, MissingMainKeyOrMainPathIsFatal) {
     EXPECT_EQ(LoadSettings(empty, kToneEditorKey, ToneEditorTable(), StorageOf(s), common, ui, "Tone Editor"),
               LoadOutcome::Fatal);
     ASSERT_EQ(ui.shown().size(), 1u);
-    EXPECT_EQ(ui.shown()[0].text, text::kReinstall);
-    EXPECT_EQ(ui.shown()[0].icon, Icon::Error);
+    EXPECT_EQ(std::tuple(ui.shown()[0].text, ui.shown()[0].icon), std::tuple(text::kReinstall, Icon::Error));
 
     ui.clear();
     store.erase("", "Main Path");
     EXPECT_EQ(Load(s), LoadOutcome::Fatal);
     ASSERT_EQ(ui.shown().size(), 1u);
-    EXPECT_EQ(ui.shown()[0].text, text::kReinstall);
-    EXPECT_EQ(ui.shown()[0].icon, Icon::Warning);
+    EXPECT_EQ(std::tuple(ui.shown()[0].text, ui.shown()[0].icon), std::tuple(text::kReinstall, Icon::Warning));
 }
 
 TEST_F(SettingsEngine, SaveThenLoadRoundTrips) {
@@ -80,13 +79,10 @@ TEST_F(SettingsEngine, SaveThenLoadRoundTrips) {
     ToneEditorSettings back;
     ASSERT_EQ(Load(back), LoadOutcome::Loaded);
     EXPECT_TRUE(ui.shown().empty()) << ui.shown()[0].text;
-    EXPECT_EQ(back.frame.winPosX, 12u);
-    EXPECT_EQ(back.frame.winPosH, 480u);
-    EXPECT_EQ(back.tree, 0xAABBCCDDu);
-    EXPECT_EQ(FieldString(back.tonePath), "/t");
-    EXPECT_EQ(FieldString(back.wavePath), "/w");
-    EXPECT_EQ(back.playingDevice, 2);
-    EXPECT_EQ(back.saveMrk, 1);
+    EXPECT_EQ(std::tuple(back.frame.winPosX, back.frame.winPosY, back.frame.winPosW, back.frame.winPosH, back.tree),
+              std::tuple(12u, 34u, 640u, 480u, 0xAABBCCDDu));
+    EXPECT_EQ(std::tuple(FieldString(back.tonePath), FieldString(back.wavePath), back.playingDevice, back.saveMrk),
+              std::tuple("/t", "/w", 2, 1));
     // Settings written by earlier versions are read by type and size: a one-byte flag stays one byte.
     EXPECT_EQ(store.find(kToneEditorKey, "WinPos")->bytes.size(), 1u);
 }
@@ -96,14 +92,11 @@ TEST_F(SettingsEngine, SizeIsWrittenOnlyWhenSaveSizeAndPositionIsOn) {
     s.frame.winPos = 0;
     s.frame.winPosW = 640;
     Save(s);
-    EXPECT_NE(store.find(kToneEditorKey, "WinPosX"), nullptr);
-    EXPECT_NE(store.find(kToneEditorKey, "WinPosY"), nullptr);
-    EXPECT_NE(store.find(kToneEditorKey, "WinPos"), nullptr);
-    EXPECT_EQ(store.find(kToneEditorKey, "WinPosW"), nullptr);
-    EXPECT_EQ(store.find(kToneEditorKey, "WinPosH"), nullptr);
-    // the group ends: what follows it is written again
-    EXPECT_NE(store.find(kToneEditorKey, "WinAlign"), nullptr);
-    EXPECT_NE(store.find(kToneEditorKey, "Log conversion"), nullptr);
+    // The group ends after the size: what follows it is written again.
+    for (const char* name : {"WinPosX", "WinPosY", "WinPos", "WinAlign", "Log conversion"})
+        EXPECT_NE(store.find(kToneEditorKey, name), nullptr) << name;
+    for (const char* name : {"WinPosW", "WinPosH"})
+        EXPECT_EQ(store.find(kToneEditorKey, name), nullptr) << name;
 }
 
 TEST_F(SettingsEngine, OneUnreadableValueWarnsAndTheRestStillLoad) {
@@ -119,10 +112,8 @@ TEST_F(SettingsEngine, OneUnreadableValueWarnsAndTheRestStillLoad) {
     ASSERT_EQ(ui.shown().size(), 1u);
     EXPECT_EQ(ui.shown()[0].text,
               "Software\\Brannick\\VELDIN\\Tone Editor\\Tree\n\rCouldn't read this key from the registry!");
-    EXPECT_EQ(ui.shown()[0].icon, Icon::Warning);
-    EXPECT_EQ(ui.shown()[0].title, "Tone Editor");
-    EXPECT_EQ(s.tree, 99u); // keeps its previous content
-    EXPECT_EQ(s.saveMrk, 1);
+    EXPECT_EQ(std::tuple(ui.shown()[0].icon, ui.shown()[0].title), std::tuple(Icon::Warning, "Tone Editor"));
+    EXPECT_EQ(std::tuple(s.tree, s.saveMrk), std::tuple(99u, 1)); // the unread value keeps its previous content
 }
 
 TEST_F(SettingsEngine, ValuesOfTheWrongTypeOrSizeAreUnreadable) {
@@ -145,8 +136,7 @@ TEST_F(SettingsEngine, UnwritableValueWarnsAndTheOthersAreWritten) {
     ASSERT_EQ(ui.shown().size(), 1u);
     EXPECT_EQ(ui.shown()[0].text,
               "Software\\Brannick\\VELDIN\\Tone Editor\\Wave Path\n\rCouldn't write this key into the registry!");
-    EXPECT_NE(store.find(kToneEditorKey, "No Sound"), nullptr);
-    EXPECT_NE(store.find(kToneEditorKey, "Tone Path"), nullptr);
+    EXPECT_TRUE(store.find(kToneEditorKey, "No Sound") && store.find(kToneEditorKey, "Tone Path"));
 }
 
 TEST_F(SettingsEngine, LauncherTableLivesInTheMainKey) {
@@ -159,8 +149,7 @@ TEST_F(SettingsEngine, LauncherTableLivesInTheMainKey) {
     back.ioRepeat = 0;
     ASSERT_EQ(LoadSettings(store, "", LauncherTable(), StorageOf(back), common, ui, text::kTitleLauncher),
               LoadOutcome::Loaded);
-    EXPECT_EQ(back.winPosX, -1);
-    EXPECT_EQ(back.ioRepeat, 5);
+    EXPECT_EQ(std::tuple(back.winPosX, back.ioRepeat), std::tuple(-1, 5));
 }
 
 TEST(ModuleTables, ToneEditorFirstStartCreatesItsDirectories) {
@@ -168,14 +157,110 @@ TEST(ModuleTables, ToneEditorFirstStartCreatesItsDirectories) {
     ToneEditorSettings s;
     s.saveMrk = 1;
     ASSERT_TRUE(SetToneEditorFirstStart(s, dir.path()).ok());
-    EXPECT_EQ(FieldString(s.wavePath), (dir.path() / "Waves").string());
-    EXPECT_EQ(FieldString(s.tonePath), (dir.path() / "Tones").string());
-    EXPECT_TRUE(std::filesystem::is_directory(dir.path() / "Waves"));
-    EXPECT_TRUE(std::filesystem::is_directory(dir.path() / "Tones"));
+    for (const auto& [field, name] :
+         {std::pair{FieldString(s.wavePath), "Waves"}, {FieldString(s.tonePath), "Tones"}}) {
+        EXPECT_EQ(field, (dir.path() / name).string());
+        EXPECT_TRUE(std::filesystem::is_directory(dir.path() / name));
+    }
     EXPECT_EQ(s.saveMrk, 0); // the first-start values replace what was there
 
     ToneEditorSettings t;
     EXPECT_FALSE(SetToneEditorFirstStart(t, "/proc/no-such-place").ok());
+}
+
+class FakeControls final : public PageControls {
+public:
+    void setVisible(int id, bool v) override { visible[id] = v; }
+    void setChecked(int id, bool c) override { checked[id] = c; }
+    bool isChecked(int id) override { return checked[id]; }
+    void setText(int id, std::string_view t) override { texts[id] = std::string(t); }
+    std::string text(int id) override { return texts[id]; }
+    void setComboIndex(int id, int i) override { combo[id] = i; }
+    int comboIndex(int id) override { return combo.count(id) ? combo[id] : -1; }
+
+    std::map<int, bool> visible, checked;
+    std::map<int, std::string> texts;
+    std::map<int, int> combo;
+};
+
+std::span<const PageBinding> Page(std::string_view name) {
+    for (const auto& p : ToneEditorPages())
+        if (p.name == name) return p.bindings;
+    return {};
+}
+
+TEST(PageBinding, ToneEditorPagesShowAndReadBack) {
+    ToneEditorSettings s;
+    s.frame.winAlign = 0;
+    s.saveMrk = 1;
+    s.playingDevice = 3;
+    SetFieldString(s.tonePath, "/tones");
+    FakeControls c;
+    for (const auto& p : ToneEditorPages())
+        ShowPageValues(c, p.bindings, StorageOf(s));
+    EXPECT_EQ(std::tuple(c.checked[3001], c.checked[3002], c.checked[3203]), std::tuple(true, false, true));
+    EXPECT_EQ(std::tuple(c.texts[3100], c.combo[3201]), std::tuple("/tones", 3));
+
+    c.checked[3002] = true;
+    c.checked[3203] = false;
+    c.texts[3102] = "/waves";
+    c.texts[3100] = std::string(300, 'x'); // cut to the field
+    c.combo[3201] = 1;
+    for (const auto& p : ToneEditorPages())
+        ReadPageValues(c, p.bindings, StorageOf(s));
+    EXPECT_EQ(std::tuple(s.frame.winAlign, s.saveMrk, FieldString(s.wavePath), s.playingDevice),
+              std::tuple(1, 0, "/waves", 1));
+    EXPECT_EQ(FieldString(s.tonePath), std::string(255, 'x'));
+}
+
+TEST(PageBinding, EveryControlIsShownAndHiddenWithItsPage) {
+    FakeControls c;
+    ShowPage(c, Page("Sound && Conversion"), false);
+    for (int id : {3904, 3200, 3906, 3201, 3905, 3202, 3203, 3204})
+        EXPECT_FALSE(c.visible.at(id)) << id;
+    EXPECT_EQ(c.visible.count(3100), 0u);
+    ShowPage(c, Page("Sound && Conversion"), true);
+    EXPECT_TRUE(c.visible.at(3904));
+}
+
+TEST(PageBinding, RadioGroups) {
+    struct S {
+        std::uint8_t choice = 2;
+    } s;
+    const PageBinding page[] = {
+        {500, ControlKind::RadioFirst, 0, 3}, {501, ControlKind::RadioNext, 0, 1}, {502, ControlKind::RadioNext, 0, 1},
+        {503, ControlKind::RadioNext, 0, 1},  {0, ControlKind::Static, 0, 0},
+    };
+    FakeControls c;
+    ShowPageValues(c, page, StorageOf(s));
+    EXPECT_EQ(std::tuple(c.checked[500], c.checked[502]), std::tuple(false, true));
+    c.checked[502] = false;
+    c.checked[503] = true;
+    ReadPageValues(c, page, StorageOf(s));
+    EXPECT_EQ(s.choice, 3);
+    c.checked[503] = false;
+    c.checked[500] = true;
+    ReadPageValues(c, page, StorageOf(s));
+    EXPECT_EQ(s.choice, 0);
+}
+
+TEST(PageBinding, NumbersOfEveryWidth) {
+    struct S {
+        std::uint8_t a = 200;
+        std::uint16_t b = 60000;
+        std::uint32_t c = 4000000000u;
+    } s;
+    const PageBinding page[] = {
+        {1, ControlKind::Number, offsetof(S, a), 1},
+        {2, ControlKind::Number, offsetof(S, b), 2},
+        {3, ControlKind::Number, offsetof(S, c), 4},
+        {4, ControlKind::Number, sizeof(S), 4}, // outside the storage: shown as 0, never read
+        {0, ControlKind::Static, 0, 0},
+    };
+    FakeControls c;
+    ShowPageValues(c, page, StorageOf(s));
+    EXPECT_EQ(std::tuple(c.texts[1], c.texts[2], c.texts[3], c.texts[4]),
+              std::tuple("200", "60000", "4000000000", "0"));
 }
 
 } // namespace

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 
+#include "core/MinStdRandom.h"
 #include "core/UndoState.h"
 
 namespace veldin {
@@ -16,12 +18,9 @@ TEST(UndoState, StoredLayoutIsFixedAndRoundTrips) {
     ASSERT_TRUE(stored);
     const auto& b = *stored;
     ASSERT_EQ(b.size(), 536u);
-    EXPECT_EQ(b[0], 7);
-    EXPECT_EQ(b[4], 9);
+    EXPECT_EQ(std::tuple(b[0], b[4], b[528], b[532]), std::tuple(7, 9, 3, 5));
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(&b[8])), "/home/u/VELDIN/VDNa1B2c3.tmp");
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(&b[268])), "/tmp/veldin.4f984842");
-    EXPECT_EQ(b[528], 3);
-    EXPECT_EQ(b[532], 5);
     // Zero padding after each path.
     for (std::size_t i = 8 + 28; i < 268; ++i) ASSERT_EQ(b[i], 0) << i;
 
@@ -49,20 +48,32 @@ TEST(UndoState, PathsMustFitTheirFields) {
 }
 
 TEST(UndoState, DecodeChecksSizeAndClosingZeros) {
-    auto stored = *EncodeUndoState(Sample());
-    std::vector<std::uint8_t> bytes(stored.begin(), stored.end());
-    bytes.pop_back();
+    const auto stored = *EncodeUndoState(Sample());
+    std::vector<std::uint8_t> bytes(stored.begin(), stored.end() - 1);
     EXPECT_FALSE(DecodeUndoState(bytes));
-    bytes.push_back(0);
-    bytes.push_back(0);
+    bytes.insert(bytes.end(), {0, 0});
     EXPECT_FALSE(DecodeUndoState(bytes));
+    for (std::size_t field : {8u, 268u}) { // session path, then folder, without a closing zero
+        auto unclosed = stored;
+        std::fill(unclosed.begin() + static_cast<long>(field), unclosed.begin() + static_cast<long>(field) + 260, 'z');
+        EXPECT_FALSE(DecodeUndoState(unclosed)) << field;
+    }
+}
 
-    auto unclosed = stored;
-    std::fill(unclosed.begin() + 268, unclosed.begin() + 528, 'z');
-    EXPECT_FALSE(DecodeUndoState(unclosed));
-    auto unclosedSession = stored;
-    std::fill(unclosedSession.begin() + 8, unclosedSession.begin() + 268, 'z');
-    EXPECT_FALSE(DecodeUndoState(unclosedSession));
+// std::minstd_rand0 is the same generator computed with 64-bit products: an independent
+// reference for Schrage's method.
+TEST(MinStdRandom, FollowsTheMinimalStandardGenerator) {
+    MinStdRandom ours;
+    std::minstd_rand0 reference(MinStdRandom::kModuleSeed);
+    for (int i = 0; i < 100000; ++i)
+        ASSERT_EQ(static_cast<std::uint32_t>(ours.next()), reference()) << "at " << i;
+    // Around the states where Schrage's terms change sign.
+    for (std::int32_t seed : {1, 127772, 127773, 2147483646}) {
+        MinStdRandom r(seed);
+        std::minstd_rand0 ref(static_cast<std::uint32_t>(seed));
+        for (int i = 0; i < 1000; ++i)
+            ASSERT_EQ(static_cast<std::uint32_t>(r.next()), ref()) << seed;
+    }
 }
 
 } // namespace

@@ -22,38 +22,16 @@ std::vector<std::uint8_t> NewImage(TemplateKind kind) {
     return b;
 }
 
-TEST(Templates, EachClassifiesAsItsKind) {
-    struct Expect {
-        TemplateKind kind;
-        const char* sampler;
-        const char* diskKind;
-    };
-    for (auto e : {Expect{TemplateKind::W30, "W30", "Sound & Song"}, Expect{TemplateKind::S50, "S50", "Sound"},
-                   Expect{TemplateKind::S330, "S330", "Sound"}, Expect{TemplateKind::S550, "S550", "Sound"},
-                   Expect{TemplateKind::W30S, "W30", "Song"}}) {
-        const auto t = BuildTemplate(e.kind);
-        ASSERT_EQ(t.size(), 64512u);
-        const auto d = ClassifyImage(t);
-        EXPECT_EQ(d.samplerName, e.sampler);
-        EXPECT_EQ(d.kindName, e.diskKind);
-    }
-}
-
 TEST(Templates, W30MatchesWhatTheSamplerFormats) {
     const auto b = BuildTemplate(TemplateKind::W30);
-    for (int i = 0; i < 4; ++i) EXPECT_EQ(b[i], 0);
-    EXPECT_EQ(std::string(b.begin() + 4, b.begin() + 12), "W-30    ");
-    EXPECT_EQ(b[12], 0x06);
-    EXPECT_EQ(b[15], 0x01);
+    EXPECT_EQ(std::string(b.begin(), b.begin() + 16), std::string("\0\0\0\0W-30    \x06\0\0\x01", 16));
     EXPECT_EQ(std::string(b.begin() + 32, b.begin() + 59), "W-30 Sound & Song Data Disk");
     EXPECT_EQ(b[63], 0xFE);
 
     // FAT1 and FAT2 identical; entries 0-3; the 45-cluster song area free; the rest FFF.
     EXPECT_TRUE(std::equal(b.begin() + 512, b.begin() + 2048, b.begin() + 2048));
-    EXPECT_EQ(Fat12(b, 512, 0), 0xFF9);
-    EXPECT_EQ(Fat12(b, 512, 1), 0xFFF);
-    EXPECT_EQ(Fat12(b, 512, 2), 0x003);
-    EXPECT_EQ(Fat12(b, 512, 3), 0xFFF);
+    EXPECT_EQ(std::tuple(Fat12(b, 512, 0), Fat12(b, 512, 1), Fat12(b, 512, 2), Fat12(b, 512, 3)),
+              std::tuple(0xFF9, 0xFFF, 0x003, 0xFFF));
     for (int c = 4; c <= 48; ++c) EXPECT_EQ(Fat12(b, 512, c), 0) << c;
     for (int c = 49; c <= 714; ++c) EXPECT_EQ(Fat12(b, 512, c), 0xFFF) << c;
     for (int c = 715; c < 1024; ++c) EXPECT_EQ(Fat12(b, 512, c), 0) << c;
@@ -61,17 +39,13 @@ TEST(Templates, W30MatchesWhatTheSamplerFormats) {
     // Root entry 0: volume label; entry 1: the song directory in clusters 2-3.
     EXPECT_EQ(b[3584 + 11], 0x08);
     EXPECT_EQ(std::string(b.begin() + 3616, b.begin() + 3627), "SONG    DIR");
-    EXPECT_EQ(b[3616 + 11], 0x20);
-    EXPECT_EQ(b[3616 + 26], 2);
-    EXPECT_EQ(b[3616 + 28] | b[3616 + 29] << 8, 2048);
+    EXPECT_EQ(std::tuple(b[3616 + 11], b[3616 + 26], b[3616 + 28] | b[3616 + 29] << 8), std::tuple(0x20, 2, 2048));
     for (std::size_t i = 3648; i < b.size(); ++i) ASSERT_EQ(b[i], 0) << i; // other entries, song directory
 }
 
 TEST(Templates, W30SongDiskHas711FreeClusters) {
     const auto b = BuildTemplate(TemplateKind::W30S);
-    EXPECT_EQ(b[12], 0x04);
-    EXPECT_EQ(b[15], 0x02);
-    EXPECT_EQ(Fat12(b, 2048, 0), 0xFF9);
+    EXPECT_EQ(std::tuple(b[12], b[15], Fat12(b, 2048, 0)), std::tuple(0x04, 0x02, 0xFF9));
     int free = 0;
     for (int c = 4; c <= 714; ++c) free += Fat12(b, 512, c) == 0;
     EXPECT_EQ(free, 711);
@@ -84,25 +58,31 @@ TEST(Templates, W30SongDiskHas711FreeClusters) {
 TEST(DefaultSton, IsOneRecordWithoutWave) {
     const auto b = BuildDefaultSton();
     ASSERT_EQ(b.size(), 134u);
-    EXPECT_EQ(std::string(b.begin(), b.begin() + 4), "RTON");
-    EXPECT_EQ(b[4], 0);
-    EXPECT_EQ(b[5], 1);
+    EXPECT_EQ(std::string(b.begin(), b.begin() + 6), std::string("RTON\0\x01", 6));
     const auto* r = b.data() + 6;
-    EXPECT_EQ(r[11], 0);   // 30 kHz
-    EXPECT_EQ(r[71], 127); // full volume
-    EXPECT_EQ(r[38], 127); // open filter
-    EXPECT_GE(r[52], 1);   // envelope end point
-    EXPECT_LE(r[52], 7);
-    EXPECT_LT(r[51], r[52]);
+    EXPECT_EQ(std::tuple(r[11], r[71], r[38]), std::tuple(0, 127, 127)); // 30 kHz, full volume, open filter
+    EXPECT_TRUE(r[52] >= 1 && r[52] <= 7 && r[51] < r[52]) << int{r[51]} << " " << int{r[52]}; // envelope end, sustain
 }
 
-TEST(GeneratedFiles, BuildPutThemBesideThePrograms) {
+TEST(GeneratedFiles, BuildPutThemBesideTheProgramsAndEachClassifiesAsItsKind) {
     for (const auto& t : kTemplates) EXPECT_EQ(test::ReadFile(test::BinDir() / t.fileName), BuildTemplate(t.kind));
+    struct Expect {
+        TemplateKind kind;
+        const char* sampler;
+        const char* diskKind;
+    };
+    for (auto e : {Expect{TemplateKind::W30, "W30", "Sound & Song"}, Expect{TemplateKind::S50, "S50", "Sound"},
+                   Expect{TemplateKind::S330, "S330", "Sound"}, Expect{TemplateKind::S550, "S550", "Sound"},
+                   Expect{TemplateKind::W30S, "W30", "Song"}}) {
+        const auto t = BuildTemplate(e.kind);
+        ASSERT_EQ(t.size(), 64512u);
+        const auto d = ClassifyImage(t);
+        EXPECT_EQ(std::tuple(d.samplerName, d.kindName), std::tuple(e.sampler, e.diskKind));
+    }
     EXPECT_EQ(test::ReadFile(test::BinDir() / "default.ston"), BuildDefaultSton());
     for (const auto& d : BuildDemoImages()) {
         EXPECT_EQ(test::ReadFile(test::DemoImage(std::string(d.fileName))), d.bytes);
-        EXPECT_FALSE(ClassifyImage(d.bytes).isFallback());
-        EXPECT_EQ(d.bytes.size(), 737280u);
+        EXPECT_TRUE(!ClassifyImage(d.bytes).isFallback() && d.bytes.size() == 737280u) << d.fileName;
     }
 }
 

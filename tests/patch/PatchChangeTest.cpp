@@ -43,21 +43,19 @@ TEST_F(Changes, DeleteZeroesAllBytesAndUndoRedoAreByteExact) {
     ui.answer(Answer::No);
     ASSERT_TRUE(ed.deleteSelected(ui).ok());
     EXPECT_EQ(doc.image(), before);
-    EXPECT_EQ(ui.shown().at(0).text, "Do you really want to delete this patch?");
-    EXPECT_EQ(ui.shown().at(0).title, "Patch Editor");
+    EXPECT_EQ(std::tuple(ui.shown().at(0).text, ui.shown().at(0).title),
+              std::tuple("Do you really want to delete this patch?", "Patch Editor"));
     ui.answer(Answer::Yes);
     ASSERT_TRUE(ed.deleteSelected(ui).ok());
     const PatchRecord gone = PatchAt(doc, 4);
     EXPECT_TRUE(std::all_of(gone.bytes().begin(), gone.bytes().end(), [](std::uint8_t b) { return b == 0; }));
-    EXPECT_EQ(ed.tree().findPatch(4), kNoItem);
-    EXPECT_EQ(ed.selection().freePositions, 15);
+    EXPECT_EQ(std::tuple(ed.tree().findPatch(4), ed.selection().freePositions), std::tuple(kNoItem, 15));
     EXPECT_EQ(ed.lastEvents(), (std::vector<RefreshEvent>{{Kind::RemovePatch, PatchRef::Patch(4)}}));
     const auto deleted = doc.image();
 
     ed.afterStep(doc.undo(), StepDirection::Undo);
     EXPECT_EQ(doc.image(), before);
-    EXPECT_NE(ed.tree().findPatch(4), kNoItem);
-    EXPECT_EQ(ed.selection().freePositions, 14);
+    EXPECT_TRUE(ed.tree().findPatch(4) != kNoItem && ed.selection().freePositions == 14);
     ed.afterStep(doc.redo(), StepDirection::Redo);
     EXPECT_EQ(doc.image(), deleted);
     EXPECT_EQ(ed.tree().findPatch(4), kNoItem);
@@ -81,8 +79,8 @@ TEST_F(Changes, RenameKeepsTwelveCharactersOrFillsWithZeroBytes) {
     PatchEditor ed(doc);
     const PatchRecord old = PatchAt(doc, 1);
     ASSERT_TRUE(ed.rename(ed.tree().findPatch(1), "TwelveChars!").ok());
-    EXPECT_EQ(PatchAt(doc, 1).rawName(), "TwelveChars!");
-    EXPECT_EQ(ed.tree().item(ed.tree().findPatch(1))->label, "TwelveChars!");
+    EXPECT_EQ(std::tuple(PatchAt(doc, 1).rawName(), ed.tree().item(ed.tree().findPatch(1))->label),
+              std::tuple("TwelveChars!", "TwelveChars!"));
     ASSERT_TRUE(ed.rename(ed.tree().findPatch(1), "Lead").ok());
     EXPECT_EQ(PatchAt(doc, 1).rawName(), std::string("Lead\0\0\0\0\0\0\0\0", 12));
     // Only the name changed.
@@ -113,8 +111,7 @@ TEST_F(Changes, UndoOfALoadRemovesTheItemAndFreesThePosition) {
     const auto before = doc.image();
     KeepAll keep;
     const auto r = ed.loadPatch(PatchFileBytes(**file), keep);
-    ASSERT_TRUE(r.ok());
-    EXPECT_EQ(r->position, 0);
+    ASSERT_TRUE(r.ok() && r->position == 0);
     ASSERT_NE(ed.tree().findPatch(0), kNoItem);
     // Added items come without tone items until the next full build.
     EXPECT_TRUE(ed.tree().item(ed.tree().findPatch(0))->children.empty());
@@ -123,12 +120,10 @@ TEST_F(Changes, UndoOfALoadRemovesTheItemAndFreesThePosition) {
 
     ed.afterStep(doc.undo(), StepDirection::Undo);
     EXPECT_EQ(doc.image(), before);
-    EXPECT_EQ(ed.tree().findPatch(0), kNoItem);
-    EXPECT_EQ(ed.selection().firstFreePosition, 0);
+    EXPECT_EQ(std::tuple(ed.tree().findPatch(0), ed.selection().firstFreePosition), std::tuple(kNoItem, 0));
     ed.afterStep(doc.redo(), StepDirection::Redo);
     EXPECT_EQ(doc.image(), loaded);
-    EXPECT_NE(ed.tree().findPatch(0), kNoItem);
-    EXPECT_EQ(ed.selection().firstFreePosition, 2);
+    EXPECT_TRUE(ed.tree().findPatch(0) != kNoItem && ed.selection().firstFreePosition == 2);
 }
 
 } // namespace

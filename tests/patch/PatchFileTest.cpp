@@ -19,6 +19,7 @@ using tone::MemoryDocument;
 using tone::test::EmptyImage;
 using tone::test::Put;
 using namespace veldin::patch::test;
+using tone::test::Refused;
 
 // Answers the map dialog from a script and keeps every dialog it was shown.
 class ScriptedMapper final : public ToneMapper {
@@ -66,8 +67,7 @@ TEST(SavePatch, WritesHeadRecordAndOneEntryPerTone) {
     EXPECT_EQ(std::string(bytes.begin() + 268, bytes.begin() + 275), std::string("Piano\0\0", 7));
     EXPECT_EQ(ReadLe32(std::span(bytes).subspan(284)), 5u);
     EXPECT_EQ(std::string(bytes.begin() + 288, bytes.begin() + 295), "Strings");
-    EXPECT_EQ(bytes[288 + 14], 2); // segmentTop
-    EXPECT_EQ(bytes[288 + 15], 3); // segmentCount
+    EXPECT_EQ(std::tuple(bytes[288 + 14], bytes[288 + 15]), std::tuple(2, 3)); // segment top and count
 }
 
 TEST(SavePatch, NothingForTheRootRefusedForAToneItem) {
@@ -75,12 +75,9 @@ TEST(SavePatch, NothingForTheRootRefusedForAToneItem) {
     PatchEditor ed(doc);
     ed.select(ed.tree().root());
     auto none = ed.savePatch();
-    ASSERT_TRUE(none.ok());
-    EXPECT_FALSE(none->has_value());
+    EXPECT_TRUE(none.ok() && !none->has_value());
     ed.select(ed.tree().item(ed.tree().findPatch(0))->children[1]);
-    const auto refused = ed.savePatch();
-    ASSERT_FALSE(refused.ok());
-    EXPECT_EQ(refused.failure(), Fail("Only Patches can be edited!", Icon::Warning));
+    EXPECT_EQ(Refused(ed.savePatch()), Fail("Only Patches can be edited!", Icon::Warning));
 }
 
 TEST(SavePatch, ToneBeyondTheAreasGetsAnEmptyFingerprint) {
@@ -95,30 +92,29 @@ TEST(SavePatch, ToneBeyondTheAreasGetsAnEmptyFingerprint) {
 TEST(ParsePatchFile, RefusesDamagedFiles) {
     auto doc = Source();
     const auto good = SavedFile(doc, 0);
-    ASSERT_TRUE(ParsePatchFile(good).ok());
-    EXPECT_EQ(ParsePatchFile(good)->entries.size(), 2u);
+    EXPECT_EQ(ParsePatchFile(good).value().entries.size(), 2u);
 
-    auto notRpat = good;
+    using Bytes = std::vector<std::uint8_t>;
+    auto notRpat = good, hugeN = good, fewer = good;
     notRpat[0] = 'X';
-    EXPECT_EQ(ParsePatchFile(notRpat).failure(), Fail("This is not RPAT (VELDIN Roland Patch) file!", Icon::Error));
-    EXPECT_EQ(ParsePatchFile(std::span(good).first(3)).failure().text, text::kNotRpat);
-
-    const std::string shortText(text::kPatchFileShort);
-    EXPECT_EQ(ParsePatchFile(std::span(good).first(263)).failure().text, shortText); // no whole record
-    EXPECT_EQ(ParsePatchFile(std::span(good).first(303)).failure().text, shortText); // last entry cut
-    auto hugeN = good;
     WriteLe32(0xFFFFFFFFu, std::span(hugeN).subspan(4));
-    EXPECT_EQ(ParsePatchFile(hugeN).failure().text, shortText);
-    auto fewer = good;
+    EXPECT_EQ(Refused(ParsePatchFile(notRpat)), Fail("This is not RPAT (VELDIN Roland Patch) file!", Icon::Error));
+    const std::pair<Bytes, std::string_view> refused[] = {
+        {Bytes(good.begin(), good.begin() + 3), text::kNotRpat},
+        {Bytes(good.begin(), good.begin() + 263), text::kPatchFileShort}, // no whole record
+        {Bytes(good.begin(), good.begin() + 303), text::kPatchFileShort}, // last entry cut
+        {hugeN, text::kPatchFileShort},
+    };
+    for (const auto& [file, refusal] : refused)
+        EXPECT_EQ(Refused(ParsePatchFile(file)).text, refusal) << file.size();
     WriteLe32(1, std::span(fewer).subspan(4)); // bytes beyond N entries are ignored
-    ASSERT_TRUE(ParsePatchFile(fewer).ok());
-    EXPECT_EQ(ParsePatchFile(fewer)->entries.size(), 1u);
+    EXPECT_EQ(ParsePatchFile(fewer).value().entries.size(), 1u);
     // Loading a refused file changes nothing.
     auto dst = EmptyImage(TemplateKind::S550);
     PatchEditor ed(dst);
     const auto before = dst.image();
     ScriptedMapper mapper;
-    EXPECT_EQ(ed.loadPatch(hugeN, mapper).failure().text, shortText);
+    EXPECT_EQ(Refused(ed.loadPatch(hugeN, mapper)).text, text::kPatchFileShort);
     EXPECT_EQ(dst.image(), before);
 }
 
@@ -132,8 +128,7 @@ TEST(LoadPatch, SwapsZeroAndFiveOnceInBothKeyMaps) {
     ScriptedMapper mapper;
     auto r = ed.loadPatch(file, mapper);
     ASSERT_TRUE(r.ok()) << r.failure().text;
-    EXPECT_FALSE(r->cancelled);
-    EXPECT_EQ(r->position, 0);
+    EXPECT_EQ(std::tuple(r->cancelled, r->position), std::tuple(false, 0));
     const PatchRecord loaded = PatchAt(dst, 0);
     EXPECT_EQ(std::vector<std::uint8_t>(loaded.keyMap1().begin(), loaded.keyMap1().begin() + 4),
               (std::vector<std::uint8_t>{5, 5, 0, 255}));
@@ -145,10 +140,9 @@ TEST(LoadPatch, SwapsZeroAndFiveOnceInBothKeyMaps) {
     EXPECT_TRUE(std::equal(original.bytes().begin() + 235, original.bytes().end(), loaded.bytes().begin() + 235));
     EXPECT_TRUE(mapper.shown.empty());
     // The tree names the same tones as on the source.
-    const ItemId item = ed.tree().findPatch(0);
-    ASSERT_NE(item, kNoItem);
-    EXPECT_EQ(ed.areas().toneName(loaded.keyMap1()[0]), "Piano   ");
-    EXPECT_EQ(ed.areas().toneName(loaded.keyMap2()[0]), "Strings ");
+    ASSERT_NE(ed.tree().findPatch(0), kNoItem);
+    EXPECT_EQ(std::tuple(ed.areas().toneName(loaded.keyMap1()[0]), ed.areas().toneName(loaded.keyMap2()[0])),
+              std::tuple("Piano   ", "Strings "));
 }
 
 TEST(Fingerprint, ComparedBytesIgnoredBytesAndWildcards) {
@@ -212,8 +206,7 @@ TEST_F(MissingTone, CancelChangesNothing) {
     ScriptedMapper mapper;
     mapper.answers.push_back({Answer::Cancel, 0});
     auto r = ed.loadPatch(file, mapper);
-    ASSERT_TRUE(r.ok());
-    EXPECT_TRUE(r->cancelled);
+    ASSERT_TRUE(r.ok() && r->cancelled);
     EXPECT_EQ(dst.image(), before);
     EXPECT_EQ(ed.tree().findPatch(0), kNoItem);
     ASSERT_EQ(mapper.shown.size(), 1u);
@@ -228,16 +221,15 @@ TEST_F(MissingTone, NoKeepsTheFileNumberYesMapsToTheChosenTone) {
         ScriptedMapper mapper;
         mapper.answers.push_back({Answer::No, 0});
         ASSERT_TRUE(ed.loadPatch(file, mapper).ok());
-        EXPECT_EQ(PatchAt(copy, 0).keyMap1()[2], 5); // kept, now naming Piano
-        EXPECT_EQ(PatchAt(copy, 0).keyMap1()[0], 5); // 0 -> 5 found
+        // 5 kept, now naming Piano; 0 -> 5 found.
+        EXPECT_EQ(std::tuple(PatchAt(copy, 0).keyMap1()[2], PatchAt(copy, 0).keyMap1()[0]), std::tuple(5, 5));
     }
     PatchEditor ed(dst);
     ScriptedMapper mapper;
     mapper.answers.push_back({Answer::Yes, 3});
     ASSERT_TRUE(ed.loadPatch(file, mapper).ok());
-    EXPECT_EQ(PatchAt(dst, 0).keyMap1()[2], 3);
-    EXPECT_EQ(PatchAt(dst, 0).keyMap2()[0], 3);
-    EXPECT_EQ(PatchAt(dst, 0).keyMap2()[1], 5);
+    const PatchRecord r = PatchAt(dst, 0);
+    EXPECT_EQ(std::tuple(r.keyMap1()[2], r.keyMap2()[0], r.keyMap2()[1]), std::tuple(3, 3, 5));
 }
 
 TEST(MapDialog, ListsUsedTonesAndPreselectsByExactName) {
@@ -256,21 +248,15 @@ TEST(MapDialog, ListsUsedTonesAndPreselectsByExactName) {
     };
 
     const auto ram = named("Beta");
-    ASSERT_EQ(ram.ram.size(), 3u);
-    EXPECT_EQ(ram.ram[2].name, "Gamma   ");
-    EXPECT_EQ(ram.ram[2].number, 4); // third listed with positions 1 and 2 free: 4, not 2
-    ASSERT_EQ(ram.rom.size(), 2u);
-    EXPECT_EQ(ram.rom[1].number, 32 + 7);
-    EXPECT_FALSE(ram.romShown);
-    EXPECT_EQ(ram.preselected, std::optional<std::size_t>(1));
-
+    ASSERT_EQ(std::tuple(ram.ram.size(), ram.rom.size()), std::tuple(3u, 2u));
+    // Third listed with positions 1 and 2 free: 4, not 2.
+    EXPECT_EQ(std::tuple(ram.ram[2].name, ram.ram[2].number, ram.rom[1].number), std::tuple("Gamma   ", 4, 32 + 7));
+    using Pre = std::optional<std::size_t>;
+    EXPECT_EQ(std::tuple(ram.romShown, ram.preselected), std::tuple(false, Pre(1)));
     const auto rom = named("Delta");
-    EXPECT_TRUE(rom.romShown);
-    EXPECT_EQ(rom.preselected, std::optional<std::size_t>(1));
-
+    EXPECT_EQ(std::tuple(rom.romShown, rom.preselected), std::tuple(true, Pre(1)));
     const auto none = named("Omega");
-    EXPECT_FALSE(none.romShown);
-    EXPECT_FALSE(none.preselected.has_value());
+    EXPECT_EQ(std::tuple(none.romShown, none.preselected), std::tuple(false, Pre()));
     EXPECT_EQ(none.message.find("Tone 'Omega   ' found"), 0u);
 }
 
@@ -326,8 +312,7 @@ TEST(MapDialog, AskingMapperTakesThePreselectionAndCancelsWithoutOne) {
     d.preselected = 0;
     ui.answer(Answer::Yes);
     const MapChoice yes = mapper.mapMissingTone(d);
-    EXPECT_EQ(yes.answer, Answer::Yes);
-    EXPECT_EQ(yes.number, 39);
+    EXPECT_EQ(std::tuple(yes.answer, yes.number), std::tuple(Answer::Yes, 39));
     EXPECT_EQ(ui.shown().back().title, "Map missing tone");
     ui.answer(Answer::No);
     EXPECT_EQ(mapper.mapMissingTone(d).answer, Answer::No);
@@ -354,23 +339,20 @@ TEST(LoadPatch, EachLoadTakesTheFirstFreePositionThenRefuses) {
     EXPECT_EQ(ed.selection().freePositions, 0);
 
     const auto before = dst.image();
-    auto full = ed.loadPatch(file, mapper);
-    ASSERT_FALSE(full.ok());
-    EXPECT_EQ(full.failure().text, text::kNoFreePatchPosition);
+    EXPECT_EQ(Refused(ed.loadPatch(file, mapper)).text, text::kNoFreePatchPosition);
     EXPECT_EQ(dst.image(), before);
 }
 
 TEST(PatchFileNames, ProposedSavedAndAccepted) {
-    EXPECT_EQ(ProposedFileName(MakePatch("a:b\\c/d,e?f*", {0})), "a_b_c_d_e_f_.pat");
-    EXPECT_EQ(ProposedFileName(MakePatch("<x\"y|", {0})), "_x_y_.pat");
-    EXPECT_EQ(ProposedFileName(MakePatch("", {0})), "NoName.pat");
-    EXPECT_EQ(SavedPatchPath("dir/Lead"), std::filesystem::path("dir/Lead.pat"));
-    EXPECT_EQ(SavedPatchPath("dir/Lead.ptc"), std::filesystem::path("dir/Lead.ptc.pat"));
-    EXPECT_EQ(SavedPatchPath("dir/Lead.PAT"), std::filesystem::path("dir/Lead.PAT"));
-    EXPECT_TRUE(IsPatchFileName("a.pat"));
-    EXPECT_TRUE(IsPatchFileName("a.PTC"));
-    EXPECT_FALSE(IsPatchFileName("a.ton"));
-    EXPECT_FALSE(IsPatchFileName("pat"));
+    for (const auto& [name, file] :
+         {std::pair{"a:b\\c/d,e?f*", "a_b_c_d_e_f_.pat"}, {"<x\"y|", "_x_y_.pat"}, {"", "NoName.pat"}})
+        EXPECT_EQ(ProposedFileName(MakePatch(name, {0})), file) << name;
+    for (const auto& [chosen, saved] : {std::pair{"dir/Lead", "dir/Lead.pat"},
+                                        {"dir/Lead.ptc", "dir/Lead.ptc.pat"},
+                                        {"dir/Lead.PAT", "dir/Lead.PAT"}})
+        EXPECT_EQ(SavedPatchPath(chosen), std::filesystem::path(saved)) << chosen;
+    for (const auto& [name, accepted] : {std::pair{"a.pat", true}, {"a.PTC", true}, {"a.ton", false}, {"pat", false}})
+        EXPECT_EQ(IsPatchFileName(name), accepted) << name;
 }
 
 } // namespace

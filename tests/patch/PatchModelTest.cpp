@@ -47,17 +47,14 @@ TEST_F(S550WithPatches, TreeListsPresentPatchesWithTheirTones) {
     const PatchTree& t = ed.tree();
     const TreeItem* root = t.item(t.root());
     ASSERT_NE(root, nullptr);
-    EXPECT_EQ(root->label, "Patches");
-    EXPECT_EQ(root->icon, IconKind::Root);
+    EXPECT_EQ(std::tuple(root->label, root->icon), std::tuple("Patches", IconKind::Root));
     EXPECT_EQ(Labels(t, t.root()), (std::vector<std::string>{"Grand       ", "Lead:1      ", "Far         "}));
     const ItemId grand = t.findPatch(0);
-    EXPECT_EQ(t.item(grand)->value, PatchRef::Patch(0));
-    EXPECT_FALSE(t.item(grand)->expanded);
+    EXPECT_EQ(std::tuple(t.item(grand)->value, t.item(grand)->expanded), std::tuple(PatchRef::Patch(0), false));
     EXPECT_EQ(Labels(t, grand), (std::vector<std::string>{"Piano   ", "Strings ", "Bass    "}));
-    EXPECT_EQ(t.item(t.item(grand)->children[2])->value, PatchRef::Tone(7));
-    EXPECT_EQ(t.item(t.item(grand)->children[2])->icon, IconKind::Tone);
-    EXPECT_EQ(t.findPatch(4), kNoItem); // level 0
-    EXPECT_EQ(t.findPatch(6), kNoItem); // no tone named
+    const TreeItem* bass = t.item(t.item(grand)->children[2]);
+    EXPECT_EQ(std::tuple(bass->value, bass->icon), std::tuple(PatchRef::Tone(7), IconKind::Tone));
+    EXPECT_EQ(std::tuple(t.findPatch(4), t.findPatch(6)), std::tuple(kNoItem, kNoItem)); // level 0; no tone named
     EXPECT_EQ(std::tuple(ed.selection().freePositions, ed.selection().firstFreePosition), std::tuple(13, 1));
     EXPECT_EQ(ed.selection().status, "Patch positions free: 13");
 }
@@ -67,24 +64,19 @@ TEST_F(S550WithPatches, ToneBeyondTheAreasHasNoName) {
     const PatchEditor ed(doc);
     const ItemId far = ed.tree().findPatch(9);
     EXPECT_EQ(Labels(ed.tree(), far), (std::vector<std::string>{"", "Piano   "}));
-    EXPECT_FALSE(ed.areas().toneRecord(40).has_value());
-    EXPECT_FALSE(ed.areas().toneRecord(127).has_value());
-    EXPECT_TRUE(ed.areas().toneRecord(31).has_value());
+    EXPECT_EQ(std::tuple(ed.areas().toneRecord(31).has_value(), ed.areas().toneRecord(40).has_value(),
+                         ed.areas().toneRecord(127).has_value()),
+              std::tuple(true, false, false));
 }
 
 TEST_F(S550WithPatches, PanelOfAPatchAndOfTheRoot) {
     // Each field set at its offset in the record, as files and images hold it.
+    // Bender range, AT sense, key mode V-SW, V-SW threshold, uni-detune, V-mix ratio, AT assign,
+    // Fix, output, level.
     PatchRecord r = MakePatch("Third", {3});
-    r.setByte(12, 2);   // bender range
-    r.setByte(14, 9);   // AT sense
-    r.setByte(15, 3);   // key mode V-SW
-    r.setByte(16, 77);  // V-SW threshold
-    r.setByte(239, 11); // uni-detune
-    r.setByte(240, 22); // V-mix ratio
-    r.setByte(241, 4);  // AT assign
-    r.setByte(242, 1);  // Fix
-    r.setByte(243, 6);  // output
-    r.setByte(237, 90); // level
+    for (const auto& [at, value] :
+         {std::pair{12, 2}, {14, 9}, {15, 3}, {16, 77}, {239, 11}, {240, 22}, {241, 4}, {242, 1}, {243, 6}, {237, 90}})
+        r.setByte(static_cast<std::size_t>(at), static_cast<std::uint8_t>(value));
     PutPatch(doc, 2, r);
     PatchEditor ed(doc);
     ASSERT_TRUE(ed.selectPatch(2));

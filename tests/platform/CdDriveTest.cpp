@@ -36,8 +36,7 @@ TEST(CdDrive, ADeviceThatCannotBeOpenedIsRefused) {
     test::TempDir dir;
     const auto r = CdDrive::open(dir / "sr9");
     ASSERT_FALSE(r.ok());
-    EXPECT_EQ(r.failure().text, "Can't open the CD-ROM drive!");
-    EXPECT_EQ(r.failure().icon, Icon::Warning);
+    EXPECT_EQ(r.failure(), Fail("Can't open the CD-ROM drive!", Icon::Warning));
 }
 
 // A drive holding a disc of raw Mode 1 sectors, answering READ CAPACITY and READ CD as a
@@ -93,8 +92,7 @@ TEST(CdDrive, ACommandTheDeviceRefusesGivesItsErrorNumber) {
     EXPECT_EQ((*drive)->blockCount(), 0u);
     const auto tables = cd::LoadTables(**drive);
     ASSERT_FALSE(tables.ok());
-    EXPECT_EQ(tables.failure().text, "Errorcode: " + std::to_string(ENOTTY) + "\r\n\r\n");
-    EXPECT_EQ(tables.failure().icon, Icon::Error);
+    EXPECT_EQ(tables.failure(), Fail("Errorcode: " + std::to_string(ENOTTY) + "\r\n\r\n", Icon::Error));
 }
 #endif
 

@@ -50,12 +50,10 @@ TEST(DiscImageFile, IsoAndRawGiveTheSameBlocksWhateverTheirNames) {
     fs::rename(images.iso, images.dir / "plain.bin");
     auto iso = Open(images.dir / "plain.bin");
     auto raw = Open(images.dir / "raw.iso");
-    EXPECT_EQ(iso->format(), DiscImageFormat::Iso);
-    EXPECT_EQ(raw->format(), DiscImageFormat::RawMode1);
-    EXPECT_EQ(iso->sectorSize(), 2048u);
-    EXPECT_EQ(raw->sectorSize(), 2352u);
-    EXPECT_EQ(iso->blockCount(), Disc().iso.size() / cd::kBlockSize);
-    EXPECT_EQ(raw->blockCount(), iso->blockCount());
+    EXPECT_EQ(std::tuple(iso->format(), iso->sectorSize()), std::tuple(DiscImageFormat::Iso, 2048u));
+    EXPECT_EQ(std::tuple(raw->format(), raw->sectorSize()), std::tuple(DiscImageFormat::RawMode1, 2352u));
+    EXPECT_EQ(std::tuple(iso->blockCount(), raw->blockCount()),
+              std::tuple(Disc().iso.size() / cd::kBlockSize, iso->blockCount()));
     for (std::size_t piece : {1, 7, 33, 1000}) {
         SCOPED_TRACE(piece);
         EXPECT_EQ(ReadAll(*iso, piece), Disc().iso);
@@ -72,8 +70,7 @@ TEST(DiscImageFile, ANonModeOneRawSectorFailsItsRead) {
     Bytes block(cd::kBlockSize);
     EXPECT_TRUE(f->readBlocks(2, block).ok());
     const auto st = f->readBlocks(3, block);
-    ASSERT_FALSE(st.ok());
-    EXPECT_EQ(st.failure().text, "Errorcode: 5\r\n\r\n");
+    EXPECT_EQ(st.ok() ? "" : st.failure().text, "Errorcode: 5\r\n\r\n");
     Bytes two(2 * cd::kBlockSize);
     EXPECT_FALSE(f->readBlocks(2, two).ok());
 }
@@ -87,16 +84,14 @@ TEST(DiscImageFile, ReadsPastTheEndFail) {
     EXPECT_EQ(f->blockCount(), Disc().iso.size() / cd::kBlockSize - 1);
     Bytes block(cd::kBlockSize);
     EXPECT_TRUE(f->readBlocks(f->blockCount() - 1, block).ok());
-    EXPECT_FALSE(f->readBlocks(f->blockCount(), block).ok());
-    EXPECT_FALSE(f->readBlocks(~0ull, block).ok());
+    EXPECT_FALSE(f->readBlocks(f->blockCount(), block).ok() || f->readBlocks(~0ull, block).ok());
 }
 
 TEST(DiscImageFile, OpenFailures) {
     test::TempDir dir;
     for (const fs::path& p : {dir / "missing.iso", dir.path()}) {
         const auto r = DiscImageFile::open(p);
-        ASSERT_FALSE(r.ok());
-        EXPECT_EQ(r.failure().text, text::kCantOpenFile);
+        EXPECT_EQ(r.ok() ? "" : r.failure().text, text::kCantOpenFile);
     }
     // An empty file opens as a disc without blocks; reading it fails.
     test::WriteFile(dir / "empty.iso", {});

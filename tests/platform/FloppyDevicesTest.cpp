@@ -23,10 +23,11 @@ std::unique_ptr<FloppyDevice> Open(FloppyDrive& drive, DriveAccess access) {
 }
 
 TEST(ParseFault, AcceptsTheThreeFormsAndRefusesEverythingElse) {
-    EXPECT_EQ(ParseFault("17:always"), (SectorFault{17, Kind::Always, 0}));
-    EXPECT_EQ(ParseFault("300:fail=2"), (SectorFault{300, Kind::FailTimes, 2}));
-    EXPECT_EQ(ParseFault("0:slow=250"), (SectorFault{0, Kind::Slow, 250}));
-    EXPECT_EQ(ParseFault("1439:fail=1000000"), (SectorFault{1439, Kind::FailTimes, 1000000}));
+    for (const auto& [text, fault] : {std::pair{"17:always", SectorFault{17, Kind::Always, 0}},
+                                      {"300:fail=2", SectorFault{300, Kind::FailTimes, 2}},
+                                      {"0:slow=250", SectorFault{0, Kind::Slow, 250}},
+                                      {"1439:fail=1000000", SectorFault{1439, Kind::FailTimes, 1000000}}})
+        EXPECT_EQ(ParseFault(text), fault) << text;
     for (const char* bad : {"", "17", "17:", ":always", "1440:always", "-1:always", "17:sometimes", "17:fail",
                             "17:fail=", "17:fail=-1", "17:fail=1000001", "17:slow=60001", "17:fail=2x", " 17:always",
                             "17:always ", "99999999999:always", "17:fail=99999999999"})
@@ -37,12 +38,9 @@ TEST(ParseFaultPlan, ItemsSeparatedByBlanks) {
     const auto plan = ParseFaultPlan("  17:always\t300:fail=2 no-medium geometry=80x2x18 slow-ms=5 ");
     ASSERT_TRUE(plan.has_value());
     EXPECT_EQ(plan->faults, (std::vector<SectorFault>{{17, Kind::Always, 0}, {300, Kind::FailTimes, 2}}));
-    EXPECT_TRUE(plan->noMedium);
-    EXPECT_EQ(plan->geometry, (MediumGeometry{80, 2, 18}));
-    EXPECT_EQ(plan->slowMs, 5u);
-    const auto none = ParseFaultPlan("");
-    ASSERT_TRUE(none.has_value());
-    EXPECT_TRUE(none->empty());
+    EXPECT_EQ(std::tuple(plan->noMedium, plan->geometry, plan->slowMs),
+              std::tuple(true, MediumGeometry{80, 2, 18}, 5u));
+    EXPECT_TRUE(ParseFaultPlan("").value().empty());
     for (const char* bad : {"17:always,300:fail=2", "no-medium x", "geometry=80x2", "slow-ms=60001", "1440:always",
                             "slow-ms="})
         EXPECT_FALSE(ParseFaultPlan(bad).has_value()) << bad;
@@ -88,8 +86,7 @@ TEST_F(FileDriveTest, OtherGeometryCanBeFormattedButNotReadOrWritten) {
         for (auto access : {DriveAccess::Read, DriveAccess::Write}) {
             auto r = drive.open(access);
             ASSERT_FALSE(r.ok());
-            EXPECT_EQ(r.failure().text, text::kNotDoubleDensity);
-            EXPECT_EQ(r.failure().icon, Icon::Warning);
+            EXPECT_EQ(r.failure(), Fail(text::kNotDoubleDensity, Icon::Warning));
         }
         EXPECT_TRUE(drive.open(DriveAccess::Format).ok());
     };
@@ -116,9 +113,7 @@ TEST_F(FileDriveTest, FaultsFailTheirAttemptsAndCountsOutliveTheDevice) {
     EXPECT_FALSE(device->readSector(4, sector)); // the second failure, on a new device
     EXPECT_TRUE(device->readSector(4, sector));
     EXPECT_TRUE(device->readSector(5, sector));
-    EXPECT_EQ(drive.log().reads[3], 1u);
-    EXPECT_EQ(drive.log().writes[3], 1u);
-    EXPECT_EQ(drive.log().reads[4], 3u);
+    EXPECT_EQ(std::tuple(drive.log().reads[3], drive.log().writes[3], drive.log().reads[4]), std::tuple(1u, 1u, 3u));
 }
 
 TEST_F(FileDriveTest, DriveForPathTellsFilesFromDevices) {
@@ -144,10 +139,8 @@ TEST(PosixProcessRunner, ExitStatusAndPrograms) {
     std::atomic<bool> stop{false};
     EXPECT_EQ(runner.run({"sh", "-c", "exit 0"}, stop).exitCode, 0);
     auto failed = runner.run({"sh", "-c", "exit 3"}, stop);
-    EXPECT_TRUE(failed.started && !failed.stopped);
-    EXPECT_EQ(failed.exitCode, 3);
-    auto missing = runner.run({"veldin-no-such-formatter"}, stop);
-    EXPECT_FALSE(missing.started);
+    EXPECT_EQ(std::tuple(failed.started, failed.stopped, failed.exitCode), std::tuple(true, false, 3));
+    EXPECT_FALSE(runner.run({"veldin-no-such-formatter"}, stop).started);
     EXPECT_FALSE(runner.run({}, stop).started);
 }
 
@@ -165,9 +158,7 @@ TEST(PosixProcessRunner, AStopEndsTheProgramAndWhatItStarted) {
                                "') & wait";
     auto r = runner.run({"sh", "-c", script}, stop);
     stopper.join();
-    EXPECT_TRUE(r.started);
-    EXPECT_TRUE(r.stopped);
-    EXPECT_EQ(r.exitCode, -1);
+    EXPECT_EQ(std::tuple(r.started, r.stopped, r.exitCode), std::tuple(true, true, -1));
     std::this_thread::sleep_for(std::chrono::milliseconds(1500));
     EXPECT_FALSE(std::filesystem::exists(marker));
 }

@@ -44,24 +44,19 @@ TEST(EnvelopeGeometry, PointsWithSustainPlateau) {
     // Step 0 to 100 at 45 degrees, sustain on step 1 (level 100, rate 127), end at 2.
     const EnvelopeBytes e = Env(1, 2, {{100, 64}, {100, 127}, {0, 64}});
     const auto p = EnvelopePoints(e, 2);
-    ASSERT_EQ(p.size(), 3u);
-    EXPECT_EQ(p[0], (EnvelopePoint{105, 32, 0}));
-    EXPECT_EQ(p[1], (EnvelopePoint{105, 32, 1}));
     // After the sustain step the plateau of 30 pixels, then 100 pixels down.
-    EXPECT_EQ(p[2], (EnvelopePoint{235, 132, 2}));
+    EXPECT_EQ(p, (std::vector<EnvelopePoint>{{105, 32, 0}, {105, 32, 1}, {235, 132, 2}}));
     // Zoom 0: a quarter of the widths, the plateau stays.
     const auto q = EnvelopePoints(e, 0);
-    EXPECT_EQ(q[0].x, 30);
-    EXPECT_EQ(q[2].x, 30 + 30 + 25);
+    EXPECT_EQ(std::tuple(q[0].x, q[2].x), std::tuple(30, 30 + 30 + 25));
 }
 
 TEST(EnvelopeGeometry, SegmentsPastTheBorderEndThere) {
     // At zoom 4 the first segment is 400 pixels: it ends on the border.
     const EnvelopeBytes e = Env(3, 5, {{100, 64}, {50, 64}, {100, 64}, {90, 64}, {80, 64}, {0, 64}});
     const auto p = EnvelopePoints(e, 4);
-    ASSERT_EQ(p.size(), 1u);
     // x' = 5 + 400 = 405, 6 past the border: e = width(63, 6) = 6 (A = 45) / 4 = 1.
-    EXPECT_EQ(p[0], (EnvelopePoint{399, 126, 0}));
+    EXPECT_EQ(p, (std::vector<EnvelopePoint>{{399, 126, 0}}));
     // Rate 0 from disk: endless, on the border, nothing hangs.
     const auto r0 = EnvelopePoints(Env(0, 1, {{127, 0}, {0, 0}}), 2);
     ASSERT_EQ(r0.size(), 1u);
@@ -69,12 +64,9 @@ TEST(EnvelopeGeometry, SegmentsPastTheBorderEndThere) {
     // Levels above 127 and points beyond step 7 stay inside the graph.
     for (int zoom = 0; zoom <= 4; ++zoom) {
         const EnvelopeBytes wild = Env(200, 255, {{255, 1}, {200, 0}, {255, 255}, {0, 3}, {255, 1}, {9, 1}, {1, 1}, {255, 1}});
-        for (const EnvelopePoint& q : EnvelopePoints(wild, zoom)) {
-            EXPECT_GE(q.x, 0);
-            EXPECT_LE(q.x, kEnvelopeGraphWidth);
-            EXPECT_GE(q.y, 0);
-            EXPECT_LT(q.y, kEnvelopeGraphHeight);
-        }
+        for (const EnvelopePoint& q : EnvelopePoints(wild, zoom))
+            EXPECT_TRUE(q.x >= 0 && q.x <= kEnvelopeGraphWidth && q.y >= 0 && q.y < kEnvelopeGraphHeight)
+                << q.x << "," << q.y;
     }
 }
 
@@ -95,8 +87,7 @@ TEST(EnvelopeEdits, ClampingAndTheEndStep) {
     EXPECT_TRUE(SetSustain(e, 2));
     EXPECT_EQ(e[0], 2);
     EXPECT_TRUE(SetEndPoint(e, 1));
-    EXPECT_EQ(e[1], 1);
-    EXPECT_EQ(e[0], 0);
+    EXPECT_EQ(std::tuple(e[1], e[0]), std::tuple(1, 0));
     EXPECT_FALSE(SetSustain(e, 5)) << "held at end - 1 = 0";
     EXPECT_TRUE(SetEndPoint(e, 9));
     EXPECT_EQ(e[1], 7);
@@ -108,11 +99,9 @@ TEST(EnvelopeEdits, DragUpRaisesLevelRightLowersRate) {
     EXPECT_EQ(HitPoint(p, p[1].x + 2, p[1].y - 2), 1);
     EXPECT_EQ(HitPoint(p, p[1].x + 3, p[1].y), std::nullopt) << "strictly inside";
     EXPECT_TRUE(DragTo(e, 0, 50, 60, 100, 80, 110, 70));
-    EXPECT_EQ(Level(e, 0), 60);
-    EXPECT_EQ(Rate(e, 0), 50);
+    EXPECT_EQ(std::tuple(Level(e, 0), Rate(e, 0)), std::tuple(60, 50));
     DragTo(e, 0, 50, 60, 100, 80, 300, -200);
-    EXPECT_EQ(Level(e, 0), 127);
-    EXPECT_EQ(Rate(e, 0), 1);
+    EXPECT_EQ(std::tuple(Level(e, 0), Rate(e, 0)), std::tuple(127, 1));
     DragTo(e, 3, 0, 40, 0, 100, 0, 0);
     EXPECT_EQ(Level(e, 3), 0) << "the end step";
 }
@@ -123,9 +112,9 @@ TEST(EnvelopePresets, StoredAs18ByteValuesAndOnlyThoseLoad) {
     EXPECT_EQ(LoadPreset(store, 2), std::nullopt);
     ASSERT_TRUE(StorePreset(store, 2, e));
     EXPECT_EQ(PresetValueName(2), "Envelope Preset 2");
-    const auto back = store.read("Tone Editor", "Envelope Preset 2", RegType::Binary);
-    ASSERT_TRUE(back.has_value());
-    EXPECT_EQ(back->size(), 18u);
+    EXPECT_EQ(
+        store.read("Tone Editor", "Envelope Preset 2", RegType::Binary).value_or(std::vector<std::uint8_t>{}).size(),
+        18u);
     EXPECT_EQ(LoadPreset(store, 2), e);
     EXPECT_EQ(LoadPreset(store, 1), std::nullopt);
     const std::uint8_t shorter[17] = {};

@@ -14,6 +14,7 @@ namespace {
 using data::TemplateKind;
 using test::EmptyImage;
 using test::Put;
+using test::Refused;
 using Kind = RefreshEvent::Kind;
 
 constexpr std::uint32_t kRamArea = 135 * 512;
@@ -45,20 +46,17 @@ TEST(ToneFileExtract, OriginalWithSubtonesAndItsSubtoneForm) {
     ASSERT_TRUE(x);
     const auto bytes = SaveToneBytes(x->file, SaveKind::Tone);
     ASSERT_EQ(bytes.size(), 55686u);
-    EXPECT_EQ(bytes[4], 3);
-    EXPECT_EQ(bytes[5], 3);
+    EXPECT_EQ(std::tuple(bytes[4], bytes[5]), std::tuple(3, 3)); // segments, records
     EXPECT_EQ(std::string(bytes.begin() + 6, bytes.begin() + 11), "PIANO");
     EXPECT_EQ(std::string(bytes.begin() + 134, bytes.begin() + 141), "PIANO-1");
     EXPECT_TRUE(std::equal(bytes.end() - 3 * 18432, bytes.end(), doc.image().begin() + 0x12000));
-    EXPECT_EQ(x->positions, (std::vector<std::uint32_t>{0, 4 * 128, 6 * 128}));
-    EXPECT_EQ(x->waveOffset, 0x12000u);
+    EXPECT_EQ(std::tuple(x->positions, x->waveOffset),
+              std::tuple(std::vector<std::uint32_t>{0, 4 * 128, 6 * 128}, 0x12000u));
     EXPECT_EQ(SaveFilters(x->file), (std::vector<SaveKind>{SaveKind::Tone, SaveKind::Subtone}));
 
     const auto ston = SaveToneBytes(x->file, SaveKind::Subtone);
     ASSERT_EQ(ston.size(), 134u);
-    EXPECT_EQ(ston[4], 0);
-    EXPECT_EQ(ston[5], 1);
-    EXPECT_EQ(ston[6 + 15], 3); // the record keeps its segment count
+    EXPECT_EQ(std::tuple(ston[4], ston[5], ston[6 + 15]), std::tuple(0, 1, 3)); // the record keeps its segment count
 }
 
 TEST(ToneFileExtract, SubtonesAndRomTonesBecomeSubtoneFiles) {
@@ -83,17 +81,18 @@ TEST(ToneFileParse, RefusesWhatIsNotWholeAndNamesAreSafe) {
     ASSERT_TRUE(ok);
     EXPECT_EQ(ok->bytes(), bytes);
     bytes.pop_back();
-    EXPECT_EQ(ParseToneFile(bytes).failure().text, text::kToneFileShort);
-    EXPECT_EQ(ParseToneFile(std::vector<std::uint8_t>{'R', 'T', 'O', 'N', 0}).failure().text, text::kToneFileShort);
-    EXPECT_EQ(ParseToneFile(std::vector<std::uint8_t>{'R', 'T', 'O', 'N', 0, 0}).failure().text, text::kToneFileNoTones);
-    EXPECT_EQ(ParseToneFile(std::vector<std::uint8_t>{'R', 'T', 'O', 'X', 0, 1}).failure().text, text::kNotRton);
+    using B = std::vector<std::uint8_t>;
+    for (const auto& [file, refusal] : {std::pair{bytes, text::kToneFileShort},
+                                        {B{'R', 'T', 'O', 'N', 0}, text::kToneFileShort},
+                                        {B{'R', 'T', 'O', 'N', 0, 0}, text::kToneFileNoTones},
+                                        {B{'R', 'T', 'O', 'X', 0, 1}, text::kNotRton}})
+        EXPECT_EQ(Refused(ParseToneFile(file)).text, refusal) << file.size();
 
-    ToneRecord r;
-    EXPECT_EQ(ProposedFileName(r), "NoName");
-    r.setName("A/B");
-    EXPECT_EQ(ProposedFileName(r), "A_B");
-    r.setName(":\\,?*<\"|");
-    EXPECT_EQ(ProposedFileName(r), "________");
+    for (const auto& [name, file] : {std::pair{"", "NoName"}, {"A/B", "A_B"}, {":\\,?*<\"|", "________"}}) {
+        ToneRecord r;
+        if (*name) r.setName(name);
+        EXPECT_EQ(ProposedFileName(r), file) << name;
+    }
 }
 
 struct ImportCase : ::testing::Test {
@@ -168,9 +167,7 @@ TEST_F(ImportCase, FilesWhoseRecordsContradictTheHeaderAreRefusedAndChangeNothin
         if (row.segmentCount >= 0) r.setSegmentCount(static_cast<std::uint8_t>(row.segmentCount));
         if (row.isSubtone >= 0) r.setIsSubtone(static_cast<std::uint8_t>(row.isSubtone));
         EXPECT_FALSE(RecordsMatchHeader(f));
-        auto st = ed.importToneFile(f.bytes(), ed.target());
-        ASSERT_FALSE(st);
-        EXPECT_EQ(st.failure().text, text::kNotRton);
+        EXPECT_EQ(Refused(ed.importToneFile(f.bytes(), ed.target())).text, text::kNotRton);
         EXPECT_EQ(doc.image(), before);
     }
     // A subtone playing fewer segments than the file holds is consistent.
@@ -181,15 +178,23 @@ TEST_F(ImportCase, FilesWhoseRecordsContradictTheHeaderAreRefusedAndChangeNothin
 }
 
 TEST_F(ImportCase, WholeToneRefusals) {
-    // Fill every position but 3 and 5.
+    // Fill every position but 3 and 5 (4 and 6 hold subtones).
     for (int p = 1; p < 32; ++p)
         if (p != 3 && p != 4 && p != 5 && p != 6) Put(doc, {"SUB", p, 0, 0, 3, true, 0});
     ToneEditor ed(doc);
     ASSERT_TRUE(ed.selectGroup(Group::RamA));
     const auto before = doc.image();
-    auto st = ed.importToneFile(TonFile(3, 3).bytes(), ed.target());
-    ASSERT_FALSE(st);
-    EXPECT_EQ(st.failure(), Fail(text::kNoFreePositions, Icon::Error));
+    EXPECT_EQ(Refused(ed.importToneFile(TonFile(3, 3).bytes(), ed.target())),
+              Fail(text::kNoFreePositions, Icon::Error));
+    EXPECT_EQ(doc.image(), before);
+    // A subtone needs one position: refused once 3 and 5 are taken too.
+    Put(doc, {"SUB", 3, 0, 0, 3, true, 0});
+    Put(doc, {"SUB", 5, 0, 0, 3, true, 0});
+    ToneEditor full(doc);
+    ASSERT_TRUE(full.selectTone(ToneRef::Make(0, Area::Ram, 0)));
+    const auto fullImage = doc.image();
+    EXPECT_EQ(Refused(full.importToneFile(TonFile(0, 1).bytes(), full.target())).text, text::kNoFreePositions);
+    EXPECT_EQ(doc.image(), fullImage);
 
     // Bank B, original of 4 segments at segment 10: 14 free but only 4 above it.
     auto doc2 = EmptyImage(TemplateKind::S550);
@@ -201,7 +206,6 @@ TEST_F(ImportCase, WholeToneRefusals) {
     EXPECT_EQ(ed2.importToneFile(TonFile(15, 1).bytes(), ed2.target()).failure().text, text::kNoFreeMemory);
     EXPECT_TRUE(ed2.importToneFile(TonFile(4, 1).bytes(), ed2.target()));
     EXPECT_EQ(RecordAt(doc2, kRamArea, 1).segmentTop(), 14);
-    EXPECT_EQ(doc.image(), before);
     EXPECT_NE(doc2.image(), before2);
 }
 
@@ -210,9 +214,7 @@ TEST_F(ImportCase, TargetRulesAndMessages) {
     const auto before = doc.image();
     const auto ston = TonFile(0, 1).bytes();
     auto fails = [&](const std::vector<std::uint8_t>& file, std::string_view text, Icon icon) {
-        const auto st = ed.importToneFile(file, ed.target());
-        ASSERT_FALSE(st) << text;
-        EXPECT_EQ(st.failure(), Fail(text, icon));
+        EXPECT_EQ(Refused(ed.importToneFile(file, ed.target())), Fail(text, icon));
         EXPECT_EQ(doc.image(), before);
     };
     ASSERT_TRUE(ed.selectGroup(Group::Ram));
@@ -247,7 +249,7 @@ TEST_F(ImportCase, SubtoneImportPlaysTheSelectedOriginalsSegments) {
     const ToneRecord s = RecordAt(doc, kRamArea, 2);
     EXPECT_EQ(Placing(s), std::tuple(1, 1, 1, 4, 2));
     EXPECT_EQ(s.rateShift(), 0);
-    EXPECT_EQ(RecordAt(doc, kRamArea, 3).isUsed(), false); // only the first record
+    EXPECT_FALSE(RecordAt(doc, kRamArea, 3).isUsed()); // only the first record
     // No wave written.
     EXPECT_TRUE(std::equal(doc.image().begin() + 0x12000, doc.image().end(), before.begin() + 0x12000));
     const ItemId id = ed.tree().findValue(ToneRef::Make(1, Area::Ram, 2));
@@ -260,16 +262,6 @@ TEST_F(ImportCase, SubtoneImportPlaysTheSelectedOriginalsSegments) {
     EXPECT_EQ(ed.tree().findValue(ToneRef::Make(1, Area::Ram, 2)), kNoItem);
     ed.afterStep(doc.redo(), StepDirection::Redo);
     EXPECT_NE(ed.tree().findValue(ToneRef::Make(1, Area::Ram, 2)), kNoItem);
-}
-
-TEST_F(ImportCase, SubtoneNeedsAFreePosition) {
-    for (int p = 1; p < 32; ++p)
-        if (p != 4 && p != 6) Put(doc, {"SUB", p, 0, 0, 3, true, 0});
-    ToneEditor ed(doc);
-    ASSERT_TRUE(ed.selectTone(ToneRef::Make(0, Area::Ram, 0)));
-    const auto before = doc.image();
-    EXPECT_EQ(ed.importToneFile(TonFile(0, 1).bytes(), ed.target()).failure().text, text::kNoFreePositions);
-    EXPECT_EQ(doc.image(), before);
 }
 
 TEST(ToneImportRom, SubtoneIntoARomBank) {
@@ -330,8 +322,8 @@ TEST(ToneDelete, SubtoneAloneAndUndoPutsItUnderItsOriginal) {
     ASSERT_TRUE(ed.selectTone(ToneRef::Make(0, Area::Ram, 6)));
     const auto before = doc.image();
     ASSERT_TRUE(ed.deleteSelectedConfirmed());
-    EXPECT_FALSE(RecordAt(doc, kRamArea, 6).isUsed());
-    EXPECT_TRUE(RecordAt(doc, kRamArea, 4).isUsed());
+    EXPECT_EQ(std::tuple(RecordAt(doc, kRamArea, 6).isUsed(), RecordAt(doc, kRamArea, 4).isUsed()),
+              std::tuple(false, true));
     EXPECT_TRUE(std::equal(doc.image().begin() + 0x12000, doc.image().end(), before.begin() + 0x12000));
     EXPECT_EQ(ed.lastEvents(), (std::vector<RefreshEvent>{
                                    {Kind::RemoveTone, ToneRef::Make(0, Area::Ram, 6), ToneRef::Make(0, Area::Ram, 0)}}));
@@ -380,10 +372,10 @@ TEST(ToneChangeDetails, RefusesFreeRecordsAndKeepsUntouchedBytes) {
     const auto ref = ToneRef::Make(0, Area::Ram, 0);
     ASSERT_TRUE(ed.selectTone(ref));
     const auto before = doc.image();
-    EXPECT_EQ(ed.changeToneDetails(kCmdChange, ref, kNoTone, std::nullopt).failure().text, text::kCantChange);
     ToneRecord freeRec = *ed.areas().find(ref);
     freeRec.setSegmentCount(0);
-    EXPECT_EQ(ed.changeToneDetails(kCmdChange, ref, kNoTone, freeRec).failure().text, text::kCantChange);
+    for (const auto& record : {std::optional<ToneRecord>(), std::optional(freeRec)})
+        EXPECT_EQ(Refused(ed.changeToneDetails(kCmdChange, ref, kNoTone, record)).text, text::kCantChange);
     EXPECT_EQ(doc.image(), before);
     // Renaming a free position is refused as well.
     EXPECT_FALSE(ed.rename(ed.tree().findGroup(Group::RamA), "X"));
@@ -414,7 +406,7 @@ TEST(ToneFileTransfer, BetweenFamiliesKeepsRecordAndWave) {
         ASSERT_TRUE(back);
         EXPECT_EQ(back->file.wave, x->file.wave);
         ASSERT_EQ(back->file.records.size(), 3u);
-        auto expect = x->file.records[2];
+        auto expect = x->file.records[2]; // placed at position 1, after the two segments of bank B's tone
         expect.setSourceTone(1);
         expect.setWaveBank(1);
         expect.setSegmentTop(2);
@@ -433,8 +425,7 @@ TEST(ToneDelete, WavePastItsBankIsNeitherReadNorZeroed) {
     const auto bankB = std::vector<std::uint8_t>(doc.image().begin() + 0x63000, doc.image().end());
     ASSERT_TRUE(ed.selectTone(ref));
     ASSERT_TRUE(ed.deleteSelectedConfirmed());
-    EXPECT_FALSE(RecordAt(doc, kRamArea, 0).isUsed());
-    EXPECT_FALSE(RecordAt(doc, kRamArea, 1).isUsed());
+    EXPECT_FALSE(RecordAt(doc, kRamArea, 0).isUsed() || RecordAt(doc, kRamArea, 1).isUsed());
     EXPECT_TRUE(std::equal(bankB.begin(), bankB.end(), doc.image().begin() + 0x63000));
 }
 

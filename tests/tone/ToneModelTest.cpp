@@ -17,20 +17,17 @@ TEST(ToneRecord, AccessorsReadTheirBytesAndKeepTheOthers) {
     RecordBytes b{};
     for (std::size_t i = 0; i < b.size(); ++i) b[i] = static_cast<std::uint8_t>(i * 3 + 1);
     ToneRecord r(b);
-    EXPECT_EQ(r.sourceTone(), 9 * 3 + 1);
-    EXPECT_EQ(r.segmentCount(), 15 * 3 + 1);
-    EXPECT_EQ(r.startPoint(), (49u << 16) | (52u << 8) | 55u);
-    EXPECT_EQ(r.loopPoint(), (67u << 16) | (70u << 8) | 73u);
+    EXPECT_EQ(std::tuple(r.sourceTone(), r.segmentCount(), r.tvaEnvelope()[0], r.tvfEnvelope()[17]),
+              std::tuple(9 * 3 + 1, 15 * 3 + 1, 51 * 3 + 1, static_cast<std::uint8_t>(124 * 3 + 1)));
+    EXPECT_EQ(std::tuple(r.startPoint(), r.loopPoint()),
+              std::tuple((49u << 16) | (52u << 8) | 55u, (67u << 16) | (70u << 8) | 73u));
     EXPECT_EQ(r.pitchShift(), static_cast<std::int8_t>(36 * 3 + 1));
-    EXPECT_EQ(r.tvaEnvelope()[0], 51 * 3 + 1);
-    EXPECT_EQ(r.tvfEnvelope()[17], static_cast<std::uint8_t>(124 * 3 + 1));
 
     r.setEndPoint(0x123456);
     r.setName("AB");
     RecordBytes expect = b;
     expect[19] = 0x12, expect[20] = 0x34, expect[21] = 0x56;
-    expect[0] = 'A', expect[1] = 'B';
-    for (int i = 2; i < 8; ++i) expect[static_cast<std::size_t>(i)] = 0;
+    std::copy_n("AB\0\0\0\0\0\0", 8, expect.begin());
     EXPECT_EQ(r.bytes(), expect);
     EXPECT_EQ(r.displayName(), "AB      ");
 }
@@ -43,20 +40,24 @@ TEST(ToneRef, BitsAsTheTreeCarriesThem) {
     EXPECT_FALSE(kNoTone.isTone());
 }
 
-TEST(BankMemory, OriginalsCountPerBankPositionsPerArea) {
+TEST(BankMemory, OriginalsCountPerBankPositionsPerAreaFromTheToneList) {
     auto doc = EmptyImage(TemplateKind::S550);
     EXPECT_EQ(MemoryText(ComputeBankMemory(ToneAreas::Read(doc), 0)), "32 positions & 442368 bytes free");
     Put(doc, {"ORIG", 0, 0, 0, 5});
     Put(doc, {"SUB1", 1, 0, 0, 5, true, 0});
     Put(doc, {"SUB2", 2, 0, 0, 5, true, 0});
-    const auto areas = ToneAreas::Read(doc);
+    auto areas = ToneAreas::Read(doc);
     const auto a = ComputeBankMemory(areas, 0);
     EXPECT_EQ(MemoryText(a), "29 positions & 319488 bytes free");
-    EXPECT_EQ(a.nextFreeSegment, 5);
-    EXPECT_EQ(a.firstFreePosition, 3);
+    EXPECT_EQ(std::tuple(a.nextFreeSegment, a.firstFreePosition), std::tuple(5, 3));
     const auto b = ComputeBankMemory(areas, 1);
-    EXPECT_EQ(b.freeSegments, 18);
-    EXPECT_EQ(b.freePositions, 29);
+    EXPECT_EQ(std::tuple(b.freeSegments, b.freePositions), std::tuple(18, 29));
+
+    // A record whose list entry says free: the figures follow the list.
+    ToneOperation op;
+    op.blocks.push_back({static_cast<std::uint32_t>(135 * 512 + 32 * 128), std::vector<std::uint8_t>(16, 0)});
+    ASSERT_TRUE(doc.record(op));
+    EXPECT_EQ(ComputeBankMemory(ToneAreas::Read(doc), 0).freeSegments, 18);
 }
 
 TEST(BankMemory, GapBelowTheHighestOriginalIsCountedButNotAbove) {
@@ -65,20 +66,8 @@ TEST(BankMemory, GapBelowTheHighestOriginalIsCountedButNotAbove) {
     Put(doc, {"WRONG", 6, 3, 0, 2}); // bank 3 in the tone area: not shown, not counted, not free
     const auto areas = ToneAreas::Read(doc);
     const auto b = ComputeBankMemory(areas, 1);
-    EXPECT_EQ(b.freeSegments, 14);
-    EXPECT_EQ(b.nextFreeSegment, 14);
-    EXPECT_EQ(b.freePositions, 30);
+    EXPECT_EQ(std::tuple(b.freeSegments, b.nextFreeSegment, b.freePositions), std::tuple(14, 14, 30));
     EXPECT_EQ(ComputeBankMemory(areas, 0).freeSegments, 18);
-}
-
-TEST(BankMemory, CountsFromTheToneListNotTheRecords) {
-    auto doc = EmptyImage(TemplateKind::S550);
-    Put(doc, {"ORIG", 0, 0, 0, 5});
-    // A record whose list entry says free: the figures follow the list.
-    ToneOperation op;
-    op.blocks.push_back({static_cast<std::uint32_t>(135 * 512 + 32 * 128), std::vector<std::uint8_t>(16, 0)});
-    ASSERT_TRUE(doc.record(op));
-    EXPECT_EQ(ComputeBankMemory(ToneAreas::Read(doc), 0).freeSegments, 18);
 }
 
 TEST(ToneTree, PlacesOriginalsSubtonesAndRomTones) {
@@ -95,13 +84,8 @@ TEST(ToneTree, PlacesOriginalsSubtonesAndRomTones) {
 
     std::vector<std::string> labels;
     for (ItemId id : t.walk()) labels.push_back(t.item(id)->label);
-    ASSERT_EQ(labels.size(), 10u);
-    EXPECT_EQ((std::vector<std::string>{labels[0], labels[1], labels[2], labels[4], labels[5], labels[8]}),
-              (std::vector<std::string>{"ROM", "A", "B", "RAM", "A", "B"}));
-    EXPECT_EQ(labels[3], "ROMT    ");
-    EXPECT_EQ(labels[6], "PIANO   ");
-    EXPECT_EQ(labels[7], "PIANO-S ");
-    EXPECT_EQ(labels[9], "BASS    ");
+    EXPECT_EQ(labels, (std::vector<std::string>{"ROM", "A", "B", "ROMT    ", "RAM", "A", "PIANO   ", "PIANO-S ", "B",
+                                                "BASS    "}));
 
     const ItemId sub = t.findValue(ToneRef::Make(0, Area::Ram, 2));
     ASSERT_NE(sub, kNoItem);
@@ -146,12 +130,10 @@ TEST(ToneSelection, GroupsSelectBanksAndClearThePanel) {
     Put(doc, {"PIANO", 0, 1, 0, 4});
     ToneEditor ed(doc);
     ASSERT_TRUE(ed.selectTone(ToneRef::Make(0, Area::Ram, 0)));
-    EXPECT_EQ(ed.selection().bank, 1);
-    EXPECT_EQ(ed.selection().memory.freeSegments, 14);
+    EXPECT_EQ(std::tuple(ed.selection().bank, ed.selection().memory.freeSegments), std::tuple(1, 14));
 
     ASSERT_TRUE(ed.selectGroup(Group::RomB));
-    EXPECT_EQ(ed.selection().bank, 3);
-    EXPECT_EQ(ed.selection().panel[kLineNumber], " ");
+    EXPECT_EQ(std::tuple(ed.selection().bank, ed.selection().panel[kLineNumber]), std::tuple(3, " "));
     EXPECT_EQ(MemoryText(ed.selection().memory), "64 positions & 0 bytes free");
 
     ASSERT_TRUE(ed.selectGroup(Group::RamA));
@@ -195,25 +177,18 @@ TEST(ToneFields, RangesAndPointsAgainstTheWave) {
     ASSERT_NE(vol, nullptr);
     EXPECT_TRUE(SetField(r, *vol, 127));
     EXPECT_FALSE(SetField(r, *vol, 128));
-    EXPECT_EQ(r.volume(), 127);
     const ToneField* shift = FindToneField("pitchShift");
-    ASSERT_TRUE(SetField(r, *shift, -24));
-    EXPECT_EQ(r.pitchShift(), -24);
-    EXPECT_EQ(GetField(r, *shift), -24);
+    EXPECT_TRUE(SetField(r, *shift, -24));
     EXPECT_FALSE(SetField(r, *shift, -25));
-    // Points may reach the end of the wave (2 x 12,288) but not beyond; loopLength follows.
-    EXPECT_TRUE(SetField(r, *FindToneField("endPoint"), 24576));
-    EXPECT_EQ(r.loopLength(), 24576u - 100u);
-    EXPECT_FALSE(SetField(r, *FindToneField("loopPoint"), 24577));
-    EXPECT_EQ(r.loopPoint(), 100u);
+    EXPECT_EQ(std::tuple(r.volume(), r.pitchShift(), GetField(r, *shift)), std::tuple(127, -24, -24));
     for (const char* placing : {"segmentCount", "segmentTop", "waveBank", "sourceTone", "isSubtone"})
         EXPECT_EQ(FindToneField(placing), nullptr) << placing;
     EXPECT_EQ(r.bytes()[73], 0xA5);
     const ToneField* rate = FindToneField("rateShift");
     ASSERT_NE(rate, nullptr);
     EXPECT_TRUE(SetField(r, *rate, 1));
-    EXPECT_EQ(r.rateShift(), 1);
     EXPECT_FALSE(SetField(r, *rate, 2));
+    EXPECT_EQ(r.rateShift(), 1);
 }
 
 TEST(ToneFields, PointsKeepStartLoopEndInOrderAndLoopLengthFollows) {
@@ -229,7 +204,8 @@ TEST(ToneFields, PointsKeepStartLoopEndInOrderAndLoopLengthFollows) {
         {{{"startPoint", 2500}}, 2500, 2500, 3000},
         {{{"startPoint", 5000}}, 3000, 3000, 3000},
         {{{"endPoint", 1500}}, 1000, 1500, 1500},
-        {{{"endPoint", 24576}, {"loopPoint", 20000}}, 1000, 20000, 24576},
+        {{{"endPoint", 24576}, {"loopPoint", 20000}}, 1000, 20000, 24576}, // the wave's end (2 x 12,288)
+        {{{"endPoint", 24576}, {"loopPoint", 24577}}, 1000, 2000, 24576},
     };
     for (const Row& row : rows) {
         ToneRecord r = test::MakeRecord({"T", 0, 0, 0, 2, false, 0, 1000, 2000, 3000});

@@ -2,6 +2,7 @@
 // clamping, the wave graph's columns, markers and zoom range, and what Apply writes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 
 #include "tone/ToneParameters.h"
@@ -33,50 +34,35 @@ TEST(SliderMapping, PositionsAndValuesOfEveryMapping) {
     EXPECT_FALSE(IsVertical(M::Signed));
 }
 
-TEST(ParameterTable, EveryFieldOnceWithItsRangeAndTvfFlag) {
+TEST(ParameterTable, EveryFieldOnceAndPitchShiftClampedToMinus24To24) {
     std::set<std::size_t> offsets;
     std::set<int> ids;
     for (const auto& c : ParameterSliders()) {
-        EXPECT_TRUE(offsets.insert(c.offset).second) << c.offset;
-        EXPECT_TRUE(ids.insert(c.sliderId).second && ids.insert(c.editId).second) << c.sliderId;
-        const bool isSigned = c.mapping == M::Signed || c.mapping == M::VerticalInvertedSigned;
-        EXPECT_EQ(c.min < 0, isSigned) << c.label;
-        // The TVF controls are those numbered 1400-1417.
-        EXPECT_EQ(c.tvf, c.sliderId >= 1400 && c.sliderId <= 1417) << c.label;
+        EXPECT_TRUE(offsets.insert(c.offset).second && ids.insert(c.sliderId).second && ids.insert(c.editId).second)
+            << c.label;
+        EXPECT_EQ(c.min < 0, c.mapping == M::Signed || c.mapping == M::VerticalInvertedSigned) << c.label;
     }
-    for (const auto& c : ParameterChecks()) {
-        EXPECT_TRUE(offsets.insert(c.offset).second) << c.offset;
-        EXPECT_EQ(c.tvf, c.id >= 1400 && c.id <= 1417) << c.label;
-    }
-    for (const auto& c : ParameterCombos()) {
-        EXPECT_TRUE(offsets.insert(c.offset).second) << c.offset;
-        EXPECT_EQ(c.tvf, c.id >= 1400 && c.id <= 1417) << c.label;
-    }
+    for (const auto& c : ParameterChecks())
+        EXPECT_TRUE(offsets.insert(c.offset).second) << c.label;
+    for (const auto& c : ParameterCombos())
+        EXPECT_TRUE(offsets.insert(c.offset).second) << c.label;
     EXPECT_EQ(offsets.size(), 30u);
-    // Pitch shift is the one field of -24 ... 24.
     const auto pitch = std::find_if(ParameterSliders().begin(), ParameterSliders().end(),
                                     [](const SliderControl& c) { return c.offset == 36; });
     ASSERT_NE(pitch, ParameterSliders().end());
-    EXPECT_EQ(pitch->min, -24);
-    EXPECT_EQ(pitch->max, 24);
-    EXPECT_EQ(ClampToField(*pitch, 99), 24);
-    EXPECT_EQ(ClampToField(*pitch, -99), -24);
-    EXPECT_EQ(ClampToField(*pitch, 5), 5);
+    EXPECT_EQ(std::tuple(pitch->min, pitch->max), std::tuple(-24, 24));
+    EXPECT_EQ(std::tuple(ClampToField(*pitch, 99), ClampToField(*pitch, -99), ClampToField(*pitch, 5)),
+              std::tuple(24, -24, 5));
     EXPECT_EQ(PolarityCaption("EG Polarity", true), "EG Polarity -");
     EXPECT_EQ(PolarityCaption("Polarity", false), "Polarity +");
 }
 
-TEST(KeyText, EveryKeyShowsAndParsesBack) {
+TEST(KeyText, EveryKeyShowsAndParsesBackAndTypedTextsAsTheDialogReadsThem) {
     for (int key = 0; key <= 127; ++key) {
         const std::string t = KeyText(key);
         EXPECT_EQ(ParseKeyText(t), std::optional<std::uint8_t>(static_cast<std::uint8_t>(key))) << t;
     }
-    EXPECT_EQ(KeyText(60), "C-4");
-    EXPECT_EQ(KeyText(61), "C#4");
-    EXPECT_EQ(KeyText(0), "C--1");
-}
-
-TEST(KeyText, TypedTextsAsTheDialogReadsThem) {
+    EXPECT_EQ(std::tuple(KeyText(60), KeyText(61), KeyText(0)), std::tuple("C-4", "C#4", "C--1"));
     struct Case {
         const char* text;
         int key; // -1: nothing
@@ -135,7 +121,6 @@ TEST(WaveGraph, ZoomMaxIsHalvingsUntilTheGraphHoldsTheWave) {
 TEST(WaveGraph, ColumnsKeepEveryTwoToTheZthSampleAroundTheCentre) {
     const std::vector<std::uint16_t> s{0x0000, 0x7FF0, 0x8000, 0xC000, 0x4000, 0xFFF0, 0x1230};
     const WaveGraph g0 = BuildGraph(s, 0);
-    EXPECT_EQ(g0.zoom, 0);
     // 78 - s * 78 / 32767, truncated towards the centre.
     EXPECT_EQ(g0.columns, (std::vector<int>{78, 1, 156, 117, 39, 78, 67}));
     const WaveGraph g1 = BuildGraph(s, 1);
@@ -144,33 +129,26 @@ TEST(WaveGraph, ColumnsKeepEveryTwoToTheZthSampleAroundTheCentre) {
     // The longest wave (22 segments of two banks' worth) still gives at most 32,767 columns.
     const WaveGraph big = BuildGraph(std::vector<std::uint16_t>(36 * 12288), 0);
     EXPECT_EQ(big.zoom, 4);
-    EXPECT_LE(big.columns.size(), 32767u);
-    EXPECT_GT(big.columns.size(), 32767u / 2);
+    EXPECT_TRUE(big.columns.size() <= 32767u && big.columns.size() > 32767u / 2) << big.columns.size();
 }
 
 TEST(WaveGraph, MarkersAtSegmentsAndPointsWithTheirColoursAndLabels) {
     const std::size_t samples = 3 * 12288;
     const auto m = GraphMarkers(samples, samples / 4, {1000, 20000, 36000});
     ASSERT_EQ(m.size(), 6u);
-    EXPECT_EQ(m[0].label, "0.0 s");
-    EXPECT_EQ(m[1].label, "0.4 s");
-    EXPECT_EQ(m[2].label, "0.8 s");
-    EXPECT_EQ(m[1].column, 12288 / 4);
-    EXPECT_EQ(m[2].column, 2 * 12288 / 4);
-    EXPECT_EQ(m[0].colour, kSegmentColour);
-    EXPECT_EQ(m[3].label, "Start");
-    EXPECT_EQ(m[3].column, 250);
-    EXPECT_EQ(m[3].colour, (Rgb{255, 255, 255}));
-    EXPECT_EQ(m[4].label, "Loop");
-    EXPECT_EQ(m[4].column, 5000);
-    EXPECT_EQ(m[4].colour, (Rgb{100, 255, 100}));
-    EXPECT_EQ(m[5].label, "End");
-    EXPECT_EQ(m[5].column, 9000);
-    EXPECT_EQ(m[5].colour, (Rgb{255, 100, 100}));
+    const std::tuple<const char*, int, Rgb> expected[] = {
+        {"0.0 s", 0, kSegmentColour},
+        {"0.4 s", 12288 / 4, kSegmentColour},
+        {"0.8 s", 2 * 12288 / 4, kSegmentColour},
+        {"Start", 250, Rgb{255, 255, 255}},
+        {"Loop", 5000, Rgb{100, 255, 100}},
+        {"End", 9000, Rgb{255, 100, 100}},
+    };
+    for (std::size_t i = 0; i < m.size(); ++i)
+        EXPECT_EQ(std::tuple(m[i].label, m[i].column, m[i].colour), expected[i]) << i;
     EXPECT_EQ(GraphMarkers(30 * 12288, 100, {}).at(25).label, "10.0 s");
     EXPECT_TRUE(GraphMarkers(0, 0, {}).empty());
-    EXPECT_EQ(GraphScrollMax(1000), 632);
-    EXPECT_EQ(GraphScrollMax(300), 0);
+    EXPECT_EQ(std::tuple(GraphScrollMax(1000), GraphScrollMax(300)), std::tuple(632, 0));
 }
 
 ToneRecord Sample() {
@@ -203,10 +181,8 @@ TEST(ApplyValues, EveryControlLandsInItsByte) {
     for (auto& c : v.combos) c = 0;
     v.sliders[0] = 300; // typed beyond the range: the low byte
     const ToneRecord out = ApplyValues(r, v, false, 12288);
-    EXPECT_EQ(out.startPoint(), 3000u);
-    EXPECT_EQ(out.loopPoint(), 3000u);
-    EXPECT_EQ(out.endPoint(), 3000u);
-    EXPECT_EQ(out.loopLength(), 0u);
+    EXPECT_EQ(std::tuple(out.startPoint(), out.loopPoint(), out.endPoint(), out.loopLength()),
+              std::tuple(3000u, 3000u, 3000u, 0u));
     EXPECT_EQ(out.origKey(), 70);
     EXPECT_EQ(out.bytes()[ParameterSliders()[0].offset], 300 & 0xFF);
     for (std::size_t i = 1; i < ParameterSliders().size(); ++i) EXPECT_EQ(out.bytes()[ParameterSliders()[i].offset], 0xFD);
@@ -225,10 +201,8 @@ TEST(ApplyValues, EveryControlLandsInItsByte) {
     v.combos.assign(v.combos.size(), -1);
     v.points = {0, 0, 99999};
     const ToneRecord kept = ApplyValues(r, v, false, 12288);
-    EXPECT_EQ(kept.origKey(), 60);
-    EXPECT_EQ(kept.loopMode(), 1);
-    EXPECT_EQ(kept.endPoint(), 12288u);
-    EXPECT_EQ(kept.loopLength(), 12288u);
+    EXPECT_EQ(std::tuple(kept.origKey(), kept.loopMode(), kept.endPoint(), kept.loopLength()),
+              std::tuple(60, 1, 12288u, 12288u));
 }
 
 } // namespace

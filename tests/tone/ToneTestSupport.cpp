@@ -47,6 +47,12 @@ void Put(MemoryDocument& doc, const Placed& p, Area area) {
     (void)doc.record(op);
 }
 
+std::vector<std::uint16_t> Unpacked(const ToneFile& f) {
+    std::vector<std::uint16_t> w(UnpackedSize(f.wave.size()));
+    UnpackSamples12(f.wave, w);
+    return w;
+}
+
 void FillWave(MemoryDocument& doc, int bank, int top, int count, int seed) {
     std::vector<std::uint16_t> words(static_cast<std::size_t>(count) * 12288);
     for (std::size_t i = 0; i < words.size(); ++i)

@@ -6,8 +6,10 @@
 #include <vector>
 
 #include "core/DiskDefinition.h"
+#include "core/Result.h"
 #include "data/Templates.h"
 #include "tone/ToneDocument.h"
+#include "tone/ToneFile.h"
 #include "tone/ToneRecord.h"
 
 namespace veldin::tone::test {
@@ -32,6 +34,13 @@ ToneRecord MakeRecord(const Placed& p);
 
 // Writes the record and its tone list entry into the tone area (or the second area).
 void Put(MemoryDocument& doc, const Placed& p, Area area = Area::Ram);
+
+// What an operation was refused with; "(accepted)" when it went through. One comparison
+// then checks that it failed, its text and its icon.
+template <class R> Failure Refused(const R& r) { return r.ok() ? Failure{"(accepted)", Icon::None} : r.failure(); }
+
+// The 12-bit samples of a tone file's wave, as 16-bit words.
+std::vector<std::uint16_t> Unpacked(const ToneFile& f);
 
 // Fills segments [top, top + count) of the bank with a recognisable ramp of 12-bit
 // samples whose values depend on `seed`.

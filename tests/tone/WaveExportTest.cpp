@@ -47,9 +47,8 @@ struct WaveExport : ::testing::Test {
 TEST_F(WaveExport, RegionsOffIsPlainPcm) {
     const auto b = Export(ToneRef::Make(0, Area::Ram, 0), {false, false});
     ASSERT_EQ(b.size(), 44u + 24576u);
-    EXPECT_EQ(U32(b, 4), 24612u);
-    EXPECT_EQ(U32(b, 24), 30000u);
-    EXPECT_EQ(U32(b, 28), 60000u);
+    EXPECT_EQ(std::tuple(U32(b, 4), U32(b, 24), U32(b, 28)),
+              std::tuple(24612u, 30000u, 60000u)); // RIFF size, rate, bytes/s
     EXPECT_EQ(Ids(b), std::vector<std::string>{"data"});
     // The samples are the unpacked wave.
     std::vector<std::uint16_t> w(12288);
@@ -65,39 +64,31 @@ TEST_F(WaveExport, RegionsAfterDataAndLabels) {
     ASSERT_EQ(Ids(b), (std::vector<std::string>{"data", "cue ", "LIST"}));
     EXPECT_EQ(chunks[0].second, 36u);
     const std::size_t cue = chunks[1].second;
-    EXPECT_EQ(U32(b, cue + 4) + 8, 60u);
-    EXPECT_EQ(U32(b, cue + 8), 2u);
-    EXPECT_EQ(U32(b, cue + 12), 1u);          // id 1 at start
-    EXPECT_EQ(Id(b, cue + 20), "data");
-    EXPECT_EQ(U32(b, cue + 36), 2u);          // id 2 at loop
-    EXPECT_EQ(U32(b, cue + 40), 100u);
-    EXPECT_EQ(U32(b, cue + 56), 100u);
+    // 60 bytes, two points: id 1 at start, id 2 at the loop (position and sample offset).
+    EXPECT_EQ(std::tuple(U32(b, cue + 4) + 8, U32(b, cue + 8), U32(b, cue + 12), Id(b, cue + 20)),
+              std::tuple(60u, 2u, 1u, "data"));
+    EXPECT_EQ(std::tuple(U32(b, cue + 36), U32(b, cue + 40), U32(b, cue + 56)), std::tuple(2u, 100u, 100u));
     const std::size_t list = chunks[2].second;
-    EXPECT_EQ(Id(b, list + 8), "adtl");
-    EXPECT_EQ(Id(b, list + 12), "ltxt");
-    EXPECT_EQ(U32(b, list + 20), 2u);
-    EXPECT_EQ(U32(b, list + 24), 12188u);     // end - loop
-    EXPECT_EQ(Id(b, list + 28), "rgn ");
+    // A labelled text for cue 2 running end - loop samples, purpose "rgn ".
+    EXPECT_EQ(std::tuple(Id(b, list + 8), Id(b, list + 12), U32(b, list + 20), U32(b, list + 24), Id(b, list + 28)),
+              std::tuple("adtl", "ltxt", 2u, 12188u, "rgn "));
     // PIANO: 5 characters take 6 bytes; PIANO_rgn: 9 take 10.
     const std::size_t l1 = list + 12 + 28;
-    EXPECT_EQ(Id(b, l1), "labl");
-    EXPECT_EQ(U32(b, l1 + 4), 10u);
+    EXPECT_EQ(std::tuple(Id(b, l1), U32(b, l1 + 4)), std::tuple("labl", 10u));
     EXPECT_EQ(std::string(b.begin() + static_cast<long>(l1) + 12, b.begin() + static_cast<long>(l1) + 18),
               std::string("PIANO\0", 6));
     const std::size_t l2 = l1 + 18;
     EXPECT_EQ(U32(b, l2 + 4), 14u);
     EXPECT_EQ(std::string(b.begin() + static_cast<long>(l2) + 12, b.begin() + static_cast<long>(l2) + 22),
               std::string("PIANO_rgn\0", 10));
-    EXPECT_EQ(l2 + 22, b.size());
-    EXPECT_EQ(U32(b, 4) + 8, b.size());
+    EXPECT_EQ(std::tuple(l2 + 22, U32(b, 4) + 8), std::tuple(b.size(), b.size()));
 }
 
 TEST_F(WaveExport, MrkPutsSamplesAt4096) {
     ToneWave w;
     const auto b = Export(ToneRef::Make(0, Area::Ram, 0), {true, true}, &w);
     ASSERT_EQ(Ids(b), (std::vector<std::string>{"cue ", "LIST", "PAD ", "data"}));
-    EXPECT_EQ(Chunks(b)[3].second + 8, 4096u);
-    EXPECT_EQ(b.size(), 4096u + 24576u);
+    EXPECT_EQ(std::tuple(Chunks(b)[3].second + 8, b.size()), std::tuple(4096u, 4096u + 24576u));
     EXPECT_EQ(w.mrk,
               "Markers\r\n{\r\n"
               "\tMarker\r\n\t{\r\n\t\tName=PIANO\r\n\t\tPos=0\r\n\t\tType=10\r\n\t\tFlags=0\r\n\t\tExtra=0\r\n\t}\r\n"
@@ -115,18 +106,14 @@ TEST_F(WaveExport, SubtoneIsCutToItsPoints) {
     ASSERT_EQ(w.samples.size(), 4000u);
     std::vector<std::uint16_t> all(12288);
     UnpackSamples12(std::span(doc.image()).subspan(0x12000, 18432), all);
-    EXPECT_EQ(w.samples.front(), all[1000]);
-    EXPECT_EQ(w.samples.back(), all[4999]);
+    EXPECT_EQ(std::tuple(w.samples.front(), w.samples.back()), std::tuple(all[1000], all[4999]));
     ASSERT_EQ(w.tones.size(), 1u);
     EXPECT_EQ(std::tuple(w.tones[0].start, w.tones[0].loop, w.tones[0].end), std::tuple(0u, 2000u, 4000u));
-    EXPECT_NE(w.mrk.find("\tMarker\r\n"), std::string::npos);
-    EXPECT_NE(w.mrk.find("\tMarker2\r\n"), std::string::npos);
-    EXPECT_EQ(w.mrk.find("\tMarker3\r\n"), std::string::npos);
+    EXPECT_TRUE(w.mrk.find("\tMarker2\r\n") != std::string::npos && w.mrk.find("\tMarker3\r\n") == std::string::npos);
     // The graph asks for the whole wave.
     auto whole = BuildToneWave(doc, ToneAreas::Read(doc), ToneRef::Make(0, Area::Ram, 3), {true, false, false, true});
     ASSERT_TRUE(whole);
-    EXPECT_EQ(whole->samples.size(), 12288u);
-    EXPECT_EQ(whole->tones[0].loop, 3000u);
+    EXPECT_EQ(std::tuple(whole->samples.size(), whole->tones[0].loop), std::tuple(12288u, 3000u));
 }
 
 TEST_F(WaveExport, OriginalWithTwoSubtonesAndFallbackLabels) {
@@ -142,13 +129,9 @@ TEST_F(WaveExport, OriginalWithTwoSubtonesAndFallbackLabels) {
         ltxt += Id(b, at) == "ltxt";
         labl += Id(b, at) == "labl";
     }
-    EXPECT_EQ(ltxt, 3u);
-    EXPECT_EQ(labl, 6u);
-    EXPECT_EQ(w.tones[1].label, "Tone3");
-    EXPECT_EQ(w.tones[1].mrkLabel, "");
+    EXPECT_EQ(std::tuple(ltxt, labl, w.tones[1].label, w.tones[1].mrkLabel), std::tuple(3u, 6u, "Tone3", ""));
     EXPECT_NE(w.mrk.find("Name=_rgn\r\n"), std::string::npos);
-    EXPECT_NE(w.mrk.find("\tMarker8\r\n"), std::string::npos);
-    EXPECT_EQ(w.mrk.find("\tMarker9\r\n"), std::string::npos);
+    EXPECT_TRUE(w.mrk.find("\tMarker8\r\n") != std::string::npos && w.mrk.find("\tMarker9\r\n") == std::string::npos);
     const std::string text(b.begin(), b.end());
     EXPECT_NE(text.find(std::string("Tone3_rgn\0", 10)), std::string::npos);
 }
@@ -171,27 +154,24 @@ TEST_F(WaveExport, SmplCarriesTheLoop) {
     const auto b = Export(ToneRef::Make(0, Area::Ram, 0), {true, false, true}, &w);
     ASSERT_EQ(Ids(b), (std::vector<std::string>{"data", "cue ", "LIST", "smpl"}));
     const std::size_t s = Chunks(b)[3].second + 8;
-    EXPECT_EQ(U32(b, s + 12), 60u);   // unity note
-    EXPECT_EQ(U32(b, s + 28), 1u);    // one loop
-    EXPECT_EQ(U32(b, s + 44), 100u);  // start
-    EXPECT_EQ(U32(b, s + 48), 12287u); // end, inclusive
+    // Unity note, one loop, its start and its inclusive end.
+    EXPECT_EQ(std::tuple(U32(b, s + 12), U32(b, s + 28), U32(b, s + 44), U32(b, s + 48)),
+              std::tuple(60u, 1u, 100u, 12287u));
 }
 
 TEST_F(WaveExport, RefusalsChangeNothing) {
     Put(doc, {"BACK", 4, 0, 0, 1, true, 0, 5000, 100, 1000});
-    auto w = BuildToneWave(doc, ToneAreas::Read(doc), ToneRef::Make(0, Area::Ram, 4), {});
-    ASSERT_FALSE(w);
-    EXPECT_EQ(w.failure().text, text::kEndBeforeStart);
-    EXPECT_EQ(BuildToneWave(doc, ToneAreas::Read(doc), ToneRef::Make(0, Area::Ram, 9), {}).failure().text,
-              text::kCantOpenTone);
+    Put(doc, {"PAST", 8, 0, 17, 2});
     auto w30 = test::EmptyImage(TemplateKind::W30);
     Put(w30, {"ROMT", 0, 2, 0, 22}, Area::Rom);
-    EXPECT_EQ(BuildToneWave(w30, ToneAreas::Read(w30), ToneRef::Make(0, Area::Rom, 0), {}).failure().text,
-              text::kRomHasNoWave);
+    const auto refusal = [](const MemoryDocument& d, ToneRef ref) {
+        return test::Refused(BuildToneWave(d, ToneAreas::Read(d), ref, {})).text;
+    };
+    EXPECT_EQ(refusal(doc, ToneRef::Make(0, Area::Ram, 4)), text::kEndBeforeStart);
+    EXPECT_EQ(refusal(doc, ToneRef::Make(0, Area::Ram, 9)), text::kCantOpenTone);
+    EXPECT_EQ(refusal(w30, ToneRef::Make(0, Area::Rom, 0)), text::kRomHasNoWave);
+    EXPECT_EQ(refusal(doc, ToneRef::Make(8, Area::Ram, 8)), text::kWaveOutsideBank);
     // Points past the wave are held at its end, and reported.
-    Put(doc, {"PAST", 8, 0, 17, 2});
-    EXPECT_EQ(BuildToneWave(doc, ToneAreas::Read(doc), ToneRef::Make(8, Area::Ram, 8), {}).failure().text,
-              text::kWaveOutsideBank);
     Put(doc, {"FAR", 7, 0, 0, 1, true, 0, 12000, 12100, 90000});
     auto far = BuildToneWave(doc, ToneAreas::Read(doc), ToneRef::Make(0, Area::Ram, 7), {});
     ASSERT_TRUE(far);
@@ -206,10 +186,9 @@ TEST(WaveLabel, TrimsAndReplaces) {
         r.setName(name);
         return LabelText(r);
     };
-    EXPECT_EQ(label("PIANO   "), "PIANO");
-    EXPECT_EQ(label("  \tA:B  "), "A_B");
-    EXPECT_EQ(label("        "), "");
-    EXPECT_EQ(label("A?B*C|D<"), "A_B_C_D_");
+    for (const auto& [name, text] :
+         {std::pair{"PIANO   ", "PIANO"}, {"  \tA:B  ", "A_B"}, {"        ", ""}, {"A?B*C|D<", "A_B_C_D_"}})
+        EXPECT_EQ(label(name), text) << name;
 }
 
 } // namespace

@@ -5,13 +5,16 @@
 #include <cmath>
 #include <cstring>
 
-#include "core/SamplePacking.h"
+#include "core/Bytes.h"
 #include "tests/support/TestSupport.h"
+#include "tests/tone/ToneTestSupport.h"
 #include "tone/ToneTexts.h"
 #include "tone/WaveImport.h"
 
 namespace veldin::tone {
 namespace {
+
+using test::Unpacked;
 
 using Bytes = std::vector<std::uint8_t>;
 
@@ -64,12 +67,6 @@ std::vector<std::int16_t> Ramp(std::size_t n, int step = 37) {
     for (std::size_t i = 0; i < n; ++i) s[i] = static_cast<std::int16_t>((static_cast<int>(i) * step) % 65536 - 32768);
     return s;
 }
-std::vector<std::uint16_t> Unpacked(const ToneFile& f) {
-    std::vector<std::uint16_t> w(UnpackedSize(f.wave.size()));
-    UnpackSamples12(f.wave, w);
-    return w;
-}
-
 struct WaveImport : ::testing::Test {
     veldin::test::ScriptedUi ui;
     veldin::test::TempDir dir;
@@ -95,19 +92,17 @@ TEST_F(WaveImport, MonoFileBecomesOneTone) {
     // The packed samples fill 18,000 bytes; the rest of the segment is zero.
     EXPECT_TRUE(std::all_of(f->wave.begin() + 18000, f->wave.end(), [](auto b) { return b == 0; }));
     EXPECT_TRUE(ui.shown().empty());
-}
 
-TEST_F(WaveImport, OddSampleCountDropsTheLastSampleButKeepsTheEndPoint) {
+    // An odd sample count drops the last sample but keeps the end point.
     auto s = Ramp(12289);
     s.back() = 0x7FF0;
-    auto f = Convert(Riff({{"fmt ", Fmt(1, 1, 30000, 16)}, {"data", Pcm16(s)}}), "kick.wav");
-    ASSERT_TRUE(f);
-    EXPECT_EQ(f->records[0].endPoint(), 12289u);
-    EXPECT_EQ(f->segments, 1);
-    EXPECT_EQ(f->records[0].rawName(), "kick.wav");
-    const auto w = Unpacked(*f);
-    ASSERT_EQ(w.size(), 12288u); // the last sample is not stored
-    EXPECT_EQ(w.back(), static_cast<std::uint16_t>(s[12287]) & 0xFFF0);
+    auto odd = Convert(Riff({{"fmt ", Fmt(1, 1, 30000, 16)}, {"data", Pcm16(s)}}), "kick.wav");
+    ASSERT_TRUE(odd);
+    EXPECT_EQ(std::tuple(odd->records[0].endPoint(), odd->segments, odd->records[0].rawName()),
+              std::tuple(12289u, 1, "kick.wav"));
+    const auto stored = Unpacked(*odd);
+    ASSERT_EQ(stored.size(), 12288u);
+    EXPECT_EQ(stored.back(), static_cast<std::uint16_t>(s[12287]) & 0xFFF0);
 }
 
 TEST_F(WaveImport, StereoLeftOrBothAsToneAndSubtone) {
@@ -131,12 +126,12 @@ TEST_F(WaveImport, StereoLeftOrBothAsToneAndSubtone) {
     ASSERT_EQ(both->records.size(), 2u);
     const auto& l = both->records[0];
     const auto& r = both->records[1];
-    EXPECT_EQ(std::tuple(l.rawName(), l.isSubtone(), r.rawName(), r.isSubtone()), std::tuple("piano.wL", 0, "piano.wR", 1));
-    EXPECT_EQ(l.segmentCount(), r.segmentCount());
+    EXPECT_EQ(std::tuple(l.rawName(), l.isSubtone(), r.rawName(), r.isSubtone(), r.segmentCount()),
+              std::tuple("piano.wL", 0, "piano.wR", 1, l.segmentCount()));
     EXPECT_EQ(std::tuple(r.startPoint(), r.loopPoint(), r.endPoint(), r.loopLength()), std::tuple(1000u, 1000u, 2000u, 1000u));
     const auto w = Unpacked(*both);
-    EXPECT_EQ(w[5], static_cast<std::uint16_t>(5 * 16));
-    EXPECT_EQ(w[1005], static_cast<std::uint16_t>(-5 * 16));
+    EXPECT_EQ(std::tuple(w[5], w[1005]),
+              std::tuple(static_cast<std::uint16_t>(5 * 16), static_cast<std::uint16_t>(-5 * 16)));
 
     ui.answer(Answer::No);
     auto shortName = Convert(wav, "ab");
@@ -178,9 +173,7 @@ TEST_F(WaveImport, OtherSampleWidthsBecomeSixteenBits) {
 TEST_F(WaveImport, RefusalsWithTheirTexts) {
     const auto good = Riff({{"fmt ", Fmt(1, 1, 30000, 16)}, {"data", Pcm16(Ramp(10))}});
     auto refused = [&](const Bytes& wav, std::string_view text) {
-        auto f = Convert(wav);
-        ASSERT_FALSE(f) << text;
-        EXPECT_EQ(f.failure(), Fail(text, Icon::None));
+        EXPECT_EQ(veldin::tone::test::Refused(Convert(wav)), Fail(text, Icon::None));
     };
     Bytes notRiff = good;
     notRiff[0] = 'X';
@@ -208,9 +201,8 @@ TEST_F(WaveImport, TooLongForAToneFileIsRefused) {
     // 256 segments of 12,288 samples.
     const std::size_t n = 256 * 12288;
     Bytes data(n * 2, 0);
-    auto f = Convert(Riff({{"fmt ", Fmt(1, 1, 30000, 16)}, {"data", data}}));
-    ASSERT_FALSE(f);
-    EXPECT_EQ(f.failure().text, text::kWaveTooLong);
+    EXPECT_EQ(veldin::tone::test::Refused(Convert(Riff({{"fmt ", Fmt(1, 1, 30000, 16)}, {"data", data}}))).text,
+              text::kWaveTooLong);
     data.resize((n - 12288) * 2);
     auto g = Convert(Riff({{"fmt ", Fmt(1, 1, 30000, 16)}, {"data", data}}));
     ASSERT_TRUE(g);
@@ -220,9 +212,7 @@ TEST_F(WaveImport, TooLongForAToneFileIsRefused) {
 TEST_F(WaveImport, LastDataChunkCountsAndOddChunksAreSkippedSafely) {
     Bytes wav = Riff({{"fmt ", Fmt(1, 1, 30000, 16)}, {"data", Pcm16(Ramp(4))}, {"junk", Bytes(3, 7)},
                       {"data", Pcm16(Ramp(6, 99))}});
-    auto f = Convert(wav);
-    ASSERT_TRUE(f);
-    EXPECT_EQ(f->records[0].endPoint(), 6u);
+    EXPECT_EQ(Convert(wav)->records[0].endPoint(), 6u);
     // A file ending in an odd-sized data chunk without its pad byte, and a RIFF size
     // that is wrong.
     Bytes odd = Riff({{"fmt ", Fmt(1, 1, 8000, 8)}, {"data", Bytes{1, 2, 3}}});
@@ -280,9 +270,8 @@ TEST_F(WaveImport, TemplateMissingOrDamagedAndTheLog) {
     veldin::test::WriteFile(dir / "default.ston", mine);
     auto f = Convert(wav);
     ASSERT_TRUE(f);
-    EXPECT_EQ(f->records[0].volume(), 55);
-    EXPECT_EQ(f->records[0].bytes()[100], 0xEE);
-    EXPECT_EQ(f->records[0].rate(), 15000);
+    EXPECT_EQ(std::tuple(f->records[0].volume(), f->records[0].bytes()[100], f->records[0].rate()),
+              std::tuple(55, 0xEE, 15000));
 }
 
 TEST_F(WaveImport, ResampleKeepsThePitchOnlyWhenAsked) {
@@ -291,15 +280,12 @@ TEST_F(WaveImport, ResampleKeepsThePitchOnlyWhenAsked) {
     for (std::size_t i = 0; i < s.size(); ++i)
         s[i] = static_cast<std::int16_t>(std::lround(12000.0 * std::sin(2.0 * 3.14159265358979 * static_cast<double>(i) / 100.0)));
     const auto wav = Riff({{"fmt ", Fmt(1, 1, 44100, 16)}, {"data", Pcm16(s)}});
-    auto plain = Convert(wav);
-    ASSERT_TRUE(plain);
-    EXPECT_EQ(plain->records[0].endPoint(), 44100u);
+    EXPECT_EQ(Convert(wav)->records[0].endPoint(), 44100u);
 
     options.resample = true;
     auto re = Convert(wav);
     ASSERT_TRUE(re);
-    EXPECT_EQ(re->records[0].endPoint(), 30000u);
-    EXPECT_EQ(re->segments, 3);
+    EXPECT_EQ(std::tuple(re->records[0].endPoint(), re->segments), std::tuple(30000u, 3));
     // At 30 kHz a period of 441 Hz is 68.03 samples: count rising zero crossings in the
     // middle of the tone.
     const auto w = Unpacked(*re);
@@ -311,9 +297,7 @@ TEST_F(WaveImport, ResampleKeepsThePitchOnlyWhenAsked) {
     // A file already at the tone's rate is left as it is.
     ui.answer(Answer::No);
     std::vector<std::int16_t> st(2 * 30000, 100);
-    auto same = Convert(Riff({{"fmt ", Fmt(1, 2, 30000, 16)}, {"data", Pcm16(st)}}));
-    ASSERT_TRUE(same);
-    EXPECT_EQ(same->records[1].endPoint(), 60000u);
+    EXPECT_EQ(Convert(Riff({{"fmt ", Fmt(1, 2, 30000, 16)}, {"data", Pcm16(st)}}))->records[1].endPoint(), 60000u);
 }
 
 } // namespace

@@ -7,15 +7,15 @@
 #include <filesystem>
 #include <optional>
 
-#include "core/SamplePacking.h"
 #include "tests/support/TestSupport.h"
 #include "tests/tone/ToneTestSupport.h"
-#include "tone/ToneEditor.h"
 #include "tone/WaveExport.h"
 #include "tone/WaveImport.h"
 
 namespace veldin::tone {
 namespace {
+
+using test::Unpacked;
 
 namespace fs = std::filesystem;
 using veldin::test::ReadFile;
@@ -48,12 +48,6 @@ std::optional<std::vector<std::int16_t>> SoxSamples(const fs::path& wav) {
     return s;
 }
 
-std::vector<std::uint16_t> Unpacked(const ToneFile& f) {
-    std::vector<std::uint16_t> w(UnpackedSize(f.wave.size()));
-    UnpackSamples12(f.wave, w);
-    return w;
-}
-
 TEST(IndependentReaders, ExportedWaveAsSndfileAndSoxSeeIt) {
     if (!Have("sndfile-info") || !Have("sox")) GTEST_SKIP() << "sndfile-info or sox is not installed (scripts/deps.sh)";
     auto doc = test::EmptyImage(data::TemplateKind::S550);
@@ -78,9 +72,8 @@ TEST(IndependentReaders, ExportedWaveAsSndfileAndSoxSeeIt) {
 
     const auto inst = Capture("sndfile-info --instrument " + Quote(dir / "t.wav"));
     ASSERT_TRUE(inst);
-    EXPECT_NE(inst->find("Base note   : 60"), std::string::npos) << *inst;
-    EXPECT_NE(inst->find("Loop points : 1"), std::string::npos);
-    EXPECT_NE(inst->find("Start :   1000   End :  24576"), std::string::npos) << *inst;
+    for (const char* line : {"Base note   : 60", "Loop points : 1", "Start :   1000   End :  24576"})
+        EXPECT_NE(inst->find(line), std::string::npos) << line << " in\n" << *inst;
 
     auto s = SoxSamples(dir / "t.wav");
     ASSERT_TRUE(s);
@@ -150,28 +143,6 @@ TEST_F(DebianSounds, BrokenPopIsReadWithinItsBytes) {
     const auto w = Unpacked(*t);
     EXPECT_EQ(w[0], static_cast<std::uint16_t>((wav[44] - 128) * 256));
     EXPECT_EQ(w[3983], static_cast<std::uint16_t>((wav[44 + 3983] - 128) * 256));
-}
-
-TEST_F(DebianSounds, FrontCenterThroughAnImageAndBack) {
-    auto doc = test::EmptyImage(data::TemplateKind::S550);
-    ToneEditor ed(doc);
-    ASSERT_TRUE(ed.selectGroup(Group::RamA));
-    const fs::path src = root_ / "usr/share/sounds/alsa/Front_Center.wav";
-    ScriptedUi ui;
-    auto t = WaveToToneFile(ReadFile(src), "Front_Center.wav", {veldin::test::BinDir()}, ui);
-    ASSERT_TRUE(t);
-    ASSERT_TRUE(ed.importToneFile(*t, ed.target()));
-    const auto r = *ed.areas().find(ToneRef::Make(0, Area::Ram, 0));
-    EXPECT_EQ(r.endPoint(), 137090u / 2);
-    TempDir dir;
-    const WaveExportOptions o{false, false};
-    auto w = BuildToneWave(doc, ed.areas(), ToneRef::Make(0, Area::Ram, 0), o);
-    ASSERT_TRUE(w);
-    WriteFile(dir / "out.wav", WaveFileBytes(*w, o));
-    const std::pair<std::string, std::string> expected[] = {
-        {"-r", "30000"}, {"-c", "1"}, {"-b", "16"}, {"-s", std::to_string(r.segmentCount() * 12288)}};
-    for (const auto& [option, value] : expected)
-        EXPECT_EQ(Capture("soxi " + option + " " + Quote(dir / "out.wav")), value + "\n") << option;
 }
 
 } // namespace
