@@ -27,20 +27,28 @@ TEST_F(DocumentCommandsTest, NewThenInfo) {
     ASSERT_EQ(r.rc, 0) << r.err;
     EXPECT_EQ(r.out, "Created " + image("x.s55") + ": S550 Sound disk\n");
     r = Cli({"info", image("x.s55")});
-    EXPECT_NE(r.out.find("Sampler:    S550\nKind:       Sound\n"), std::string::npos) << r.out;
+    ExpectHas(r.out, "Sampler:    S550\nKind:       Sound\n");
     EXPECT_TRUE(w.sessionFiles().empty());
     EXPECT_TRUE(test::TestWorkspace::Entries(w.temp.path()).empty());
 }
 
-TEST_F(DocumentCommandsTest, NewRefusals) {
+TEST_F(DocumentCommandsTest, NewAndConvertRefusals) {
     fs::remove(w.main / "W30.dat");
-    auto r = cli({"new", "--family", "w30", image("a.sdk")});
-    EXPECT_EQ(r.rc, 1);
-    EXPECT_EQ(r.err, "veldin-cli: Couldn't find Roland diskimage definitions!\n");
+    const std::string main = w.main.path().string();
+    ExpectRefusals({
+        {{"new", "--family", "w30", image("a.sdk"), "--main-dir", main}, 1,
+         "veldin-cli: Couldn't find Roland diskimage definitions!\n"},
+        {{"new", "--family", "s900", image("a.sdk"), "--main-dir", main}, 2},
+        {{"new", image("a.sdk"), "--main-dir", main}, 2},
+        {{"new", "--family", "s50", "--main-dir", main}, 2},
+        {{"new", "--family", "--main-dir", main}, 2},
+        {{"convert", image("none.s55"), "--to", "s50", image("y.s50"), "--main-dir", main}, 1,
+         "veldin-cli: Couldn't open file!\n"},
+        {{"convert", image("a"), image("b"), "--main-dir", main}, 2},
+        {{"convert", image("a"), "--to", "s10", image("b"), "--main-dir", main}, 2},
+    });
     EXPECT_FALSE(fs::exists(image("a.sdk")));
-    for (const Args& args : {Args{"new", "--family", "s900", image("a.sdk")}, Args{"new", image("a.sdk")},
-                             Args{"new", "--family", "s50"}, Args{"new", "--family"}})
-        EXPECT_EQ(cli(args).rc, 2);
+    EXPECT_FALSE(fs::exists(image("y.s50")));
 }
 
 TEST_F(DocumentCommandsTest, ConvertFollowsTheRuleForSectors126On) {
@@ -60,22 +68,13 @@ TEST_F(DocumentCommandsTest, ConvertFollowsTheRuleForSectors126On) {
     EXPECT_EQ(test::ReadFile(source), original);
 }
 
-TEST_F(DocumentCommandsTest, ConvertRefusals) {
-    auto r = cli({"convert", image("none.s55"), "--to", "s50", image("y.s50")});
-    EXPECT_EQ(r.rc, 1);
-    EXPECT_EQ(r.err, "veldin-cli: Couldn't open file!\n");
-    EXPECT_FALSE(fs::exists(image("y.s50")));
-    EXPECT_EQ(cli({"convert", image("a"), image("b")}).rc, 2);
-    EXPECT_EQ(cli({"convert", image("a"), "--to", "s10", image("b")}).rc, 2);
-}
-
 TEST_F(DocumentCommandsTest, MemoIsCentredRecordedAndSaved) {
     const auto p = w.demo("demo.s33");
     auto r = cli({"memo", p.string(), "--name", "Strings", "--line", "1", "Slow", "--line", "4", "123456789012"});
     ASSERT_EQ(r.rc, 0) << r.err;
-    EXPECT_NE(r.out.find("Name: \"  Strings   \"\n"), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("Line 1: \"    Slow    \"\n"), std::string::npos);
-    EXPECT_NE(r.out.find("Line 4: \"123456789012\"\n"), std::string::npos);
+    ExpectHas(r.out, "Name: \"  Strings   \"\n");
+    ExpectHas(r.out, "Line 1: \"    Slow    \"\n");
+    ExpectHas(r.out, "Line 4: \"123456789012\"\n");
 
     // The file itself now carries it: the name at offset 51 of sector 134, the lines interleaved.
     const Bytes bytes = test::ReadFile(p);
@@ -85,7 +84,7 @@ TEST_F(DocumentCommandsTest, MemoIsCentredRecordedAndSaved) {
     for (int i = 0; i < 12; ++i) line4 += static_cast<char>(bytes[sector + 63 + 4 * i + 3]);
     EXPECT_EQ(line4, "123456789012");
     r = cli({"memo", p.string()});
-    EXPECT_NE(r.out.find("Name: \"  Strings   \"\n"), std::string::npos);
+    ExpectHas(r.out, "Name: \"  Strings   \"\n");
     EXPECT_TRUE(w.sessionFiles().empty());
 }
 
@@ -111,29 +110,28 @@ TEST_F(DocumentCommandsTest, MemoOfLineMemoDisksAndRefusals) {
     EXPECT_EQ(r.rc, 2);
     EXPECT_EQ(test::ReadFile(sng), song); // the volume label is only read
 
-    const auto s55 = w.demo("demo.s55");
+    const std::string s55 = w.demo("demo.s55").string(), main = w.main.path().string();
     const Bytes before = test::ReadFile(s55);
-    for (const std::vector<std::string>& bad :
-         {std::vector<std::string>{"--line", "5", "x"}, {"--line", "0", "x"}, {"--line", "x", "y"},
-          {"--name", "thirteen char"}, {"--line", "1", "thirteen char"}, {"--line", "1"}, {"-o", image("o.s55")}}) {
-        std::vector<std::string> args{"memo", s55.string()};
-        args.insert(args.end(), bad.begin(), bad.end());
-        EXPECT_EQ(cli(args).rc, 2) << bad[0];
-    }
+    ExpectRefusals({
+        {{"memo", s55, "--line", "5", "x", "--main-dir", main}, 2},
+        {{"memo", s55, "--line", "0", "x", "--main-dir", main}, 2},
+        {{"memo", s55, "--line", "x", "y", "--main-dir", main}, 2},
+        {{"memo", s55, "--name", "thirteen char", "--main-dir", main}, 2},
+        {{"memo", s55, "--line", "1", "thirteen char", "--main-dir", main}, 2},
+        {{"memo", s55, "--line", "1", "--main-dir", main}, 2},
+        {{"memo", s55, "-o", image("o.s55"), "--main-dir", main}, 2},
+        {{"memo", image("missing.s55"), "--main-dir", main}, 1},
+    });
     EXPECT_EQ(test::ReadFile(s55), before);
-    EXPECT_EQ(cli({"memo", image("missing.s55")}).rc, 1);
 }
 
-TEST_F(DocumentCommandsTest, RecoverCleansStaleSessions) {
+TEST_F(DocumentCommandsTest, RecoverCleansStaleSessionsAndEditingCommandsCleanUpBeforeTheyStart) {
     test::WriteFile(w.main / "VDNxxxxxx.tmp", Bytes(10, 0));
     auto r = cli({"recover"});
     ASSERT_EQ(r.rc, 0);
     EXPECT_EQ(r.out, "Removed 1 stale session(s) from " + w.main.path().string() + "; 0 in use left alone\n");
     EXPECT_TRUE(w.sessionFiles().empty());
     EXPECT_EQ(cli({"recover", "extra"}).rc, 2);
-}
-
-TEST_F(DocumentCommandsTest, EditingCommandsCleanUpBeforeTheyStart) {
     test::WriteFile(w.main / "VDNyyyyyy.tmp", Bytes(10, 0));
     ASSERT_EQ(cli({"new", "--family", "s330", image("n.s33")}).rc, 0);
     EXPECT_TRUE(w.sessionFiles().empty());
