@@ -279,6 +279,7 @@ TEST(MidiToSong, RefusalsCarryTheFixedTextsAndProduceNothing) {
     odd.timeSignature(0, 3, 5).end();
     Bytes zeroDivision = good;
     zeroDivision[13] = 0;
+    const auto smpte = [&](std::uint16_t division) { return test::Smf(1, division, {ok, TrackBuilder().event(100, {0x90, 60, 1}).end()}); };
     for (const Case& c : {Case{"no MThd", notMidi, text::kNotMidi}, Case{"format 0", format0, text::kNotFormat1},
                           Case{"chunk past the end", truncated, text::kMidiParseError},
                           Case{"missing track", missingTrack, text::kMidiParseError},
@@ -287,6 +288,9 @@ TEST(MidiToSong, RefusalsCarryTheFixedTextsAndProduceNothing) {
                           Case{"data without status", test::Smf(1, 96, {ok, noStatus}), text::kMidiParseError},
                           Case{"3/32", test::Smf(1, 96, {odd}), text::kOddTimeSignature},
                           Case{"division 0", zeroDivision, text::kMidiParseError},
+                          Case{"SMPTE 25 fps", smpte(0xE728), text::kBadResolution},
+                          Case{"SMPTE 30 fps", smpte(0xE250), text::kBadResolution},
+                          Case{"SMPTE 128", smpte(0x8060), text::kBadResolution},
                           Case{"header only", Bytes(good.begin(), good.begin() + 13), text::kNotMidi},
                           Case{"nothing to convert", good, text::kMidiParseError}}) {
         SCOPED_TRACE(c.what);

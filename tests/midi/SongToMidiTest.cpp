@@ -23,21 +23,9 @@ Bytes Convert(const Bytes& song, test::ScriptedUi& ui, SongToMidiOptions o = {})
     return r ? *r : Bytes{};
 }
 
-// The bytes of track chunk `index`, without "MTrk" and length.
-Bytes Chunk(const Bytes& midi, int index) {
-    std::size_t at = 14;
-    for (int i = 0;; ++i) {
-        if (at + 8 > midi.size()) return {};
-        const std::size_t len = (std::size_t{midi[at + 4]} << 24) | (std::size_t{midi[at + 5]} << 16) |
-                                (std::size_t{midi[at + 6]} << 8) | midi[at + 7];
-        if (i == index) return Bytes(midi.begin() + static_cast<std::ptrdiff_t>(at + 8), midi.begin() + static_cast<std::ptrdiff_t>(at + 8 + len));
-        at += 8 + len;
-    }
-}
-
 // A track's events after its name event "00 FF 03 len name".
 Bytes TrackEvents(const Bytes& midi, int index) {
-    const Bytes c = Chunk(midi, index);
+    const Bytes c = test::TrackChunk(midi, index);
     if (c.size() < 4) return {};
     return Bytes(c.begin() + 4 + c[3], c.end());
 }
@@ -55,7 +43,7 @@ TEST(SongToMidi, HeaderMeasuresAndTempoOnlyGiveTheConductorTrack) {
     for (std::uint8_t b : {0, 0xFF, 0x58, 4, 4, 2, 24, 8, 0, 0xFF, 0x59, 2, 0, 0, 0, 0xFF, 0x51, 3, 0x07, 0xA1, 0x20, 0,
                            0xFF, 0x2F, 0})
         expected.push_back(b);
-    EXPECT_EQ(Chunk(midi, 0), expected);
+    EXPECT_EQ(test::TrackChunk(midi, 0), expected);
     EXPECT_EQ(midi.size(), 14 + 8 + expected.size());
     EXPECT_TRUE(ui.shown().empty());
 }
@@ -66,7 +54,7 @@ TEST(SongToMidi, TempoAndSignatureChangesOnlyWhereTheyChange) {
                            .measures({{96, 0x80, 1}, {96, 0x80, 1}, {48, 0x20, 1}})
                            .tempoBlock({test::TempoSlot(100, 120), test::TempoSlot(100, 140), test::TempoSlot(200, 140)})
                            .build();
-    const Bytes c = Chunk(Convert(song, ui), 0);
+    const Bytes c = test::TrackChunk(Convert(song, ui), 0);
     // After the header events: tempo 140 at tick 200, 6/8 at tick 768, end.
     const Bytes tail{0x81, 0x48, 0xFF, 0x51, 3, 0x06, 0x8A, 0x1B, 0x84, 0x38, 0xFF, 0x58, 4, 6, 3, 12, 8, 0, 0xFF, 0x2F, 0};
     ASSERT_GE(c.size(), tail.size());
@@ -77,8 +65,10 @@ TEST(SongToMidi, NoteOffsComeBeforeLaterEventsWithRunningStatus) {
     struct Case {
         const char* what;
         std::vector<test::Slot> slots;
-        Bytes events;
+        Bytes events; // the track's last events
     };
+    std::vector<test::Slot> sysex(83, Channel(0xB0, 0, 7, 100));
+    sysex.insert(sysex.end(), {{{0xF0, 0, 1, 2, 3, 4}}, {{5, 6, 7, 8, 9, 0xFF}}, Note(0, 5, 60, 100, 10)});
     const Case cases[] = {
         {"zero duration", {Note(0, 0, 60, 100, 0), Channel(0xB0, 1, 7, 100)},
          {0, 0x90, 60, 100, 0, 60, 0, 1, 0xB0, 7, 100, 0, 0xFF, 0x2F, 0}},
@@ -92,32 +82,24 @@ TEST(SongToMidi, NoteOffsComeBeforeLaterEventsWithRunningStatus) {
         {"one-byte messages and pitch wheel",
          {Channel(0xC1, 0, 5), Channel(0xD1, 0, 40), Channel(0xE1, 3, 0x11, 0x22)},
          {0, 0xC1, 5, 0, 0xD1, 40, 3, 0xE1, 0x11, 0x22, 0, 0xFF, 0x2F, 0}},
+        {"system exclusive continued in the next sector of the track", sysex,
+         {0, 0xF0, 10, 1, 2, 3, 4, 5, 6, 7, 8, 9, 0xF7, 5, 0x90, 60, 100, 10, 60, 0, 0, 0xFF, 0x2F, 0}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         test::ScriptedUi ui;
-        const Bytes midi = Convert(SongBuilder().track(0, c.slots).build(), ui);
+        const Bytes midi = Convert(SongBuilder().track(3, c.slots).build(), ui);
         EXPECT_EQ(midi[11], 2); // conductor and one track
-        EXPECT_EQ(TrackEvents(midi, 1), c.events);
+        const Bytes events = TrackEvents(midi, 1);
+        ASSERT_GE(events.size(), c.events.size());
+        EXPECT_EQ(Bytes(events.end() - static_cast<std::ptrdiff_t>(c.events.size()), events.end()), c.events);
     }
-}
-
-TEST(SongToMidi, SystemExclusiveContinuesIntoTheNextSectorOfTheTrack) {
-    std::vector<test::Slot> slots(83, Channel(0xB0, 0, 7, 100));
-    slots.push_back({{0xF0, 0, 1, 2, 3, 4}});
-    slots.push_back({{5, 6, 7, 8, 9, 0xFF}});
-    slots.push_back(Note(0, 5, 60, 100, 10));
-    test::ScriptedUi ui;
-    const Bytes events = TrackEvents(Convert(SongBuilder().track(3, slots).build(), ui), 1);
-    const Bytes sysexThenNote{0, 0xF0, 10, 1, 2, 3, 4, 5, 6, 7, 8, 9, 0xF7, 5, 0x90, 60, 100, 10, 60, 0, 0, 0xFF, 0x2F, 0};
-    ASSERT_GE(events.size(), sysexThenNote.size());
-    EXPECT_EQ(Bytes(events.end() - static_cast<std::ptrdiff_t>(sysexThenNote.size()), events.end()), sysexThenNote);
 }
 
 TEST(SongToMidi, TrackNamesFromTheChosenSource) {
     const Bytes song = SongBuilder().track(0, {Note(0, 0, 60, 1, 1)}).track(9, {Note(0, 0, 60, 1, 1)}).build();
     const auto name = [](const Bytes& midi, int track) {
-        const Bytes c = Chunk(midi, track);
+        const Bytes c = test::TrackChunk(midi, track);
         return std::string(c.begin() + 4, c.begin() + 4 + c[3]);
     };
     test::ScriptedUi ui;
@@ -175,32 +157,12 @@ TEST(SongToMidi, RefusesWhatIsNotASongOrClaimsMoreThanItHolds) {
     EXPECT_FALSE(is_song(song));
 }
 
-TEST(SongToMidi, BothDirectionsWriteTheirLogWhenGivenAFolder) {
-    test::TempDir dir;
-    test::ScriptedUi ui;
-    SongToMidiOptions o;
-    o.logDir = dir.path();
-    const auto midi = Convert(SongBuilder().track(0, {Note(0, 0, 60, 1, 1)}).build(), ui, o);
-    MidiToSongOptions back;
-    back.logDir = dir.path();
-    back.fileName = "song.mid";
-    ASSERT_TRUE(midi2song(midi, ui, back).ok());
-    for (const auto& [file, first] : {std::pair{"ConversionLog-Song2MIDI.txt", "Conversion started..."},
-                                      std::pair{"midi2song.txt", "VELDIN v2 Conversion Log\n\r"}}) {
-        const auto log = test::ReadFile(dir / file);
-        const std::string text(log.begin(), log.end());
-        EXPECT_NE(text.find(first), std::string::npos) << file;
-        EXPECT_NE(text.find("Conversion finished !"), std::string::npos) << file;
-    }
-}
-
 TEST(SongToMidi, TempoInMicrosecondsRoundsTiesToEvenAndStaysIn24Bits) {
-    EXPECT_EQ(MicrosecondsPerQuarter(120), 500000u);
-    EXPECT_EQ(MicrosecondsPerQuarter(7680), 7812u); // 7812.5
-    EXPECT_EQ(MicrosecondsPerQuarter(2560), 23438u); // 23437.5
-    EXPECT_EQ(MicrosecondsPerQuarter(0), 0xFFFFFFu);
-    EXPECT_EQ(MicrosecondsPerQuarter(-8), 0xFFFFFFu);
-    EXPECT_EQ(MicrosecondsPerQuarter(3), 0xFFFFFFu);
+    // 7812.5 and 23437.5 round to even; no tempo or one below the offset is the slowest.
+    const std::pair<int, std::uint32_t> cases[] = {{120, 500000}, {7680, 7812},      {2560, 23438},
+                                                    {0, 0xFFFFFF}, {-8, 0xFFFFFF}, {3, 0xFFFFFF}};
+    for (const auto& [bpm, us] : cases)
+        EXPECT_EQ(MicrosecondsPerQuarter(bpm), us) << bpm;
 }
 
 TEST(SongHeader, ReadsTheFieldsTrimmed) {
