@@ -48,8 +48,11 @@ inline void ExpectRefusals(const std::vector<Refusal>& refusals) {
         SCOPED_TRACE(testing::PrintToString(f.args));
         const CliResult r = Cli(f.args);
         EXPECT_EQ(r.rc, f.rc) << r.err;
-        if (f.err.starts_with("veldin-cli: ")) EXPECT_EQ(r.err, f.err);
-        else ExpectHas(r.err, f.err);
+        if (f.err.starts_with("veldin-cli: ")) {
+            EXPECT_EQ(r.err, f.err);
+        } else {
+            ExpectHas(r.err, f.err);
+        }
     }
 }
 
