@@ -78,7 +78,7 @@ TEST_F(CdCli, FullAreaExportOpensAsADiskImage) {
     const auto info = Ok({"info", Path("full.s55")});
     ExpectHas(info.out, "Sampler:    S550\n");
     ExpectHas(info.out, "Title:      Grand Full\n");
-    // The tone names as the image holds them (the waves: SoundAreaExportTest).
+    // The tone names as the image holds them (the waves: ExportTest).
     const Bytes image = test::ReadFile(dir / "full.s55");
     EXPECT_EQ(std::string(image.begin() + 135 * 512, image.begin() + 135 * 512 + 8), "Grand  A");
     EXPECT_EQ(std::string(image.begin() + 135 * 512 + 128, image.begin() + 135 * 512 + 136), "Grand  B");
