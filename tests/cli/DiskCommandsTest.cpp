@@ -180,7 +180,7 @@ TEST_F(FloppyCli, ReadWithTwoBadSectorsNamesThemAndCopiesTheRest) {
 
 TEST_F(FloppyCli, ReadIntoADirectoryNamesTheImageAfterTheDisk) {
     fs::create_directory(dir / "images");
-    const auto r = Ok({"floppy", "read", drive.string(), (dir / "images").string()});
+    Ok({"floppy", "read", drive.string(), (dir / "images").string()});
     EXPECT_TRUE(fs::exists(dir / "images" / "VELDIN DEMO S-550 sounds Sine_ saw and a subtone.s55"));
 }
 

@@ -43,7 +43,7 @@ TEST_F(SongCommands, NewSongDiskFromMidiListedAndBackToMidi) {
 
     const std::string out = (dir / "out.mid").string();
     for (const std::string song : {"2", "TITLE"}) {
-        r = Ok({"song", "to-midi", disk, song, out});
+        Ok({"song", "to-midi", disk, song, out});
         const auto bytes = test::ReadFile(out);
         ASSERT_GT(bytes.size(), 14u);
         EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 4), "MThd");
