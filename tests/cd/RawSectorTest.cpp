@@ -66,24 +66,29 @@ Bytes UserData(std::uint8_t seed) {
 
 TEST(RawSector, LayoutOfAModeOneSector) {
     const Bytes user = UserData(3);
-    const auto s = EncodeMode1Sector(4500, user); // 4,650 frames: 01:02:00
-    EXPECT_TRUE(IsMode1Sector(s));
-    EXPECT_TRUE(StartsWithSync(s));
-    EXPECT_EQ(s[12], 0x01);
-    EXPECT_EQ(s[13], 0x02);
-    EXPECT_EQ(s[14], 0x00);
-    EXPECT_EQ(s[15], 0x01);
-    EXPECT_TRUE(std::equal(user.begin(), user.end(), s.begin() + kUserDataOffset));
-    EXPECT_TRUE(std::all_of(s.begin() + 2068, s.begin() + 2076, [](std::uint8_t b) { return b == 0; }));
-
-    const auto first = EncodeMode1Sector(0, user); // 150 frames: 00:02:00
-    EXPECT_EQ(first[12], 0x00);
-    EXPECT_EQ(first[13], 0x02);
-    EXPECT_EQ(first[14], 0x00);
-    const auto later = EncodeMode1Sector(329'849, user); // 329,999 frames: 73:19:74
-    EXPECT_EQ(later[12], 0x73);
-    EXPECT_EQ(later[13], 0x19);
-    EXPECT_EQ(later[14], 0x74);
+    // The header's address: minutes, seconds and frames in BCD, 150 frames on from the block.
+    const struct {
+        std::uint32_t block;
+        Bytes header;
+    } cases[] = {
+        {4500, {0x01, 0x02, 0x00, 0x01}},    // 4,650 frames: 01:02:00
+        {0, {0x00, 0x02, 0x00, 0x01}},       // 150 frames: 00:02:00
+        {329'849, {0x73, 0x19, 0x74, 0x01}}, // 329,999 frames: 73:19:74
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.block);
+        const auto s = EncodeMode1Sector(c.block, user);
+        EXPECT_TRUE(IsMode1Sector(s));
+        EXPECT_TRUE(StartsWithSync(s));
+        EXPECT_EQ(Bytes(s.begin() + 12, s.begin() + 16), c.header);
+        EXPECT_TRUE(std::equal(user.begin(), user.end(), s.begin() + kUserDataOffset));
+        EXPECT_TRUE(std::all_of(s.begin() + 2068, s.begin() + 2076, [](std::uint8_t b) { return b == 0; }));
+    }
+    Bytes sync{0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x00};
+    EXPECT_TRUE(StartsWithSync(sync));
+    EXPECT_FALSE(StartsWithSync(std::span(sync).first(11)));
+    sync[5] = 0xFE;
+    EXPECT_FALSE(StartsWithSync(sync));
 }
 
 TEST(RawSector, EdcChecksTheSector) {
@@ -120,14 +125,6 @@ TEST(RawSector, RawImageCarriesTheUserDataOfEveryBlock) {
     }
     // A partial last block is padded.
     EXPECT_EQ(ToRawImage(std::span(iso).first(kBlockSize + 1)).size(), 2 * kRawSectorSize);
-}
-
-TEST(RawSector, SyncPattern) {
-    Bytes b{0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x00};
-    EXPECT_TRUE(StartsWithSync(b));
-    b[5] = 0xFE;
-    EXPECT_FALSE(StartsWithSync(b));
-    EXPECT_FALSE(StartsWithSync(std::span(b).first(11)));
 }
 
 } // namespace

@@ -1,6 +1,8 @@
 #pragma once
 // veldin-cli run in this process, with what it printed; and the files the commands read.
 
+#include <gtest/gtest.h>
+
 #include <sstream>
 #include <string>
 #include <vector>
@@ -20,6 +22,38 @@ inline CliResult Cli(Args args) {
     std::ostringstream out, err;
     const int rc = Main(args, out, err);
     return {rc, out.str(), err.str()};
+}
+
+// A command that must succeed; what it printed, for further checks.
+inline CliResult Ok(const Args& args) {
+    CliResult r = Cli(args);
+    EXPECT_EQ(r.rc, 0) << testing::PrintToString(args) << "\n" << r.err;
+    return r;
+}
+
+inline void ExpectHas(const std::string& text, std::string_view part) {
+    EXPECT_NE(text.find(part), std::string::npos) << "'" << part << "' in:\n" << text;
+}
+
+// A refused command: its exit code and what it said. A message given with the program's
+// prefix is the whole of stderr; any other is a part of it.
+struct Refusal {
+    Args args;
+    int rc;
+    std::string err = "";
+};
+
+inline void ExpectRefusals(const std::vector<Refusal>& refusals) {
+    for (const Refusal& f : refusals) {
+        SCOPED_TRACE(testing::PrintToString(f.args));
+        const CliResult r = Cli(f.args);
+        EXPECT_EQ(r.rc, f.rc) << r.err;
+        if (f.err.starts_with("veldin-cli: ")) {
+            EXPECT_EQ(r.err, f.err);
+        } else {
+            ExpectHas(r.err, f.err);
+        }
+    }
 }
 
 // A 16-bit PCM WAV whose sample i is i * slope.

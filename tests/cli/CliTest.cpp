@@ -18,9 +18,8 @@ TEST(CliInfo, EveryDemoImage) {
         SCOPED_TRACE(e.file);
         const auto r = Cli({"info", test::DemoImage(e.file).string()});
         EXPECT_EQ(r.rc, 0) << r.err;
-        EXPECT_NE(r.out.find(std::string("Sampler:    ") + e.sampler + "\n"), std::string::npos) << r.out;
-        EXPECT_NE(r.out.find(std::string("Kind:       ") + e.kind + "\n"), std::string::npos);
-        EXPECT_NE(r.out.find("Memo:"), std::string::npos);
+        ExpectHas(r.out, std::string("Sampler:    ") + e.sampler + "\nKind:       " + e.kind + "\n");
+        ExpectHas(r.out, "Memo:");
         EXPECT_TRUE(r.err.empty());
     }
 }
@@ -30,38 +29,30 @@ TEST(CliInfo, JsonHasTheAgreedKeys) {
     ASSERT_EQ(r.rc, 0);
     for (const char* key : {"\"sampler\":\"S550\"", "\"kind\":\"Sound\"", "\"extension\":\".s55\"",
                             "\"memo\":{\"kind\":0,\"name\":\"VELDIN DEMO \"", "\"title\":\"VELDIN DEMO S-550 sounds"})
-        EXPECT_NE(r.out.find(key), std::string::npos) << key << " in " << r.out;
+        ExpectHas(r.out, key);
     EXPECT_EQ(r.out.front(), '{');
     EXPECT_EQ(r.out.back(), '\n');
 }
 
-TEST(CliInfo, RefusalsCarryTheFixedTexts) {
+TEST(CliInfo, RefusalsCarryTheFixedTextsAndUsageErrorsExitWithTwo) {
     test::TempDir dir;
     auto bytes = test::ReadFile(test::DemoImage("demo.s55"));
     bytes.pop_back();
     test::WriteFile(dir / "short.s55", bytes);
     test::WriteFile(dir / "zero.s55", std::vector<std::uint8_t>(static_cast<std::size_t>(kImageSize), 0));
-
-    auto r = Cli({"info", (dir / "short.s55").string()});
-    EXPECT_EQ(r.rc, 1);
-    EXPECT_EQ(r.err, "veldin-cli: Couldn't continue, invalid size of diskimage!\n (Possibly file is not a Roland diskimage)\n");
-    EXPECT_TRUE(r.out.empty());
-
-    r = Cli({"info", (dir / "zero.s55").string()});
-    EXPECT_EQ(r.rc, 1);
-    EXPECT_EQ(r.err, "veldin-cli: File is not Roland S50/S330/S550/W30 diskimage or is corrupted.\n");
-
-    r = Cli({"info", (dir / "missing").string()});
-    EXPECT_EQ(r.rc, 1);
-    EXPECT_EQ(r.err, "veldin-cli: Couldn't open file!\n");
-}
-
-TEST(CliInfo, UsageErrors) {
-    EXPECT_EQ(Cli({}).rc, 2);
-    EXPECT_EQ(Cli({"info"}).rc, 2);
-    EXPECT_EQ(Cli({"info", "a", "b"}).rc, 2);
-    EXPECT_EQ(Cli({"info", "--bogus", "a"}).rc, 2);
-    EXPECT_EQ(Cli({"frobnicate"}).rc, 2);
+    EXPECT_TRUE(Cli({"info", (dir / "short.s55").string()}).out.empty());
+    ExpectRefusals({
+        {{"info", (dir / "short.s55").string()}, 1,
+         "veldin-cli: Couldn't continue, invalid size of diskimage!\n (Possibly file is not a Roland diskimage)\n"},
+        {{"info", (dir / "zero.s55").string()}, 1,
+         "veldin-cli: File is not Roland S50/S330/S550/W30 diskimage or is corrupted.\n"},
+        {{"info", (dir / "missing").string()}, 1, "veldin-cli: Couldn't open file!\n"},
+        {{}, 2},
+        {{"info"}, 2},
+        {{"info", "a", "b"}, 2},
+        {{"info", "--bogus", "a"}, 2},
+        {{"frobnicate"}, 2},
+    });
 }
 
 TEST(CliHelp, EverywhereAndForEveryCommand) {

@@ -22,7 +22,7 @@ protected:
         disk = (dir / "disk.sng").string();
         midi = (dir / "tune.mid").string();
         test::WriteFile(midi, SmallMidi());
-        ASSERT_EQ(Cli({"new", "--family", "w30song", disk, "--main-dir", test::BinDir().string()}).rc, 0);
+        Ok({"new", "--family", "w30song", disk, "--main-dir", test::BinDir().string()});
     }
     test::TempDir dir;
     std::string disk, midi;
@@ -33,22 +33,17 @@ TEST_F(SongCommands, NewSongDiskFromMidiListedAndBackToMidi) {
     ASSERT_TRUE(image.ok());
     EXPECT_EQ(image->definition.kindName, "Song");
     auto r = Cli({"songs", disk});
-    EXPECT_NE(r.out.find("64 positions & 728064 bytes free"), std::string::npos) << r.out;
+    ExpectHas(r.out, "64 positions & 728064 bytes free");
 
-    r = Cli({"song", "from-midi", disk, midi, "--name", "title"});
-    ASSERT_EQ(r.rc, 0) << r.err;
+    r = Ok({"song", "from-midi", disk, midi, "--name", "title"});
     EXPECT_EQ(r.out, "stored at position 2 (SONG63)\n");
-    r = Cli({"songs", "--json", disk});
-    ASSERT_EQ(r.rc, 0);
-    EXPECT_NE(r.out.find("\"songs\":[{\"position\":2,\"songId\":63,\"name\":\"TITLE                       \",\"size\":2560}]"),
-              std::string::npos)
-        << r.out;
-    EXPECT_NE(r.out.find("\"freePositions\":63,\"freeBytes\":725504"), std::string::npos) << r.out;
+    r = Ok({"songs", "--json", disk});
+    ExpectHas(r.out, "\"songs\":[{\"position\":2,\"songId\":63,\"name\":\"TITLE                       \",\"size\":2560}]");
+    ExpectHas(r.out, "\"freePositions\":63,\"freeBytes\":725504");
 
     const std::string out = (dir / "out.mid").string();
     for (const std::string song : {"2", "TITLE"}) {
-        r = Cli({"song", "to-midi", disk, song, out});
-        ASSERT_EQ(r.rc, 0) << r.err;
+        Ok({"song", "to-midi", disk, song, out});
         const auto bytes = test::ReadFile(out);
         ASSERT_GT(bytes.size(), 14u);
         EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 4), "MThd");
@@ -57,33 +52,32 @@ TEST_F(SongCommands, NewSongDiskFromMidiListedAndBackToMidi) {
 }
 
 TEST_F(SongCommands, SaveLoadRenameDeleteAndLabel) {
-    ASSERT_EQ(Cli({"song", "from-midi", disk, midi}).rc, 0);
+    Ok({"song", "from-midi", disk, midi});
     const std::string saved = (dir / "saved.sng").string();
-    ASSERT_EQ(Cli({"song", "save", disk, "tune.mid", saved}).rc, 0);
+    Ok({"song", "save", disk, "tune.mid", saved});
     EXPECT_EQ(test::ReadFile(saved).size(), 2560u);
 
     // Loading a saved song stores it again, at the next position.
-    auto r = Cli({"song", "load", disk, saved});
-    ASSERT_EQ(r.rc, 0) << r.err;
+    auto r = Ok({"song", "load", disk, saved});
     EXPECT_EQ(r.out, "stored at position 3 (SONG62)\n");
 
-    ASSERT_EQ(Cli({"song", "rename", disk, "3", "A NEW NAME"}).rc, 0);
+    Ok({"song", "rename", disk, "3", "A NEW NAME"});
     r = Cli({"songs", disk});
-    EXPECT_NE(r.out.find("3  SONG62  \"A NEW NAME                  \"  2560 b"), std::string::npos) << r.out;
+    ExpectHas(r.out, "3  SONG62  \"A NEW NAME                  \"  2560 b");
 
-    ASSERT_EQ(Cli({"song", "delete", disk, "tune.mid"}).rc, 0);
+    Ok({"song", "delete", disk, "tune.mid"});
     r = Cli({"songs", "--json", disk});
     EXPECT_EQ(r.out.find("\"position\":2"), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("\"position\":3"), std::string::npos) << r.out;
+    ExpectHas(r.out, "\"position\":3");
 
-    ASSERT_EQ(Cli({"label", disk, "--set", "MY SONGS"}).rc, 0);
+    Ok({"label", disk, "--set", "MY SONGS"});
     EXPECT_EQ(Cli({"label", disk}).out, "MY SONGS   \n");
 }
 
 TEST_F(SongCommands, OutputOptionLeavesTheImageAsItWas) {
     const auto before = test::ReadFile(disk);
     const std::string copy = (dir / "copy.sng").string();
-    ASSERT_EQ(Cli({"song", "from-midi", disk, midi, "-o", copy}).rc, 0);
+    Ok({"song", "from-midi", disk, midi, "-o", copy});
     EXPECT_EQ(test::ReadFile(disk), before);
     EXPECT_NE(Cli({"songs", copy}).out.find("SONG63"), std::string::npos);
     EXPECT_EQ(test::ReadFile(copy).size(), static_cast<std::size_t>(kImageSize));
@@ -95,37 +89,30 @@ TEST_F(SongCommands, RefusalsChangeNothing) {
     auto notMidi = SmallMidi();
     notMidi[9] = 0; // format 0
     test::WriteFile(bad, notMidi);
-    auto r = Cli({"song", "from-midi", disk, bad});
-    EXPECT_EQ(r.rc, 1);
-    EXPECT_EQ(r.err, "veldin-cli: This is not an MIDI Format 1 file!\n");
-    r = Cli({"song", "load", disk, midi}); // a MIDI file is not a song
-    EXPECT_EQ(r.rc, 1);
-    EXPECT_EQ(r.err, "veldin-cli: File is not Roland W30 Song file or is corrupted!\n");
-    r = Cli({"song", "delete", disk, "7"});
-    EXPECT_EQ(r.rc, 1);
-    EXPECT_NE(r.err.find("no song '7'"), std::string::npos);
+    ExpectRefusals({
+        {{"song", "from-midi", disk, bad}, 1, "veldin-cli: This is not an MIDI Format 1 file!\n"},
+        {{"song", "load", disk, midi}, 1, "veldin-cli: File is not Roland W30 Song file or is corrupted!\n"},
+        {{"song", "delete", disk, "7"}, 1, "no song '7'"},
+        {{"songs", test::DemoImage("demo.s55").string()}, 1,
+         "veldin-cli: Couldn't continue! FAT is corrupted or not present on this diskimage!\n"},
+        {{"song", "to-midi", disk}, 2},
+        {{"song", "frobnicate", disk}, 2},
+        {{"song", "to-midi", disk, "2", "x.mid", "--track-names", "odd"}, 2},
+        {{"new", "--family", "s900", disk}, 2},
+        {{"new", "--family", "w30song", disk, "--main-dir", dir.path().string()}, 1}, // no template there
+        {{"songs", disk, "--bogus"}, 2},
+    });
     EXPECT_EQ(test::ReadFile(disk), before);
-
-    r = Cli({"songs", test::DemoImage("demo.s55").string()});
-    EXPECT_EQ(r.rc, 1);
-    EXPECT_EQ(r.err, "veldin-cli: Couldn't continue! FAT is corrupted or not present on this diskimage!\n");
-    EXPECT_EQ(Cli({"song", "to-midi", disk}).rc, 2);
-    EXPECT_EQ(Cli({"song", "frobnicate", disk}).rc, 2);
-    EXPECT_EQ(Cli({"song", "to-midi", disk, "2", "x.mid", "--track-names", "odd"}).rc, 2);
-    EXPECT_EQ(Cli({"new", "--family", "s900", disk}).rc, 2);
-    EXPECT_EQ(Cli({"new", "--family", "w30song", disk, "--main-dir", dir.path().string()}).rc, 1); // no template there
-    EXPECT_EQ(test::ReadFile(disk), before);
-    EXPECT_EQ(Cli({"songs", disk, "--bogus"}).rc, 2);
 }
 
 TEST_F(SongCommands, SoundAndSongDiskHoldsSongsToo) {
     const std::string sdk = (dir / "disk.sdk").string();
-    ASSERT_EQ(Cli({"new", "--family", "w30", sdk, "--main-dir", test::BinDir().string()}).rc, 0);
+    Ok({"new", "--family", "w30", sdk, "--main-dir", test::BinDir().string()});
     EXPECT_EQ(LoadImageFile(sdk)->definition.kindName, "Sound & Song");
     EXPECT_NE(Cli({"songs", sdk}).out.find("64 positions & 46080 bytes free"), std::string::npos);
-    ASSERT_EQ(Cli({"song", "from-midi", sdk, midi}).rc, 0);
+    Ok({"song", "from-midi", sdk, midi});
     const std::string out = (dir / "out.mid").string();
-    EXPECT_EQ(Cli({"song", "to-midi", sdk, "2", out, "--track-names", "both"}).rc, 0);
+    Ok({"song", "to-midi", sdk, "2", out, "--track-names", "both"});
 }
 
 } // namespace

@@ -69,6 +69,18 @@ Bytes Smf(std::uint16_t format, std::uint16_t division, const std::vector<TrackB
     return out;
 }
 
+Bytes TrackChunk(const Bytes& midi, int index) {
+    std::size_t at = 14;
+    for (int i = 0; at + 8 <= midi.size(); ++i) {
+        std::size_t len = 0;
+        for (std::size_t k = 4; k < 8; ++k) len = (len << 8) | midi[at + k];
+        const auto begin = midi.begin() + static_cast<std::ptrdiff_t>(at + 8);
+        if (i == index) return Bytes(begin, begin + static_cast<std::ptrdiff_t>(std::min(len, midi.size() - at - 8)));
+        at += 8 + len;
+    }
+    return {};
+}
+
 Slot Note(std::uint8_t channel, std::uint8_t delta, std::uint8_t key, std::uint8_t velocity, std::uint16_t duration) {
     return {{static_cast<std::uint8_t>(0x90 | channel), delta, key, velocity, static_cast<std::uint8_t>(duration),
              static_cast<std::uint8_t>(duration >> 8)}};

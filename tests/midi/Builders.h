@@ -33,6 +33,9 @@ private:
 
 Bytes Vlq(std::uint32_t v);
 Bytes Smf(std::uint16_t format, std::uint16_t division, const std::vector<TrackBuilder>& tracks);
+// Track chunk `index` of a MIDI file without "MTrk" and its length; empty when the file
+// has no such chunk.
+Bytes TrackChunk(const Bytes& midi, int index);
 
 // A W-30 song: two header sectors, measure sectors, track blocks, tempo block.
 struct Slot {

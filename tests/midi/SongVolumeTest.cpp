@@ -1,22 +1,35 @@
+// The song volume, from its FAT entries to the MIDI Editor's rules without the window:
+// the list and its free figures after each change and after undo and redo, the refusals
+// that leave the image as it was, the proposed file names, the preferences pages, and New
+// and Save As from the two templates.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 
 #include "core/Bytes.h"
 #include "core/DiskDefinition.h"
-#include "core/Geometry.h"
 #include "core/Document.h"
+#include "core/Geometry.h"
+#include "core/Messages.h"
+#include "core/PageBinding.h"
+#include "core/Settings.h"
 #include "midi/DocumentSongImage.h"
 #include "midi/Fat12Volume.h"
+#include "midi/MidiEditorPages.h"
 #include "midi/MidiTexts.h"
 #include "midi/Song.h"
+#include "midi/SongDiskFiles.h"
+#include "midi/SongEditor.h"
 #include "midi/SongVolume.h"
+#include "platform/os/FileOps.h"
 #include "tests/midi/Builders.h"
 #include "tests/support/TestSupport.h"
 
 namespace veldin::midi {
 namespace {
 
+namespace fs = std::filesystem;
 using test::Bytes;
 using test::SongOfSectors;
 
@@ -31,6 +44,11 @@ DiskDefinition SongDiskRow() {
 void SetBoth(FatArea& fat, int n, std::uint16_t v) {
     SetFatEntry(std::span(fat).subspan(kFat1, kFatSize), n, v);
     SetFatEntry(std::span(fat).subspan(kFat2, kFatSize), n, v);
+}
+// Links `clusters` one to the next in both FATs; the last gets `last`.
+void SetChain(FatArea& fat, std::initializer_list<int> clusters, std::uint16_t last = 0xFFF) {
+    for (auto c = clusters.begin(); c != clusters.end(); ++c)
+        SetBoth(fat, *c, c + 1 == clusters.end() ? last : static_cast<std::uint16_t>(*(c + 1)));
 }
 void PutSongEntry(FatArea& fat, int position, std::uint16_t start, std::uint32_t size) {
     auto e = std::span(fat).subspan(kRootDir + 32 * static_cast<std::size_t>(position), 32);
@@ -64,13 +82,9 @@ TEST(FatEntries, PackTwoEntriesInThreeBytes) {
     SetFatEntry(t, 0, 0xFF9);
     SetFatEntry(t, 1, 0xABC);
     SetFatEntry(t, 2, 0x123);
-    EXPECT_EQ(t[0], 0xF9);
-    EXPECT_EQ(t[1], 0xCF);
-    EXPECT_EQ(t[2], 0xAB);
-    EXPECT_EQ(FatEntry(t, 0), 0xFF9);
-    EXPECT_EQ(FatEntry(t, 1), 0xABC);
-    EXPECT_EQ(FatEntry(t, 2), 0x123);
-    EXPECT_EQ(FatEntry(t, 3), 0x000);
+    EXPECT_EQ(t, (std::array<std::uint8_t, 6>{0xF9, 0xCF, 0xAB, 0x23, 0x01, 0x00}));
+    EXPECT_EQ((std::array{FatEntry(t, 0), FatEntry(t, 1), FatEntry(t, 2), FatEntry(t, 3)}),
+              (std::array<std::uint16_t, 4>{0xFF9, 0xABC, 0x123, 0x000}));
 }
 
 TEST(SeekCluster, FirstMatchInFat1ThenFat2AndNeverSpecialValues) {
@@ -87,12 +101,9 @@ TEST(SeekCluster, FirstMatchInFat1ThenFat2AndNeverSpecialValues) {
 TEST(ReadSongFileInfo, ReadsEveryValidChainIncludingSingleClusterRuns) {
     FatArea fat = EmptyFat();
     PutSongEntry(fat, 2, 40, 1000); // one cluster
-    SetBoth(fat, 40, 0xFFF);
-    PutSongEntry(fat, 3, 50, 4000); // 50 -> 60 -> 61 -> 70: single runs first and last
-    SetBoth(fat, 50, 60);
-    SetBoth(fat, 60, 61);
-    SetBoth(fat, 61, 70);
-    SetBoth(fat, 70, 0xFFF);
+    SetChain(fat, {40});
+    PutSongEntry(fat, 3, 50, 4000); // single runs first and last
+    SetChain(fat, {50, 60, 61, 70});
     auto one = read_song_file_info(fat, 2);
     ASSERT_TRUE(one.ok() && one->has_value());
     EXPECT_EQ((*one)->clusters, std::vector<std::uint16_t>{40});
@@ -120,21 +131,17 @@ TEST(ReadSongFileInfo, CorruptChainsKeepTheirFixedTexts) {
         SCOPED_TRACE(c.what);
         FatArea fat = EmptyFat();
         PutSongEntry(fat, 2, 40, 3000);
-        SetBoth(fat, 40, 41);
-        SetBoth(fat, 41, c.link);
+        SetChain(fat, {40, 41}, c.link);
         auto r = read_song_file_info(fat, 2);
         ASSERT_FALSE(r.ok());
         EXPECT_EQ(r.failure().text, c.text);
     }
     FatArea fat = EmptyFat();
     PutSongEntry(fat, 2, 40, 3000); // start cluster free
-    auto r = read_song_file_info(fat, 2);
-    ASSERT_FALSE(r.ok());
-    EXPECT_EQ(r.failure().text, text::kFatCorrupted);
+    EXPECT_EQ(read_song_file_info(fat, 2).failure().text, text::kFatCorrupted);
     // A chain longer than the size says is no song, silently.
     PutSongEntry(fat, 2, 40, 1000);
-    SetBoth(fat, 40, 41);
-    SetBoth(fat, 41, 0xFFF);
+    SetChain(fat, {40, 41});
     EXPECT_TRUE(read_song_file_info(fat, 2).ok());
     EXPECT_FALSE(read_song_file_info(fat, 2)->has_value());
 }
@@ -142,10 +149,9 @@ TEST(ReadSongFileInfo, CorruptChainsKeepTheirFixedTexts) {
 TEST(ClusterBitmap, MarksStartsLinksAndUsedEntriesAndFindsTheFreePosition) {
     FatArea fat = EmptyFat();
     PutSongEntry(fat, 2, 40, 2048);
-    SetBoth(fat, 40, 41);
-    SetBoth(fat, 41, 0xFFF);
+    SetChain(fat, {40, 41});
     PutSongEntry(fat, 3, 30, 100);
-    SetBoth(fat, 30, 0xFFF);
+    SetChain(fat, {30});
     const ClusterBitmap bm = make_cluster_bitmap(fat);
     EXPECT_EQ(bm.freePosition, 4);
     for (int c : {2, 3, 30, 40, 41}) EXPECT_TRUE(bm.used.test(static_cast<std::size_t>(c))) << c;
@@ -195,18 +201,13 @@ TEST(AllocateClusters, RunsStartOnFreePairsAndNeverPassTheVolume) {
     EXPECT_FALSE(AllocateClusters(nearlyFull, 1, 714));
 }
 
-TEST(SongVolume, LoadRefusesAFatThatIsNotThere) {
+TEST(SongVolume, LoadRefusesAFatThatIsNotThereAndCreatesTheFatLog) {
     for (std::uint16_t first : {0xFF8, 0xFF0, 0x000}) {
         auto img = EmptySongDisk();
         SetFatEntry(std::span(img).subspan(512, 1536), 0, first);
         MemoryImage image(img);
-        auto v = SongVolume::load_fat_area(image, SongDiskRow(), std::nullopt);
-        ASSERT_FALSE(v.ok());
-        EXPECT_EQ(v.failure().text, text::kFatCorrupted);
+        EXPECT_EQ(SongVolume::load_fat_area(image, SongDiskRow(), std::nullopt).failure().text, text::kFatCorrupted);
     }
-}
-
-TEST(SongVolume, LoadCreatesTheFatLog) {
     test::TempDir dir;
     MemoryImage image(EmptySongDisk());
     ASSERT_TRUE(SongVolume::load_fat_area(image, SongDiskRow(), dir.path()).ok());
@@ -224,10 +225,8 @@ TEST(SongVolume, FirstSongGoesToPosition2AsSong63InClusters4On) {
     const std::size_t root = 3584 + 64;
     EXPECT_EQ(std::string(img.begin() + root, img.begin() + root + 11), "SONG63  DAT");
     EXPECT_EQ(img[root + 11], 0x20);
-    EXPECT_EQ(ReadLe16(std::span(img).subspan(root + 22, 2)), 0x6000);
-    EXPECT_EQ(ReadLe16(std::span(img).subspan(root + 24, 2)), 0xAB34);
-    EXPECT_EQ(ReadLe16(std::span(img).subspan(root + 26, 2)), 4);
-    EXPECT_EQ(ReadLe32(std::span(img).subspan(root + 28, 4)), 2560u);
+    // Time 0x6000, date 0xAB34, start cluster 4, 2,560 bytes.
+    EXPECT_EQ(Bytes(img.begin() + root + 22, img.begin() + root + 32), (Bytes{0x00, 0x60, 0x34, 0xAB, 4, 0, 0, 0x0A, 0, 0}));
     // The song directory record is the last of the 64.
     const std::size_t rec = 7168 + 2016;
     EXPECT_EQ(std::string(img.begin() + rec, img.begin() + rec + 5), "FIRST");
@@ -235,9 +234,7 @@ TEST(SongVolume, FirstSongGoesToPosition2AsSong63InClusters4On) {
     // Chain 4 -> 5 -> 6 -> FFF in both FATs; every sector starts with the Song ID.
     for (std::size_t fat : {std::size_t{512}, std::size_t{2048}}) {
         const auto t = std::span(img).subspan(fat, 1536);
-        EXPECT_EQ(FatEntry(t, 4), 5);
-        EXPECT_EQ(FatEntry(t, 5), 6);
-        EXPECT_EQ(FatEntry(t, 6), 0xFFF);
+        EXPECT_EQ((std::array{FatEntry(t, 4), FatEntry(t, 5), FatEntry(t, 6)}), (std::array<std::uint16_t, 3>{5, 6, 0xFFF}));
     }
     for (std::size_t s = 0; s < 5; ++s) EXPECT_EQ(img[ClusterOffset(4) + 512 * s], 63);
     const SongList l = v.list();
@@ -252,34 +249,17 @@ TEST(SongVolume, FirstSongGoesToPosition2AsSong63InClusters4On) {
     EXPECT_EQ(*back, expected);
 }
 
-TEST(SongVolume, StoreRefusalsChangeNothing) {
+TEST(SongVolume, ClustersRefuseASongThatTheByteCountAllows) {
     Volume v;
-    const auto before = v.image.bytes();
-    Bytes notSong = SongOfSectors(4);
-    notSong[1] = 0x10;
-    auto r = v.volume.insert_song_file(v.image, notSong, v.list().freeBytes);
-    EXPECT_EQ(r.failure().text, text::kNotASong);
-    r = v.volume.insert_song_file(v.image, SongOfSectors(3), v.list().freeBytes); // 1536 bytes
-    EXPECT_EQ(r.failure().text, text::kNotASong);
-    r = v.volume.insert_song_file(v.image, SongOfSectors(8), 4095);
-    EXPECT_EQ(r.failure().text, text::kNoFreeSpace);
-    EXPECT_EQ(v.image.bytes(), before);
-    EXPECT_EQ(v.image.steps(), 0u);
-    // Clusters: the byte count allows a song that the clusters no longer hold.
     ASSERT_EQ(v.store(SongOfSectors(2 * 700)), 2); // 700 clusters
     const auto stored = v.image.bytes();
-    r = v.volume.insert_song_file(v.image, SongOfSectors(2 * 12), 1'000'000);
+    const auto steps = v.image.steps();
+    auto r = v.volume.insert_song_file(v.image, SongOfSectors(2 * 12), 1'000'000);
+    EXPECT_EQ(r.failure().text, text::kNoFreeSpace);
+    r = v.volume.insert_song_file(v.image, SongOfSectors(8), 4095); // the bytes given are too few
     EXPECT_EQ(r.failure().text, text::kNoFreeSpace);
     EXPECT_EQ(v.image.bytes(), stored);
-    // Positions: all 64 taken.
-    Volume full;
-    for (int i = 0; i < 64; ++i) ASSERT_EQ(full.store(SongOfSectors(4)), 2 + i);
-    const auto fullBytes = full.image.bytes();
-    auto p = full.volume.insert_song_file(full.image, SongOfSectors(4), 1'000'000);
-    ASSERT_FALSE(p.ok());
-    EXPECT_EQ(p.failure().text, text::kNoFreeSpace);
-    EXPECT_EQ(full.image.bytes(), fullBytes);
-    EXPECT_EQ(full.list().freeText(), "0 positions & 596992 bytes free");
+    EXPECT_EQ(v.image.steps(), steps);
 }
 
 TEST(SongVolume, SoundAndSongDisksKeepSongsInTheirSongArea) {
@@ -297,8 +277,7 @@ TEST(SongVolume, SoundAndSongDisksKeepSongsInTheirSongArea) {
     EXPECT_EQ(r.failure().text, text::kNoFreeSpace);
     // A chain that strays into the sound data is not wiped by a delete.
     FatArea fat = volume.fatArea();
-    SetBoth(fat, 43, 100);
-    SetBoth(fat, 100, 0xFFF);
+    SetChain(fat, {43, 100});
     auto stray = img;
     std::copy(fat.begin(), fat.end(), stray.begin() + 512);
     PutSongEntry(fat, 2, 4, 41 * 1024);
@@ -331,20 +310,6 @@ TEST(SongVolume, DeleteWipesAndFreesAndTheNextSongReusesThePosition) {
     const auto steps = v.image.steps();
     EXPECT_FALSE(v.volume.delete_song_file(v.image, 10).ok());
     EXPECT_EQ(v.image.steps(), steps);
-}
-
-TEST(SongVolume, RenameWritesDirectoryAndSongHeaderAndLabelIsTenCharacters) {
-    Volume v;
-    ASSERT_EQ(v.store(SongOfSectors(4, "OLD")), 2);
-    ASSERT_TRUE(v.volume.renameSong(v.image, 2, "A NAME OF THIRTY CHARACTERS!!").ok());
-    const auto& img = v.image.bytes();
-    const std::string expected = "A NAME OF THIRTY CHARACTERS ";
-    EXPECT_EQ(std::string(img.begin() + 7168 + 2016, img.begin() + 7168 + 2044), expected);
-    EXPECT_EQ(std::string(img.begin() + ClusterOffset(4) + 8, img.begin() + ClusterOffset(4) + 36), expected);
-    EXPECT_EQ(v.list().rows[0].name, expected);
-    ASSERT_TRUE(v.volume.setLabel(v.image, "MY SONGS ON DISK").ok());
-    EXPECT_EQ(std::string(img.begin() + 3584, img.begin() + 3595), "MY SONGS O ");
-    EXPECT_EQ(v.list().label, "MY SONGS O ");
 }
 
 TEST(SongVolume, CorruptSongsAreReportedAndSkippedInTheList) {
@@ -419,6 +384,302 @@ TEST(DocumentSongImage, EveryChangeKindUndoesAndRedoesThroughTheRefreshEvents) {
     EXPECT_EQ(test::ReadFile(path), EmptySongDisk());
     ASSERT_TRUE((*doc)->save().ok());
     EXPECT_NE(test::ReadFile(path), EmptySongDisk());
+}
+
+struct Disk {
+    MemoryImage image{EmptySongDisk()};
+    test::ScriptedUi ui;
+    SongEditor editor = Open();
+    SongEditor Open() { return SongEditor::Open(image, SongDiskRow(), ui, std::nullopt).value(); }
+    int store(const Bytes& song) {
+        auto e = editor.store(song);
+        EXPECT_TRUE(e.ok()) << (e ? "" : e.failure().text);
+        return e && !e->empty() ? e->front().position : -1;
+    }
+    void undo() { ASSERT_TRUE(editor.afterStep(image.undo(), true).ok()); }
+    void redo() { ASSERT_TRUE(editor.afterStep(image.redo(), false).ok()); }
+    // The list a fresh read of the whole volume gives.
+    SongList reread() { return Open().list(); }
+};
+
+TEST(SongEditor, OnlyAStoredSongIsSelectedAndDeletingItRaisesTheFiguresByItsSize) {
+    Disk d;
+    EXPECT_TRUE(d.editor.list().rows.empty());
+    EXPECT_EQ(d.editor.current(), -1);
+    EXPECT_TRUE(d.editor.canStore());
+    EXPECT_FALSE(d.editor.currentSongBytes().ok());
+    auto none = d.editor.deleteCurrent();
+    ASSERT_TRUE(none.ok());
+    EXPECT_TRUE(none->empty());
+    EXPECT_EQ(d.image.steps(), 0u);
+
+    const int p = d.store(SongOfSectors(7, "GONE"));
+    const auto before = d.editor.list();
+    d.editor.select(p + 1);
+    EXPECT_EQ(d.editor.current(), -1);
+    d.editor.select(p);
+    EXPECT_EQ(d.editor.current(), p);
+    ASSERT_TRUE(d.editor.deleteCurrent().ok());
+    EXPECT_EQ(d.editor.list().freePositions, before.freePositions + 1);
+    EXPECT_EQ(d.editor.list().freeBytes, before.freeBytes + 7 * 512);
+    EXPECT_EQ(d.editor.current(), -1);
+}
+
+TEST(SongEditor, StoreDeleteUndoRedoKeepTheListAsAFreshReadWouldShowIt) {
+    Disk d;
+    const Bytes a = SongOfSectors(4, "FIRST"), b = SongOfSectors(9, "SECOND");
+    const int pa = d.store(a), pb = d.store(b);
+    EXPECT_EQ(pa, 2);
+    EXPECT_EQ(pb, 3);
+    ASSERT_EQ(d.editor.list().rows.size(), 2u);
+    EXPECT_EQ(d.editor.list().rows[1].bytes, 9u * 512u);
+    EXPECT_EQ(d.editor.list().freeText(), "62 positions & " + std::to_string(728064 - 13 * 512) + " bytes free");
+    EXPECT_EQ(d.editor.list().rows, d.reread().rows);
+
+    // Each step and its inverse, with the list compared to a fresh read every time.
+    struct Step {
+        const char* what;
+        std::function<void()> run;
+        std::size_t rows;
+        std::int64_t freePositions;
+    };
+    const std::vector<Step> steps = {
+        {"delete first", [&] { d.editor.select(pa); ASSERT_TRUE(d.editor.deleteCurrent().ok()); }, 1, 63},
+        {"undo delete", [&] { d.undo(); }, 2, 62},
+        {"redo delete", [&] { d.redo(); }, 1, 63},
+        {"undo delete again", [&] { d.undo(); }, 2, 62},
+        {"undo second store", [&] { d.undo(); }, 1, 63},
+        {"undo first store", [&] { d.undo(); }, 0, 64},
+        {"redo first store", [&] { d.redo(); }, 1, 63},
+    };
+    for (const Step& s : steps) {
+        SCOPED_TRACE(s.what);
+        s.run();
+        const SongList fresh = d.reread();
+        EXPECT_EQ(d.editor.list().rows.size(), s.rows);
+        EXPECT_EQ(d.editor.list().freePositions, s.freePositions);
+        EXPECT_EQ(d.editor.list().rows, fresh.rows);
+        EXPECT_EQ(d.editor.list().freeBytes, fresh.freeBytes);
+    }
+}
+
+TEST(SongEditor, RenameTakesAtMost27CharactersAndWritesRecordAndSongHeader) {
+    struct Case {
+        std::string typed, stored;
+    };
+    const std::vector<Case> cases = {
+        {"SHORT", "SHORT" + std::string(23, ' ')},
+        {"ABCDEFGHIJKLMNOPQRSTUVWXYZ0123", "ABCDEFGHIJKLMNOPQRSTUVWXYZ0 "}, // 30 typed
+        {"ABCDEFGHIJKLMNOPQRSTUVWXYZ0", "ABCDEFGHIJKLMNOPQRSTUVWXYZ0 "},    // 27 typed
+        {"", std::string(28, ' ')},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed);
+        Disk d;
+        const int p = d.store(SongOfSectors(4, "OLD NAME"));
+        ASSERT_TRUE(d.editor.rename(p, c.typed).ok());
+        EXPECT_EQ(d.editor.list().find(p)->name, c.stored);
+        EXPECT_EQ(d.reread().find(p)->name, c.stored);
+        d.editor.select(p);
+        const auto song = d.editor.currentSongBytes().value();
+        EXPECT_EQ(std::string(song.begin() + kHdrName, song.begin() + kHdrName + 28), c.stored);
+        // The directory record of SONG63 is the last of the 64; its song's header is in cluster 4.
+        const auto& img = d.image.bytes();
+        EXPECT_EQ(std::string(img.begin() + 7168 + 2016, img.begin() + 7168 + 2044), c.stored);
+        EXPECT_EQ(std::string(img.begin() + ClusterOffset(4) + 8, img.begin() + ClusterOffset(4) + 36), c.stored);
+        d.undo();
+        EXPECT_EQ(TrimBlanks(d.editor.list().find(p)->name), "OLD NAME");
+    }
+}
+
+TEST(SongEditor, LabelTakesTenCharactersAsOneStepThatUndoGivesBack) {
+    Disk d;
+    const std::string old = d.editor.list().label;
+    ASSERT_TRUE(d.editor.setLabel("MY VERY LONG LABEL").ok());
+    EXPECT_EQ(std::string(d.image.bytes().begin() + 3584, d.image.bytes().begin() + 3595), "MY VERY LO ");
+    EXPECT_EQ(d.reread().label, "MY VERY LO ");
+    EXPECT_EQ(d.image.steps(), 1u);
+    d.undo();
+    EXPECT_EQ(d.editor.list().label, old);
+    d.redo();
+    EXPECT_EQ(d.editor.list().label, "MY VERY LO ");
+}
+
+TEST(SongEditor, RefusedStoresLeaveImageAndListAsTheyWere) {
+    struct Case {
+        const char* what;
+        Bytes song;
+        std::string_view text;
+    };
+    Bytes otherBlock = SongOfSectors(4);
+    otherBlock[1] = 0x10;
+    const Bytes whole = SongOfSectors(4);
+    const std::vector<Case> cases = {
+        {"not a song", Bytes(4096, 0x41), text::kNotASong},
+        {"a first block that is no header", otherBlock, text::kNotASong},
+        {"three sectors", SongOfSectors(3), text::kNotASong},
+        {"truncated", Bytes(whole.begin(), whole.begin() + 1000), text::kNotASong},
+        {"no room", SongOfSectors(1430, "HUGE"), text::kNoFreeSpace}, // 732,160 bytes on a volume of 728,064
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Disk d;
+        d.store(SongOfSectors(4, "KEEP"));
+        const auto bytes = d.image.bytes();
+        const auto steps = d.image.steps();
+        const auto list = d.editor.list();
+        auto r = d.editor.store(c.song);
+        ASSERT_FALSE(r.ok());
+        EXPECT_EQ(r.failure().text, c.text);
+        EXPECT_EQ(d.image.bytes(), bytes);
+        EXPECT_EQ(d.image.steps(), steps);
+        EXPECT_EQ(d.editor.list().rows, list.rows);
+        EXPECT_EQ(d.editor.list().freeBytes, list.freeBytes);
+    }
+    // All 64 positions taken: bytes are left, but no position.
+    Disk d;
+    for (int i = 0; i < 64; ++i) ASSERT_EQ(d.store(SongOfSectors(4, "S" + std::to_string(i))), 2 + i);
+    EXPECT_EQ(d.editor.list().freeText(), "0 positions & 596992 bytes free");
+    EXPECT_FALSE(d.editor.canStore());
+    const auto bytes = d.image.bytes();
+    auto r = d.editor.store(SongOfSectors(4, "ONE MORE"));
+    ASSERT_FALSE(r.ok());
+    EXPECT_EQ(r.failure().text, text::kNoFreeSpace);
+    EXPECT_EQ(d.image.bytes(), bytes);
+}
+
+TEST(SongEditor, ProposedFileNamesHaveBlanksForDotsAndNoPadding) {
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"MY.SONG.V2" + std::string(18, ' '), "MY SONG V2"},
+        {"A B" + std::string(25, ' '), "A B"},
+        {"...", ""},
+        {"NAME", "NAME"},
+        {"AC/DC: A*B?<C>|\"D\\E,F", "AC_DC_ A_B__C>__D_E_F"},
+    };
+    for (const auto& [name, proposed] : cases) EXPECT_EQ(ProposedFileName(name), proposed) << name;
+    EXPECT_EQ(SizeText(2048), "2048 b");
+}
+
+// The binding routines over a dialog that remembers what it shows.
+class FakeControls final : public PageControls {
+public:
+    std::map<int, bool> checked;
+    std::map<int, std::string> texts;
+    void setVisible(int, bool) override {}
+    void setChecked(int id, bool on) override { checked[id] = on; }
+    bool isChecked(int id) override { return checked[id]; }
+    void setText(int id, std::string_view t) override { texts[id] = std::string(t); }
+    std::string text(int id) override { return texts[id]; }
+    void setComboIndex(int, int) override {}
+    int comboIndex(int) override { return -1; }
+};
+
+TEST(MidiEditorPages, RadioGroupsAndPathsShowAndStoreTheirSettings) {
+    const auto pages = MidiEditorPages();
+    ASSERT_EQ(pages.size(), 3u);
+    EXPECT_EQ(pages[0].name, "Appearance");
+    EXPECT_EQ(pages[1].name, "Paths");
+    EXPECT_EQ(pages[2].name, "Conversion");
+    MidiEditorSettings s;
+    s.midiTrackName = 2;
+    s.rolandSongName = 1;
+    s.logConversion = 1;
+    SetFieldString(s.songPath, "/songs");
+    SetFieldString(s.midiPath, "/midi");
+    FakeControls c;
+    for (const auto& p : pages) ShowPageValues(c, p.bindings, StorageOf(std::as_const(s)));
+    EXPECT_TRUE(c.checked[3202]);
+    EXPECT_FALSE(c.checked[3200]);
+    EXPECT_TRUE(c.checked[3211]);
+    EXPECT_FALSE(c.checked[3212]);
+    EXPECT_TRUE(c.checked[3301]);
+    EXPECT_EQ(c.texts[3100], "/songs");
+    EXPECT_EQ(c.texts[3102], "/midi");
+    // The user picks "Track" and "Prompt" and another MIDI folder.
+    c.checked = {{3200, true}, {3212, true}, {3301, false}};
+    c.texts[3102] = "/other";
+    for (const auto& p : pages) ReadPageValues(c, p.bindings, StorageOf(s));
+    EXPECT_EQ(s.midiTrackName, 0);
+    EXPECT_EQ(s.rolandSongName, 2);
+    EXPECT_EQ(s.logConversion, 0);
+    EXPECT_EQ(FieldString(s.midiPath), "/other");
+    EXPECT_EQ(FieldString(s.songPath), "/songs");
+}
+
+TEST(MidiEditorPages, FirstStartCreatesSongAndMidiFoldersAndDoesNotAlign) {
+    test::TempDir dir;
+    MidiEditorSettings s;
+    s.rolandSongName = 2;
+    ASSERT_TRUE(SetMidiEditorFirstStart(s, dir.path()).ok());
+    EXPECT_TRUE(std::filesystem::is_directory(dir / "Songs"));
+    EXPECT_TRUE(std::filesystem::is_directory(dir / "MIDI"));
+    EXPECT_EQ(FieldString(s.songPath), (dir / "Songs").string());
+    EXPECT_EQ(FieldString(s.midiPath), (dir / "MIDI").string());
+    EXPECT_EQ(s.frame.winAlign, 0);
+    EXPECT_EQ(s.frame.winPos, 1);
+    EXPECT_EQ(s.frame.winTexture, 1);
+    EXPECT_EQ(s.rolandSongName, 0);
+}
+
+TEST(SongDiskFiles, NewMakesTheChosenTemplateFollowedByZeros) {
+    test::TempDir dir;
+    const std::vector<std::pair<int, std::string>> cases = {{1, "W30.dat"}, {2, "W30S.dat"}};
+    for (const auto& [index, templateFile] : cases) {
+        SCOPED_TRACE(templateFile);
+        const fs::path out = dir / ("new" + std::to_string(index) + ".img");
+        ASSERT_TRUE(MakeSongDisk(os::SystemFileOps(), test::BinDir(), index, out).ok());
+        const auto image = test::ReadFile(out);
+        ASSERT_EQ(image.size(), static_cast<std::size_t>(kImageSize));
+        const auto tmpl = test::ReadFile(test::BinDir() / templateFile);
+        EXPECT_TRUE(std::equal(tmpl.begin(), tmpl.end(), image.begin()));
+        EXPECT_TRUE(std::all_of(image.begin() + kSystemAreaSize, image.end(), [](auto b) { return b == 0; }));
+        EXPECT_TRUE(ClassifyImage(std::span(image).first(kHeaderSize)).hasSongs);
+    }
+    // The song disk opens empty with all its room free.
+    MemoryImage image(test::ReadFile(dir / "new2.img"));
+    test::ScriptedUi ui;
+    const auto bytes = test::ReadFile(dir / "new2.img");
+    auto editor = SongEditor::Open(image, ClassifyImage(std::span(bytes).first(kHeaderSize)), ui, std::nullopt);
+    ASSERT_TRUE(editor.ok());
+    EXPECT_EQ(editor->list().freeText(), "64 positions & 728064 bytes free");
+}
+
+TEST(SongDiskFiles, WithoutAUsableTemplateNothingIsWritten) {
+    test::TempDir dir;
+    test::WriteFile(dir / "W30S.dat", test::Bytes(1000, 0));
+    const std::vector<std::pair<fs::path, int>> cases = {
+        {test::BinDir(), 0}, {test::BinDir(), 3}, {dir.path() / "nowhere", 2}, {dir.path(), 2} /* short template */};
+    for (const auto& [mainDir, index] : cases) {
+        const fs::path out = dir / "out.sng";
+        auto s = MakeSongDisk(os::SystemFileOps(), mainDir, index, out);
+        ASSERT_FALSE(s.ok()) << index;
+        EXPECT_EQ(s.failure().text, text::kNoTemplate);
+        EXPECT_FALSE(fs::exists(out));
+    }
+}
+
+TEST(SongDiskFiles, SaveAsTakesTheTemplatesFirstSectorAndTheWorkingCopysRest) {
+    test::TempDir dir;
+    fs::copy_file(test::DemoImage("demo.sng"), dir / "a.sng");
+    const auto original = test::ReadFile(dir / "a.sng");
+    const Workspace ws = Workspace::System(test::BinDir());
+    auto doc = Document::Open(ws, dir / "a.sng");
+    ASSERT_TRUE(doc.ok());
+    DocumentSongImage image(**doc);
+    test::ScriptedUi ui;
+    auto editor = SongEditor::Open(image, (*doc)->definition(), ui, std::nullopt).value();
+    ASSERT_TRUE(editor.store(test::SongOfSectors(6, "UNSAVED")).ok());
+    ASSERT_TRUE(SaveSongDiskAs(os::SystemFileOps(), test::BinDir(), **doc, 1, dir / "copy.sdk").ok());
+    const auto copy = test::ReadFile(dir / "copy.sdk");
+    ASSERT_EQ(copy.size(), static_cast<std::size_t>(kImageSize));
+    const auto tmpl = test::ReadFile(test::BinDir() / "W30.dat");
+    EXPECT_TRUE(std::equal(tmpl.begin(), tmpl.begin() + kSectorSize, copy.begin()));
+    std::vector<std::uint8_t> working(kImageSize);
+    ASSERT_TRUE((*doc)->read(0, working).ok());
+    EXPECT_TRUE(std::equal(working.begin() + kSectorSize, working.end(), copy.begin() + kSectorSize));
+    EXPECT_EQ(test::ReadFile(dir / "a.sng"), original) << "the document's own file changes only on Save";
+    EXPECT_FALSE(SaveSongDiskAs(os::SystemFileOps(), dir.path() / "nowhere", **doc, 2, dir / "x.sng").ok());
+    EXPECT_FALSE(fs::exists(dir / "x.sng"));
 }
 
 } // namespace

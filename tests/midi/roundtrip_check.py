@@ -16,9 +16,10 @@ import sys
 import mido
 
 MAX_SONG_TRACKS = 16
+CHANNEL_TYPES = ('control_change', 'program_change', 'pitchwheel', 'aftertouch', 'polytouch')
 
 
-def rescaled(track, division):
+def timed(track, division=96):
     # absolute times, so that tracks ending together in the file end together
     raw = 0
     for msg in track:
@@ -26,43 +27,31 @@ def rescaled(track, division):
         yield round(raw * 96 / division), msg
 
 
+def is_on(msg):
+    return msg.type == 'note_on' and msg.velocity > 0
+
+
 def is_end(msg, channel, note):
-    return (msg.type == 'note_off' or (msg.type == 'note_on' and msg.velocity == 0)) and \
-        msg.channel == channel and msg.note == note
+    return msg.type in ('note_on', 'note_off') and not is_on(msg) and msg.channel == channel and msg.note == note
 
 
-def expected_track(track, coef):
-    events = list(rescaled(track, coef))
+def track_contents(events, expected):
+    """Sorted note-ons, note-offs, channel messages and sysex of (time, msg) pairs. Expected
+    note-offs come from the note's end in the original (a quarter when it has none)."""
     ons, offs, other, sysex = [], [], [], []
     for i, (t, msg) in enumerate(events):
-        if msg.type == 'note_on' and msg.velocity > 0:
-            duration = 96
-            for t2, m2 in events[i + 1:]:
-                if is_end(m2, msg.channel, msg.note):
-                    duration = min(t2 - t, 0xFFFF)
-                    break
+        if is_on(msg):
             ons.append((msg.channel, msg.note, msg.velocity, t))
-            offs.append((msg.channel, msg.note, t + duration))
-        elif msg.type in ('control_change', 'program_change', 'pitchwheel', 'aftertouch', 'polytouch'):
+            if expected:
+                ends = (t2 for t2, m2 in events[i + 1:] if is_end(m2, msg.channel, msg.note))
+                offs.append((msg.channel, msg.note, t + min(next(ends, t + 96) - t, 0xFFFF)))
+        elif msg.type in ('note_on', 'note_off'):
+            if not expected:
+                offs.append((msg.channel, msg.note, t))
+        elif msg.type in CHANNEL_TYPES:
             other.append((t, str(msg.copy(time=0))))
         elif msg.type == 'sysex':
             sysex.append((t, tuple(msg.data)))
-    return sorted(ons), sorted(offs), sorted(other), sorted(sysex)
-
-
-def converted_track(track):
-    ons, offs, other, sysex = [], [], [], []
-    now = 0
-    for msg in track:
-        now += msg.time
-        if msg.type == 'note_on' and msg.velocity > 0:
-            ons.append((msg.channel, msg.note, msg.velocity, now))
-        elif msg.type == 'note_on' or msg.type == 'note_off':
-            offs.append((msg.channel, msg.note, now))
-        elif msg.type in ('control_change', 'program_change', 'pitchwheel', 'aftertouch', 'polytouch'):
-            other.append((now, str(msg.copy(time=0))))
-        elif msg.type == 'sysex':
-            sysex.append((now, tuple(msg.data)))
     return sorted(ons), sorted(offs), sorted(other), sorted(sysex)
 
 
@@ -76,28 +65,12 @@ def w30_signature(nn, dd):
     return beat, nn * beat
 
 
-def conductor_expectation(track, coef, song_end):
+def conductor(track, division=96):
+    """Tempi in BPM with their times, and time signatures in the song's form."""
     tempi, sigs = [], []
-    first_tempo = None
-    for t, msg in rescaled(track, coef):
+    for t, msg in timed(track, division):
         if msg.type == 'set_tempo':
-            bpm = round(60000000 / msg.tempo)
-            if first_tempo is None:
-                first_tempo = bpm
-            else:
-                tempi.append((t, bpm))
-        elif msg.type == 'time_signature':
-            sigs.append(w30_signature(msg.numerator, (msg.denominator.bit_length() - 1)))
-    return first_tempo, tempi, sigs
-
-
-def converted_conductor(track):
-    tempi, sigs = [], []
-    now = 0
-    for msg in track:
-        now += msg.time
-        if msg.type == 'set_tempo':
-            tempi.append((now, round(60000000 / msg.tempo)))
+            tempi.append((t, round(60000000 / msg.tempo)))
         elif msg.type == 'time_signature':
             sigs.append(w30_signature(msg.numerator, msg.denominator.bit_length() - 1))
     return tempi, sigs
@@ -113,27 +86,25 @@ def midicsv_events(path):
     return sorted(events)
 
 
+MIDICSV_FORM = {
+    'note_on': ('Note_on_c', lambda m: (m.channel, m.note, m.velocity)),
+    'note_off': ('Note_off_c', lambda m: (m.channel, m.note, m.velocity)),
+    'control_change': ('Control_c', lambda m: (m.channel, m.control, m.value)),
+    'program_change': ('Program_c', lambda m: (m.channel, m.program)),
+    'pitchwheel': ('Pitch_bend_c', lambda m: (m.channel, m.pitch + 8192)),
+    'set_tempo': ('Tempo', lambda m: (m.tempo,)),
+    'time_signature': ('Time_signature', lambda m: (m.numerator, m.denominator.bit_length() - 1,
+                                                    m.clocks_per_click, m.notated_32nd_notes_per_beat)),
+}
+
+
 def mido_events(mid):
     events = []
     for i, track in enumerate(mid.tracks):
-        now = 0
-        for msg in track:
-            now += msg.time
-            if msg.type == 'note_on':
-                events.append((i, now, 'Note_on_c', (msg.channel, msg.note, msg.velocity)))
-            elif msg.type == 'note_off':
-                events.append((i, now, 'Note_off_c', (msg.channel, msg.note, msg.velocity)))
-            elif msg.type == 'control_change':
-                events.append((i, now, 'Control_c', (msg.channel, msg.control, msg.value)))
-            elif msg.type == 'program_change':
-                events.append((i, now, 'Program_c', (msg.channel, msg.program)))
-            elif msg.type == 'pitchwheel':
-                events.append((i, now, 'Pitch_bend_c', (msg.channel, msg.pitch + 8192)))
-            elif msg.type == 'set_tempo':
-                events.append((i, now, 'Tempo', (msg.tempo,)))
-            elif msg.type == 'time_signature':
-                events.append((i, now, 'Time_signature', (msg.numerator, msg.denominator.bit_length() - 1,
-                                                            msg.clocks_per_click, msg.notated_32nd_notes_per_beat)))
+        for now, msg in timed(track):
+            if msg.type in MIDICSV_FORM:
+                name, fields = MIDICSV_FORM[msg.type]
+                events.append((i, now, name, fields(msg)))
     return sorted(events)
 
 
@@ -145,33 +116,31 @@ def check(original_path, converted_path):
         problems.append('not format 1 at 96 ticks per quarter')
     if mido_events(converted) != midicsv_events(converted_path):
         problems.append('mido and midicsv disagree')
-    coef = original.ticks_per_beat
+    division = original.ticks_per_beat
     song_tracks = original.tracks[1:1 + MAX_SONG_TRACKS]
     if len(converted.tracks) != 1 + len(song_tracks):
         problems.append('tracks: %d, expected %d' % (len(converted.tracks), 1 + len(song_tracks)))
         return problems
     for n, (src, dst) in enumerate(zip(song_tracks, converted.tracks[1:])):
-        want, got = expected_track(src, coef), converted_track(dst)
+        want = track_contents(list(timed(src, division)), True)
+        got = track_contents(list(timed(dst)), False)
         for label, w, g in zip(('note-ons', 'note-offs', 'channel messages', 'sysex'), want, got):
             if w != g:
                 diff = [x for x in w if x not in g][:3] + ['/'] + [x for x in g if x not in w][:3]
                 problems.append('track %d: %s differ (%d vs %d) %s' % (n + 1, label, len(w), len(g), diff))
     # Tempi and time signatures live in the measures, which end at the last whole measure.
-    tempi, sigs = converted_conductor(converted.tracks[0])
-    first_tempo, want_tempi, want_sigs = conductor_expectation(original.tracks[0], coef, None)
-    if first_tempo is not None and tempi[0][1] != first_tempo:
-        problems.append('initial tempo %d, expected %d' % (tempi[0][1], first_tempo))
-    current, expected = first_tempo, []
-    for t, bpm in want_tempi:
-        if bpm != current:
+    tempi, sigs = conductor(converted.tracks[0])
+    want_tempi, want_sigs = conductor(original.tracks[0], division)
+    if want_tempi and tempi[0][1] != want_tempi[0][1]:
+        problems.append('initial tempo %d, expected %d' % (tempi[0][1], want_tempi[0][1]))
+    expected = []
+    for t, bpm in want_tempi[1:]:
+        if bpm != (expected[-1][1] if expected else want_tempi[0][1]):
             expected.append((t, bpm))
-            current = bpm
     if tempi[1:] != expected[:len(tempi) - 1]:
         problems.append('tempi differ: %s vs %s' % (tempi[1:6], expected[:5]))
-    dedup = []
-    for s in want_sigs or [(96, 384)]:
-        if not dedup or dedup[-1] != s:
-            dedup.append(s)
+    listed = want_sigs or [(96, 384)]
+    dedup = [s for i, s in enumerate(listed) if i == 0 or listed[i - 1] != s]
     if sigs != dedup[:len(sigs)] or not sigs:
         problems.append('time signatures differ: %s vs %s' % (sigs[:5], dedup[:5]))
     return problems
@@ -187,9 +156,8 @@ def check_pair(pair):
 
 def main(args):
     failed = False
-    pairs = list(zip(args[0::2], args[1::2]))
     with multiprocessing.Pool(2) as pool:
-        for original, problems in pool.imap(check_pair, pairs):
+        for original, problems in pool.imap(check_pair, list(zip(args[0::2], args[1::2]))):
             for p in problems:
                 failed = True
                 print(('%s: %s' % (original, p))[:400])

@@ -87,88 +87,16 @@ int CliInfo(const fs::path& image) {
     return p.waitForFinished(60000) ? p.exitCode() : -1;
 }
 
+void WriteMainPath(QtSettingsStore& store) {
+    const std::string main = test::BinDir().string();
+    store.write("", "Main Path", RegType::Sz,
+                std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(main.data()), main.size()));
+}
+
 std::unique_ptr<cd::DiscSource> Open(const fs::path& p) {
     auto image = platform::DiscImageFile::open(p);
     EXPECT_TRUE(image.ok());
     return image ? std::move(image).value() : nullptr;
-}
-
-TEST(DiscEditor, ListsGroupsAndSoundsOfIsoAndRawImages) {
-    Discs d;
-    for (const fs::path& path : {d.iso, d.raw}) {
-        SCOPED_TRACE(path.string());
-        auto disc = Open(path);
-        test::ScriptedUi ui;
-        ExportDialog dialog(*disc, test::BinDir(), d.dir.path(), ui, Answering({}, cd::SamplerFamily::W30), nullptr);
-        ASSERT_TRUE(dialog.load());
-        for (int i = 0; i < 4; ++i) EXPECT_EQ(dialog.line(i)->text().toStdString(), d.synth.description[i]);
-        ASSERT_EQ(dialog.groups()->count(), static_cast<int>(d.synth.groups.size()));
-        for (std::size_t g = 0; g < d.synth.groups.size(); ++g) {
-            EXPECT_EQ(dialog.groups()->itemText(static_cast<int>(g)).toStdString(), d.synth.groups[g].listText);
-            dialog.groups()->setCurrentIndex(static_cast<int>(g));
-            // The records of a group follow one another from its first one.
-            std::vector<std::string> expected, shown;
-            const auto& sounds = d.synth.sounds;
-            for (std::size_t r = d.synth.groups[g].firstRecord;
-                 r < sounds.size() && sounds[r].group == sounds[d.synth.groups[g].firstRecord].group; ++r)
-                expected.push_back(sounds[r].listText);
-            for (int i = 0; i < dialog.sounds()->count(); ++i) shown.push_back(dialog.sounds()->item(i)->text().toStdString());
-            EXPECT_EQ(shown, expected) << "group " << g;
-        }
-        EXPECT_TRUE(ui.shown().empty());
-    }
-}
-
-TEST(DiscEditor, AOneSoundGroupFollowedByAnotherGroupsRecordListsOneSound) {
-    Discs d;
-    auto disc = Open(d.iso);
-    test::ScriptedUi ui;
-    ExportDialog dialog(*disc, test::BinDir(), d.dir.path(), ui, Answering({}, cd::SamplerFamily::W30), nullptr);
-    ASSERT_TRUE(dialog.load());
-    int oneSoundGroups = 0;
-    for (std::size_t g = 0; g < d.synth.groups.size(); ++g) {
-        const std::size_t first = d.synth.groups[g].firstRecord;
-        const bool followedByOther = first + 1 < d.synth.sounds.size() &&
-                                     d.synth.sounds[first + 1].group != d.synth.sounds[first].group;
-        if (!followedByOther) continue;
-        ++oneSoundGroups;
-        dialog.groups()->setCurrentIndex(static_cast<int>(g));
-        EXPECT_EQ(dialog.sounds()->count(), 1) << "group " << g;
-    }
-    EXPECT_GE(oneSoundGroups, 1);
-}
-
-TEST(DiscEditor, ExportIsByteIdenticalToTheCommandLine) {
-    Discs d;
-    const struct {
-        fs::path source;
-        cd::SamplerFamily family;
-        const char* option;
-    } cases[] = {{d.iso, cd::SamplerFamily::S550, "s550"}, {d.raw, cd::SamplerFamily::W30, "w30"}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.option);
-        const fs::path mine = d.dir / (std::string("gui-") + c.option + ".img");
-        const fs::path cli = d.dir / (std::string("cli-") + c.option + ".img");
-        auto disc = Open(c.source);
-        test::ScriptedUi ui;
-        ExportDialog dialog(*disc, test::BinDir(), d.dir.path(), ui, Answering(mine, c.family), nullptr);
-        ASSERT_TRUE(dialog.load());
-        dialog.groups()->setCurrentIndex(0);
-        dialog.sounds()->setCurrentRow(0);
-        dialog.exportSelected();
-        EXPECT_TRUE(ui.shown().empty()) << (ui.shown().empty() ? "" : ui.shown()[0].text);
-        EXPECT_EQ(dialog.progress()->value(), dialog.progress()->maximum());
-        EXPECT_TRUE(dialog.exportButton()->isEnabled());
-        QProcess p;
-        p.start(QString::fromStdString((test::BinDir() / "veldin-cli").string()),
-                {"cd", "export", QString::fromStdString(c.source.string()), "--group", "1", "--sound", "1", "--family",
-                 c.option, QString::fromStdString(cli.string())});
-        ASSERT_TRUE(p.waitForFinished(60000));
-        ASSERT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
-        const auto a = test::ReadFile(mine), b = test::ReadFile(cli);
-        EXPECT_FALSE(a.empty());
-        EXPECT_TRUE(a == b);
-    }
 }
 
 // Reads slowly, so that Cancel falls in the middle of an area.
@@ -185,27 +113,87 @@ private:
     cd::DiscSource& inner_;
 };
 
-TEST(DiscEditor, CancelMidExportLeavesNoFile) {
-    Discs d;
-    auto file = Open(d.iso);
-    SlowDisc disc(*file);
-    const fs::path target = d.dir / "cancelled.s55";
-    test::ScriptedUi ui;
-    ExportDialog dialog(disc, test::BinDir(), d.dir.path(), ui, Answering(target, cd::SamplerFamily::S550), nullptr);
-    ASSERT_TRUE(dialog.load());
-    // The full-size area: the longest of the disc.
-    int group = -1, row = -1;
-    std::uint32_t longest = 0;
-    for (int g = 0; g < dialog.groups()->count(); ++g) {
-        dialog.groups()->setCurrentIndex(g);
-        for (int i = 0; i < dialog.sounds()->count(); ++i) {
-            const auto& s = d.synth.sounds[dialog.sounds()->item(i)->data(Qt::UserRole).toULongLong()];
-            if (s.units > longest) longest = s.units, group = g, row = i;
+// An export dialog over the image at `source` (read slowly when asked), with the test's
+// answers; loaded at once unless told otherwise.
+struct Session {
+    Session(const Discs& d, const fs::path& source, Choosers answers, bool slowly = false, bool loaded = true)
+        : file(Open(source)), slow(*file),
+          dialog(slowly ? static_cast<cd::DiscSource&>(slow) : *file, test::BinDir(), d.dir.path(), ui,
+                 std::move(answers), nullptr) {
+        if (loaded) {
+            EXPECT_TRUE(dialog.load());
         }
     }
-    ASSERT_EQ(longest, cd::kMaxAreaUnits);
-    dialog.groups()->setCurrentIndex(group);
-    dialog.sounds()->setCurrentRow(row);
+    std::unique_ptr<cd::DiscSource> file;
+    SlowDisc slow;
+    test::ScriptedUi ui;
+    ExportDialog dialog;
+};
+
+TEST(DiscEditor, ListsGroupsAndSoundsOfIsoAndRawImages) {
+    Discs d;
+    for (const fs::path& path : {d.iso, d.raw}) {
+        SCOPED_TRACE(path.string());
+        Session s(d, path, Answering({}, cd::SamplerFamily::W30));
+        for (int i = 0; i < 4; ++i) EXPECT_EQ(s.dialog.line(i)->text().toStdString(), d.synth.description[i]);
+        ASSERT_EQ(s.dialog.groups()->count(), static_cast<int>(d.synth.groups.size()));
+        for (std::size_t g = 0; g < d.synth.groups.size(); ++g) {
+            EXPECT_EQ(s.dialog.groups()->itemText(static_cast<int>(g)).toStdString(), d.synth.groups[g].listText);
+            s.dialog.groups()->setCurrentIndex(static_cast<int>(g));
+            // The records of a group follow one another from its first one: a group of one
+            // sound followed by another group's record lists one sound.
+            std::vector<std::string> expected, shown;
+            const auto& sounds = d.synth.sounds;
+            for (std::size_t r = d.synth.groups[g].firstRecord;
+                 r < sounds.size() && sounds[r].group == sounds[d.synth.groups[g].firstRecord].group; ++r)
+                expected.push_back(sounds[r].listText);
+            for (int i = 0; i < s.dialog.sounds()->count(); ++i)
+                shown.push_back(s.dialog.sounds()->item(i)->text().toStdString());
+            EXPECT_EQ(shown, expected) << "group " << g;
+        }
+        EXPECT_TRUE(s.ui.shown().empty());
+    }
+}
+
+TEST(DiscEditor, ExportIsByteIdenticalToTheCommandLine) {
+    Discs d;
+    const struct {
+        fs::path source;
+        cd::SamplerFamily family;
+        const char* option;
+    } cases[] = {{d.iso, cd::SamplerFamily::S550, "s550"}, {d.raw, cd::SamplerFamily::W30, "w30"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.option);
+        const fs::path mine = d.dir / (std::string("gui-") + c.option + ".img");
+        const fs::path cli = d.dir / (std::string("cli-") + c.option + ".img");
+        Session s(d, c.source, Answering(mine, c.family));
+        s.dialog.groups()->setCurrentIndex(0);
+        s.dialog.sounds()->setCurrentRow(0);
+        s.dialog.exportSelected();
+        EXPECT_TRUE(s.ui.shown().empty()) << (s.ui.shown().empty() ? "" : s.ui.shown()[0].text);
+        EXPECT_EQ(s.dialog.progress()->value(), s.dialog.progress()->maximum());
+        EXPECT_TRUE(s.dialog.exportButton()->isEnabled());
+        QProcess p;
+        p.start(QString::fromStdString((test::BinDir() / "veldin-cli").string()),
+                {"cd", "export", QString::fromStdString(c.source.string()), "--group", "1", "--sound", "1", "--family",
+                 c.option, QString::fromStdString(cli.string())});
+        ASSERT_TRUE(p.waitForFinished(60000));
+        ASSERT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+        const auto a = test::ReadFile(mine), b = test::ReadFile(cli);
+        EXPECT_FALSE(a.empty());
+        EXPECT_TRUE(a == b);
+    }
+}
+
+TEST(DiscEditor, CancelMidExportLeavesNoFile) {
+    Discs d;
+    const fs::path target = d.dir / "cancelled.s55";
+    Session s(d, d.iso, Answering(target, cd::SamplerFamily::S550), true);
+    ExportDialog& dialog = s.dialog;
+    // The full-size area, the longest of the disc, comes first.
+    ASSERT_EQ(d.synth.sounds[0].units, cd::kMaxAreaUnits);
+    dialog.groups()->setCurrentIndex(0);
+    dialog.sounds()->setCurrentRow(0);
     bool cancelWasUsable = false;
     bool waitShown = false;
     QTimer::singleShot(60, &dialog, [&] {
@@ -218,7 +206,7 @@ TEST(DiscEditor, CancelMidExportLeavesNoFile) {
     EXPECT_TRUE(cancelWasUsable);
     EXPECT_TRUE(waitShown) << "the read runs in the wait dialog";
     EXPECT_FALSE(fs::exists(target));
-    EXPECT_TRUE(ui.shown().empty()) << "a cancel is not a failure to report";
+    EXPECT_TRUE(s.ui.shown().empty()) << "a cancel is not a failure to report";
     for (const auto& e : fs::directory_iterator(d.dir.path()))
         EXPECT_TRUE(e.path() == d.iso || e.path() == d.raw) << e.path();
     EXPECT_FALSE(dialog.cancelButton()->isEnabled());
@@ -237,78 +225,62 @@ TEST(DiscEditor, BatchExportOfAGroupOrTheDiscWritesOneImagePerSound) {
         SCOPED_TRACE(c.source.string());
         const fs::path out = d.dir / (c.wholeDisc ? "disc" : "group");
         fs::create_directory(out);
-        auto disc = Open(c.source);
-        test::ScriptedUi ui;
         BatchQuestion asked;
-        ExportDialog dialog(*disc, test::BinDir(), d.dir.path(), ui,
-                            Answering({}, c.family, {}, BatchChoice{c.wholeDisc, c.family, out}, &asked), nullptr);
-        ASSERT_TRUE(dialog.load());
-        dialog.groups()->setCurrentIndex(0);
-        dialog.exportBatch();
+        Session s(d, c.source, Answering({}, c.family, {}, BatchChoice{c.wholeDisc, c.family, out}, &asked));
+        s.dialog.groups()->setCurrentIndex(0);
+        s.dialog.exportBatch();
         EXPECT_EQ(asked.groupText.toStdString(), d.synth.groups[0].listText);
         EXPECT_EQ(asked.groupSounds, 2u);
         EXPECT_EQ(asked.discSounds, d.synth.sounds.size());
 
         std::set<std::string> expected;
-        for (const auto& s : d.synth.sounds)
-            if (c.wholeDisc || s.group == d.synth.sounds[d.synth.groups[0].firstRecord].group)
-                expected.insert(s.listText + c.extension);
+        for (const auto& sound : d.synth.sounds)
+            if (c.wholeDisc || sound.group == d.synth.sounds[d.synth.groups[0].firstRecord].group)
+                expected.insert(sound.listText + c.extension);
         EXPECT_EQ(FileNames(out), expected);
         for (const auto& name : expected) EXPECT_EQ(CliInfo(out / name), 0) << name;
-        ASSERT_EQ(ui.shown().size(), 1u);
-        EXPECT_EQ(ui.shown()[0].text,
-                  std::to_string(expected.size()) + " disk images written to\n" + out.string());
-        EXPECT_EQ(ui.shown()[0].icon, Icon::Information);
-        EXPECT_EQ(dialog.progress()->value(), dialog.progress()->maximum());
-        EXPECT_TRUE(dialog.batchButton()->isEnabled());
+        ASSERT_EQ(s.ui.shown().size(), 1u);
+        EXPECT_EQ(s.ui.shown()[0].text, std::to_string(expected.size()) + " disk images written to\n" + out.string());
+        EXPECT_EQ(s.ui.shown()[0].icon, Icon::Information);
+        EXPECT_EQ(s.dialog.progress()->value(), s.dialog.progress()->maximum());
+        EXPECT_TRUE(s.dialog.batchButton()->isEnabled());
     }
 }
 
 TEST(DiscEditor, CancelMidBatchKeepsWholeImagesAndSaysHowMany) {
     Discs d;
-    auto file = Open(d.iso);
-    SlowDisc disc(*file);
     const fs::path out = d.dir / "out";
     fs::create_directory(out);
-    test::ScriptedUi ui;
-    ExportDialog dialog(disc, test::BinDir(), d.dir.path(), ui,
-                        Answering({}, cd::SamplerFamily::W30, {}, BatchChoice{true, cd::SamplerFamily::W30, out}),
-                        nullptr);
-    ASSERT_TRUE(dialog.load());
+    Session s(d, d.iso, Answering({}, cd::SamplerFamily::W30, {}, BatchChoice{true, cd::SamplerFamily::W30, out}), true);
     // The first area is the full one (437 blocks, 14 chunks of 15 ms): Cancel falls in
     // it or in the next.
-    QTimer::singleShot(100, &dialog, [&] { dialog.cancelButton()->click(); });
-    dialog.exportBatch();
-    ASSERT_EQ(ui.shown().size(), 1u);
-    EXPECT_TRUE(ui.shown()[0].text.starts_with("Cancelled: ")) << ui.shown()[0].text;
+    QTimer::singleShot(100, &s.dialog, [&] { s.dialog.cancelButton()->click(); });
+    s.dialog.exportBatch();
+    ASSERT_EQ(s.ui.shown().size(), 1u);
+    EXPECT_TRUE(s.ui.shown()[0].text.starts_with("Cancelled: ")) << s.ui.shown()[0].text;
     EXPECT_LT(FileNames(out).size(), d.synth.sounds.size());
-    EXPECT_NE(ui.shown()[0].text.find(std::to_string(FileNames(out).size()) + " of 6 disk images"), std::string::npos);
+    EXPECT_NE(s.ui.shown()[0].text.find(std::to_string(FileNames(out).size()) + " of 6 disk images"), std::string::npos);
     for (const auto& name : FileNames(out)) EXPECT_EQ(CliInfo(out / name), 0) << name;
-    EXPECT_FALSE(dialog.cancelButton()->isEnabled());
-    EXPECT_TRUE(dialog.batchButton()->isEnabled());
-    EXPECT_TRUE(dialog.exportButton()->isEnabled());
+    EXPECT_FALSE(s.dialog.cancelButton()->isEnabled());
+    EXPECT_TRUE(s.dialog.batchButton()->isEnabled());
+    EXPECT_TRUE(s.dialog.exportButton()->isEnabled());
 }
 
 TEST(DiscEditor, ClosingTheDialogDuringAReadCancelsItAndCloses) {
     Discs d;
-    auto file = Open(d.iso);
-    SlowDisc disc(*file);
     const fs::path out = d.dir / "out";
     fs::create_directory(out);
     for (bool batch : {false, true}) {
         SCOPED_TRACE(batch ? "batch" : "single");
-        test::ScriptedUi ui;
-        ExportDialog dialog(disc, test::BinDir(), d.dir.path(), ui,
-                            Answering(out / "one.sdk", cd::SamplerFamily::W30, {},
-                                      BatchChoice{true, cd::SamplerFamily::W30, out}),
-                            nullptr);
-        ASSERT_TRUE(dialog.load());
-        dialog.show();
-        QTimer::singleShot(60, &dialog, [&] { dialog.close(); });
-        batch ? dialog.exportBatch() : dialog.exportSelected(); // the full area comes first
-        EXPECT_FALSE(dialog.isVisible());
-        EXPECT_EQ(dialog.result(), QDialog::Rejected);
-        EXPECT_TRUE(ui.shown().empty());
+        Session s(d, d.iso,
+                  Answering(out / "one.sdk", cd::SamplerFamily::W30, {}, BatchChoice{true, cd::SamplerFamily::W30, out}),
+                  true);
+        s.dialog.show();
+        QTimer::singleShot(60, &s.dialog, [&] { s.dialog.close(); });
+        batch ? s.dialog.exportBatch() : s.dialog.exportSelected(); // the full area comes first
+        EXPECT_FALSE(s.dialog.isVisible());
+        EXPECT_EQ(s.dialog.result(), QDialog::Rejected);
+        EXPECT_TRUE(s.ui.shown().empty());
         EXPECT_TRUE(FileNames(out).empty());
     }
 }
@@ -335,38 +307,20 @@ TEST(DiscEditor, BatchExportDialogAsksWhichSoundsFamilyAndFolder) {
     dialog.show();
     QApplication::processEvents();
     EXPECT_TRUE(SaveShot(&dialog, "disc-editor-batch.png"));
-    for (QWidget* w : dialog.findChildren<QWidget*>()) {
-        const auto* b = qobject_cast<QAbstractButton*>(w);
-        if (!b && !qobject_cast<QComboBox*>(w) && !qobject_cast<QLineEdit*>(w)) continue;
-        EXPECT_TRUE(!w->accessibleName().isEmpty() || (b && !b->text().isEmpty())) << w->metaObject()->className();
-    }
 }
 
-TEST(DiscEditor, RefusesDiscsThatAreNotRolandCds) {
+TEST(DiscEditor, RefusesADiscThatIsNotARolandCd) {
     Discs d;
-    struct Case {
-        const char* what;
-        std::size_t byte;
-        std::string text;
-    };
-    const Case cases[] = {
-        {"one character of the signature", 2, std::string(text::kNotRolandCd)},
-        {"last character of the signature", 15, std::string(text::kNotRolandCd)},
-    };
-    for (const auto& c : cases) {
-        auto bytes = d.synth.iso;
-        bytes[c.byte] ^= 0x20;
-        const fs::path p = d.dir / "bad.iso";
-        test::WriteFile(p, bytes);
-        auto disc = Open(p);
-        test::ScriptedUi ui;
-        ExportDialog dialog(*disc, test::BinDir(), d.dir.path(), ui, Answering({}, cd::SamplerFamily::W30), nullptr);
-        EXPECT_FALSE(dialog.load()) << c.what;
-        ASSERT_EQ(ui.shown().size(), 1u) << c.what;
-        EXPECT_EQ(ui.shown()[0].text, c.text);
-        EXPECT_EQ(ui.shown()[0].title, "Disc Editor");
-        EXPECT_EQ(ui.shown()[0].icon, Icon::Information);
-    }
+    auto bytes = d.synth.iso;
+    bytes[15] ^= 0x20; // the signature's last character
+    const fs::path p = d.dir / "bad.iso";
+    test::WriteFile(p, bytes);
+    Session s(d, p, Answering({}, cd::SamplerFamily::W30), false, false);
+    EXPECT_FALSE(s.dialog.load());
+    ASSERT_EQ(s.ui.shown().size(), 1u);
+    EXPECT_EQ(s.ui.shown()[0].text, text::kNotRolandCd);
+    EXPECT_EQ(s.ui.shown()[0].title, "Disc Editor");
+    EXPECT_EQ(s.ui.shown()[0].icon, Icon::Information);
 }
 
 TEST(DiscEditor, MainDialogAsksForADriveAndOpensImages) {
@@ -406,12 +360,12 @@ TEST(DiscEditor, MainDialogAsksForADriveAndOpensImages) {
 
 TEST(DiscEditor, EveryControlHasANameOrText) {
     Discs d;
-    auto disc = Open(d.iso);
-    test::ScriptedUi ui;
-    ExportDialog exportDialog(*disc, test::BinDir(), d.dir.path(), ui, Answering({}, cd::SamplerFamily::W30), nullptr);
-    ASSERT_TRUE(exportDialog.load());
-    DiscEditorDialog main(0, test::BinDir(), nullptr, ui);
-    for (QWidget* w : {static_cast<QWidget*>(&exportDialog), static_cast<QWidget*>(&main)})
+    Session s(d, d.iso, Answering({}, cd::SamplerFamily::W30));
+    ExportDialog& exportDialog = s.dialog;
+    DiscEditorDialog main(0, test::BinDir(), nullptr, s.ui);
+    BatchExportDialog batch(BatchQuestion{"PIANO", 2, 6}, BatchChoice{true, cd::SamplerFamily::S330, d.dir.path()},
+                            nullptr);
+    for (QWidget* w : {static_cast<QWidget*>(&exportDialog), static_cast<QWidget*>(&main), static_cast<QWidget*>(&batch)})
         for (QWidget* c : w->findChildren<QWidget*>()) {
             const bool control = qobject_cast<QAbstractButton*>(c) || qobject_cast<QComboBox*>(c) ||
                                  qobject_cast<QListWidget*>(c) || qobject_cast<QLineEdit*>(c) ||
@@ -446,9 +400,7 @@ TEST(DiscEditor, AMoveAloneLeavesSettingsThatLoadWithoutWarnings) {
     test::TempDir dir;
     const std::string file = (dir / "settings.conf").string();
     QtSettingsStore store(file);
-    const std::string main = test::BinDir().string();
-    store.write("", "Main Path", RegType::Sz,
-                std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(main.data()), main.size()));
+    WriteMainPath(store);
     test::ScriptedUi ui;
     {
         DiscEditorDialog dialog(0, test::BinDir(), &store, ui);
@@ -477,9 +429,7 @@ TEST(DiscEditor, ModuleLibraryTalksToTheLauncher) {
     const std::string file = (dir / "settings.conf").string();
     {
         QtSettingsStore store(file);
-        const std::string main = test::BinDir().string();
-        store.write("", "Main Path", RegType::Sz,
-                    std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(main.data()), main.size()));
+        WriteMainPath(store);
         ASSERT_TRUE(store.sync());
     }
     qputenv("VELDIN_SETTINGS", QByteArray::fromStdString(file));
