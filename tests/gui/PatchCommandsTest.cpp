@@ -146,9 +146,13 @@ protected:
     QString freeText() const { return status(); }
 };
 
-TEST_F(PatchCommandsTest, WindowShowsTheTreeThePanelLinesAndTheFreePositions) {
+// The tree, the panel lines of the patch a selected item belongs to, and the key strip
+// with both maps of a velocity switch and the name of the hovered key.
+TEST_F(PatchCommandsTest, WindowShowsTheTreeThePanelTheKeyStripAndTheFreePositions) {
+    frame->show();
     auto* v = openDemo("a.s55");
     ASSERT_NE(v, nullptr);
+    QApplication::processEvents();
     EXPECT_EQ(Trimmed(Root(v->tree())), QStringLiteral("Patches"));
     EXPECT_EQ(PatchLabels(v->tree()), QStringList({"SPLIT 3 WAY ", "SINE/SAW VSW"}));
     // The tones a patch plays, first map in key order first.
@@ -158,6 +162,9 @@ TEST_F(PatchCommandsTest, WindowShowsTheTreeThePanelLinesAndTheFreePositions) {
               QStringList({"SINE LO", "SAW C3", "SINE A4"}));
     EXPECT_FALSE(split->isExpanded());
     EXPECT_EQ(freeText(), QStringLiteral("Patch positions free: 14"));
+    brisko::KeyStripView* keys = v->keyStrip();
+    EXPECT_TRUE(keys->strip().empty()) << "nothing selected: no keyboard";
+    EXPECT_GT(keys->y(), v->tree()->geometry().bottom());
 
     const QStringList vsw = {"Patch Number: 2", "Key Mode: V-SW", "Key Assign: ROT", "B.Range: 2", "Out: 0",
                              "Uni-Detune: 0", "V-SW Tresh: 64", "V-Mix Ratio: 0", "AT Assign: 0", "AT Sense: 0",
@@ -165,52 +172,33 @@ TEST_F(PatchCommandsTest, WindowShowsTheTreeThePanelLinesAndTheFreePositions) {
     struct Case {
         QTreeWidgetItem* item;
         QStringList lines;
-    };
-    const Case cases[] = {
-        {Item(v->tree(), "SINE/SAW VSW"), vsw},
-        {Item(v->tree(), "SINE/SAW VSW", "SAW C3"), vsw}, // a tone keeps its patch's panel
-        {Root(v->tree()), QStringList(11, QString())},
-        {Item(v->tree(), "SPLIT 3 WAY"), {"Patch Number: 1", "Key Mode: Norm"}},
-    };
-    for (const Case& c : cases) {
-        select(v, c.item);
-        for (int i = 0; i < c.lines.size(); ++i) EXPECT_EQ(v->panel().infoLine(i)->text(), c.lines[i]) << i;
-    }
-    // The bender range and output share a row.
-    EXPECT_EQ(v->panel().infoLine(3)->y(), v->panel().infoLine(4)->y());
-    EXPECT_LT(v->panel().infoLine(3)->geometry().right(), v->panel().infoLine(4)->x());
-    EXPECT_GE(v->tree()->x(), 114);
-    EXPECT_EQ(v->panel().memoText()->text().left(12), QStringLiteral("VELDIN DEMO "));
-}
-
-TEST_F(PatchCommandsTest, KeyStripShowsBothMapsOfAVelocitySwitchAndNamesTheHoveredKey) {
-    frame->show();
-    auto* v = openDemo("a.s55");
-    ASSERT_NE(v, nullptr);
-    QApplication::processEvents();
-    brisko::KeyStripView* keys = v->keyStrip();
-    EXPECT_TRUE(keys->strip().empty()) << "nothing selected: no keyboard";
-    EXPECT_GT(keys->y(), v->tree()->geometry().bottom());
-    struct Case {
-        QTreeWidgetItem* item;
         int rows;
         std::vector<std::uint8_t> tones; // by colour, in order
         QString low, high;               // hover texts over the first and last key of row 1
     };
     const int rowH = (keys->sizeHint().height() - 6) / 2;
     const Case cases[] = {
-        {Item(v->tree(), "SINE/SAW VSW"), 2, {0, 2}, "C-0  SINE A4  (map 1)", "C-9  SINE A4  (map 1)"},
-        {Item(v->tree(), "SINE/SAW VSW", "SINE A4"), 2, {0, 2}, "C-0  SINE A4  (map 1)", "C-9  SINE A4  (map 1)"},
-        {Item(v->tree(), "SPLIT 3 WAY"), 1, {1, 2, 0}, "C-0  SINE LO ", "C-9  SINE A4 "},
+        {Item(v->tree(), "SINE/SAW VSW"), vsw, 2, {0, 2}, "C-0  SINE A4  (map 1)", "C-9  SINE A4  (map 1)"},
+        // a tone keeps its patch's panel and keys
+        {Item(v->tree(), "SINE/SAW VSW", "SINE A4"), vsw, 2, {0, 2}, "C-0  SINE A4  (map 1)", "C-9  SINE A4  (map 1)"},
+        {Item(v->tree(), "SPLIT 3 WAY"), {"Patch Number: 1", "Key Mode: Norm"}, 1, {1, 2, 0}, "C-0  SINE LO ",
+         "C-9  SINE A4 "},
+        {Root(v->tree()), QStringList(11, QString()), 0, {}, "", ""},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(Trimmed(c.item).toStdString());
         select(v, c.item);
+        for (int i = 0; i < c.lines.size(); ++i) EXPECT_EQ(v->panel().infoLine(i)->text(), c.lines[i]) << i;
         const patch::KeyStrip& s = keys->strip();
+        if (!c.rows) {
+            EXPECT_TRUE(s.empty());
+            EXPECT_TRUE(keys->textAt(QPoint(3, 10)).isEmpty());
+            continue;
+        }
         EXPECT_EQ(s.rows, c.rows);
         EXPECT_EQ(s.tones, c.tones);
         EXPECT_EQ(s.firstKey, patch::kFirstMapKey);
-        const int y = keys->sizeHint().height() / 4;
-        EXPECT_EQ(keys->textAt(QPoint(3, y + 10)), c.low);
+        EXPECT_EQ(keys->textAt(QPoint(3, keys->sizeHint().height() / 4 + 10)), c.low);
         EXPECT_EQ(keys->textAt(QPoint(keys->width() - 4, 2 + rowH - 3)), c.high);
     }
     // The velocity switch: every key of row 1 plays SINE A4, of row 2 SAW C3, each in
@@ -219,9 +207,11 @@ TEST_F(PatchCommandsTest, KeyStripShowsBothMapsOfAVelocitySwitchAndNamesTheHover
     EXPECT_TRUE(keys->textAt(QPoint(keys->width() / 2, 2 + rowH + 2 + rowH - 3)).endsWith(QStringLiteral("SAW C3   (map 2)")));
     EXPECT_NE(brisko::KeyStripView::ToneColour(keys->strip().colourAt(0, 60), false),
               brisko::KeyStripView::ToneColour(keys->strip().colourAt(1, 60), false));
-    select(v, Root(v->tree()));
-    EXPECT_TRUE(keys->strip().empty());
-    EXPECT_TRUE(keys->textAt(QPoint(3, 10)).isEmpty());
+    // The bender range and output share a row.
+    EXPECT_EQ(v->panel().infoLine(3)->y(), v->panel().infoLine(4)->y());
+    EXPECT_LT(v->panel().infoLine(3)->geometry().right(), v->panel().infoLine(4)->x());
+    EXPECT_GE(v->tree()->x(), 114);
+    EXPECT_EQ(v->panel().memoText()->text().left(12), QStringLiteral("VELDIN DEMO "));
 }
 
 TEST_F(PatchCommandsTest, EditMemoIsTheSharedEditorAndItsStepsFollowInTheMemoBox) {
@@ -367,7 +357,7 @@ TEST_F(PatchCommandsTest, DeleteAsksCutDoesNotBothZeroAllBytesAndUndoRestoresThe
     EXPECT_FALSE(enabled(kUndo));
 }
 
-TEST_F(PatchCommandsTest, OnlyPatchesCanBeDeletedOrRenamed) {
+TEST_F(PatchCommandsTest, OnlyPatchesAreDeletedOrRenamedAndANameKeepsTwelveCharactersZeroFilled) {
     auto* v = openDemo("a.s55");
     ASSERT_NE(v, nullptr);
     const auto image = test::ReadFile(dir / "a.s55");
@@ -399,23 +389,21 @@ TEST_F(PatchCommandsTest, OnlyPatchesCanBeDeletedOrRenamed) {
     EXPECT_TRUE(requests.empty());
     EXPECT_EQ(PatchLabels(v->tree()), QStringList({"SPLIT 3 WAY ", "SINE/SAW VSW"}));
     EXPECT_EQ(test::ReadFile(dir / "a.s55"), image);
-}
 
-TEST_F(PatchCommandsTest, RenameByLabelEditKeepsTwelveCharactersZeroFilled) {
-    auto* v = openDemo("a.s55");
-    ASSERT_NE(v, nullptr);
+    // A patch is renamed by editing its label: twelve characters, zero filled, each an undo step.
     QTreeWidgetItem* it = Item(v->tree(), "SPLIT 3 WAY");
-    struct Case {
+    ui.clear();
+    struct Rename {
         const char* typed;
         const char* label;
         std::string stored;
     };
-    const Case cases[] = {
+    const Rename renames[] = {
         {"ABCDEFGHIJKL", "ABCDEFGHIJKL", "ABCDEFGHIJKL"},
         {"AB", "AB          ", std::string("AB") + std::string(10, '\0')},
         {"THIRTEEN CHAR", "THIRTEEN CHA", "THIRTEEN CHA"},
     };
-    for (const Case& c : cases) {
+    for (const Rename& c : renames) {
         select(v, it);
         it->setText(0, QLatin1String(c.typed));
         EXPECT_TRUE(ui.shown().empty());
@@ -442,44 +430,19 @@ TEST_F(PatchCommandsTest, CopyAndPasteCarryAPatchToAnotherImageAsItsFileDoes) {
         EXPECT_FALSE(enabled(kCopy) || enabled(kCut)) << "only a patch is copied";
     }
     select(from, Item(from->tree(), "SPLIT 3 WAY"));
-    QKeyEvent copy(QEvent::KeyPress, Qt::Key_C, Qt::ControlModifier);
-    QApplication::sendEvent(from->tree(), &copy);
+    test::PressKey(from->tree(), Qt::Key_C, Qt::ControlModifier);
     const QByteArray clip = QApplication::clipboard()->mimeData()->data(QLatin1String(brisko::kPatchMimeType));
     EXPECT_EQ(std::vector<std::uint8_t>(clip.begin(), clip.end()), pat) << "the bytes Save Patch writes";
 
     auto* to = open(imageWithTones("moved.s55", {"SAW C3", "SINE A4"}));
     ASSERT_NE(to, nullptr);
-    QKeyEvent paste(QEvent::KeyPress, Qt::Key_V, Qt::ControlModifier);
-    QApplication::sendEvent(to->tree(), &paste);
+    test::PressKey(to->tree(), Qt::Key_V, Qt::ControlModifier);
     EXPECT_TRUE(ui.shown().empty());
     EXPECT_EQ(PatchLabels(to->tree()), QStringList({"SPLIT 3 WAY "}));
     EXPECT_EQ(keyNames(to, 0), split);
     run(kUndo);
     EXPECT_EQ(Root(to->tree())->childCount(), 0);
     EXPECT_FALSE(enabled(kUndo)) << "one undo step";
-
-    // Foreign data on the clipboard is no patch: the fixed message, nothing changes.
-    struct Case {
-        const char* name;
-        std::function<QMimeData*()> data;
-        std::string_view message;
-    };
-    const Case cases[] = {
-        {"text", [] { auto* d = new QMimeData; d->setText(QStringLiteral("RPAT and more")); return d; }, ptext::kNotRpat},
-        {"cut short", [&] { auto* d = new QMimeData; d->setData(QLatin1String(brisko::kPatchMimeType), clip.left(300)); return d; },
-         ptext::kPatchFileShort},
-        {"not rpat", [] { auto* d = new QMimeData; d->setData(QLatin1String(brisko::kPatchMimeType), QByteArray(400, 'x')); return d; },
-         ptext::kNotRpat},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        QApplication::clipboard()->setMimeData(c.data());
-        ui.clear();
-        run(kPaste);
-        test::ExpectOneMessage(ui, c.message);
-        EXPECT_EQ(Root(to->tree())->childCount(), 0);
-        EXPECT_FALSE(enabled(kUndo));
-    }
 }
 
 TEST_F(PatchCommandsTest, MissingToneIsMappedKeptOrTheLoadCancelled) {
@@ -564,34 +527,52 @@ TEST_F(PatchCommandsTest, MissingToneIsMappedKeptOrTheLoadCancelled) {
     }
 }
 
-TEST_F(PatchCommandsTest, BadFilesAndAFullPatchAreaAreRefusedAndChangeNothing) {
+// Files and clipboard data that are no patch give their fixed message and change nothing.
+TEST_F(PatchCommandsTest, BadFilesForeignClipboardDataAndAFullPatchAreaAreRefused) {
     auto* from = openDemo("a.s55");
     ASSERT_NE(from, nullptr);
     const auto pat = test::ReadFile(savedPatch(from, "SPLIT 3 WAY", "split.pat"));
     test::WriteFile(dir / "text.pat", {'h', 'e', 'l', 'l', 'o', ' ', 'p', 'a', 't', 'c', 'h', '!'});
     test::WriteFile(dir / "cut.pat", std::vector<std::uint8_t>(pat.begin(), pat.end() - 1));
     test::WriteFile(dir / "head.pat", std::vector<std::uint8_t>(pat.begin(), pat.begin() + 100));
+    const auto patchData = [](const QByteArray& bytes) {
+        auto* d = new QMimeData;
+        d->setData(QLatin1String(brisko::kPatchMimeType), bytes);
+        return d;
+    };
+    auto* text = new QMimeData;
+    text->setText(QStringLiteral("RPAT and more"));
     struct Case {
-        const char* file;
+        const char* file;   // loaded; nullptr: `pasted` is on the clipboard
+        QMimeData* pasted;
         std::string_view message;
-        std::string_view title;
-        Icon icon;
+        std::string_view title; // empty: not checked
+        std::optional<Icon> icon;
     };
     const Case cases[] = {
-        {"text.pat", ptext::kNotRpat, ptext::kModuleFileTitle, Icon::Error},
-        {"cut.pat", ptext::kPatchFileShort, "Patch Editor", Icon::Error},
-        {"head.pat", ptext::kPatchFileShort, "Patch Editor", Icon::Error},
-        {"missing.pat", ptext::kCantOpenFile, "Patch Editor", Icon::None},
+        {"text.pat", nullptr, ptext::kNotRpat, ptext::kModuleFileTitle, Icon::Error},
+        {"cut.pat", nullptr, ptext::kPatchFileShort, "Patch Editor", Icon::Error},
+        {"head.pat", nullptr, ptext::kPatchFileShort, "Patch Editor", Icon::Error},
+        {"missing.pat", nullptr, ptext::kCantOpenFile, "Patch Editor", Icon::None},
+        {nullptr, text, ptext::kNotRpat, {}, {}},
+        {nullptr, patchData(QByteArray(reinterpret_cast<const char*>(pat.data()), 300)), ptext::kPatchFileShort, {}, {}},
+        {nullptr, patchData(QByteArray(400, 'x')), ptext::kNotRpat, {}, {}},
     };
     const auto image = test::ReadFile(dir / "a.s55");
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.file);
+        SCOPED_TRACE(c.file ? c.file : "pasted");
         ui.clear();
-        choose(dir / c.file);
-        run(kLoadTone);
-        test::ExpectOneMessage(ui, c.message);
-        EXPECT_EQ(ui.shown()[0].title, c.title);
-        EXPECT_EQ(ui.shown()[0].icon, c.icon);
+        if (c.file) {
+            choose(dir / c.file);
+            run(kLoadTone);
+        } else {
+            QApplication::clipboard()->setMimeData(c.pasted);
+            run(kPaste);
+        }
+        test::ExpectOneMessage(ui, c.message, c.title);
+        if (c.icon) {
+            EXPECT_EQ(ui.shown()[0].icon, *c.icon);
+        }
         EXPECT_EQ(Root(from->tree())->childCount(), 2);
         EXPECT_FALSE(enabled(kUndo));
     }
