@@ -230,53 +230,44 @@ TEST_F(MidiCommandsTest, LoadMidiAddsARowWithoutRereadingAndUndoRedoFollow) {
     EXPECT_EQ(figures(), afterOne);
 }
 
+// Files that are no format 1 MIDI file, and one too big for the 46,080 bytes of the demo
+// sound and song disk, are refused with their text and change nothing.
 TEST_F(MidiCommandsTest, RefusedMidiFilesShowTheirTextAndChangeNothing) {
     NEED_MIDI(mid);
     const auto real = test::ReadFile(mid);
+    std::string why;
+    const auto files = test::DebianMidiFiles(VELDIN_TEST_CACHE_DIR, why);
+    const fs::path big = *std::max_element(files.begin(), files.end(), [](const fs::path& a, const fs::path& b) {
+        return fs::file_size(a) < fs::file_size(b);
+    });
     test::Bytes format0 = test::Smf(0, 96, {test::TrackBuilder().event(0, {0x90, 60, 100}).event(96, {0x80, 60, 0}).end()});
     struct Case {
         const char* file;
         test::Bytes bytes;
         std::string_view text;
+        const char* disk = "demo.sng";
     };
     const std::vector<Case> cases = {
         {"text.mid", test::Bytes{'h', 'e', 'l', 'l', 'o', ' ', 'w', 'o', 'r', 'l', 'd'}, text::kNotMidi},
         {"truncated.mid", test::Bytes(real.begin(), real.begin() + 40), text::kMidiParseError},
         {"format0.mid", format0, text::kNotFormat1},
         {"empty.mid", test::Bytes{}, text::kNotMidi},
+        {"big.mid", test::ReadFile(big), text::kNoFreeSpace, "demo.sdk"},
     };
-    auto* v = open("demo.sng", "a.sng");
-    ASSERT_NE(v, nullptr);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);
+        auto* v = open(c.disk, std::string(c.file) + fs::path(c.disk).extension().string());
+        ASSERT_NE(v, nullptr);
+        const QString before = figures();
         ui.clear();
         test::WriteFile(dir / c.file, c.bytes);
         choose(dir / c.file);
         run(kCmdLoadMidi);
         test::ExpectOneMessage(ui, c.text, "MIDI Editor");
         EXPECT_EQ(v->list()->topLevelItemCount(), 0);
-        EXPECT_EQ(figures(), QStringLiteral("64 positions & 728064 bytes free"));
+        EXPECT_EQ(figures(), before);
         EXPECT_FALSE(enabled(kUndo));
     }
-}
-
-TEST_F(MidiCommandsTest, NoRoomOnTheSoundAndSongDiskIsSaidAndChangesNothing) {
-    // The largest of the Debian files does not fit into the 46,080 bytes of the demo disk.
-    std::string why;
-    const auto files = test::DebianMidiFiles(VELDIN_TEST_CACHE_DIR, why);
-    if (files.empty()) GTEST_SKIP() << why;
-    const fs::path big = *std::max_element(files.begin(), files.end(), [](const fs::path& a, const fs::path& b) {
-        return fs::file_size(a) < fs::file_size(b);
-    });
-    auto* v = open("demo.sdk", "a.sdk");
-    ASSERT_NE(v, nullptr);
-    const QString before = figures();
-    choose(big);
-    run(kCmdLoadMidi);
-    test::ExpectOneMessage(ui, text::kNoFreeSpace, "MIDI Editor");
-    EXPECT_EQ(v->list()->topLevelItemCount(), 0);
-    EXPECT_EQ(figures(), before);
-    EXPECT_FALSE(enabled(kUndo));
 }
 
 TEST_F(MidiCommandsTest, RenameKeepsTwentySevenAndABlankDeleteAsksAndEachIsOneUndoStep) {
@@ -333,25 +324,6 @@ TEST_F(MidiCommandsTest, LabelApplyIsOneUndoStepOfTenCharacters) {
     EXPECT_FALSE(enabled(kUndo)) << "one step";
     run(kRedo);
     EXPECT_EQ(v->labelEdit()->text(), QStringLiteral("NEW LABEL  "));
-}
-
-TEST_F(MidiCommandsTest, PromptAsksForTheSongNameInAnEditOf28Characters) {
-    NEED_MIDI(mid);
-    settings.rolandSongName = 2;
-    auto* v = open("demo.sng", "a.sng");
-    ASSERT_NE(v, nullptr);
-    int maxLength = 0;
-    QTimer::singleShot(0, [&] {
-        auto* d = dynamic_cast<fennet::SongNameDialog*>(QApplication::activeModalWidget());
-        ASSERT_NE(d, nullptr);
-        maxLength = d->edit()->maxLength();
-        d->edit()->clear();
-        Type(d->edit(), QStringLiteral("TYPED NAME THAT IS FAR TOO LONG FOR IT"));
-        test::PressKey(d->edit(), Qt::Key_Return);
-    });
-    loadMidi(v, mid);
-    EXPECT_EQ(maxLength, 28);
-    EXPECT_EQ(v->editor()->list().rows[0].name, "TYPED NAME THAT IS FAR TOO L");
 }
 
 TEST_F(MidiCommandsTest, SaveMidiWritesTheNotesThePianoRollShowsAsMidoReadsThem) {
@@ -467,17 +439,32 @@ TEST_F(MidiCommandsTest, DroppedFilesImportLikeLoadMidiAndLoadSongAndADraggedSon
     EXPECT_EQ(v->list()->topLevelItemCount(), 2);
 }
 
-TEST_F(MidiCommandsTest, LogConversionWritesTheImportLog) {
+// "Prompt" asks for the song name in an edit of 28 characters; "Log conversion" writes
+// the import log, and no log unless asked for.
+TEST_F(MidiCommandsTest, PromptAsksForTheSongNameAndLogConversionWritesTheImportLog) {
     NEED_MIDI(mid);
+    settings.rolandSongName = 2;
     settings.logConversion = 1;
     auto* v = open("demo.sng", "a.sng");
     ASSERT_NE(v, nullptr);
+    int maxLength = 0;
+    QTimer::singleShot(0, [&] {
+        auto* d = dynamic_cast<fennet::SongNameDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(d, nullptr);
+        maxLength = d->edit()->maxLength();
+        d->edit()->clear();
+        Type(d->edit(), QStringLiteral("TYPED NAME THAT IS FAR TOO LONG FOR IT"));
+        test::PressKey(d->edit(), Qt::Key_Return);
+    });
     loadMidi(v, mid);
+    EXPECT_EQ(maxLength, 28);
+    EXPECT_EQ(v->editor()->list().rows[0].name, "TYPED NAME THAT IS FAR TOO L");
     const auto log = test::ReadFile(dir / "midi2song.txt");
     const std::string text(log.begin(), log.end());
     EXPECT_NE(text.find("--- invoke: write_song ---"), std::string::npos);
     EXPECT_NE(text.find("Conversion finished !"), std::string::npos);
     settings.logConversion = 0;
+    settings.rolandSongName = 0;
     fs::remove(dir / "midi2song.txt");
     std::string why;
     const fs::path second = DebianMidi(why, 1);
