@@ -50,8 +50,3 @@ TEST(LauncherSettings, SaveThenReadRoundTripAndQuitWritesOnlyThePosition) {
     ASSERT_EQ(texts.size(), 4u);
     EXPECT_EQ(texts[0], "Software\\Brannick\\VELDIN\\Floppy\n\rCouldn't read this key from the registry!");
 }
-
-TEST(LauncherSettings, RepeatCountIsOneByte) {
-    for (auto [typed, stored] : {std::pair{"300", 44}, {"3", 3}, {"", 0}, {"255", 255}})
-        EXPECT_EQ(RepeatCount(typed), stored) << typed;
-}
