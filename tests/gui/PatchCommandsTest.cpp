@@ -4,19 +4,15 @@
 
 #include <gtest/gtest.h>
 
-#include <QAbstractButton>
-#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QMenu>
 #include <QMimeData>
-#include <QGroupBox>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTabBar>
 #include <QListWidget>
-#include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -262,7 +258,7 @@ TEST_F(PatchCommandsTest, MenusAreThePatchEditorsAndFollowTheSelectionAndTheDisk
     EXPECT_TRUE(enabled(kSendToMidi));
 }
 
-TEST_F(PatchCommandsTest, SavedPatchLoadsRenumberedIntoTheFirstFreePositionAndUndoRemovesIt) {
+TEST_F(PatchCommandsTest, SavedOrCopiedPatchLoadsRenumberedIntoTheFirstFreePositionAndUndoRemovesIt) {
     auto* from = openDemo("a.s55");
     ASSERT_NE(from, nullptr);
     const auto split = keyNames(from, 0);
@@ -275,6 +271,15 @@ TEST_F(PatchCommandsTest, SavedPatchLoadsRenumberedIntoTheFirstFreePositionAndUn
     const auto bytes = test::ReadFile(pat);
     ASSERT_EQ(bytes.size(), 264u + 3u * 20u);
     EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 4), "RPAT");
+    // Copy puts the same bytes on the clipboard; only a patch is copied.
+    for (QTreeWidgetItem* it : {Root(from->tree()), Item(from->tree(), "SPLIT 3 WAY", "SAW C3")}) {
+        select(from, it);
+        EXPECT_FALSE(enabled(kCopy) || enabled(kCut));
+    }
+    select(from, Item(from->tree(), "SPLIT 3 WAY"));
+    test::PressKey(from->tree(), Qt::Key_C, Qt::ControlModifier);
+    const QByteArray clip = QApplication::clipboard()->mimeData()->data(QLatin1String(brisko::kPatchMimeType));
+    EXPECT_EQ(std::vector<std::uint8_t>(clip.begin(), clip.end()), bytes);
 
     // SAW C3 first, then SINE A4 with its subtone: every number differs from the demo's.
     const auto moved = imageWithTones("moved.s55", {"SAW C3", "SINE A4"});
@@ -316,6 +321,13 @@ TEST_F(PatchCommandsTest, SavedPatchLoadsRenumberedIntoTheFirstFreePositionAndUn
     choose(pat);
     run(kLoadTone);
     EXPECT_EQ(to->panel().infoLine(0)->text(), QStringLiteral("Patch Number: 1"));
+    // Pasted, it is renumbered as the loaded file was, in one undo step.
+    test::PressKey(to->tree(), Qt::Key_V, Qt::ControlModifier);
+    EXPECT_TRUE(ui.shown().empty());
+    EXPECT_EQ(PatchLabels(to->tree()), QStringList({"SPLIT 3 WAY ", "SPLIT 3 WAY "}));
+    EXPECT_EQ(keyNames(to, 1), split);
+    run(kUndo);
+    EXPECT_EQ(Root(to->tree())->childCount(), 1);
     EXPECT_EQ(test::ReadFile(moved), before) << "only Save writes";
     run(kSave);
     EXPECT_NE(test::ReadFile(moved), before);
@@ -418,31 +430,6 @@ TEST_F(PatchCommandsTest, OnlyPatchesAreDeletedOrRenamedAndANameKeepsTwelveChara
     EXPECT_EQ(it->text(0), QStringLiteral("SPLIT 3 WAY "));
     run(kRedo);
     EXPECT_EQ(it->text(0), QStringLiteral("ABCDEFGHIJKL"));
-}
-
-TEST_F(PatchCommandsTest, CopyAndPasteCarryAPatchToAnotherImageAsItsFileDoes) {
-    auto* from = openDemo("a.s55");
-    ASSERT_NE(from, nullptr);
-    const auto split = keyNames(from, 0);
-    const auto pat = test::ReadFile(savedPatch(from, "SPLIT 3 WAY", "split.pat"));
-    for (QTreeWidgetItem* it : {Root(from->tree()), Item(from->tree(), "SPLIT 3 WAY", "SAW C3")}) {
-        select(from, it);
-        EXPECT_FALSE(enabled(kCopy) || enabled(kCut)) << "only a patch is copied";
-    }
-    select(from, Item(from->tree(), "SPLIT 3 WAY"));
-    test::PressKey(from->tree(), Qt::Key_C, Qt::ControlModifier);
-    const QByteArray clip = QApplication::clipboard()->mimeData()->data(QLatin1String(brisko::kPatchMimeType));
-    EXPECT_EQ(std::vector<std::uint8_t>(clip.begin(), clip.end()), pat) << "the bytes Save Patch writes";
-
-    auto* to = open(imageWithTones("moved.s55", {"SAW C3", "SINE A4"}));
-    ASSERT_NE(to, nullptr);
-    test::PressKey(to->tree(), Qt::Key_V, Qt::ControlModifier);
-    EXPECT_TRUE(ui.shown().empty());
-    EXPECT_EQ(PatchLabels(to->tree()), QStringList({"SPLIT 3 WAY "}));
-    EXPECT_EQ(keyNames(to, 0), split);
-    run(kUndo);
-    EXPECT_EQ(Root(to->tree())->childCount(), 0);
-    EXPECT_FALSE(enabled(kUndo)) << "one undo step";
 }
 
 TEST_F(PatchCommandsTest, MissingToneIsMappedKeptOrTheLoadCancelled) {
