@@ -379,33 +379,9 @@ TEST_F(MidiCommandsTest, SaveMidiWritesTheNotesThePianoRollShowsAsMidoReadsThem)
     EXPECT_EQ(rc, 0) << std::string(out.begin(), out.end());
 }
 
-TEST_F(MidiCommandsTest, SaveSongThenLoadSongAddsTheSameSongAgain) {
-    NEED_MIDI(mid);
-    auto* v = open("demo.sng", "a.sng");
-    ASSERT_NE(v, nullptr);
-    loadMidi(v, mid);
-    v->list()->topLevelItem(0)->setText(0, QStringLiteral("MY.SONG.V2"));
-    select(v, 0);
-    choose(dir / "my.sng");
-    run(kCmdSaveSong);
-    EXPECT_EQ(requests.back().proposedName, QStringLiteral("MY SONG V2"));
-    EXPECT_EQ(requests.back().filters, QStringList({"Roland W30 Song (*.sng)"}));
-    const auto saved = test::ReadFile(dir / "my.sng");
-    EXPECT_EQ(saved, v->editor()->currentSongBytes().value());
-    choose(dir / "my.sng");
-    run(kCmdLoadSong);
-    EXPECT_EQ(requests.back().filters, QStringList({"Roland song (*.sng *.dat)"}));
-    ASSERT_EQ(v->list()->topLevelItemCount(), 2);
-    EXPECT_EQ(v->list()->topLevelItem(1)->text(0), QStringLiteral("MY.SONG.V2"));
-    // A file that is not a song is refused with its text.
-    test::WriteFile(dir / "junk.sng", test::Bytes(3000, 7));
-    choose(dir / "junk.sng");
-    run(kCmdLoadSong);
-    test::ExpectOneMessage(ui, text::kNotASong);
-    EXPECT_EQ(v->list()->topLevelItemCount(), 2);
-}
-
-TEST_F(MidiCommandsTest, DroppedFilesImportLikeLoadMidiAndLoadSongAndADraggedSongIsAMidiFile) {
+// Songs come in by Load MIDI, Load Song or a drop of their files, and go out by Save Song
+// or as a MIDI file dragged out of the list; a drop or a drag asks for no file.
+TEST_F(MidiCommandsTest, DroppedFilesImportLikeLoadMidiAndLoadSongSaveSongLoadsAgainAndADragIsAMidiFile) {
     NEED_MIDI(mid);
     auto* v = open("demo.sng", "a.sng");
     ASSERT_NE(v, nullptr);
@@ -418,12 +394,24 @@ TEST_F(MidiCommandsTest, DroppedFilesImportLikeLoadMidiAndLoadSongAndADraggedSon
     QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(v->list()->viewport(), &drop);
     ASSERT_EQ(v->list()->topLevelItemCount(), 1);
+    EXPECT_TRUE(requests.empty());
+
+    v->list()->topLevelItem(0)->setText(0, QStringLiteral("MY.SONG.V2"));
     select(v, 0);
-    choose(dir / "s.sng");
+    choose(dir / "my.sng");
     run(kCmdSaveSong);
-    v->importFiles({QString::fromStdString((dir / "s.sng").string()), QStringLiteral("/nowhere/readme.txt")});
-    EXPECT_EQ(v->list()->topLevelItemCount(), 2);
-    EXPECT_TRUE(requests.size() == 1u) << "a drop asks for no file";
+    EXPECT_EQ(requests.back().proposedName, QStringLiteral("MY SONG V2"));
+    EXPECT_EQ(requests.back().filters, QStringList({"Roland W30 Song (*.sng)"}));
+    EXPECT_EQ(test::ReadFile(dir / "my.sng"), v->editor()->currentSongBytes().value());
+    choose(dir / "my.sng");
+    run(kCmdLoadSong);
+    EXPECT_EQ(requests.back().filters, QStringList({"Roland song (*.sng *.dat)"}));
+    ASSERT_EQ(v->list()->topLevelItemCount(), 2);
+    EXPECT_EQ(v->list()->topLevelItem(1)->text(0), QStringLiteral("MY.SONG.V2"));
+    v->importFiles({QString::fromStdString((dir / "my.sng").string()), QStringLiteral("/nowhere/readme.txt")});
+    EXPECT_EQ(v->list()->topLevelItemCount(), 3);
+    const auto asked = requests.size();
+
     auto* list = static_cast<fennet::SongListWidget*>(v->list());
     list->topLevelItem(0)->setText(0, QStringLiteral("DRAG.ME/OUT"));
     select(v, 0);
@@ -435,8 +423,15 @@ TEST_F(MidiCommandsTest, DroppedFilesImportLikeLoadMidiAndLoadSongAndADraggedSon
     const auto roll = midi::ReadRoll(test::ReadFile(file));
     ASSERT_TRUE(roll);
     EXPECT_EQ(roll->notes, v->pianoRoll()->song()->notes);
-    EXPECT_TRUE(requests.size() == 1u) << "a drag asks for no file";
-    EXPECT_EQ(v->list()->topLevelItemCount(), 2);
+    EXPECT_EQ(requests.size(), asked);
+    EXPECT_EQ(v->list()->topLevelItemCount(), 3);
+
+    // A file that is not a song is refused with its text.
+    test::WriteFile(dir / "junk.sng", test::Bytes(3000, 7));
+    choose(dir / "junk.sng");
+    run(kCmdLoadSong);
+    test::ExpectOneMessage(ui, text::kNotASong);
+    EXPECT_EQ(v->list()->topLevelItemCount(), 3);
 }
 
 // "Prompt" asks for the song name in an edit of 28 characters; "Log conversion" writes
