@@ -29,8 +29,11 @@ TEST(FrameCommands, EachDiskKindEnablesItsList) {
         std::set<int> own; // besides the window commands; empty: nothing at all
     };
     const Case cases[] = {
-        {"W30", "Song", {kSendToMidi, kClose}}, {"W30", "Sound & Song", sound}, {"S550", "Sound", sound},
-        {"W30", "System", sound},               {"S330", "Utility", {}},
+        {"W30", "Song", {kSendToMidi, kClose}},
+        {"W30", "Sound & Song", sound},
+        {"S550", "Sound", sound},
+        {"W30", "System", sound},
+        {"S330", "Utility", {}},
     };
     EXPECT_TRUE(EnabledDocumentCommands({}).empty());
     for (const Case& c : cases) {

@@ -304,7 +304,8 @@ TEST_F(ToneSettingsTest, FirstStartAsksForPreferencesThatCannotBeCancelledSaveEn
     // Help without its page says so.
     ui.clear();
     g->runCommand(kHelp);
-    test::ExpectOneMessage(ui, "Couldn't start Help! Please check if .chm file is present in VELDIN working directory.");
+    test::ExpectOneMessage(ui,
+                           "Couldn't start Help! Please check if .chm file is present in VELDIN working directory.");
     EXPECT_EQ(ui.shown()[0].icon, Icon::Error);
 }
 

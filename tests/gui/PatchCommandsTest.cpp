@@ -542,7 +542,8 @@ TEST_F(PatchCommandsTest, BadFilesForeignClipboardDataAndAFullPatchAreaAreRefuse
         {"head.pat", nullptr, ptext::kPatchFileShort, "Patch Editor", Icon::Error},
         {"missing.pat", nullptr, ptext::kCantOpenFile, "Patch Editor", Icon::None},
         {nullptr, text, ptext::kNotRpat, {}, {}},
-        {nullptr, patchData(QByteArray(reinterpret_cast<const char*>(pat.data()), 300)), ptext::kPatchFileShort, {}, {}},
+        {nullptr, patchData(QByteArray(reinterpret_cast<const char*>(pat.data()), 300)), ptext::kPatchFileShort, {},
+         {}},
         {nullptr, patchData(QByteArray(400, 'x')), ptext::kNotRpat, {}, {}},
     };
     const auto image = test::ReadFile(dir / "a.s55");

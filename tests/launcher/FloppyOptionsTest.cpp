@@ -49,8 +49,8 @@ TEST(FormatCommand, DefaultsByDriveKindAndTheDevice) {
 }
 
 TEST(IoRepeatFromTyped, HeldAt255NotWrapped) {
-    for (auto [typed, stored] : {std::pair{"3", 3}, {"", 0}, {"255", 255}, {"256", 255}, {"99999999999999999999999", 255},
-                                 {"12a", 12}})
+    for (auto [typed, stored] :
+         {std::pair{"3", 3}, {"", 0}, {"255", 255}, {"256", 255}, {"99999999999999999999999", 255}, {"12a", 12}})
         EXPECT_EQ(IoRepeatFromTyped(typed), stored) << typed;
 }
 
@@ -73,7 +73,8 @@ TEST(FloppyDeviceSettings, DefaultsAndStoredValues) {
         EXPECT_EQ(t->device(1), on ? "/dev/sdc" : "/dev/fd1");
         EXPECT_EQ(t->formatCommandLine(DriveKind::Internal),
                   on ? "fdformat {device}" : DefaultFormatCommandLine(DriveKind::Internal));
-        EXPECT_EQ(t->formatCommandLine(DriveKind::File), on ? "sh fake.sh {device}" : DefaultFormatCommandLine(DriveKind::File));
+        EXPECT_EQ(t->formatCommandLine(DriveKind::File),
+                  on ? "sh fake.sh {device}" : DefaultFormatCommandLine(DriveKind::File));
         EXPECT_EQ(t->formatCommandLine(DriveKind::Usb), DefaultFormatCommandLine(DriveKind::Usb));
         EXPECT_EQ(t->faultsOf(1), on ? "17:always" : "");
         EXPECT_EQ(t->faultsOf(0), "");

@@ -155,7 +155,9 @@ TEST_F(TransferTest, RequesterImagePathFromTheTitleAndSaveFiltersByExtension) {
     DiskIdentity id;
     id.definition = ClassifyImage(source);
     for (auto [title, name] : {std::pair{"VELDIN DEMO S-550 sounds Sine, saw", "VELDIN DEMO S-550 sounds Sine_ saw"},
-                               {"   \t ", "Unknown"}, {" a\"b*c,d/e:f<g?h\\i|j ", "a_b_c_d_e_f_g_h_i_j"}, {"x\x01y", "x_y"}}) {
+                               {"   \t ", "Unknown"},
+                               {" a\"b*c,d/e:f<g?h\\i|j ", "a_b_c_d_e_f_g_h_i_j"},
+                               {"x\x01y", "x_y"}}) {
         id.memo.title = title;
         EXPECT_EQ(RequesterImagePath(dir.path(), id), dir / (std::string(name) + ".s55")) << title;
     }

@@ -101,7 +101,8 @@ TEST(CommandLine, DiskKindPicksTheEditorOfAHeaderAndAFile) {
         EXPECT_EQ(EditorForHeader(h), c.editor) << c.key4 << int(c.key12[3]);
     }
     EXPECT_EQ(EditorForHeader(std::span<const std::uint8_t>()), 0);
-    for (auto [demo, editor] : {std::pair{"demo.s55", int(kToneButton)}, {"demo.sdk", kToneButton}, {"demo.sng", kMidiButton}})
+    for (auto [demo, editor] :
+         {std::pair{"demo.s55", int(kToneButton)}, {"demo.sdk", kToneButton}, {"demo.sng", kMidiButton}})
         EXPECT_EQ(EditorForFile(veldin::test::DemoImage(demo)), editor) << demo;
     EXPECT_EQ(EditorForFile("/nonexistent/demo.s55"), 0);
 }
