@@ -26,6 +26,7 @@
 #include "launcher/LauncherSettings.h"
 #include "launcher/ui/LauncherWindow.h"
 #include "launcher/ui/QtLibraryLoader.h"
+#include "tests/gui/GuiHelpers.h"
 #include "tests/support/GuiTestApp.h"
 #include "tests/support/TestSupport.h"
 
@@ -45,9 +46,7 @@ QWidget* Shown(const QString& name) {
     return nullptr;
 }
 
-ui::ModuleFrame* ToneFrame() {
-    return static_cast<ui::ModuleFrame*>(Shown(QStringLiteral("ModuleFrame17")));
-}
+ui::ModuleFrame* ToneFrame() { return test::FrameOf(msg::kToneEditor); }
 
 bool SectorIs(const std::vector<std::uint8_t>& bytes, std::size_t n, std::uint8_t value) {
     return std::all_of(bytes.begin() + static_cast<std::ptrdiff_t>(n * 512),
@@ -71,12 +70,7 @@ protected:
         SaveLauncherSettings(store, s, ui);
         store.writeText("", kDriveADeviceValue, floppy.string());
     }
-    void TearDown() override {
-        if (QPointer<ui::ModuleFrame> f = ToneFrame()) {
-            f->close();
-            WaitFor([&] { return f.isNull(); });
-        }
-    }
+    void TearDown() override { test::CloseFrameOf(msg::kToneEditor); }
 
     std::unique_ptr<LauncherWindow> launcher(const QString& modules = QStringLiteral(VELDIN_TEST_MODULE_DIR)) {
         loader = std::make_unique<QtLibraryLoader>(modules);
@@ -204,40 +198,39 @@ TEST_F(FloppyStagesTest, AbortOrStopLeavesNoFile) {
     }
 }
 
-TEST_F(FloppyStagesTest, DroppedImageIsWrittenToTheFloppy) {
-    test::WriteFile(floppy, Zeros());
-    const fs::path image = dir / "dropped.s55";
-    test::WriteFile(image, source);
-    auto w = launcher();
-    Drop(*w, image);
-    ASSERT_TRUE(WaitFor([&] { return InStage(*w, FloppyStage::WritePrepared); }));
-    EXPECT_EQ(w->state().panel().captions[0], "Ovrwrite");
-    w->button(kF1)->press();
-    ASSERT_TRUE(WaitFor([&] { return Ready(*w); }));
-    EXPECT_EQ(test::ReadFile(floppy), source);
-    EXPECT_TRUE(ui.shown().empty());
-}
-
-TEST_F(FloppyStagesTest, WritingOverAnotherKindOfRolandDiskAsksFirst) {
+// Written from the menu over another kind of Roland disk, the launcher asks first; a
+// dropped image goes onto a blank floppy without a question.
+TEST_F(FloppyStagesTest, WriteAsksBeforeOverwritingAnotherKindOfRolandDisk) {
     const auto s50 = test::ReadFile(test::DemoImage("demo.s50"));
     const fs::path image = dir / "menu.s55";
     test::WriteFile(image, source);
-    for (Answer a : {Answer::No, Answer::Yes}) {
-        test::WriteFile(floppy, s50);
+    const struct {
+        bool drop;
+        std::vector<std::uint8_t> disk;
+        std::optional<Answer> answer;
+    } kCases[] = {{false, s50, Answer::No}, {false, s50, Answer::Yes}, {true, Zeros(), std::nullopt}};
+    for (const auto& c : kCases) {
+        test::WriteFile(floppy, c.disk);
         ui.clear();
-        ui.answer(a);
+        if (c.answer) ui.answer(*c.answer);
         auto w = launcher();
-        // From the menu: Write, then the "Load..." chooser.
-        w->button(kFloppyButton)->press();
-        w->button(kF2)->press();
+        if (c.drop) {
+            Drop(*w, image);
+        } else { // from the menu: Write, then the "Load..." chooser
+            w->button(kFloppyButton)->press();
+            w->button(kF2)->press();
+        }
         ASSERT_TRUE(WaitFor([&] { return InStage(*w, FloppyStage::WritePrepared); }));
+        EXPECT_EQ(w->state().panel().captions[0], "Ovrwrite");
         w->button(kF1)->press();
-        Choose("loadDialog", image);
+        if (!c.drop) Choose("loadDialog", image);
         ASSERT_TRUE(WaitFor([&] { return Ready(*w); }));
-        ASSERT_EQ(ui.shown().size(), 1u);
-        EXPECT_TRUE(ui.shown()[0].question);
-        EXPECT_NE(ui.shown()[0].text.find("Sampler: S50  Type: Sound"), std::string::npos) << ui.shown()[0].text;
-        EXPECT_EQ(test::ReadFile(floppy), a == Answer::Yes ? source : s50);
+        ASSERT_EQ(ui.shown().size(), c.answer ? 1u : 0u);
+        if (c.answer) {
+            EXPECT_TRUE(ui.shown()[0].question);
+            EXPECT_NE(ui.shown()[0].text.find("Sampler: S50  Type: Sound"), std::string::npos) << ui.shown()[0].text;
+        }
+        EXPECT_EQ(test::ReadFile(floppy), c.answer == Answer::No ? s50 : source);
     }
 }
 
@@ -325,7 +318,7 @@ TEST_F(FloppyStagesTest, FaultsGiveTheirTextAndReturnToSystemReady) {
     }
 }
 
-TEST_F(FloppyStagesTest, ImportFromFloppyOpensTheImageInTheToneEditor) {
+TEST_F(FloppyStagesTest, ImportFromFloppyOpensTheImageInTheToneEditorAndExportWritesItBack) {
     auto w = launcher(QString::fromStdString(test::BinDir().string()));
     w->button(kToneButton)->press();
     ui::ModuleFrame* f = nullptr;
@@ -349,29 +342,18 @@ TEST_F(FloppyStagesTest, ImportFromFloppyOpensTheImageInTheToneEditor) {
     EXPECT_TRUE(InStage(*w, FloppyStage::Menu));
     w->button(64)->press();
     EXPECT_TRUE(Ready(*w));
-    EXPECT_TRUE(ui.shown().empty());
 
-}
-
-TEST_F(FloppyStagesTest, ExportToFloppyWritesTheModulesImage) {
+    // Export writes the module's image to the floppy; the requester waits meanwhile.
     test::WriteFile(floppy, Zeros());
-    const fs::path image = dir / "doc.s55";
-    test::WriteFile(image, source);
-    auto w = launcher(QString::fromStdString(test::BinDir().string()));
-    w->button(kToneButton)->press();
-    ui::ModuleFrame* f = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (f = ToneFrame()) != nullptr; }));
-    ASSERT_TRUE(f->openImage(image));
     f->runCommand(frame::kExportFloppy);
     ASSERT_TRUE(WaitFor([&] { return InStage(*w, FloppyStage::WritePrepared); }));
-    EXPECT_FALSE(f->isEnabled()) << "the requester waits while its image is written";
+    EXPECT_FALSE(f->isEnabled());
     w->button(kF1)->press();
     ASSERT_TRUE(WaitFor([&] { return Ready(*w); }));
     EXPECT_EQ(test::ReadFile(floppy), source);
     EXPECT_TRUE(f->isEnabled());
     EXPECT_NE(f->activeDocument(), nullptr) << "the document stays open";
     EXPECT_TRUE(ui.shown().empty());
-
 }
 
 } // namespace

@@ -6,12 +6,10 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPointer>
 #include <QLibrary>
-#include <QProcess>
 #include <QPushButton>
 #include <QLineEdit>
 #include <QTreeWidget>
@@ -22,9 +20,7 @@
 
 #include "core/MemorySettingsStore.h"
 #include "core/ModuleSettings.h"
-#include "platform/QtSettingsStore.h"
 #include "tone/ui/TonePreferences.h"
-#include "core/SingleInstance.h"
 #include "launcher/LauncherSettings.h"
 #include "launcher/ui/OptionsDialog.h"
 #include "frame/ui/AboutDialog.h"
@@ -32,6 +28,7 @@
 #include "launcher/ui/LauncherWindow.h"
 #include "launcher/ui/QtLibraryLoader.h"
 #include "tone/ui/ToneView.h"
+#include "tests/gui/GuiHelpers.h"
 #include "tests/support/GuiTestApp.h"
 #include "tests/support/TestSupport.h"
 
@@ -42,11 +39,7 @@ using namespace veldin::launcher;
 
 namespace {
 
-ui::ModuleFrame* ToneFrame() {
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (w->objectName() == QLatin1String("ModuleFrame17") && w->isVisible()) return static_cast<ui::ModuleFrame*>(w);
-    return nullptr;
-}
+ui::ModuleFrame* ToneFrame() { return test::FrameOf(msg::kToneEditor); }
 
 quilla::ToneView* ActiveToneView(ui::ModuleFrame* f) {
     ui::DocumentWindow* w = f ? f->activeWindow() : nullptr;
@@ -55,15 +48,7 @@ quilla::ToneView* ActiveToneView(ui::ModuleFrame* f) {
 
 class GuiTest : public ::testing::Test {
 protected:
-    void TearDown() override {
-        // No frame of one test may live on into the next.
-        // A closed frame goes with the next deferred deletion; the module starts no
-        // second frame while its first still exists.
-        if (QPointer<ui::ModuleFrame> f = ToneFrame()) {
-            f->close();
-            WaitFor([&] { return f.isNull(); });
-        }
-    }
+    void TearDown() override { test::CloseFrameOf(msg::kToneEditor); }
     test::ScriptedUi ui;
 };
 
@@ -135,20 +120,6 @@ TEST_F(GuiTest, RealToneEditorStartsOpensTheCommandLineImageAndClosesOnWrongHand
     EXPECT_TRUE(s->buttonEnabled);
 }
 
-TEST_F(GuiTest, TreeKeepsExpansionWhenRebuilt) {
-    auto f = MakeToneFrame(ui);
-    ASSERT_TRUE(f->openImage(test::DemoImage("demo.s55")));
-    quilla::ToneView* view = ActiveToneView(f.get());
-    ASSERT_NE(view, nullptr);
-    QTreeWidgetItem* ram = view->tree()->topLevelItem(0);
-    ASSERT_GT(ram->childCount(), 0);
-    QTreeWidgetItem* bankA = ram->child(0);
-    const bool was = bankA->isExpanded();
-    bankA->setExpanded(!was);
-    view->rebuildTree();
-    EXPECT_EQ(view->tree()->topLevelItem(0)->child(0)->isExpanded(), !was);
-}
-
 TEST_F(GuiTest, CommandsFollowTheDiskKind) {
     auto f = MakeToneFrame(ui);
     EXPECT_TRUE(EnabledIds(*f).empty());
@@ -166,7 +137,7 @@ TEST_F(GuiTest, CommandsFollowTheDiskKind) {
     EXPECT_NE(f->findChild<QAction*>(QStringLiteral("ctl1805")), nullptr);
 }
 
-TEST_F(GuiTest, CloseAsksOnlyWithUnsavedChangesAndCancelKeepsTheWindow) {
+TEST_F(GuiTest, UndoRedoAndCloseAsksOnlyWithUnsavedChangesAndCancelKeepsTheWindow) {
     test::TempDir dir;
     std::filesystem::copy_file(test::DemoImage("demo.s55"), dir / "a.s55");
     auto f = MakeToneFrame(ui);
@@ -183,7 +154,13 @@ TEST_F(GuiTest, CloseAsksOnlyWithUnsavedChangesAndCancelKeepsTheWindow) {
     ASSERT_TRUE(f->activeDocument()->record(op).ok());
     f->updateCommands();
     EXPECT_TRUE(f->action(kSave)->isEnabled());
+    // Undo and Redo go through the frame's actions.
+    f->action(kUndo)->trigger();
+    EXPECT_FALSE(f->action(kUndo)->isEnabled());
+    EXPECT_TRUE(f->action(kRedo)->isEnabled());
+    f->action(kRedo)->trigger();
     EXPECT_TRUE(f->action(kUndo)->isEnabled());
+    EXPECT_FALSE(f->action(kRedo)->isEnabled());
 
     ui.answer(Answer::Cancel);
     f->runCommand(kClose);
@@ -197,42 +174,6 @@ TEST_F(GuiTest, CloseAsksOnlyWithUnsavedChangesAndCancelKeepsTheWindow) {
     EXPECT_TRUE(WaitFor([&] { return f->documentWindows().empty(); }));
     EXPECT_EQ(ui.shown().size(), 2u);
     EXPECT_EQ(test::ReadFile(dir / "a.s55"), test::ReadFile(test::DemoImage("demo.s55"))) << "No does not save";
-}
-
-TEST_F(GuiTest, UndoRedoThroughTheFrame) {
-    test::TempDir dir;
-    std::filesystem::copy_file(test::DemoImage("demo.s55"), dir / "a.s55");
-    auto f = MakeToneFrame(ui);
-    ASSERT_TRUE(f->openImage(dir / "a.s55"));
-    const std::vector<std::uint8_t> bytes = {0x41};
-    Operation op;
-    op.code = 530;
-    op.blocks.push_back(Block{134u * 512u, bytes});
-    ASSERT_TRUE(f->activeDocument()->record(op).ok());
-    f->updateCommands();
-    f->action(kUndo)->trigger();
-    EXPECT_FALSE(f->action(kUndo)->isEnabled());
-    EXPECT_TRUE(f->action(kRedo)->isEnabled());
-    f->action(kRedo)->trigger();
-    EXPECT_TRUE(f->action(kUndo)->isEnabled());
-    EXPECT_FALSE(f->action(kRedo)->isEnabled());
-}
-
-TEST_F(GuiTest, SecondLauncherHandsItsCommandLineToTheFirst) {
-    QtLibraryLoader loader(QString::fromStdString(test::BinDir().string()));
-    LauncherWindow first(ui, loader, 2);
-    const QString name = QString::fromStdString(SingleInstanceName(test::BinDir()));
-    ASSERT_TRUE(first.listen(name));
-    QProcess second;
-    second.setProgram(QString::fromStdString((test::BinDir() / "veldin").string()));
-    second.setArguments({QStringLiteral("-oT"), QString::fromStdString(test::DemoImage("demo.s55").string())});
-    second.start();
-    ASSERT_TRUE(second.waitForStarted());
-    ASSERT_TRUE(WaitFor([&] { return second.state() == QProcess::NotRunning; }));
-    EXPECT_EQ(second.exitCode(), 0);
-    ASSERT_TRUE(WaitFor([] { return ActiveToneView(ToneFrame()) != nullptr; }));
-    EXPECT_FALSE(first.button(kToneButton)->isEnabled());
-    EXPECT_TRUE(ui.shown().empty());
 }
 
 TEST_F(GuiTest, LauncherQuitAsksOnThePanelFirst) {
@@ -252,42 +193,29 @@ TEST_F(GuiTest, LauncherQuitAsksOnThePanelFirst) {
     EXPECT_EQ(w.button(56)->toolTip(), "Tone Editor");
 }
 
-TEST_F(GuiTest, FirstRunOpensOptionsWithCancelDisabledAndSaveWritesEverything) {
-    test::TempDir dir;
-    MemorySettingsStore store;
-    QtLibraryLoader loader(QStringLiteral(VELDIN_TEST_MODULE_DIR));
-    LauncherWindow w(ui, loader, 2);
-    w.start(&store, dir.path());
-    EXPECT_TRUE(std::filesystem::is_directory(dir / "Diskimages"));
-    auto* options = w.findChild<OptionsDialog*>();
-    ASSERT_NE(options, nullptr);
-    EXPECT_TRUE(options->isVisible());
-    EXPECT_FALSE(options->cancelButton()->isEnabled());
-    EXPECT_EQ(options->findChild<QLineEdit*>(QStringLiteral("ctl3100"))->text().toStdString(),
-              (dir / "Diskimages").string());
-    options->findChild<QLineEdit*>(QStringLiteral("ctl3102"))->setText(QStringLiteral("300"));
-    options->findChild<QPushButton*>(QStringLiteral("ctl1"))->click();
-    ASSERT_NE(store.find("", "IO Repeat"), nullptr);
-    EXPECT_EQ(w.settings().ioRepeat, 44);
-    EXPECT_NE(store.find("", "SDK Path"), nullptr);
-    EXPECT_TRUE(ui.shown().empty());
-}
-
 // A system installation's main directory lies deep in the user's data folder: the first
 // run shows the whole disk image folder.
-TEST_F(GuiTest, FirstRunOptionsShowALongFolderWhole) {
+TEST_F(GuiTest, FirstRunOpensOptionsWithCancelDisabledShowsALongFolderWholeAndSaveWritesEverything) {
     test::TempDir dir;
     const auto deep = dir / "home/musician/.local/share/Brannick/VELDIN";
     MemorySettingsStore store;
     QtLibraryLoader loader(QStringLiteral(VELDIN_TEST_MODULE_DIR));
     LauncherWindow w(ui, loader, 2);
     w.start(&store, deep);
+    EXPECT_TRUE(std::filesystem::is_directory(deep / "Diskimages"));
     auto* options = w.findChild<OptionsDialog*>();
     ASSERT_NE(options, nullptr);
+    EXPECT_TRUE(options->isVisible());
+    EXPECT_FALSE(options->cancelButton()->isEnabled());
     auto* edit = options->findChild<QLineEdit*>(QStringLiteral("ctl3100"));
     EXPECT_EQ(edit->text().toStdString(), (deep / "Diskimages").string());
     EXPECT_GE(edit->width(), edit->fontMetrics().horizontalAdvance(edit->text()));
+    options->findChild<QLineEdit*>(QStringLiteral("ctl3102"))->setText(QStringLiteral("300"));
     options->findChild<QPushButton*>(QStringLiteral("ctl1"))->click();
+    ASSERT_NE(store.find("", "IO Repeat"), nullptr);
+    EXPECT_EQ(w.settings().ioRepeat, 44);
+    EXPECT_NE(store.find("", "SDK Path"), nullptr);
+    EXPECT_TRUE(ui.shown().empty());
 }
 
 TEST_F(GuiTest, LaterStartsOpenNoOptionsAndConfigurationCanCancel) {
@@ -346,7 +274,7 @@ protected:
 
 } // namespace
 
-TEST_F(ToneSettingsTest, FirstStartAsksForPreferencesThatCannotBeCancelledAndSaveEndsIt) {
+TEST_F(ToneSettingsTest, FirstStartAsksForPreferencesThatCannotBeCancelledSaveEndsItAndHelpNeedsItsPage) {
     auto f = started();
     EXPECT_TRUE(f->firstStart());
     EXPECT_TRUE(std::filesystem::is_directory(dir / "Waves"));
@@ -373,6 +301,12 @@ TEST_F(ToneSettingsTest, FirstStartAsksForPreferencesThatCannotBeCancelledAndSav
     EXPECT_FALSE(g->firstStart());
     EXPECT_EQ(FieldString(again.tonePath), (dir / "Mine").string());
     EXPECT_TRUE(g->showPreferences()->cancelButton()->isEnabled());
+    // Help without its page says so.
+    ui.clear();
+    g->runCommand(kHelp);
+    test::ExpectOneMessage(ui,
+                           "Couldn't start Help! Please check if .chm file is present in VELDIN working directory.");
+    EXPECT_EQ(ui.shown()[0].icon, Icon::Error);
 }
 
 TEST_F(GuiTest, WithoutMainPathTheFrameRefusesToStartAndWritesNothing) {
@@ -382,8 +316,7 @@ TEST_F(GuiTest, WithoutMainPathTheFrameRefusesToStartAndWritesNothing) {
     ToneEditorSettings settings;
     auto f = MakeToneFrame(ui);
     EXPECT_FALSE(f->start(&store, quilla::ToneSettingsSpec(settings, kOutputs)));
-    ASSERT_EQ(ui.shown().size(), 1u);
-    EXPECT_EQ(ui.shown()[0].text, "Serious error has occured. Please reinstall VELDIN!");
+    test::ExpectOneMessage(ui, "Serious error has occured. Please reinstall VELDIN!");
     f->close();
     EXPECT_FALSE(store.keyExists(kToneEditorKey));
 }
@@ -471,7 +404,7 @@ TEST_F(ToneSettingsTest, PreferencesPagesShowTheirControlsAndTheDeviceListFollow
     d->cancelButton()->click();
 }
 
-TEST_F(ToneSettingsTest, TreeExpansionGoesOnToTheNextWindowAndIntoTheSettings) {
+TEST_F(ToneSettingsTest, TreeExpansionSurvivesARebuildGoesOnToTheNextWindowAndIntoTheSettings) {
     auto f = started();
     ASSERT_TRUE(f->openImage(test::DemoImage("demo.s55")));
     QTreeWidget* tree = ActiveToneView(f.get())->tree();
@@ -479,6 +412,11 @@ TEST_F(ToneSettingsTest, TreeExpansionGoesOnToTheNextWindowAndIntoTheSettings) {
     ram->setExpanded(true);
     ram->child(0)->setExpanded(true);  // RAM A
     ram->child(1)->setExpanded(false); // RAM B
+    // A rebuilt tree keeps what the user opened and closed.
+    ActiveToneView(f.get())->rebuildTree();
+    tree = ActiveToneView(f.get())->tree();
+    EXPECT_TRUE(tree->topLevelItem(0)->child(0)->isExpanded());
+    EXPECT_FALSE(tree->topLevelItem(0)->child(1)->isExpanded());
     f->runCommand(kClose);
     ASSERT_TRUE(WaitFor([&] { return f->documentWindows().empty(); }));
     EXPECT_EQ(settings.tree, (1u << 1) | (1u << 4));
@@ -490,15 +428,6 @@ TEST_F(ToneSettingsTest, TreeExpansionGoesOnToTheNextWindowAndIntoTheSettings) {
     EXPECT_FALSE(tree->topLevelItem(0)->child(1)->isExpanded());
     f->close();
     EXPECT_EQ(Dword(store, "Tree"), (1u << 1) | (1u << 4));
-}
-
-TEST_F(ToneSettingsTest, HelpWithoutItsPageSaysSo) {
-    auto f = started();
-    f->runCommand(kHelp);
-    ASSERT_EQ(ui.shown().size(), 1u);
-    EXPECT_EQ(ui.shown()[0].text,
-              "Couldn't start Help! Please check if .chm file is present in VELDIN working directory.");
-    EXPECT_EQ(ui.shown()[0].icon, Icon::Error);
 }
 
 TEST_F(GuiTest, FirstRunHoldsCommandLineImagesUntilTheOptionsAreDone) {

@@ -67,6 +67,7 @@ TEST(InstanceHandover, PathWithANewlineOpensAsOneFile) {
         }));
         EXPECT_EQ(tone->activeDocument()->path(), odd);
         EXPECT_EQ(Frames().size(), 1u); // no Patch Editor started
+        EXPECT_FALSE(first.button(kToneButton)->isEnabled());
         EXPECT_TRUE(ui.shown().empty());
         first.host().closeAll();
         QPointer<ui::ModuleFrame> gone(tone);

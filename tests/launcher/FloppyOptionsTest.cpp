@@ -49,47 +49,39 @@ TEST(FormatCommand, DefaultsByDriveKindAndTheDevice) {
 }
 
 TEST(IoRepeatFromTyped, HeldAt255NotWrapped) {
-    struct Case {
-        const char* typed;
-        int stored;
-    };
-    for (auto c : {Case{"3", 3}, Case{"", 0}, Case{"255", 255}, Case{"256", 255}, Case{"99999999999999999999999", 255},
-                   Case{"12a", 12}})
-        EXPECT_EQ(IoRepeatFromTyped(c.typed), c.stored) << c.typed;
+    for (auto [typed, stored] :
+         {std::pair{"3", 3}, {"", 0}, {"255", 255}, {"256", 255}, {"99999999999999999999999", 255}, {"12a", 12}})
+        EXPECT_EQ(IoRepeatFromTyped(typed), stored) << typed;
 }
 
 TEST(FloppyDeviceSettings, DefaultsAndStoredValues) {
     MemorySettingsStore store;
-    auto s = LoadFloppyDeviceSettings(store);
-    EXPECT_EQ(s.device(0), "/dev/fd0");
-    EXPECT_EQ(s.device(1), "/dev/fd1");
+    const auto s = LoadFloppyDeviceSettings(store);
     EXPECT_EQ(s.device(7), "/dev/fd0");
-    EXPECT_EQ(s.formatCommandLine(DriveKind::Usb), DefaultFormatCommandLine(DriveKind::Usb));
-
     const auto put = [&](std::string_view name, std::string_view value) {
-        const std::vector<std::uint8_t> bytes(value.begin(), value.end());
-        ASSERT_TRUE(store.write("", name, RegType::Sz, bytes));
+        ASSERT_TRUE(store.write("", name, RegType::Sz, std::vector<std::uint8_t>(value.begin(), value.end())));
     };
     put(kDriveBDeviceValue, "/dev/sdc");
     put(kFormatCommandValue, "fdformat {device}");
-    s = LoadFloppyDeviceSettings(store);
-    EXPECT_EQ(s.device(0), "/dev/fd0");
-    EXPECT_EQ(s.device(1), "/dev/sdc");
-    EXPECT_EQ(s.formatCommandLine(DriveKind::Internal), "fdformat {device}");
-    EXPECT_EQ(s.formatCommandLine(DriveKind::Usb), DefaultFormatCommandLine(DriveKind::Usb));
-    EXPECT_EQ(s.formatCommandLine(DriveKind::File), DefaultFormatCommandLine(DriveKind::File));
-    EXPECT_EQ(s.faultsOf(1), "");
-
     put(kFileFormatCommandValue, "sh fake.sh {device}");
     put(kDriveBFaultsValue, "17:always");
-    s = LoadFloppyDeviceSettings(store);
-    EXPECT_EQ(s.formatCommandLine(DriveKind::File), "sh fake.sh {device}");
-    EXPECT_EQ(s.formatCommandLine(DriveKind::Internal), "fdformat {device}");
-    EXPECT_EQ(s.faultsOf(1), "17:always");
-    EXPECT_EQ(s.faultsOf(0), "");
+    const auto stored = LoadFloppyDeviceSettings(store);
+    for (const auto* t : {&s, &stored}) {
+        const bool on = t == &stored;
+        SCOPED_TRACE(on);
+        EXPECT_EQ(t->device(0), "/dev/fd0");
+        EXPECT_EQ(t->device(1), on ? "/dev/sdc" : "/dev/fd1");
+        EXPECT_EQ(t->formatCommandLine(DriveKind::Internal),
+                  on ? "fdformat {device}" : DefaultFormatCommandLine(DriveKind::Internal));
+        EXPECT_EQ(t->formatCommandLine(DriveKind::File),
+                  on ? "sh fake.sh {device}" : DefaultFormatCommandLine(DriveKind::File));
+        EXPECT_EQ(t->formatCommandLine(DriveKind::Usb), DefaultFormatCommandLine(DriveKind::Usb));
+        EXPECT_EQ(t->faultsOf(1), on ? "17:always" : "");
+        EXPECT_EQ(t->faultsOf(0), "");
+    }
 }
 
-TEST(RequesterSlot, OneRequesterAtATime) {
+TEST(RequesterSlot, OneRequesterAtATimeAndOnlyReadAndFormatAreRequested) {
     RequesterSlot slot;
     EXPECT_TRUE(slot.accept(msg::kToneEditor, FloppyOperation::Read));
     EXPECT_FALSE(slot.accept(msg::kPatchEditor, FloppyOperation::Format));
@@ -98,9 +90,6 @@ TEST(RequesterSlot, OneRequesterAtATime) {
     slot.forget();
     EXPECT_FALSE(slot.requester().has_value());
     EXPECT_TRUE(slot.accept(msg::kPatchEditor, FloppyOperation::Format));
-}
-
-TEST(RequestedOperation, OnlyReadAndFormatAreRequested) {
     EXPECT_EQ(RequestedOperation(1040), FloppyOperation::Read);
     EXPECT_EQ(RequestedOperation(1042), FloppyOperation::Format);
     for (std::uint32_t other : {0u, 1u, 1041u, 1008u}) EXPECT_FALSE(RequestedOperation(other).has_value());

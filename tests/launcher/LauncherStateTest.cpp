@@ -80,28 +80,8 @@ TEST(CommandLine, SplitsOnBlanksAndTabsAndGroupsQuotes) {
     EXPECT_EQ(SplitCommandLine("a \"\" b"), (std::vector<std::string>{"a", "", "b"}));
 }
 
-TEST(CommandLine, OpensExistingFilesInTheChosenModuleOrShowsUsage) {
-    auto exists = [](const std::filesystem::path& p) { return p == "a.s55" || p == "b.sdk"; };
-    auto r = ParseCommandLine({"-oT", "a.s55", "missing.s55", "-oP", "b.sdk"}, exists);
-    EXPECT_EQ(r.opens, (std::vector<OpenRequest>{{kToneButton, "a.s55"}, {kPatchButton, "b.sdk"}}));
-    EXPECT_FALSE(r.showUsage);
-    struct Case {
-        std::vector<std::string> args;
-        bool usage;
-    };
-    for (const auto& c : {Case{{"-oM", "", "a.s55"}, true}, // stops at the first empty argument
-                          Case{{"-oX", "a.s55"}, true}, Case{{"-oT", "nothere.s55"}, true},
-                          Case{{"a.s55"}, true}, // no module chosen
-                          Case{{}, false}, Case{{"--screenshot-like-option"}, false}}) {
-        r = ParseCommandLine(c.args, exists);
-        EXPECT_TRUE(r.opens.empty());
-        EXPECT_EQ(r.showUsage, c.usage) << testing::PrintToString(c.args);
-    }
-}
-
-
 // Header bytes 4-7 and 12-15 of each disk kind, and the editor that opens it.
-TEST(CommandLine, DiskKindPicksTheEditor) {
+TEST(CommandLine, DiskKindPicksTheEditorOfAHeaderAndAFile) {
     struct Case {
         const char key4[5];
         std::array<std::uint8_t, 4> key12;
@@ -121,18 +101,32 @@ TEST(CommandLine, DiskKindPicksTheEditor) {
         EXPECT_EQ(EditorForHeader(h), c.editor) << c.key4 << int(c.key12[3]);
     }
     EXPECT_EQ(EditorForHeader(std::span<const std::uint8_t>()), 0);
+    for (auto [demo, editor] :
+         {std::pair{"demo.s55", int(kToneButton)}, {"demo.sdk", kToneButton}, {"demo.sng", kMidiButton}})
+        EXPECT_EQ(EditorForFile(veldin::test::DemoImage(demo)), editor) << demo;
+    EXPECT_EQ(EditorForFile("/nonexistent/demo.s55"), 0);
 }
 
-TEST(CommandLine, BarePathsOpenInTheEditorOfTheirKind) {
-    auto exists = [](const std::filesystem::path& p) { return p != "missing.s55"; };
+// Files that exist open in the module of their option or, bare before any option, in the
+// editor of their kind; without one to open, the usage shows (unless nothing was asked).
+TEST(CommandLine, FilesOpenInTheChosenModuleOrTheEditorOfTheirKindOrShowUsage) {
+    auto exists = [](const std::filesystem::path& p) { return p != "missing.s55" && p != "nothere.s55"; };
     auto kind = [](const std::filesystem::path& p) {
         return p.extension() == ".sng" ? int(kMidiButton) : p.extension() == ".txt" ? 0 : int(kToneButton);
     };
     struct Case {
         std::vector<std::string> args;
         std::vector<OpenRequest> opens;
+        bool byKind = true;
+        bool usage = opens.empty();
     };
     const Case cases[] = {
+        {{"-oT", "a.s55", "missing.s55", "-oP", "b.sdk"}, {{kToneButton, "a.s55"}, {kPatchButton, "b.sdk"}}, false},
+        {{"-oM", "", "a.s55"}, {}, false}, // stops at the first empty argument
+        {{"-oT", "nothere.s55"}, {}, false},
+        {{"a.s55"}, {}, false}, // no module chosen, no kind to ask
+        {{}, {}, false, false},
+        {{"--screenshot-like-option"}, {}, false, false},
         {{"a.s55"}, {{kToneButton, "a.s55"}}},
         {{"song.sng", "a.s55"}, {{kMidiButton, "song.sng"}, {kToneButton, "a.s55"}}},
         {{"notes.txt"}, {}},
@@ -143,15 +137,8 @@ TEST(CommandLine, BarePathsOpenInTheEditorOfTheirKind) {
         {{"-oM", "-oX", "a.s55"}, {{kMidiButton, "a.s55"}}},
     };
     for (const Case& c : cases) {
-        const auto r = ParseCommandLine(c.args, exists, kind);
+        const auto r = c.byKind ? ParseCommandLine(c.args, exists, kind) : ParseCommandLine(c.args, exists);
         EXPECT_EQ(r.opens, c.opens) << testing::PrintToString(c.args);
-        EXPECT_EQ(r.showUsage, c.opens.empty()) << testing::PrintToString(c.args);
+        EXPECT_EQ(r.showUsage, c.usage) << testing::PrintToString(c.args);
     }
-}
-
-TEST(CommandLine, DemoImagesOpenInTheirEditors) {
-    EXPECT_EQ(EditorForFile(veldin::test::DemoImage("demo.s55")), kToneButton);
-    EXPECT_EQ(EditorForFile(veldin::test::DemoImage("demo.sdk")), kToneButton);
-    EXPECT_EQ(EditorForFile(veldin::test::DemoImage("demo.sng")), kMidiButton);
-    EXPECT_EQ(EditorForFile("/nonexistent/demo.s55"), 0);
 }
