@@ -67,6 +67,14 @@ int DiagonalInk(const QImage& img) {
     return n;
 }
 
+// A picture for a person to look at: build/screenshots/<name>.
+void Shot(QWidget* w, const char* name) {
+    const auto dir = std::filesystem::path(VELDIN_BIN_DIR).parent_path() / "screenshots";
+    std::filesystem::create_directories(dir);
+    QApplication::processEvents();
+    EXPECT_TRUE(w->grab().save(QString::fromStdString((dir / name).string()))) << name;
+}
+
 template <class W>
 W* Ctl(QWidget* d, int id) {
     return d->findChild<W*>(QStringLiteral("ctl%1").arg(id));
@@ -310,6 +318,7 @@ TEST_F(ToneParameterDialogTest, GraphPaintsTheWaveOrTheMessageForRomTones) {
     d->graphWidget()->render(&noWave);
     // A diagonal runs through the frame's corners; an End typed stays inside the segments.
     EXPECT_GE(DiagonalInk(noWave), 2 * 34 - 8); // the message covers the crossing
+    Shot(d, "tone-parameters-rom-tone.png");
     Enter(Ctl<QLineEdit>(d, 1104), QStringLiteral("999999"));
     EXPECT_EQ(Ctl<QLineEdit>(d, 1104)->text(), QString::number(22 * 12288));
     close(d);
@@ -325,6 +334,7 @@ TEST_F(ToneParameterDialogTest, GraphPaintsTheWaveOrTheMessageForRomTones) {
     int inked = 0;
     for (int y = 1; y < 158; ++y) inked += wave.pixel(40, y) != wave.pixel(12, 150);
     EXPECT_GT(inked, 0);
+    Shot(d, "tone-parameters-ram-tone.png");
     close(d);
 }
 
@@ -342,6 +352,7 @@ TEST_F(ToneParameterDialogTest, EnvelopeEditorDragsTypesAndAppliesOnlyWithTheDia
         ASSERT_NE(env, nullptr);
         EXPECT_EQ(env->windowTitle(), QStringLiteral("Envelope Editor"));
         EXPECT_EQ(env->graph()->accessibleName(), QStringLiteral("Envelope graph"));
+        if (!applyTone) Shot(env, "envelope-editor.png");
         auto* apply = Ctl<QAbstractButton>(env, 1);
         EXPECT_FALSE(apply->isEnabled());
         // Drag the first point 10 pixels up and 5 to the right.
