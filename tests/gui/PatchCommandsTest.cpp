@@ -142,9 +142,9 @@ protected:
     QString freeText() const { return status(); }
 };
 
-// The tree, the panel lines of the patch a selected item belongs to, and the key strip
-// with both maps of a velocity switch and the name of the hovered key.
-TEST_F(PatchCommandsTest, WindowShowsTheTreeThePanelTheKeyStripAndTheFreePositions) {
+// The tree, the panel lines of the patch a selected item belongs to, the key strip with
+// both maps of a velocity switch and the name of the hovered key, and the memo.
+TEST_F(PatchCommandsTest, WindowShowsTheTreeThePanelTheKeyStripTheFreePositionsAndTheMemo) {
     frame->show();
     auto* v = openDemo("a.s55");
     ASSERT_NE(v, nullptr);
@@ -198,13 +198,10 @@ TEST_F(PatchCommandsTest, WindowShowsTheTreeThePanelTheKeyStripAndTheFreePositio
     EXPECT_EQ(v->panel().infoLine(3)->y(), v->panel().infoLine(4)->y());
     EXPECT_LT(v->panel().infoLine(3)->geometry().right(), v->panel().infoLine(4)->x());
     EXPECT_GE(v->tree()->x(), 114);
-    EXPECT_EQ(v->panel().memoText()->text().left(12), QStringLiteral("VELDIN DEMO "));
-}
-
-TEST_F(PatchCommandsTest, EditMemoIsTheSharedEditorAndItsStepsFollowInTheMemoBox) {
-    auto* v = openDemo("a.s55");
-    ASSERT_NE(v, nullptr);
     const QString shown = v->panel().memoText()->text();
+    EXPECT_EQ(shown.left(12), QStringLiteral("VELDIN DEMO "));
+
+    // Edit Memo is the shared editor, and its steps follow in the memo box.
     v->panel().editMemoButton()->click();
     auto* d = v->findChild<ui::MemoDialog*>();
     ASSERT_NE(d, nullptr);
