@@ -148,11 +148,9 @@ TEST_F(GuiTest, UndoRedoAndCloseAsksOnlyWithUnsavedChangesAndCancelKeepsTheWindo
     EXPECT_TRUE(f->action(kSave)->isEnabled());
     // Undo and Redo go through the frame's actions.
     f->action(kUndo)->trigger();
-    EXPECT_FALSE(f->action(kUndo)->isEnabled());
     EXPECT_TRUE(f->action(kRedo)->isEnabled());
     f->action(kRedo)->trigger();
     EXPECT_TRUE(f->action(kUndo)->isEnabled());
-    EXPECT_FALSE(f->action(kRedo)->isEnabled());
 
     ui.answer(Answer::Cancel);
     f->runCommand(kClose);
