@@ -99,27 +99,6 @@ TEST_F(GuiTest, TinyModuleLibraryIsLoadedAndHandshakeRuns) {
     EXPECT_TRUE(ui.shown().size() == 1 && ui.shown()[0].text == kCouldntStart);
 }
 
-TEST_F(GuiTest, RealToneEditorStartsOpensTheCommandLineImageAndClosesOnWrongHandshake) {
-    QtLibraryLoader loader(QString::fromStdString(test::BinDir().string()));
-    ModuleHost host(loader, ui, 2);
-    host.openFromCommandLine(kToneButton, test::DemoImage("demo.s55"));
-    const ModuleSlot* s = host.slotByCode(msg::kToneEditor);
-    ASSERT_EQ(s->state, ModuleState::Running) << s->failure;
-    ui::ModuleFrame* f = ToneFrame();
-    ASSERT_NE(f, nullptr);
-    quilla::ToneView* view = ActiveToneView(f);
-    ASSERT_NE(view, nullptr);
-    EXPECT_GT(view->tree()->topLevelItemCount(), 0);
-    EXPECT_EQ(f->findChild<QLabel*>(QStringLiteral("diskLine"))->text(), " Disk: S550");
-    EXPECT_EQ(f->statusPart(1)->text(), "Octave: 4");
-    EXPECT_TRUE(f->statusPart(0)->text().endsWith(" bytes free"));
-
-    bus::MessageBus::instance().send(s->window, msg::EDM_LAUNCHER_REPLY, msg::LM_MODULE_HELLO, msg::kHandshake + 1);
-    EXPECT_TRUE(WaitFor([] { return ToneFrame() == nullptr; }));
-    EXPECT_EQ(s->state, ModuleState::Closed);
-    EXPECT_TRUE(s->buttonEnabled);
-}
-
 TEST_F(GuiTest, CommandsFollowTheDiskKind) {
     auto f = MakeToneFrame(ui);
     EXPECT_TRUE(EnabledIds(*f).empty());
@@ -403,20 +382,31 @@ TEST_F(ToneSettingsTest, TreeExpansionSurvivesARebuildGoesOnToTheNextWindowAndIn
     EXPECT_EQ(Dword(store, "Tree"), (1u << 1) | (1u << 4));
 }
 
-TEST_F(GuiTest, FirstRunHoldsCommandLineImagesUntilTheOptionsAreDone) {
+// The real Tone Editor library opens the image and closes again on a wrong handshake.
+TEST_F(GuiTest, FirstRunHoldsCommandLineImagesUntilTheOptionsAreDoneAndAWrongHandshakeClosesTheEditor) {
     test::TempDir dir;
     MemorySettingsStore store;
     QtLibraryLoader loader(QString::fromStdString(test::BinDir().string()));
     LauncherWindow w(ui, loader, 2);
     w.start(&store, dir.path());
     w.openRequest({kToneButton, test::DemoImage("demo.s55")});
-    EXPECT_EQ(w.host().slotByCode(msg::kToneEditor)->state, ModuleState::NotLoaded);
+    const ModuleSlot* s = w.host().slotByCode(msg::kToneEditor);
+    EXPECT_EQ(s->state, ModuleState::NotLoaded);
     auto* options = w.findChild<OptionsDialog*>();
     ASSERT_NE(options, nullptr);
     options->findChild<QPushButton*>(QStringLiteral("ctl1"))->click();
-    EXPECT_EQ(w.host().slotByCode(msg::kToneEditor)->state, ModuleState::Running);
+    ASSERT_EQ(s->state, ModuleState::Running) << s->failure;
     ASSERT_TRUE(WaitFor([] { return ActiveToneView(ToneFrame()) != nullptr; }));
-    w.host().closeAll();
+    ui::ModuleFrame* f = ToneFrame();
+    EXPECT_GT(ActiveToneView(f)->tree()->topLevelItemCount(), 0);
+    EXPECT_EQ(f->findChild<QLabel*>(QStringLiteral("diskLine"))->text(), " Disk: S550");
+    EXPECT_EQ(f->statusPart(1)->text(), "Octave: 4");
+    EXPECT_TRUE(f->statusPart(0)->text().endsWith(" bytes free"));
+
+    bus::MessageBus::instance().send(s->window, msg::EDM_LAUNCHER_REPLY, msg::LM_MODULE_HELLO, msg::kHandshake + 1);
+    EXPECT_TRUE(WaitFor([] { return ToneFrame() == nullptr; }));
+    EXPECT_EQ(s->state, ModuleState::Closed);
+    EXPECT_TRUE(s->buttonEnabled);
 }
 
 TEST_F(GuiTest, AboutShowsBuildAndALinkThatLightsUnderTheMouse) {
