@@ -77,7 +77,6 @@ TEST(FrameCommands, EveryToolBarButtonHasAnImageAndThePatchEditorItsOwnMenus) {
     EXPECT_EQ(std::count(file.begin(), file.end(), kOptimize) + std::count(file.begin(), file.end(), kSendToPatch), 0);
     EXPECT_EQ(std::count(file.begin(), file.end(), kSendToTone), 1);
     EXPECT_EQ(special, (std::vector<int>{kLoadTone, kSaveTone}));
-    EXPECT_EQ((*m.menu)[2].entries[0].text, "&Load Patch");
 }
 
 TEST(FrameGeometry, StartPlacesTheWindowByItsSettings) {

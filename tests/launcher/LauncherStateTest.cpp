@@ -43,13 +43,10 @@ TEST(Outline, SeventeenBandsWithinBoundsNotchedAtTheEdges) {
 }
 
 TEST(Buttons, MainButtonsLieWithinTheWindow) {
-    std::set<int> ids;
     for (const auto& b : Buttons()) {
-        ids.insert(b.id);
         EXPECT_LE(b.x + kButtonWidth, 600) << b.id;
         EXPECT_LE(b.y + kButtonHeight, 199) << b.id;
     }
-    EXPECT_EQ(ids, (std::set<int>{50, 51, 52, 53, 54, 55, 56, 57, 58, 61, 62, 63, 64, 65}));
 }
 
 TEST(QuitConfirmation, FirstCloseAsksF1ClosesF2Cancels) {
