@@ -62,7 +62,6 @@ TEST(KeyText, EveryKeyShowsAndParsesBackAndTypedTextsAsTheDialogReadsThem) {
         const std::string t = KeyText(key);
         EXPECT_EQ(ParseKeyText(t), std::optional<std::uint8_t>(static_cast<std::uint8_t>(key))) << t;
     }
-    EXPECT_EQ(std::tuple(KeyText(60), KeyText(61), KeyText(0)), std::tuple("C-4", "C#4", "C--1"));
     struct Case {
         const char* text;
         int key; // -1: nothing
