@@ -291,18 +291,18 @@ TEST(MidiToSong, RefusalsCarryTheFixedTextsAndProduceNothing) {
     Bytes zeroDivision = good;
     zeroDivision[13] = 0;
     const auto smpte = [&](std::uint16_t division) { return test::Smf(1, division, {ok, TrackBuilder().event(100, {0x90, 60, 1}).end()}); };
-    for (const Case& c : {Case{"no MThd", notMidi, text::kNotMidi}, Case{"format 0", format0, text::kNotFormat1},
-                          Case{"chunk past the end", truncated, text::kMidiParseError},
-                          Case{"missing track", missingTrack, text::kMidiParseError},
-                          Case{"no MTrk", notMTrk, text::kMidiParseError},
-                          Case{"number past the chunk", test::Smf(1, 96, {ok, vlq}), text::kMidiParseError},
-                          Case{"data without status", test::Smf(1, 96, {ok, noStatus}), text::kMidiParseError},
-                          Case{"3/32", test::Smf(1, 96, {odd}), text::kOddTimeSignature},
-                          Case{"division 0", zeroDivision, text::kMidiParseError},
-                          Case{"SMPTE 25 fps", smpte(0xE728), text::kBadResolution},
-                          Case{"SMPTE 128", smpte(0x8060), text::kBadResolution},
-                          Case{"header only", Bytes(good.begin(), good.begin() + 13), text::kNotMidi},
-                          Case{"nothing to convert", good, text::kMidiParseError}}) {
+    for (const Case& c :
+         {Case{"no MThd", notMidi, text::kNotMidi}, Case{"format 0", format0, text::kNotFormat1},
+          Case{"chunk past the end", truncated, text::kMidiParseError},
+          Case{"missing track", missingTrack, text::kMidiParseError}, Case{"no MTrk", notMTrk, text::kMidiParseError},
+          Case{"number past the chunk", test::Smf(1, 96, {ok, vlq}), text::kMidiParseError},
+          Case{"data without status", test::Smf(1, 96, {ok, noStatus}), text::kMidiParseError},
+          Case{"3/32", test::Smf(1, 96, {odd}), text::kOddTimeSignature},
+          Case{"division 0", zeroDivision, text::kMidiParseError},
+          Case{"SMPTE 25 fps", smpte(0xE728), text::kBadResolution},
+          Case{"SMPTE 128", smpte(0x8060), text::kBadResolution},
+          Case{"header only", Bytes(good.begin(), good.begin() + 13), text::kNotMidi},
+          Case{"nothing to convert", good, text::kMidiParseError}}) {
         SCOPED_TRACE(c.what);
         test::ScriptedUi ui;
         auto r = midi2song(c.midi, ui, {});
@@ -678,9 +678,10 @@ TEST(RoundTrip, BothLogsCarryTheirTextsInOrder) {
     auto midi = song_to_midi(song, ui, o);
     ASSERT_TRUE(midi.ok());
     ExpectInOrder(dir / "ConversionLog-Song2MIDI.txt",
-                  {"Conversion started...", "Song Name = TEST SONG", "================== PASS 1 ==================",
-                   " MEASURE block", " TRACK block", "   Track Nr.:0002", "Event is spanning over more sectors, Sect:",
-                   "eax=0000000A", "ecx=00000002", "Next Sector:", "\n\r================== PASS 2 ==================",
+                  {"Conversion started...", "Song Name = TEST SONG",
+                   "================== PASS 1 ==================", " MEASURE block", " TRACK block",
+                   "   Track Nr.:0002", "Event is spanning over more sectors, Sect:", "eax=0000000A", "ecx=00000002",
+                   "Next Sector:", "\n\r================== PASS 2 ==================",
                    "=====================\n\rConversion finished !"});
 
     MidiToSongOptions back;

@@ -113,11 +113,7 @@ TEST(PianoRoll, FitKeysCoversTheNotesWithAtLeastTwoOctaves) {
         int low, high;
     };
     const std::vector<Case> cases = {
-        {{}, 48, 72},
-        {{0}, 0, 24},
-        {{127}, 103, 127},
-        {{0, 127}, 0, 127},
-        {{30, 90}, 28, 92},
+        {{}, 48, 72}, {{0}, 0, 24}, {{127}, 103, 127}, {{0, 127}, 0, 127}, {{30, 90}, 28, 92},
     };
     for (const Case& c : cases) {
         RollSong s;

@@ -77,7 +77,8 @@ TEST_F(Changes, DeleteRenameAndChangeRefuseAnythingButAPatch) {
     EXPECT_EQ(ed.changePatch(kCmdRename, PatchRef::Patch(1), kRootRef, std::nullopt).failure(),
               Fail("Can not change Patch details!"));
     EXPECT_EQ(ed.changePatch(kCmdRename, PatchRef::Tone(1), kRootRef, PatchRecord{}).failure().text, text::kCantChange);
-    EXPECT_EQ(ed.changePatch(kCmdRename, PatchRef::Patch(16), kRootRef, PatchRecord{}).failure().text, text::kCantChange);
+    EXPECT_EQ(ed.changePatch(kCmdRename, PatchRef::Patch(16), kRootRef, PatchRecord{}).failure().text,
+              text::kCantChange);
     EXPECT_EQ(doc.image(), before);
 }
 
