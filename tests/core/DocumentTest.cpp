@@ -66,7 +66,6 @@ TEST_F(DocumentTest, OpenClassifiesAndKeepsTheHeader) {
     const Bytes bytes = test::ReadFile(p);
     EXPECT_TRUE(std::equal(doc->header().begin(), doc->header().end(), bytes.begin()));
     EXPECT_EQ(WorkingCopy(*doc), bytes);
-    EXPECT_EQ(w.sessionFiles().size(), 1u);
 }
 
 TEST_F(DocumentTest, OpenRefusals) {
@@ -237,10 +236,8 @@ TEST_F(DocumentTest, CloseAsksOnlyWhenThereAreChangesAndFollowsTheAnswer) {
     ASSERT_TRUE(doc);
     Change(*doc);
     ASSERT_TRUE(doc->undo().ok()); // back to the file: nothing to ask
-    const auto dir = doc->undoStore().state().tempDirectory;
     EXPECT_EQ(doc->close(ui, text::kTitlePatchEditor), Document::CloseResult::Closed);
     EXPECT_TRUE(ui.shown().empty());
-    EXPECT_FALSE(fs::exists(dir));
     EXPECT_TRUE(w.sessionFiles().empty());
 
     doc = open(p);

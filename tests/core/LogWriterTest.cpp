@@ -36,12 +36,9 @@ TEST(LogWriter, WritesTextsAndNumbersAsGiven) {
     EXPECT_FALSE(none.isOpen());
     none.writeLine("nothing");
     none.writeDecimal(1);
-}
 
-TEST(LogWriter, OpeningReplacesTheFileAndClosesThePreviousLog) {
-    test::TempDir dir;
+    // Opening replaces the file and closes the previous log.
     test::WriteFile(dir / "a.txt", {'o', 'l', 'd'});
-    LogWriter log;
     ASSERT_TRUE(log.open(dir / "a.txt"));
     log.write("new");
     ASSERT_TRUE(log.open(dir / "b.txt"));

@@ -88,9 +88,8 @@ TEST_F(SectorLoopTest, ThreeTriesThenTheQuestionAndRetryGivesThreeMore) {
     EXPECT_EQ(r->end, LoopEnd::Aborted);
     EXPECT_EQ(std::tuple(reads(5), reads(6)), std::tuple(6u, 0u));
     ASSERT_EQ(ui.shown().size(), 2u);
-    EXPECT_EQ(ui.shown()[0].text, "Invalid Sector - 5");
-    EXPECT_EQ(ui.shown()[0].title, "VELDIN");
-    EXPECT_TRUE(ui.shown()[0].question);
+    EXPECT_EQ(std::tuple(ui.shown()[0].text, ui.shown()[0].title, ui.shown()[0].question),
+              std::tuple("Invalid Sector - 5", "VELDIN", true));
     // Sectors before the failure stay transferred.
     for (std::size_t i = 0; i < 5; ++i) EXPECT_TRUE(SameSector(buffer, i, source, i));
 }

@@ -36,7 +36,7 @@ TEST(UndoState, StoredLayoutIsFixedAndRoundTrips) {
     EXPECT_EQ(*back, Sample());
 }
 
-TEST(UndoState, PathsMustFitTheirFields) {
+TEST(UndoState, PathsMustFitTheirFieldsAndBeClosed) {
     UndoState s = Sample();
     s.tempDirectory = "/" + std::string(258, 'x'); // 259 bytes: the longest that fits
     EXPECT_TRUE(EncodeUndoState(s));
@@ -45,9 +45,8 @@ TEST(UndoState, PathsMustFitTheirFields) {
     s = Sample();
     s.sessionPath = "/" + std::string(259, 'y');
     EXPECT_FALSE(EncodeUndoState(s));
-}
 
-TEST(UndoState, DecodeChecksSizeAndClosingZeros) {
+    // Decoding checks the size and the closing zeros.
     const auto stored = *EncodeUndoState(Sample());
     std::vector<std::uint8_t> bytes(stored.begin(), stored.end() - 1);
     EXPECT_FALSE(DecodeUndoState(bytes));

@@ -80,8 +80,7 @@ protected:
 
 TEST_F(StartedStore, StartMakesWorkingCopySessionAndFirstDirectoryName) {
     const auto& s = store->state();
-    EXPECT_EQ(s.tempDirectory, w.temp / HexName(MinStdRandom().next()));
-    EXPECT_EQ(s.tempDirectory.filename(), "veldin.4f984842"); // the first name of every run
+    EXPECT_EQ(s.tempDirectory, w.temp / "veldin.4f984842"); // the first name of every run
     EXPECT_EQ(workingCopy(*store), original);
     EXPECT_EQ(std::tuple(s.currentStep, s.lastStep), std::tuple(0u, 0u));
 
@@ -125,7 +124,6 @@ TEST_F(StartedStore, RecordUndoRedo) {
     EXPECT_EQ(workingCopy(*store), after);
     EXPECT_EQ(test::ReadFile(userPath), original);
     EXPECT_EQ(std::tuple(store->canUndo(), store->canRedo()), std::tuple(true, false));
-    EXPECT_TRUE(fs::exists(store->stepPath(1)));
 
     auto undone = store->back();
     ASSERT_TRUE(undone.ok() && undone->block);

@@ -52,9 +52,7 @@ TEST(KeyStrip, RangeIsTheKeysThatPlayInWholeOctaves) {
     };
     for (const Case& c : cases) {
         const KeyStrip s = MakeKeyStrip(Keys(MakePatch("P", {}), 1, c.from, c.to, 1));
-        EXPECT_EQ(s.firstKey, c.first) << c.from;
-        EXPECT_EQ(s.lastKey, c.last) << c.from;
-        EXPECT_FALSE(s.empty());
+        EXPECT_EQ(std::tuple(s.firstKey, s.lastKey, s.empty()), std::tuple(c.first, c.last, false)) << c.from;
     }
     EXPECT_TRUE(MakeKeyStrip(MakePatch("P", {})).empty());
     // Map 2 widens the range only when it is shown.
@@ -89,9 +87,8 @@ TEST(KeyStrip, ColoursAndTextsNameTheToneOfEachKey) {
     }
     EXPECT_EQ(s.toneAt(0, 11), kFirstNoTone) << "below the map";
     EXPECT_EQ(s.toneAt(2, 40), kFirstNoTone) << "no third row";
-    EXPECT_TRUE(KeyStrip::IsBlack(37));
-    EXPECT_FALSE(KeyStrip::IsBlack(36));
-    EXPECT_FALSE(KeyStrip::IsBlack(64));
+    EXPECT_EQ(std::tuple(KeyStrip::IsBlack(37), KeyStrip::IsBlack(36), KeyStrip::IsBlack(64)),
+              std::tuple(true, false, false));
 }
 
 } // namespace

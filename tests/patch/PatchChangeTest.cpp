@@ -61,7 +61,7 @@ TEST_F(Changes, DeleteZeroesAllBytesAndUndoRedoAreByteExact) {
     EXPECT_EQ(ed.tree().findPatch(4), kNoItem);
 }
 
-TEST_F(Changes, DeleteAndRenameRefuseTheRootAndToneItems) {
+TEST_F(Changes, DeleteRenameAndChangeRefuseAnythingButAPatch) {
     PatchEditor ed(doc);
     const auto before = doc.image();
     ed.select(ed.tree().root());
@@ -71,8 +71,15 @@ TEST_F(Changes, DeleteAndRenameRefuseTheRootAndToneItems) {
     ed.select(toneItemOf(ed, 1));
     EXPECT_EQ(ed.deleteSelectedConfirmed().failure(), Fail("Only Patches can be edited!", Icon::Warning));
     EXPECT_EQ(ed.rename(toneItemOf(ed, 1), "X").failure(), Fail(text::kOnlyPatches, Icon::Warning));
-    EXPECT_EQ(doc.image(), before);
     EXPECT_EQ(ed.tree().item(ed.tree().findPatch(1))->label, "First       ");
+
+    // A change without a record, or of anything but a patch, is refused too.
+    EXPECT_EQ(ed.changePatch(kCmdRename, PatchRef::Patch(1), kRootRef, std::nullopt).failure(),
+              Fail("Can not change Patch details!"));
+    EXPECT_EQ(ed.changePatch(kCmdRename, PatchRef::Tone(1), kRootRef, PatchRecord{}).failure().text, text::kCantChange);
+    EXPECT_EQ(ed.changePatch(kCmdRename, PatchRef::Patch(16), kRootRef, PatchRecord{}).failure().text,
+              text::kCantChange);
+    EXPECT_EQ(doc.image(), before);
 }
 
 TEST_F(Changes, RenameKeepsTwelveCharactersOrFillsWithZeroBytes) {
@@ -91,16 +98,6 @@ TEST_F(Changes, RenameKeepsTwelveCharactersOrFillsWithZeroBytes) {
     ed.afterStep(doc.undo(), StepDirection::Undo);
     EXPECT_EQ(PatchAt(doc, 1), old);
     EXPECT_EQ(ed.tree().item(ed.tree().findPatch(1))->label, "First       ");
-}
-
-TEST_F(Changes, ChangeWithoutARecordOrPatchIsRefused) {
-    PatchEditor ed(doc);
-    const auto before = doc.image();
-    EXPECT_EQ(ed.changePatch(kCmdRename, PatchRef::Patch(1), kRootRef, std::nullopt).failure(),
-              Fail("Can not change Patch details!"));
-    EXPECT_EQ(ed.changePatch(kCmdRename, PatchRef::Tone(1), kRootRef, PatchRecord{}).failure().text, text::kCantChange);
-    EXPECT_EQ(ed.changePatch(kCmdRename, PatchRef::Patch(16), kRootRef, PatchRecord{}).failure().text, text::kCantChange);
-    EXPECT_EQ(doc.image(), before);
 }
 
 TEST_F(Changes, UndoOfALoadRemovesTheItemAndFreesThePosition) {
