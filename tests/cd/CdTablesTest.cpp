@@ -118,7 +118,6 @@ TEST(CdTables, TablesOutsideTheDiscOrThemselvesAreRefused) {
          [](Bytes& b) { PutBe32(b, EntryAt(1) + 20, static_cast<std::uint32_t>(b.size() / 512)); }},
         {"first unit near 2^32 (no wrap-around)", [](Bytes& b) { PutBe32(b, EntryAt(1) + 16, 0xFFFFFFFF); }},
         {"group map missing", [](Bytes& b) { b[EntryAt(3) + 3] = '2'; }},
-        {"sound directory missing", [](Bytes& b) { b[EntryAt(1)] = 's'; }},
         {"more groups than the group table holds", [](Bytes& b) { PutBe16(b, EntryAt(0) + 25, 65); }},
         {"more groups than the group map holds",
          [](Bytes& b) {

@@ -86,8 +86,7 @@ TEST_F(CdCli, ExportAllNamesEachImageAfterItsListText) {
               Disc().sounds.size());
     for (const auto& s : Disc().sounds) {
         const fs::path p = dir / "out" / (s.listText + ".sdk");
-        ASSERT_TRUE(fs::exists(p)) << p;
-        Ok({"info", p.string()});
+        EXPECT_TRUE(fs::exists(p)) << p; // what each holds: ExportBatch
     }
 }
 
@@ -162,12 +161,10 @@ TEST_F(CdCli, DamagedGroupIsReportedAndTheOthersListed) {
 TEST_F(CdCli, AnAreaTooShortIsListedAsSuchAndRefused) {
     Damage(5 * 512 + 64 * 4 + 55, 17); // "Parameters Only": 17 units
     ExpectHas(Ok({"cd", "list", iso.string()}).out, "17 units  (This sound area can't be exported");
+    // The batch that goes on past it: ExportBatch.
     ExpectRefusals({{Export("3", "2", Path("x.s55")), 1,
-                     "veldin-cli: This sound area can't be exported: a disk image takes 18 to 1746 units of it!\n"},
-                    {ExportAll(iso, "s550"), 1}});
+                     "veldin-cli: This sound area can't be exported: a disk image takes 18 to 1746 units of it!\n"}});
     EXPECT_FALSE(fs::exists(dir / "x.s55"));
-    EXPECT_FALSE(fs::exists(dir / "out" / "DRUMS - Parameters Only.s55"));
-    EXPECT_TRUE(fs::exists(dir / "out" / "DRUMS - Kick.s55"));
 }
 
 } // namespace

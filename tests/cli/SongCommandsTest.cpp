@@ -98,14 +98,5 @@ TEST_F(SongCommands, RefusalsChangeNothing) {
     EXPECT_EQ(test::ReadFile(disk), before);
 }
 
-TEST_F(SongCommands, SoundAndSongDiskHoldsSongsToo) {
-    const std::string sdk = (dir / "disk.sdk").string();
-    Ok({"new", "--family", "w30", sdk, "--main-dir", test::BinDir().string()});
-    EXPECT_NE(Cli({"songs", sdk}).out.find("64 positions & 46080 bytes free"), std::string::npos);
-    Ok({"song", "from-midi", sdk, midi});
-    const std::string out = (dir / "out.mid").string();
-    Ok({"song", "to-midi", sdk, "2", out, "--track-names", "both"});
-}
-
 } // namespace
 } // namespace veldin::cli
