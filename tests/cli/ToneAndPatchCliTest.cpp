@@ -33,8 +33,7 @@ TEST(CliTone, ImportListExportRoundTrip) {
     const auto wav = ReadFile(dir / "o.wav");
     ASSERT_EQ(wav.size(), 44u + 2u * 24576u);
     EXPECT_EQ(ReadLe32(std::span(wav).subspan(24)), 30000u);
-    for (std::size_t i = 0; i < 20000; i += 1234)
-        EXPECT_EQ(ReadLe16(std::span(wav).subspan(44 + 2 * i)), static_cast<std::uint16_t>(i * 16)) << i;
+    EXPECT_EQ(ReadLe16(std::span(wav).subspan(44 + 2 * 19999)), static_cast<std::uint16_t>(19999 * 16)); // the rest: WaveExport
 
     r = Cli({"tones", img});
     ExpectHas(r.out, "ram:0  \"Front_Ce\"  Tone Number: 0, Original **, Lenght: 0.8 s");
