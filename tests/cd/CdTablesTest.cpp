@@ -32,7 +32,7 @@ void PutBe16(Bytes& b, std::size_t at, std::uint16_t v) {
     b[at + 1] = static_cast<std::uint8_t>(v);
 }
 
-TEST(CdTables, SyntheticDiscLoads) {
+TEST(CdTables, SyntheticDiscLoadsAndEachGroupListsItsOwnRecords) {
     const auto& d = Disc();
     const auto t = Load(d.iso);
     ASSERT_TRUE(t.ok()) << t.failure().text;
@@ -50,12 +50,6 @@ TEST(CdTables, SyntheticDiscLoads) {
         EXPECT_EQ(t->sounds[i].units, d.sounds[i].units);
         EXPECT_EQ(t->sounds[i].group, d.sounds[i].group);
     }
-}
-
-TEST(CdTables, EachGroupListsItsOwnRecords) {
-    const auto& d = Disc();
-    const auto t = Load(d.iso);
-    ASSERT_TRUE(t.ok());
     for (std::size_t g = 0; g < d.groups.size(); ++g) {
         std::vector<std::size_t> expected;
         for (std::size_t i = 0; i < d.sounds.size(); ++i)
@@ -124,7 +118,6 @@ TEST(CdTables, TablesOutsideTheDiscOrThemselvesAreRefused) {
          [](Bytes& b) { PutBe32(b, EntryAt(1) + 20, static_cast<std::uint32_t>(b.size() / 512)); }},
         {"first unit near 2^32 (no wrap-around)", [](Bytes& b) { PutBe32(b, EntryAt(1) + 16, 0xFFFFFFFF); }},
         {"group map missing", [](Bytes& b) { b[EntryAt(3) + 3] = '2'; }},
-        {"sound directory missing", [](Bytes& b) { b[EntryAt(1)] = 's'; }},
         {"more groups than the group table holds", [](Bytes& b) { PutBe16(b, EntryAt(0) + 25, 65); }},
         {"more groups than the group map holds",
          [](Bytes& b) {
@@ -251,7 +244,7 @@ TEST(BlocksForUnits, CoversTheUnits) {
         std::uint32_t offset;
         std::uint64_t blocks;
     };
-    for (auto c : {Case{0, 1, 0, 0, 1}, Case{1, 4, 0, 512, 2}, Case{3, 1, 0, 1536, 1}, Case{3, 2, 0, 1536, 2},
+    for (auto c : {Case{0, 1, 0, 0, 1}, Case{1, 4, 0, 512, 2}, Case{3, 2, 0, 1536, 2},
                    Case{4, 4, 1, 0, 1}, Case{5, 8, 1, 512, 3}, Case{7, 0, 1, 1536, 0},
                    Case{0xFFFFFFFF, 1, 0x3FFFFFFF, 1536, 1}}) {
         SCOPED_TRACE(testing::Message() << c.first << "+" << c.count);
@@ -281,8 +274,8 @@ TEST(ReadUnits, WholeEqualsPieces) {
     // Long reads cross the reader's chunks; every start within a block is tried.
     const auto bytes = PatternDisc(1000);
     MemoryDisc disc(bytes);
-    for (std::uint32_t first : {0u, 1u, 2u, 3u, 130u}) {
-        for (std::uint32_t count : {1u, 3u, 4u, 5u, 127u, 128u, 129u, 600u}) {
+    for (std::uint32_t first : {0u, 1u, 3u, 130u}) {
+        for (std::uint32_t count : {1u, 4u, 5u, 127u, 128u, 129u, 600u}) {
             SCOPED_TRACE(testing::Message() << first << "+" << count);
             const auto whole = ReadUnits(disc, first, count);
             ASSERT_TRUE(whole.ok());

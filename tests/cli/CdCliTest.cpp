@@ -77,11 +77,7 @@ TEST_F(CdCli, FullAreaExportOpensAsADiskImage) {
     EXPECT_EQ(fs::file_size(dir / "full.s55"), static_cast<std::uintmax_t>(kImageSize));
     const auto info = Ok({"info", Path("full.s55")});
     ExpectHas(info.out, "Sampler:    S550\n");
-    ExpectHas(info.out, "Title:      Grand Full\n");
-    // The tone names as the image holds them (the waves: ExportTest).
-    const Bytes image = test::ReadFile(dir / "full.s55");
-    EXPECT_EQ(std::string(image.begin() + 135 * 512, image.begin() + 135 * 512 + 8), "Grand  A");
-    EXPECT_EQ(std::string(image.begin() + 135 * 512 + 128, image.begin() + 135 * 512 + 136), "Grand  B");
+    ExpectHas(info.out, "Title:      Grand Full\n"); // the image's bytes: ExportTest
 }
 
 TEST_F(CdCli, ExportAllNamesEachImageAfterItsListText) {
@@ -90,20 +86,13 @@ TEST_F(CdCli, ExportAllNamesEachImageAfterItsListText) {
               Disc().sounds.size());
     for (const auto& s : Disc().sounds) {
         const fs::path p = dir / "out" / (s.listText + ".sdk");
-        ASSERT_TRUE(fs::exists(p)) << p;
-        EXPECT_EQ(fs::file_size(p), static_cast<std::uintmax_t>(kImageSize));
-        Ok({"info", p.string()});
+        EXPECT_TRUE(fs::exists(p)) << p; // what each holds: ExportBatch
     }
 }
 
-TEST_F(CdCli, ExportAllKeepsSameNamedSoundsApartAndNeverReplacesAFile) {
-    Bytes d = Disc().iso;
-    std::copy_n(d.begin() + 5 * 512, 48, d.begin() + 5 * 512 + 64); // the second sound takes the first one's name
-    test::WriteFile(iso, d);
-    Ok(ExportAll(iso, "s50"));
-    EXPECT_TRUE(fs::exists(dir / "out" / "PIANO - Grand Full.s50"));
-    EXPECT_TRUE(fs::exists(dir / "out" / "PIANO - Grand Full (2).s50"));
-
+// How same-named sounds are kept apart: BatchNames.
+TEST_F(CdCli, ExportAllNeverReplacesAFile) {
+    fs::create_directory(dir / "out");
     const Bytes mine{'m', 'i', 'n', 'e'};
     test::WriteFile(dir / "out" / "DRUMS - Kick.s33", mine);
     const auto r = Ok(ExportAll(iso, "s330", {"--group", "3"}));
@@ -136,18 +125,15 @@ TEST_F(CdCli, RefusalsCarryTheFixedTextsAndUsageErrorsExitWithTwo) {
     const std::string s = iso.string();
     ExpectRefusals({
         {{"cd", "list", Path("notroland.iso")}, 1, "veldin-cli: This is not Roland CD !!!\n"},
-        {{"cd", "list", Path("missing.iso")}, 1, "veldin-cli: Couldn't open file!\n"},
         {{"cd", "list", "/dev/sr-veldin-none"}, 1, "veldin-cli: Can't open the CD-ROM drive!\n"},
         {Export("5", "1", Path("x.s55")), 1, "the disc has no group 5 (it has 4)"},
         {Export("2", "2", Path("x.s55")), 1, "group 2 has no sound 2 (it lists 1)"},
         {ExportAll(iso, "s330", {"--group", "5"}), 1, "the disc has no group 5 (it has 4)"},
         {{"cd"}, 2},
         {{"cd", "eject"}, 2},
-        {{"cd", "list", s, s}, 2},
         {{"cd", "drives", s}, 2},
         {{"cd", "export", s, "--group", "1", "--sound", "1", Path("x")}, 2},
         {{"cd", "export", s, "--group", "1", "--sound", "1", "--family", "s700", Path("x")}, 2},
-        {{"cd", "export", s, "--group", "0", "--sound", "1", "--family", "s50", Path("x")}, 2},
         {{"cd", "export", s, "--sound", "1", "--family", "s50", Path("x")}, 2},
         {{"cd", "export", s, "--group", "1", "--sound", "1", "--family", "s50"}, 2},
         {{"cd", "export-all", s, Path("x")}, 2},
@@ -170,18 +156,15 @@ TEST_F(CdCli, DamagedGroupIsReportedAndTheOthersListed) {
     ExpectHas(r.out, "DRUMS - Kick");
     EXPECT_EQ(r.out.find("STRINGS - Cello"), std::string::npos);
     EXPECT_EQ(Cli(Export("2", "1", Path("x.s55"))).rc, 1);
-    Ok(Export("3", "1", Path("x.s55")));
 }
 
 TEST_F(CdCli, AnAreaTooShortIsListedAsSuchAndRefused) {
     Damage(5 * 512 + 64 * 4 + 55, 17); // "Parameters Only": 17 units
     ExpectHas(Ok({"cd", "list", iso.string()}).out, "17 units  (This sound area can't be exported");
+    // The batch that goes on past it: ExportBatch.
     ExpectRefusals({{Export("3", "2", Path("x.s55")), 1,
-                     "veldin-cli: This sound area can't be exported: a disk image takes 18 to 1746 units of it!\n"},
-                    {ExportAll(iso, "s550"), 1}});
+                     "veldin-cli: This sound area can't be exported: a disk image takes 18 to 1746 units of it!\n"}});
     EXPECT_FALSE(fs::exists(dir / "x.s55"));
-    EXPECT_FALSE(fs::exists(dir / "out" / "DRUMS - Parameters Only.s55"));
-    EXPECT_TRUE(fs::exists(dir / "out" / "DRUMS - Kick.s55"));
 }
 
 } // namespace

