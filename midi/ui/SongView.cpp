@@ -142,6 +142,7 @@ SongView::SongView(Document& doc, ui::ModuleFrame& frame, QWidget* parent, const
     list_ = songs;
     list_->setObjectName(QStringLiteral("ctl%1").arg(kListId));
     list_->setAccessibleName(QStringLiteral("Song list"));
+    list_->header()->setAccessibleName(QStringLiteral("Song list columns"));
     list_->setColumnCount(2);
     list_->setHeaderLabels({QStringLiteral("Song Name"), QStringLiteral("Size")});
     list_->headerItem()->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);

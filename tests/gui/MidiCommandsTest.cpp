@@ -39,6 +39,7 @@
 #include "midi/ui/SongDiskCommands.h"
 #include "midi/ui/SongView.h"
 #include "tests/gui/GuiHelpers.h"
+#include "tests/support/GuiChecks.h"
 #include "tests/support/GuiTestApp.h"
 #include "tests/support/TestSupport.h"
 
@@ -458,10 +459,8 @@ TEST_F(MidiCommandsTest, EveryControlHasANameAndItsTextFitsInEachFontSize) {
         if (auto* b = qobject_cast<QPushButton*>(w)) {
             EXPECT_GE(b->width(), b->sizeHint().width()) << b->text().toStdString();
         }
-        if (qobject_cast<QLineEdit*>(w) || qobject_cast<QTreeWidget*>(w)) {
-            EXPECT_FALSE(w->accessibleName().isEmpty()) << w->objectName().toStdString();
-        }
     }
+    test::ExpectControlsNamed(v);
     // The groups sit side by side and hold their controls.
     auto* roland = v->findChild<QGroupBox*>(QStringLiteral("rolandGroup"));
     auto* disk = v->findChild<QGroupBox*>(QStringLiteral("diskGroup"));

@@ -188,6 +188,7 @@ QWidget* UpdateDialog::buildUpdateTab() {
     list_->setRootIsDecorated(false);
     list_->setColumnCount(kColumns);
     list_->setHeaderLabels({tr("Name"), tr("Type"), tr("Version"), tr("Size"), tr("Packed")});
+    list_->header()->setAccessibleName(tr("File list columns"));
     list_->headerItem()->setTextAlignment(3, Qt::AlignRight | Qt::AlignVCenter);
     list_->headerItem()->setTextAlignment(4, Qt::AlignRight | Qt::AlignVCenter);
     // Widths that hold typical contents in the font in use.
