@@ -38,6 +38,7 @@
 #include "tone/ToneTransfer.h"
 #include "tone/ui/TonePlayer.h"
 #include "tone/ui/ToneView.h"
+#include "tests/gui/GuiHelpers.h"
 #include "tests/support/GuiTestApp.h"
 #include "tests/support/TestSupport.h"
 
@@ -99,22 +100,15 @@ int CountItems(QTreeWidget* tree) {
     return n;
 }
 
-class ToneCommandsTest : public ::testing::Test {
+class ToneCommandsTest : public test::FrameFixture {
 protected:
     void SetUp() override {
-        auto views = [this](Document& doc, ui::ModuleFrame& frame, QWidget* parent) -> ui::DocumentView* {
-            return new quilla::ToneView(doc, frame, parent, nullptr, &settings);
-        };
-        frame = std::make_unique<ui::ModuleFrame>(ui::ModuleIdentity{"Tone Editor", msg::kToneEditor, "Quilla.html"},
-                                                  0, test::BinDir(), views, &ui);
-        frame->setFileChooser([this](QWidget*, const ui::FileRequest& r) -> std::optional<ui::FileChoice> {
-            requests.push_back(r);
-            if (answers.empty()) return std::nullopt;
-            auto a = answers.front();
-            answers.erase(answers.begin());
-            return a;
-        });
+        makeFrame({"Tone Editor", msg::kToneEditor, "Quilla.html"},
+                  [this](Document& doc, ui::ModuleFrame& frame, QWidget* parent) -> ui::DocumentView* {
+                      return new quilla::ToneView(doc, frame, parent, nullptr, &settings);
+                  });
     }
+    void TearDown() override { frame.reset(); } // before the settings its views read
 
     quilla::ToneView* open(const std::string& demo, const std::string& as) {
         std::filesystem::copy_file(test::DemoImage(demo), dir / as);
@@ -125,14 +119,7 @@ protected:
         ASSERT_NE(it, nullptr);
         v->tree()->setCurrentItem(it);
     }
-    void choose(const std::filesystem::path& p, int filter = 0) {
-        answers.push_back({QString::fromStdString(p.string()), filter});
-    }
-    void run(int id) {
-        ASSERT_TRUE(frame->action(id)->isEnabled()) << id;
-        frame->action(id)->trigger();
-    }
-    QString freeText() const { return frame->statusPart(0)->text(); }
+    QString freeText() const { return status(0); }
     void activate(quilla::ToneView* v) {
         for (QMdiSubWindow* sub : frame->mdiArea()->subWindowList())
             if (sub->widget() == v->parentWidget()) frame->mdiArea()->setActiveSubWindow(sub);
@@ -166,12 +153,7 @@ protected:
     }
     static std::vector<std::uint8_t> Bytes(const QByteArray& b) { return {b.begin(), b.end()}; }
 
-    test::TempDir dir;
-    test::ScriptedUi ui;
     ToneEditorSettings settings; // the first-start defaults
-    std::unique_ptr<ui::ModuleFrame> frame;
-    std::vector<ui::FileRequest> requests;
-    std::vector<ui::FileChoice> answers;
 };
 
 TEST_F(ToneCommandsTest, LoadWaveIntoBankFollowsInTreePanelAndFiguresThroughUndoAndRedo) {

@@ -23,6 +23,7 @@
 #include "tone/ui/EnvelopeDialog.h"
 #include "tone/ui/ToneParameterDialog.h"
 #include "tone/ui/ToneView.h"
+#include "tests/gui/GuiHelpers.h"
 #include "tests/support/GuiTestApp.h"
 #include "tests/support/TestSupport.h"
 
@@ -80,14 +81,13 @@ W* Ctl(QWidget* d, int id) {
     return d->findChild<W*>(QStringLiteral("ctl%1").arg(id));
 }
 
-class ToneParameterDialogTest : public ::testing::Test {
+class ToneParameterDialogTest : public test::FrameFixture {
 protected:
     void SetUp() override {
-        auto views = [](Document& doc, ui::ModuleFrame& frame, QWidget* parent) -> ui::DocumentView* {
-            return new quilla::ToneView(doc, frame, parent);
-        };
-        frame = std::make_unique<ui::ModuleFrame>(ui::ModuleIdentity{"Tone Editor", msg::kToneEditor, "Quilla.html"},
-                                                  0, test::BinDir(), views, &ui);
+        makeFrame({"Tone Editor", msg::kToneEditor, "Quilla.html"},
+                  [](Document& doc, ui::ModuleFrame& frame, QWidget* parent) -> ui::DocumentView* {
+                      return new quilla::ToneView(doc, frame, parent);
+                  });
     }
     void TearDown() override {
         QApplication::processEvents();
@@ -129,9 +129,6 @@ protected:
         QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
-    test::TempDir dir;
-    test::ScriptedUi ui;
-    std::unique_ptr<ui::ModuleFrame> frame;
 };
 
 TEST_F(ToneParameterDialogTest, OpensOnDoubleClickWithTheRecordInEveryControl) {
