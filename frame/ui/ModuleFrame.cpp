@@ -227,6 +227,7 @@ PreferencesDialog* ModuleFrame::showPreferences() {
         firstStart_ = false;
         writeSettings();
         applyTexture();
+        updateCommands(); // "No Sound" and the like decide what a view enables
     };
     if (settings_.prepare) settings_.prepare(*d);
     d->open();
