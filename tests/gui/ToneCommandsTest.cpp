@@ -468,6 +468,13 @@ TEST_F(ToneCommandsTest, SpaceStartsAndStopsPlayingTheSelectedTone) {
     run(kPlay);
     EXPECT_FALSE(v->player()->playing());
     EXPECT_TRUE(ui.shown().empty());
+    // Another window's activation ends the sound, and the entry is no longer checked.
+    run(kPlay);
+    auto* other = open("demo.s55", "b.s55");
+    ASSERT_NE(other, nullptr);
+    EXPECT_FALSE(v->player()->playing());
+    EXPECT_FALSE(play->isChecked());
+    activate(v);
     // The window closes (at the end of the test) while stopped sinks still wait for
     // their deletion and one plays: that once crashed inside the sink's destructor.
     run(kPlay);

@@ -205,6 +205,10 @@ ToneView::ToneView(Document& doc, ui::ModuleFrame& frame, QWidget* parent, std::
     });
     player_ = new TonePlayer(this);
     player_->stopped = [this] { showPlaying(); };
+    // One tone sounds at a time, the active window's: another window's activation ends it.
+    connect(frame_.mdiArea(), &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* sub) {
+        if (sub && sub->widget() != parentWidget() && player_->playing()) player_->stop();
+    });
     tree_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(tree_, &QTreeWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { frame_.contextMenu()->popup(tree_->viewport()->mapToGlobal(at)); });
