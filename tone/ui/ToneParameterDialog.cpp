@@ -166,8 +166,7 @@ ToneParameterDialog::ToneParameterDialog(const tone::ToneRecord& record, std::op
     play_->setCheckable(true); // pressed while the tone sounds
     player_ = new TonePlayer(this);
     player_->stopped = [this] { play_->setChecked(false); };
-    if (!samples_) output_ = {std::nullopt, QString::fromUtf8(tone::PlayBlockText(tone::PlayBlock::NoWave).data(),
-                                                       static_cast<qsizetype>(tone::PlayBlockText(tone::PlayBlock::NoWave).size()))};
+    if (!samples_) output_ = {std::nullopt, Q(tone::PlayBlockText(tone::PlayBlock::NoWave))};
     play_->setEnabled(output_.device.has_value());
     play_->setToolTip(output_.why);
     connect(play_, &QPushButton::clicked, this, [this] { togglePlay(); });

@@ -63,7 +63,10 @@ std::vector<std::string> PlaybackDeviceNames() {
 }
 
 PlaybackDevice ChoosePlaybackDevice(const ToneEditorSettings& settings) {
-    const auto why = [](tone::PlayBlock b) { return QString::fromUtf8(tone::PlayBlockText(b).data(), static_cast<qsizetype>(tone::PlayBlockText(b).size())); };
+    const auto why = [](tone::PlayBlock b) {
+        const std::string_view text = tone::PlayBlockText(b);
+        return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    };
     if (settings.noSound != 0) return {std::nullopt, why(tone::PlayBlock::SoundOff)};
     const QList<QAudioDevice> outputs = QMediaDevices::audioOutputs();
     if (outputs.isEmpty()) return {std::nullopt, why(tone::PlayBlock::NoDevice)};

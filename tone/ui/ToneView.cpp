@@ -364,8 +364,7 @@ tone::PlayConditions ToneView::playConditions() const {
 
 QString ToneView::disabledHint(int id) const {
     if (id != kPlay || !tree_) return {};
-    const std::string_view why = tone::PlayBlockText(tone::WhyNoPlay(playConditions()));
-    return QString::fromUtf8(why.data(), static_cast<qsizetype>(why.size()));
+    return Q(tone::PlayBlockText(tone::WhyNoPlay(playConditions())));
 }
 
 bool ToneView::togglePlay() {
